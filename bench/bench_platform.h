@@ -1,0 +1,31 @@
+// What the benchmarks need from the platform: a timer host that can be run
+// for a while and counts its wake-ups, process CPU time, a sleep.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "core/platform.h"
+
+namespace marrowby::bench {
+
+class BenchHost : public TimerHost {
+ public:
+  // Runs the timers (dispatching messages on Windows) for ms milliseconds.
+  virtual void RunFor(uint64_t ms) = 0;
+  virtual uint64_t WakeUps() const = 0;
+  // Time spent running timers at the wake-ups (no sleeping in it, so it is
+  // CPU time, measured finely; process CPU counters are coarse under Wine).
+  virtual double BusySeconds() const = 0;
+};
+
+// coalesce: our host; otherwise one system timer per timer.
+std::unique_ptr<BenchHost> MakeHost(bool coalesce);
+double ProcessCpuSeconds();
+// CPU time of the Wine server, which does part of the work for every Wine
+// process; negative where there is none.
+double ServerCpuSeconds();
+void SleepMs(unsigned ms);
+const char* PlatformName();
+
+}  // namespace marrowby::bench

@@ -1,0 +1,4 @@
+set(MINGW_TRIPLE i686-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
+# This kernel runs no 32-bit code, so the i686 build is compiled and checked, never run.

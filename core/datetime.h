@@ -1,0 +1,37 @@
+// Date-time values: a double whose integer part counts days since
+// 30 December 1899 and whose fraction is the time of day (0.5 is noon).
+#pragma once
+
+#include <cstdint>
+
+namespace marrowby {
+
+using TDateTime = double;
+
+inline constexpr int64_t kMSecsPerDay = 24LL * 60 * 60 * 1000;
+// Days from 1 January 0001 (day 1) to 30 December 1899 (day 0 of TDateTime).
+inline constexpr int64_t kDateDelta = 693594;
+
+bool IsLeapYear(int year);
+int DaysInMonth(int year, int month);  // 0 for a month outside 1..12
+
+// Encoding fails with EConvertError "Invalid argument to date encode" /
+// "Invalid argument to time encode"; the Try forms report failure instead.
+bool TryEncodeDate(int year, int month, int day, TDateTime* out);
+bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime* out);
+TDateTime EncodeDate(int year, int month, int day);
+TDateTime EncodeTime(int hour, int min, int sec, int msec);
+
+// Decoding rounds the value to the millisecond first, so 23:59:59.9996 is the
+// next day's midnight. Dates before 1 January 0001 decode as 0/0/0.
+void DecodeDate(TDateTime value, int* year, int* month, int* day);
+void DecodeTime(TDateTime value, int* hour, int* min, int* sec, int* msec);
+
+// Date part by truncation toward zero; time part is what remains.
+TDateTime DateOf(TDateTime value);
+TDateTime TimeOf(TDateTime value);
+
+// Day of the week counted Sunday = 0 .. Saturday = 6.
+int WeekDayOf(TDateTime value);
+
+}  // namespace marrowby

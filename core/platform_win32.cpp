@@ -1,0 +1,142 @@
+// Win32 clock and timer host.
+#include <windows.h>
+
+#include "core/platform.h"
+#include "core/timer_host_win32.h"
+
+namespace marrowby {
+
+namespace {
+
+const char kWindowClass[] = "MarrowbyTimerHost";
+const UINT_PTR kSystemTimerId = 1;
+// Wine and Windows may deliver a timer a few milliseconds early; a timer due
+// within this margin runs now rather than costing another wake-up.
+const uint64_t kSlackMs = 10;
+
+LRESULT CALLBACK HostWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_TIMER && wp == kSystemTimerId) {
+    auto* self = reinterpret_cast<Win32TimerHost*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self) self->OnSystemTimer();
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// Local time from the system's UTC clock plus the local offset. The offset is
+// looked up once per UTC second (so a zone or daylight-saving change shows
+// within a second); each reading is then one cheap call, which matters with
+// 100 slots reading the clock up to four times a second each.
+class Win32Clock : public Clock {
+ public:
+  TDateTime Now() override {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    const int64_t utc = static_cast<int64_t>(static_cast<ULONGLONG>(ft.dwHighDateTime) << 32 |
+                                             ft.dwLowDateTime);
+    const int64_t second = utc / 10000000;
+    if (second != cachedSecond_) {
+      FILETIME local;
+      if (FileTimeToLocalFileTime(&ft, &local)) {
+        offset_ = static_cast<int64_t>(static_cast<ULONGLONG>(local.dwHighDateTime) << 32 |
+                                       local.dwLowDateTime) - utc;
+      }
+      cachedSecond_ = second;
+    }
+    // Milliseconds since 1 January 1601, which is day -109205 of TDateTime.
+    const int64_t ms = (utc + offset_) / 10000;
+    const int64_t kDaysTo1899 = 109205;
+    return static_cast<TDateTime>(ms / kMSecsPerDay - kDaysTo1899) +
+           static_cast<TDateTime>(ms % kMSecsPerDay) / static_cast<TDateTime>(kMSecsPerDay);
+  }
+
+ private:
+  int64_t cachedSecond_ = -1;
+  int64_t offset_ = 0;
+};
+
+}  // namespace
+
+Win32TimerHost::Win32TimerHost() : queue_(GetTickCount64()) {
+  queue_.OnScheduleChanged = [this] { Reschedule(); };
+}
+
+Win32TimerHost::~Win32TimerHost() {
+  queue_.OnScheduleChanged = nullptr;
+  if (hwnd_) DestroyWindow(static_cast<HWND>(hwnd_));
+}
+
+bool Win32TimerHost::EnsureWindow() {
+  if (hwnd_) return true;
+  HINSTANCE inst = GetModuleHandleA(nullptr);
+  WNDCLASSA wc = {};
+  if (!GetClassInfoA(inst, kWindowClass, &wc)) {
+    wc.lpfnWndProc = HostWndProc;
+    wc.hInstance = inst;
+    wc.lpszClassName = kWindowClass;
+    if (!RegisterClassA(&wc)) return false;
+  }
+  HWND hwnd = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst,
+                              nullptr);
+  if (!hwnd) return false;
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  hwnd_ = hwnd;
+  return true;
+}
+
+TimerId Win32TimerHost::Start(uint32_t periodMs, std::function<void()> tick) {
+  if (!EnsureWindow()) return 0;
+  return queue_.Add(GetTickCount64(), periodMs, std::move(tick));
+}
+
+void Win32TimerHost::Stop(TimerId id) { queue_.Remove(id); }
+
+void Win32TimerHost::Reschedule() {
+  if (!hwnd_) return;
+  HWND hwnd = static_cast<HWND>(hwnd_);
+  const auto next = queue_.NextDue();
+  if (!next) {
+    if (systemPeriod_) KillTimer(hwnd, kSystemTimerId);
+    systemPeriod_ = 0;
+    return;
+  }
+  // A system timer repeats its period. When it will fire at the wanted
+  // instant anyway (the usual case: every timer on the one-second grid) it is
+  // left alone, which saves a call into the window system at each wake-up.
+  const int64_t off = static_cast<int64_t>(systemNext_) - static_cast<int64_t>(*next);
+  if (systemPeriod_ && off <= static_cast<int64_t>(kSlackMs) && off >= -static_cast<int64_t>(kSlackMs)) {
+    return;
+  }
+  const uint64_t now = GetTickCount64();
+  uint64_t delay = *next > now ? *next - now : 0;
+  if (delay < USER_TIMER_MINIMUM) delay = USER_TIMER_MINIMUM;
+  SetTimer(hwnd, kSystemTimerId, static_cast<UINT>(delay), nullptr);
+  systemPeriod_ = delay;
+  systemNext_ = now + delay;
+}
+
+void Win32TimerHost::OnSystemTimer() {
+  ++wakeUps_;
+  LARGE_INTEGER start, end, freq;
+  QueryPerformanceCounter(&start);
+  const uint64_t now = GetTickCount64();
+  systemNext_ = now + systemPeriod_;
+  queue_.RunDue(now, kSlackMs);
+  Reschedule();
+  QueryPerformanceCounter(&end);
+  QueryPerformanceFrequency(&freq);
+  busySeconds_ += static_cast<double>(end.QuadPart - start.QuadPart) /
+                  static_cast<double>(freq.QuadPart);
+}
+
+Clock& PlatformClock() {
+  static Win32Clock clock;
+  return clock;
+}
+
+TimerHost& PlatformTimerHost() {
+  static Win32TimerHost host;
+  return host;
+}
+
+}  // namespace marrowby

@@ -1,0 +1,21 @@
+// Small text helpers shared by the portable code.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace marrowby {
+
+// Case-insensitive comparison of ASCII letters (identifiers, key names).
+bool SameText(const std::string& a, const std::string& b);
+int CompareText(const std::string& a, const std::string& b);
+std::string UpperCase(std::string s);
+
+// Removes leading and trailing blanks and control characters (bytes up to 32).
+std::string Trim(const std::string& s);
+
+// Parses a 32-bit integer: optional sign, decimal digits, or "$" followed by
+// hexadecimal digits (also "0x"); surrounding text is not allowed.
+bool TryStrToInt(const std::string& s, int32_t* out);
+
+}  // namespace marrowby

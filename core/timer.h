@@ -1,0 +1,44 @@
+// A timer component: ticks every Interval milliseconds while Enabled, through
+// the current timer host, on the user-interface thread.
+#pragma once
+
+#include <cstdint>
+
+#include "core/component.h"
+#include "core/platform.h"
+
+namespace marrowby {
+
+class TTimer : public TComponent {
+ public:
+  explicit TTimer(TComponent* owner);
+  ~TTimer() override;
+
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+
+  bool Enabled() const { return enabled_; }
+  // Writing a different value starts or stops the timer; the same value does
+  // nothing. Fails with "Not enough timers available" when the system refuses
+  // a timer; the new value is kept all the same.
+  void SetEnabled(bool enabled);
+  uint32_t Interval() const { return interval_; }
+  // A different value restarts a running timer with the new period.
+  void SetInterval(uint32_t interval);
+  const TNotifyEvent& OnTimer() const { return onTimer_; }
+  void SetOnTimer(TNotifyEvent handler);
+
+  // True while the system timer runs: Enabled, Interval not 0, OnTimer assigned.
+  bool Running() const { return id_ != 0; }
+
+ private:
+  void UpdateTimer();
+
+  bool enabled_ = true;
+  uint32_t interval_ = 1000;
+  TNotifyEvent onTimer_;
+  TimerHost* host_ = nullptr;  // the host the running timer lives in
+  TimerId id_ = 0;
+};
+
+}  // namespace marrowby

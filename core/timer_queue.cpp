@@ -1,0 +1,99 @@
+#include "core/timer_queue.h"
+
+#include <algorithm>
+
+#include "core/errors.h"
+
+namespace marrowby {
+
+namespace {
+constexpr uint64_t kGridMs = 1000;
+}
+
+uint64_t TimerQueue::FirstDue(uint64_t nowMs, uint32_t periodMs) const {
+  uint64_t due = nowMs + periodMs;
+  if (coalesce_ && periodMs >= kGridMs && periodMs % kGridMs == 0 && due >= origin_) {
+    const uint64_t rel = due - origin_;
+    due = origin_ + (rel + kGridMs / 2) / kGridMs * kGridMs;
+  }
+  return due;
+}
+
+TimerQueue::Entry* TimerQueue::Find(Id id) {
+  auto it = std::lower_bound(entries_.begin(), entries_.end(), id,
+                             [](const Entry& e, Id key) { return e.id < key; });
+  return it != entries_.end() && it->id == id && it->live ? &*it : nullptr;
+}
+
+const TimerQueue::Entry* TimerQueue::Find(Id id) const {
+  return const_cast<TimerQueue*>(this)->Find(id);
+}
+
+TimerQueue::Id TimerQueue::Add(uint64_t nowMs, uint32_t periodMs, std::function<void()> tick) {
+  const Id id = nextId_++;
+  entries_.push_back(Entry{id, periodMs, true, FirstDue(nowMs, periodMs), std::move(tick)});
+  ++live_;
+  Changed();
+  return id;
+}
+
+void TimerQueue::Remove(Id id) {
+  Entry* e = Find(id);
+  if (!e) return;
+  e->live = false;
+  --live_;
+  if (depth_ == 0) Compact();
+  Changed();
+}
+
+void TimerQueue::Compact() {
+  entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                [](const Entry& e) { return !e.live; }),
+                 entries_.end());
+}
+
+std::optional<uint64_t> TimerQueue::NextDue() const {
+  std::optional<uint64_t> next;
+  for (const Entry& e : entries_) {
+    if (e.live && (!next || e.due < *next)) next = e.due;
+  }
+  return next;
+}
+
+void TimerQueue::RunDue(uint64_t nowMs, uint64_t slackMs) {
+  // The outermost run reuses one list; nested runs (rare) have their own.
+  std::vector<Ready> nestedList;
+  std::vector<Ready>& ready = depth_ == 0 ? ready_ : nestedList;
+  ready.clear();
+  for (Entry& e : entries_) {
+    if (!e.live || e.due > nowMs + slackMs) continue;
+    const uint64_t was = e.due;
+    // Next due time: one period on; missed periods are skipped.
+    const uint64_t period = e.period ? e.period : 1;
+    e.due += period;
+    if (e.due <= nowMs) e.due += (nowMs - e.due) / period * period + period;
+    ready.push_back({was, e.id, e.due});
+  }
+  if (ready.empty()) return;
+  std::stable_sort(ready.begin(), ready.end(),
+                   [](const Ready& a, const Ready& b) { return a.due < b.due; });
+  Changed();
+  ++depth_;
+  for (size_t i = 0; i < ready.size(); ++i) {
+    const Ready r = ready[i];
+    Entry* e = Find(r.id);
+    if (!e) continue;                // stopped by an earlier tick
+    if (e->due != r.next) continue;  // ticked meanwhile by a nested run
+    // The entry stays in place while its tick runs: the deque does not move
+    // it when timers are added, and a stopped timer is only marked.
+    CallGuarded(e->tick);
+  }
+  --depth_;
+  if (depth_ == 0 && live_ != entries_.size()) Compact();
+}
+
+void TimerQueue::Changed() {
+  if (OnScheduleChanged) OnScheduleChanged();
+}
+
+}  // namespace marrowby

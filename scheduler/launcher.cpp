@@ -1,0 +1,166 @@
+#include "scheduler/launcher.h"
+
+#include "core/platform.h"
+#include "scheduler/process.h"
+
+namespace marrowby {
+
+namespace {
+const char* const kLaunchChecksNames[] = {"lcDate", "lcTime", "lcWeekDay", "lcMonthDay"};
+const char* const kWeekDayNames[] = {"ldSunday",   "ldMonday", "ldTuesday", "ldWednesday",
+                                     "ldThursday", "ldFriday", "ldSaturday"};
+}  // namespace
+
+const TypeInfo kLaunchChecksType = EnumTypeInfo("TLaunchChecks", kLaunchChecksNames);
+const TypeInfo kApplyChecksType = SetTypeInfo("TApplyChecks", &kLaunchChecksType, OrdType::UByte);
+const TypeInfo kLaunchWeekDayType = EnumTypeInfo("TLaunchWeekDay", kWeekDayNames);
+
+namespace {
+const TypeInfo kDateNumType = ClassTypeInfo("TDateNum", &TDateNum::kClassInfo);
+const TypeInfo kTimeNumType = ClassTypeInfo("TTimeNum", &TTimeNum::kClassInfo);
+const TypeInfo kBeforeLaunchType = SimpleTypeInfo(TypeKind::Method, "TBeforeLaunchEvent");
+const TypeInfo kAfterLaunchType = SimpleTypeInfo(TypeKind::Method, "TAfterLaunchEvent");
+
+const PropInfo kLauncherProps[] = {
+    OrdProp<TLauncher, &TLauncher::Checks, &TLauncher::SetChecks>(
+        "Checks", &kApplyChecksType, true, 1u << lcTime),
+    StrProp<TLauncher, &TLauncher::CommandLine, &TLauncher::SetCommandLine>("CommandLine"),
+    ObjectProp<TLauncher, &TLauncher::Date>("Date", &kDateNumType),
+    OrdProp<TLauncher, &TLauncher::Enabled, &TLauncher::SetEnabled>("Enabled", &kBooleanType,
+                                                                      true, 1),
+    OrdProp<TLauncher, &TLauncher::Interval, &TLauncher::SetInterval>("Interval", &kWordType,
+                                                                        true, 1000),
+    OrdProp<TLauncher, &TLauncher::MonthDay, &TLauncher::SetMonthDay>("MonthDay", &kDayType,
+                                                                        true, 1),
+    ObjectProp<TLauncher, &TLauncher::Time>("Time", &kTimeNumType),
+    OrdProp<TLauncher, &TLauncher::Wait, &TLauncher::SetWait>("Wait", &kBooleanType),
+    OrdProp<TLauncher, &TLauncher::WeekDay, &TLauncher::SetWeekDay>("WeekDay",
+                                                                      &kLaunchWeekDayType),
+    EventProp("BeforeLaunch", &kBeforeLaunchType),
+    EventProp("AfterLaunch", &kAfterLaunchType),
+    EventProp("BeforeWait", &kAfterLaunchType),
+    EventProp("OnTimer"),
+};
+}  // namespace
+
+const ClassInfo TLauncher::kClassInfo = {"TLauncher", &TComponent::kClassInfo, kLauncherProps,
+                                         std::size(kLauncherProps)};
+
+bool MonthDayMatches(int m, int d, int month) {
+  if (d == m) return true;
+  if (m != 31) return false;
+  if (d == 30 && (month == 4 || month == 6 || month == 9 || month == 11)) return true;
+  return month == 2 && (d == 28 || d == 29);
+}
+
+TLauncher::TLauncher(TComponent* owner) : TComponent(owner) {
+  lastResult_ = kNeverLaunched;
+  date_.SetDay(1);
+  date_.SetMonth(1);
+  date_.SetYear(1);
+  date_.SetValue(Now());
+  time_.SetValue(Now());
+  timer_ = new TTimer(this);
+  timer_->SetEnabled(false);
+  timer_->SetOnTimer([this](TObject* sender) { Tick(sender); });
+  SetInterval(1000);
+  SetEnabled(true);
+  checks_ = TApplyChecks{lcTime};
+  monthDay_ = 1;
+}
+
+TLauncher::~TLauncher() {
+  // The timer first (it stops); the value objects go with the slot's fields.
+  delete timer_;
+  timer_ = nullptr;
+}
+
+void TLauncher::SetEnabled(bool v) {
+  if (v == enabled_) return;
+  enabled_ = v;
+  timer_->SetEnabled(v);
+}
+
+void TLauncher::SetInterval(uint16_t v) {
+  if (v == interval_) return;
+  interval_ = v;
+  timer_->SetInterval(v);
+}
+
+TDateTime TLauncher::DateTime() const {
+  return EncodeDate(date_.Year(), date_.Month(), date_.Day()) +
+         EncodeTime(time_.Hour(), time_.Min(), time_.Sec(), time_.MSec());
+}
+
+void TLauncher::SetDateTime(TDateTime v) {
+  int y, mo, d, h, mi, s, ms;
+  DecodeDate(v, &y, &mo, &d);
+  DecodeTime(v, &h, &mi, &s, &ms);
+  date_.SetYear(static_cast<TYear>(y));
+  date_.SetMonth(static_cast<TMonth>(mo));
+  date_.SetDay(static_cast<TDay>(d));
+  time_.SetHour(static_cast<THour>(h));
+  time_.SetMin(static_cast<TMin>(mi));
+  time_.SetSec(static_cast<TSec>(s));
+  time_.SetMSec(static_cast<TMSec>(ms));
+}
+
+bool TLauncher::IsDue() const {
+  bool due = true;
+  TDateTime target = Now();
+  if (checks_.Contains(lcDate)) {
+    target = EncodeDate(date_.Year(), date_.Month(), date_.Day()) + TimeOf(target);
+  }
+  if (checks_.Contains(lcTime)) {
+    target = DateOf(target) + EncodeTime(time_.Hour(), time_.Min(), time_.Sec(), time_.MSec());
+  }
+  if (checks_.Contains(lcDate) || checks_.Contains(lcTime)) due = Now() >= target;
+  if (checks_.Contains(lcWeekDay)) due = due && WeekDayOf(Now()) == static_cast<int>(weekDay_);
+  if (checks_.Contains(lcMonthDay)) {
+    int y, m, d;
+    DecodeDate(DateOf(Now()), &y, &m, &d);
+    due = due && MonthDayMatches(monthDay_, d, m);
+  }
+  return due;
+}
+
+void TLauncher::Tick(TObject* sender) {
+  if (OnTimer) OnTimer(sender);
+  if (IsDue()) Launch(sender);
+}
+
+void TLauncher::Launch(TObject* sender) {
+  SetEnabled(false);
+  bool cancel = false;
+  if (BeforeLaunch) BeforeLaunch(sender, cancel);
+  intptr_t process = 0;
+  // Once the handle value has been reported nothing needs the handle any more;
+  // it is released even when a handler fails.
+  struct CloseOnExit {
+    intptr_t& handle;
+    ~CloseOnExit() {
+      if (handle) CurrentProcessApi().Close(handle);
+    }
+  } closer{process};
+  lastResult_ = cancel ? kLaunchVetoed : BuiltInStart(sender, &process);
+  if (AfterLaunch) AfterLaunch(sender, lastResult_);
+}
+
+int32_t TLauncher::BuiltInStart(TObject* sender, intptr_t* process) {
+  lastError_ = 0;
+  if (commandLine_.empty()) return kNoCommandLine;
+  uint32_t error = 0;
+  *process = CurrentProcessApi().Start(commandLine_, &error);
+  if (!*process) {
+    lastError_ = error;
+    return kStartFailed;
+  }
+  // Process handle values are small multiples of 4 on both architectures.
+  const int32_t result = static_cast<int32_t>(*process);
+  if (!wait_) return result;
+  if (BeforeWait) BeforeWait(sender, result);
+  CurrentProcessApi().Wait(*process);
+  return result;
+}
+
+}  // namespace marrowby

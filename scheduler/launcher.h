@@ -1,0 +1,108 @@
+// The schedule slot: one schedule's item and criteria, its own periodic timer,
+// the due test on every tick and the launch when due.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/component.h"
+#include "core/set.h"
+#include "core/timer.h"
+#include "scheduler/datenum.h"
+
+namespace marrowby {
+
+enum TLaunchChecks : uint8_t { lcDate, lcTime, lcWeekDay, lcMonthDay };
+using TApplyChecks = Set<TLaunchChecks>;
+
+enum TLaunchWeekDay : uint8_t {
+  ldSunday, ldMonday, ldTuesday, ldWednesday, ldThursday, ldFriday, ldSaturday
+};
+
+extern const TypeInfo kLaunchChecksType;   // the enumeration lcDate .. lcMonthDay
+extern const TypeInfo kApplyChecksType;    // the set of it
+extern const TypeInfo kLaunchWeekDayType;  // ldSunday .. ldSaturday
+
+using TBeforeLaunchEvent = std::function<void(TObject* Sender, bool& Cancel)>;
+using TAfterLaunchEvent = std::function<void(TObject* Sender, int32_t Result)>;
+
+// LastResult values other than a process handle.
+inline constexpr int32_t kNeverLaunched = -1;
+inline constexpr int32_t kLaunchVetoed = -2;
+inline constexpr int32_t kNoCommandLine = -3;
+inline constexpr int32_t kStartFailed = 0;
+
+// True when day m of the month matches the date (day d of month M): d = m, or
+// m = 31 standing for the last day of a 30-day month and for 28 and 29 February.
+bool MonthDayMatches(int m, int d, int month);
+
+class TLauncher : public TComponent {
+ public:
+  explicit TLauncher(TComponent* owner);
+  ~TLauncher() override;
+
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+
+  TApplyChecks Checks() const { return checks_; }
+  void SetChecks(TApplyChecks v) { checks_ = v; }
+  const std::string& CommandLine() const { return commandLine_; }
+  void SetCommandLine(const std::string& v) { commandLine_ = v; }
+  TDateNum* Date() const { return &date_; }
+  // Arming: a different value starts or stops the timer to match.
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool v);
+  uint16_t Interval() const { return interval_; }
+  void SetInterval(uint16_t v);
+  TDay MonthDay() const { return monthDay_; }
+  void SetMonthDay(TDay v) { monthDay_ = v; }
+  TTimeNum* Time() const { return &time_; }
+  bool Wait() const { return wait_; }
+  void SetWait(bool v) { wait_ = v; }
+  TLaunchWeekDay WeekDay() const { return weekDay_; }
+  void SetWeekDay(TLaunchWeekDay v) { weekDay_ = v; }
+
+  TBeforeLaunchEvent BeforeLaunch;
+  TAfterLaunchEvent AfterLaunch;
+  TAfterLaunchEvent BeforeWait;
+  TNotifyEvent OnTimer;
+
+  int32_t LastResult() const { return lastResult_; }
+  uint32_t LastError() const { return lastError_; }
+  // The slot's own timer; the Sender of every event the slot raises.
+  TTimer* Timer() const { return timer_; }
+
+  // Date plus Time; reading fails with the encoders' messages for an
+  // impossible date or time. Writing sets Year, Month, Day, then Hour, Min,
+  // Sec, MSec, each through its own setter.
+  TDateTime DateTime() const;
+  void SetDateTime(TDateTime v);
+
+  // The due test against the current clock.
+  bool IsDue() const;
+
+ private:
+  void Tick(TObject* sender);
+  void Launch(TObject* sender);
+  int32_t BuiltInStart(TObject* sender, intptr_t* process);
+
+  // Instance fields in their published order of declaration.
+  int32_t lastResult_ = 0;
+  uint32_t lastError_ = 0;
+  TTimer* timer_ = nullptr;
+  std::string commandLine_;
+  uint16_t interval_ = 0;
+  TLaunchWeekDay weekDay_ = ldSunday;
+  TDay monthDay_ = 0;
+  // Owned value objects, held inline (a tick reads them, and with 100 slots
+  // every cache line a tick touches counts). Like the objects they stand for,
+  // they can be changed through a const slot.
+  mutable TDateNum date_;
+  mutable TTimeNum time_;
+  TApplyChecks checks_;
+  bool enabled_ = false;
+  bool wait_ = false;
+};
+
+}  // namespace marrowby

@@ -1,0 +1,64 @@
+// Process start and wait with CreateProcessA.
+#include <windows.h>
+
+#include <vector>
+
+#include "core/platform.h"
+#include "scheduler/process.h"
+
+namespace marrowby {
+
+namespace {
+
+class Win32ProcessApi : public ProcessApi {
+ public:
+  intptr_t Start(const std::string& commandLine, uint32_t* error) override {
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_RESTORE;
+    PROCESS_INFORMATION pi = {};
+    // CreateProcessA may write into the command line buffer.
+    std::vector<char> cmd(commandLine.begin(), commandLine.end());
+    cmd.push_back('\0');
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+      *error = GetLastError();
+      return 0;
+    }
+    CloseHandle(pi.hThread);
+    return reinterpret_cast<intptr_t>(pi.hProcess);
+  }
+
+  // Sleeps in MsgWaitForMultipleObjects until the process ends or a message
+  // arrives; messages are dispatched as they come. A quit request marks the
+  // application as terminating and is posted again for the main loop.
+  void Wait(intptr_t process) override {
+    HANDLE h = reinterpret_cast<HANDLE>(process);
+    while (!ApplicationTerminated()) {
+      const DWORD r = MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_ALLINPUT);
+      if (r != WAIT_OBJECT_0 + 1) return;  // ended, or the handle is unusable
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+          SetApplicationTerminated(true);
+          PostQuitMessage(static_cast<int>(msg.wParam));
+          return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+    }
+  }
+
+  void Close(intptr_t process) override { CloseHandle(reinterpret_cast<HANDLE>(process)); }
+};
+
+}  // namespace
+
+ProcessApi& PlatformProcessApi() {
+  static Win32ProcessApi api;
+  return api;
+}
+
+}  // namespace marrowby

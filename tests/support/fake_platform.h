@@ -1,0 +1,88 @@
+// Fakes of the platform for portable tests: a settable clock, timers driven
+// by advancing virtual time, and a recording process starter. A FakePlatform
+// installs all three for its lifetime.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/platform.h"
+#include "core/timer_queue.h"
+#include "scheduler/process.h"
+
+namespace marrowby::testing {
+
+class FakeClock : public Clock {
+ public:
+  TDateTime Now() override {
+    ++reads_;
+    return base_ + static_cast<double>(offsetMs_) / static_cast<double>(kMSecsPerDay);
+  }
+  void Set(TDateTime now) {
+    base_ = now;
+    offsetMs_ = 0;
+  }
+  void AdvanceMs(int64_t ms) { offsetMs_ += ms; }
+  uint64_t Reads() const { return reads_; }
+
+ private:
+  TDateTime base_ = 0;
+  int64_t offsetMs_ = 0;
+  uint64_t reads_ = 0;
+};
+
+// Timers on a virtual millisecond counter. Advancing moves the counter (and
+// the clock, when one is attached) from one due time to the next, running the
+// timers due there, as a message loop would.
+class FakeTimerHost : public TimerHost {
+ public:
+  explicit FakeTimerHost(FakeClock* clock = nullptr) : clock_(clock) {}
+
+  TimerId Start(uint32_t periodMs, std::function<void()> tick) override;
+  void Stop(TimerId id) override { queue_.Remove(id); }
+
+  void AdvanceMs(uint64_t ms);
+  // Refuse the next `count` timer starts, as a system out of timers does.
+  void RefuseStarts(int count) { refuse_ = count; }
+  size_t Armed() const { return queue_.Size(); }
+  uint64_t NowMs() const { return nowMs_; }
+  uint64_t WakeUps() const { return wakeUps_; }
+
+ private:
+  FakeClock* clock_;
+  TimerQueue queue_;
+  uint64_t nowMs_ = 0;
+  uint64_t wakeUps_ = 0;
+  int refuse_ = 0;
+};
+
+class FakeProcessApi : public ProcessApi {
+ public:
+  intptr_t Start(const std::string& commandLine, uint32_t* error) override;
+  void Wait(intptr_t process) override { waited.push_back(process); }
+  void Close(intptr_t process) override { closed.push_back(process); }
+
+  // When nonzero, starts fail with this error code.
+  uint32_t failWith = 0;
+  std::vector<std::string> started;
+  std::vector<intptr_t> waited;
+  std::vector<intptr_t> closed;
+
+ private:
+  intptr_t nextHandle_ = 0x100;
+};
+
+class FakePlatform {
+ public:
+  FakePlatform();
+  ~FakePlatform();
+  FakePlatform(const FakePlatform&) = delete;
+  FakePlatform& operator=(const FakePlatform&) = delete;
+
+  FakeClock clock;
+  FakeTimerHost timers{&clock};
+  FakeProcessApi processes;
+};
+
+}  // namespace marrowby::testing

@@ -1,0 +1,89 @@
+#include "tests/win/win_test_util.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace marrowby::wintest {
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (!done()) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) return done();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now > 50 ? 50 : end - now),
+                              QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  return true;
+}
+
+void PumpFor(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+std::string ExeDir() {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string s(path, n);
+  return s.substr(0, s.find_last_of("\\/") + 1);
+}
+
+std::string MakeTempDir(const std::string& prefix) {
+  char tmp[MAX_PATH];
+  GetTempPathA(MAX_PATH, tmp);
+  for (unsigned i = GetTickCount() % 100000;; ++i) {
+    std::string dir = std::string(tmp) + prefix + std::to_string(GetCurrentProcessId()) + "_" +
+                      std::to_string(i) + "\\";
+    if (CreateDirectoryA(dir.c_str(), nullptr)) return dir;
+  }
+}
+
+void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string full = dir + name;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(full + "\\");
+      } else {
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(full.c_str());
+      }
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void WriteFile(const std::string& path, const std::string& data) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << data;
+}
+
+int CountLines(const std::string& path) {
+  const std::string s = ReadFile(path);
+  int n = 0;
+  for (char c : s) n += c == '\n';
+  return n;
+}
+
+}  // namespace marrowby::wintest

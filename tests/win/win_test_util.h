@@ -1,0 +1,29 @@
+// Helpers for the Windows tests: message pumping with a deadline, temporary
+// files, paths of the helper programs beside the test executable.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace marrowby::wintest {
+
+// Dispatches messages until done() is true or timeoutMs has passed; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+// Dispatches messages for ms milliseconds.
+void PumpFor(DWORD ms);
+
+// The directory of the running executable, with a trailing backslash.
+std::string ExeDir();
+// A fresh, empty directory under the temporary path (with a trailing backslash).
+std::string MakeTempDir(const std::string& prefix);
+// Removes a directory tree made by MakeTempDir.
+void RemoveTree(const std::string& dir);
+
+bool FileExists(const std::string& path);
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& data);
+int CountLines(const std::string& path);
+
+}  // namespace marrowby::wintest
