@@ -1,0 +1,170 @@
+#include "ui/application_win32.h"
+
+#include "core/errors.h"
+#include "core/platform.h"
+#include "core/typeinfo.h"
+
+namespace marrowby {
+
+namespace {
+
+const char kClassName[] = "TApplication";
+
+LRESULT CALLBACK AppWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* app = reinterpret_cast<TApplication*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (app) return app->WindowProc(msg, wp, lp);
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+const ClassInfo TApplication::kClassInfo = {"TApplication", &TObject::kClassInfo, nullptr, 0};
+
+TApplication::TApplication() {
+  HINSTANCE inst = GetModuleHandleA(nullptr);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = AppWndProc;
+  wc.hInstance = inst;
+  wc.hIcon = LoadIconA(inst, "MAINICON");
+  if (!wc.hIcon) wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  wc.lpszClassName = kClassName;
+  RegisterClassA(&wc);
+  const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
+  handle_ = CreateWindowExA(0, kClassName, "", WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS |
+                            WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0, nullptr, nullptr, inst,
+                            nullptr);
+  SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetExceptionHandler([this](const std::exception& e) { HandleException(e); });
+}
+
+TApplication::~TApplication() {
+  SetExceptionHandler(nullptr);
+  if (handle_) {
+    SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+    DestroyWindow(handle_);
+  }
+}
+
+std::string TApplication::Title() const {
+  char buf[256];
+  const int n = GetWindowTextA(handle_, buf, sizeof(buf));
+  return std::string(buf, n > 0 ? n : 0);
+}
+
+void TApplication::SetTitle(const std::string& title) { SetWindowTextA(handle_, title.c_str()); }
+
+bool TApplication::HelpCommand(UINT command, ULONG_PTR data) {
+  if (helpFile_.empty()) return false;
+  HWND owner = mainWindow_ ? mainWindow_ : handle_;
+  return WinHelpA(owner, helpFile_.c_str(), command, data) != FALSE;
+}
+
+bool TApplication::Terminated() const { return ApplicationTerminated(); }
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      SetApplicationTerminated(true);
+      PostQuitMessage(static_cast<int>(msg.wParam));  // for Run to see
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+void TApplication::Run() {
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  SetApplicationTerminated(true);
+}
+
+void TApplication::Minimize() {
+  if (!IsIconic(handle_)) ShowWindow(handle_, SW_MINIMIZE);
+  StateChanged(true);
+}
+
+void TApplication::Restore() {
+  if (IsIconic(handle_) || !IsWindowVisible(handle_)) ShowWindow(handle_, SW_RESTORE);
+  StateChanged(false);
+}
+
+void TApplication::StateChanged(bool minimized) {
+  if (minimized == minimized_) return;
+  minimized_ = minimized;
+  if (mainWindow_) {
+    if (minimized) {
+      ShowWindow(mainWindow_, SW_HIDE);
+    } else {
+      ShowWindow(mainWindow_, SW_SHOW);
+      SetForegroundWindow(GetLastActivePopup(mainWindow_));
+    }
+  }
+  CallGuarded([&] {
+    if (minimized && OnMinimize) OnMinimize(this);
+    if (!minimized && OnRestore) OnRestore(this);
+  });
+}
+
+void TApplication::HandleException(const std::exception& e) {
+  if (OnException) {
+    try {
+      OnException(this, e);
+      return;
+    } catch (const std::exception& inner) {
+      ShowException(inner);
+      return;
+    }
+  }
+  ShowException(e);
+}
+
+void TApplication::ShowException(const std::exception& e) {
+  HWND owner = GetActiveWindow();
+  MessageBoxA(owner ? owner : handle_, e.what(), Title().c_str(), MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::SetHint(const std::string& hint) {
+  if (hint == hint_) return;
+  hint_ = hint;
+  CallGuarded([&] {
+    if (OnHint) OnHint(this);
+  });
+}
+
+LRESULT TApplication::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SIZE:
+      // Minimised or restored by anyone: the taskbar, another copy of the
+      // program (ShowWindow on this window), or Minimize/Restore.
+      if (wp == SIZE_MINIMIZED) StateChanged(true);
+      if (wp == SIZE_RESTORED && minimized_) StateChanged(false);
+      break;
+    case WM_CLOSE:
+      // Closing the taskbar entry closes the main window.
+      if (mainWindow_) {
+        PostMessageA(mainWindow_, WM_CLOSE, 0, 0);
+        return 0;
+      }
+      break;
+    case WM_ENDSESSION:
+    case WM_QUERYENDSESSION:
+      // The main window answers for the program.
+      if (mainWindow_) return SendMessageA(mainWindow_, msg, wp, lp);
+      break;
+  }
+  return DefWindowProcA(handle_, msg, wp, lp);
+}
+
+TApplication& Application() {
+  static TApplication app;
+  return app;
+}
+
+}  // namespace marrowby

@@ -1,0 +1,87 @@
+// The application object of a Win32 GUI program: its title, the hidden
+// application window that stands for the program on the taskbar and owns the
+// main window, the message loop, minimising and restoring the whole program,
+// and the error display that every callback hands its exceptions to.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+#include "core/object.h"
+
+namespace marrowby {
+
+class TApplication : public TObject {
+ public:
+  TApplication();
+  ~TApplication() override;
+  TApplication(const TApplication&) = delete;
+  TApplication& operator=(const TApplication&) = delete;
+
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+
+  // The application window (class "TApplication"): a zero-size top-level
+  // window whose text is the title. Created with the object.
+  HWND Handle() const { return handle_; }
+
+  std::string Title() const;
+  void SetTitle(const std::string& title);
+  const std::string& HelpFile() const { return helpFile_; }
+  void SetHelpFile(const std::string& file) { helpFile_ = file; }
+  // Asks the help viewer for the help file (WinHelp command and data).
+  bool HelpCommand(UINT command, ULONG_PTR data);
+
+  // The main window: closing it ends the message loop.
+  HWND MainWindow() const { return mainWindow_; }
+  void SetMainWindow(HWND hwnd) { mainWindow_ = hwnd; }
+
+  // Terminated: set once the loop has seen (or been asked for) a quit request.
+  bool Terminated() const;
+  void Terminate();
+  // Dispatches the pending messages; a quit request sets Terminated and is
+  // left for Run to see.
+  void ProcessMessages();
+  // Runs the message loop until a quit request.
+  void Run();
+
+  // Minimising hides the main window behind the minimised application window;
+  // restoring shows it again. OnMinimize and OnRestore follow every change of
+  // state, whoever caused it (the program, the taskbar, another copy).
+  void Minimize();
+  void Restore();
+  bool Minimized() const { return minimized_; }
+  TNotifyEvent OnMinimize;
+  TNotifyEvent OnRestore;
+
+  // The error display: OnException when assigned, else ShowException.
+  void HandleException(const std::exception& e);
+  // The standard error box: the message, the title as caption, stop icon.
+  void ShowException(const std::exception& e);
+  std::function<void(TObject* Sender, const std::exception& E)> OnException;
+
+  // The current hint text; OnHint runs when it changes.
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& hint);
+  TNotifyEvent OnHint;
+
+  // Called by the application window's procedure.
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
+
+ private:
+  void StateChanged(bool minimized);
+
+  HWND handle_ = nullptr;
+  HWND mainWindow_ = nullptr;
+  std::string helpFile_;
+  std::string hint_;
+  bool minimized_ = false;
+};
+
+// The program's one application object, created on first use.
+TApplication& Application();
+
+}  // namespace marrowby
