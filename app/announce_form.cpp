@@ -1,0 +1,98 @@
+#include "app/announce_form.h"
+
+namespace marrowby {
+
+const ClassInfo TAnnounceForm::kClassInfo = {"TAnnounceForm", &TForm::kClassInfo, nullptr, 0};
+
+namespace {
+template <class T>
+T* Make(TComponent* owner, TControl* parent, const char* name, int left, int top, int width,
+        int height) {
+  auto* c = new T(owner);
+  c->SetName(name);
+  c->SetParent(parent);
+  c->SetBounds(left, top, width, height);
+  return c;
+}
+}  // namespace
+
+TAnnounceForm::TAnnounceForm(TComponent* owner) : TForm(owner) {
+  SetName("AnnounceForm");
+  SetCaption("Scheduled Launch For...");
+  SetClientSize(386, 93);
+  BorderIcons = false;
+  StayOnTop = true;
+  Panel2 = Make<TPanel>(this, nullptr, "Panel2", 0, 0, 386, 64);
+  Image1 = Make<TImage>(this, Panel2, "Image1", 14, 14, 32, 32);
+  Image1->ResourceName = "MAINICON";
+  DescLbl = Make<TLabel>(this, Panel2, "DescLbl", 60, 10, 315, 45);
+  DescLbl->WordWrap = true;
+  Panel1 = Make<TPanel>(this, nullptr, "Panel1", 0, 64, 386, 29);
+  LaunchBtn = Make<TButton>(this, Panel1, "LaunchBtn", 8, 3, 75, 23);
+  LaunchBtn->SetCaption("&Launch");
+  LaunchBtn->Default = true;
+  TimeLbl = Make<TLabel>(this, Panel1, "TimeLbl", 168, 6, 50, 16);
+  TimeLbl->SetCaption("10");
+  TimeLbl->SetBold(true);
+  CancelBtn = Make<TButton>(this, Panel1, "CancelBtn", 303, 3, 75, 23);
+  CancelBtn->SetCaption("&Cancel");
+  LaunchBtn->OnClick = [this](TObject*) { LaunchBtnClick(); };
+  CancelBtn->OnClick = [this](TObject*) { CancelBtnClick(); };
+
+  Timer1 = new TTimer(this);
+  Timer1->SetName("Timer1");
+  Timer1->SetEnabled(false);
+  Timer1->SetInterval(1000);
+  Timer1->SetOnTimer([this](TObject*) { Timer1Timer(); });
+  Timer2 = new TTimer(this);
+  Timer2->SetName("Timer2");
+  Timer2->SetEnabled(false);
+  Timer2->SetInterval(1000);
+  Timer2->SetOnTimer([this](TObject*) { Timer2Timer(); });
+}
+
+TAnnounceForm::~TAnnounceForm() { DoDestroy(); }
+
+std::string TAnnounceForm::FileNamePart(const std::string& commandLine) {
+  const size_t sep = commandLine.find_last_of("\\:");
+  return sep == std::string::npos ? commandLine : commandLine.substr(sep + 1);
+}
+
+void TAnnounceForm::Prepare(const std::string& commandLine, const std::string& description,
+                            bool allowCancel) {
+  SetCaption("Scheduled Launch For " + FileNamePart(commandLine));
+  DescLbl->SetCaption(description);
+  if (allowCancel) {
+    Timer1->SetInterval(10000);
+  } else {
+    Timer1->SetInterval(1000);
+    Panel1->SetVisible(false);
+    SetClientSize(ClientWidth(), ClientHeight() - Panel1->Height());
+  }
+}
+
+void TAnnounceForm::FormShow() {
+  countdown_ = 10;
+  TimeLbl->SetCaption("10");
+  Timer1->SetEnabled(true);
+  Timer2->SetEnabled(true);
+  cancelled_ = false;
+}
+
+void TAnnounceForm::Timer2Timer() {
+  --countdown_;
+  TimeLbl->SetCaption(std::to_string(countdown_));
+}
+
+void TAnnounceForm::Finish(bool cancelled) {
+  Timer1->SetEnabled(false);
+  Timer2->SetEnabled(false);
+  cancelled_ = cancelled;
+  SetModalResult(cancelled ? mrCancel : mrOk);
+}
+
+void TAnnounceForm::Timer1Timer() { Finish(false); }
+void TAnnounceForm::LaunchBtnClick() { Finish(false); }
+void TAnnounceForm::CancelBtnClick() { Finish(true); }
+
+}  // namespace marrowby

@@ -1,0 +1,199 @@
+// The main window of the schedule manager: the 100 schedule slots and the
+// lists that hold the application's state, the schedule editor, navigation
+// and management of schedules, the launch of due schedules, tray residence
+// and the settings stores. Portable: the window and the platform come in
+// through a FormView and the MainFormHost.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/flag_digits.h"
+#include "app/main_form_host.h"
+#include "core/timer.h"
+#include "scheduler/launcher.h"
+#include "ui/form.h"
+
+namespace marrowby {
+
+class TFormStorage;
+
+inline constexpr int kSlotCount = 100;
+
+class TMainForm : public TForm {
+ public:
+  // Builds the window's components; FormCreate runs when the view calls
+  // DoCreate (or Create() in tests).
+  TMainForm(TComponent* owner, MainFormHost* host);
+  ~TMainForm() override;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+
+  // ---- Components (names as in the settings file) -------------------------
+  TPanel* Panel1;
+  TPanel* Panel2;
+  TLabel* Label1;
+  TLabel* SchedNum;
+  TSpinButton* CurrentSpin;
+  TLabel* Label2;
+  TLabel* TotalNum;
+  TPanel* GroupBox1;
+  TEdit* DescEdit;
+  TPanel* GroupBox6;
+  TFilenameEdit* CommandEdit;
+  TPanel* GroupBox2;
+  TCheckBox* DateCb;
+  TCheckBox* TimeCb;
+  TCheckBox* WDCb;
+  TCheckBox* MDCb;
+  TDateEdit* DateEdit1;
+  TSpinEdit* Hours;
+  TSpinEdit* Minutes;
+  TSpinEdit* Seconds;
+  TButton* DaysBtn;
+  TSpinEdit* MDEdit;
+  TPanel* DayPanel;
+  std::array<TCheckBox*, 7> Days;  // Sunday .. Saturday
+  TButton* OKBtn;
+  TPanel* GroupBox4;
+  TCheckBox* EnableCb;
+  TCheckBox* AnnounceCb;
+  TCheckBox* OnceCb;
+  TCheckBox* DelayCb;
+  TPanel* GroupBox5;
+  TButton* NewBtn;
+  TButton* RemoveBtn;
+  TButton* FirstBtn;
+  TButton* LastBtn;
+  TButton* GetBtn;
+  TButton* HideBtn;
+  TButton* HelpBtn;
+  TButton* CloseBtn;
+  TStatusBar* StatusBar1;
+  TPanel* DescPanel;
+  TListBox* ListBox1;
+  TPanel* DescBar;
+  TButton* DescOKBtn;
+  TButton* CancelBtn;
+  TListBox* LaunchList;
+  TListBox* DateList;
+  std::array<TLauncher*, kSlotCount> Launchers;
+  TTimer* Timer1;
+  TTimer* Timer2;
+  TTimer* Timer3;
+  // Fires just after midnight, so that a daily schedule is re-armed at once
+  // rather than at the next hourly check.
+  TTimer* DayTimer;
+  std::array<TFormStorage*, 4> Stores;
+
+  // ---- State ---------------------------------------------------------------
+  // N: the number of set schedules (lines of the description list).
+  int Count() const { return ListBox1->Items()->Count(); }
+  // The current position, 0 when no schedule is shown.
+  int Position() const { return CurrentSpin->Tag(); }
+  bool EditFlag() const { return edited_; }
+  bool AskOnClose() const { return askOnClose_; }
+  // Hidden exactly while the tray menu's "Show Manager" is enabled.
+  bool ManagerHidden() const { return hidden_; }
+  TLauncher* SlotAt(int position) const;
+  // The position (1-based) of a slot in the slot table, 0 if it has none.
+  int PositionOf(const TLauncher* slot) const;
+
+  // ---- Handlers --------------------------------------------------------------
+  void HideBtnClick();
+  void CloseBtnClick();
+  void ShowMiClick();
+  void ExitMiClick();
+  void HelpBtnClick();
+  void AppEvents1Minimize();
+  void AppEvents1Restore();
+  void AppEvents1Hint(const std::string& hint);
+  void Timer1Timer();
+  void Timer2Timer();
+  void Timer3Timer();
+  void SetEnables();
+  // The system time changed or the machine resumed from sleep: the day may
+  // have changed.
+  void TimeChanged();
+
+  void GetSchedValues(int componentIndex);
+  void SetSchedValues();
+  void EnableGUI();
+  void DisableGUI();
+  void DaysBtnClick();
+  void OKBtnClick();
+
+  void CurrentSpinTopClick();
+  void CurrentSpinBottomClick();
+  void FirstBtnClick();
+  void LastBtnClick();
+  void NewBtnClick();
+  void RemoveBtnClick();
+  void GetBtnClick();
+  void ListBox1Click();
+  void DescOKBtnClick();
+  void CancelBtnClick();
+  void FileDrag1Drop(const std::vector<std::string>& files);
+
+  // The handler of every slot's BeforeLaunch.
+  void Launcher1BeforeLaunch(TObject* Sender, bool& Cancel);
+  void NumSchedsMiClick();
+  // The summary sentence of NumSchedsMiClick.
+  std::string SummaryText() const;
+  static std::string StripDate(const std::string& text);
+  // Today's day stamp: "ddmmyy" as an integer.
+  static int32_t DayStamp(TDateTime today);
+
+  // The session ends (log-off, shutdown): store the editor and save now, no
+  // questions; returns true (the session may end).
+  bool QueryEndSession();
+  void EndSession(bool ending);
+
+  // Reads and writes the settings file through the four stores.
+  void RestoreStores();
+  void SaveStores();
+
+ protected:
+  void FormCreate() override;
+  void FormShow() override;
+  void FormActivate() override;
+  void FormDeactivate() override;
+  void FormClose(TCloseAction& action) override;
+  void FormDestroy() override;
+
+ private:
+  void BuildComponents();
+  void BuildEditor();
+  void BuildNavigation();
+  void BuildSlots();
+  void BuildStores();
+  void ShowPosition(int position);
+  void HideManager();
+  void ShowManager();
+  void SaveStoresNow();
+  void ScheduleDayCheck();
+  void MoveDown(int from, int to);
+  void ClearSlot(TLauncher* slot);
+  // The next selected weekday after today (tomorrow .. Saturday, then from
+  // Sunday); -1 when no day is selected.
+  static int NextWeekDayAfter(const FlagDigits& flags, int today);
+  // Shows the announcement of a launch; true when the user cancelled it.
+  bool Announce(const std::string& commandLine, const std::string& description,
+                const FlagDigits& flags);
+  void StartItem(const std::string& commandLine, int position);
+  void AfterLaunch(int position, const FlagDigits& flags);
+
+  MainFormHost* host_;
+  // Positions of the schedules whose launch is being handled (an
+  // announcement may be open); a removal moves them with their schedules,
+  // and sets 0 for a removed one.
+  std::vector<int*> launchesInProgress_;
+  int animations_ = 0;
+  bool edited_ = false;
+  bool removing_ = false;
+  bool askOnClose_ = false;
+  bool hidden_ = false;
+};
+
+}  // namespace marrowby

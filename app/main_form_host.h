@@ -1,0 +1,53 @@
+// What the main window's handlers need from the platform beyond their
+// controls: message boxes, the application's window state, the notification
+// area icon and menu, the shell, help and the windows of other forms. The
+// Win32 program implements it (main_form_win32.cpp); tests use a fake.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace marrowby {
+
+class TForm;
+
+enum class MessageKind { Information, Error, Plain };
+
+class MainFormHost {
+ public:
+  virtual ~MainFormHost() = default;
+
+  // A modal message box with an OK button.
+  virtual void Message(MessageKind kind, const std::string& text) = 0;
+  // A confirmation box with Yes and Cancel; true for Yes.
+  virtual bool Confirm(const std::string& text) = 0;
+
+  // Minimising and restoring the whole application (the main window goes
+  // behind its taskbar entry, or comes back to the front).
+  virtual void MinimizeApplication() = 0;
+  virtual void RestoreApplication() = 0;
+  // Shows or hides the application's taskbar entry.
+  virtual void ShowTaskbarEntry(bool show) = 0;
+  virtual int SystemMajorVersion() = 0;
+
+  // The tray menu's "Show Manager" (enabled while hidden) and "Hide Manager".
+  virtual void SetManagerHiddenMenu(bool hidden) = 0;
+  virtual void SetTrayAnimated(bool animated) = 0;
+  virtual void SetDropEnabled(bool enabled) = 0;
+
+  virtual void HelpContents() = 0;
+  virtual void MakeProgramFolderCurrent() = 0;
+  // Asks the shell to open an item (verb "open", no parameters, no
+  // directory, normal show); returns the shell's result (above 32: success).
+  virtual intptr_t ShellOpen(const std::string& item) = 0;
+  // Opens the maker's web site without activating it.
+  virtual void OpenWebSite(const std::string& address) = 0;
+
+  // Gives a newly created form its window.
+  virtual void AttachView(TForm& form) = 0;
+
+  // Saving the settings file failed or succeeded; nothing to do by default.
+  virtual void SettingsSaved() {}
+};
+
+}  // namespace marrowby

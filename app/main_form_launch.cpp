@@ -1,0 +1,116 @@
+// Launching a due schedule: the announcement, the start through the shell,
+// the failure report and the bookkeeping (Launch Once removes, any other is
+// marked done and moves on to its next weekday); and the summary sentence.
+#include <algorithm>
+
+#include "app/announce_form.h"
+#include "app/main_form.h"
+#include "core/errors.h"
+#include "core/platform.h"
+
+namespace marrowby {
+
+int TMainForm::NextWeekDayAfter(const FlagDigits& flags, int today) {
+  for (int k = 1; k <= 7; ++k) {
+    // Tomorrow up to Saturday, then from Sunday on.
+    const int d = today + k <= 6 ? today + k : (today + k) - 7;
+    if (flags.Day(d)) return d;
+  }
+  return -1;
+}
+
+void TMainForm::Launcher1BeforeLaunch(TObject* Sender, bool& Cancel) {
+  Cancel = true;
+  auto* timer = dynamic_cast<TComponent*>(Sender);
+  auto* slot = timer ? dynamic_cast<TLauncher*>(timer->Owner()) : nullptr;
+  if (!slot) return;
+
+  // Follow the schedule, not the slot: a nested launch may remove an earlier
+  // schedule meanwhile and so move this one to another slot.
+  int position = PositionOf(slot);
+  launchesInProgress_.push_back(&position);
+  struct Done {
+    TMainForm* form;
+    int* position;
+    ~Done() {
+      auto& v = form->launchesInProgress_;
+      v.erase(std::remove(v.begin(), v.end(), position), v.end());
+      if (--form->animations_ == 0) form->host_->SetTrayAnimated(false);
+    }
+  } done{this, &position};
+  if (animations_++ == 0) host_->SetTrayAnimated(true);
+
+  const FlagDigits flags = FlagDigits::FromTag(slot->Tag());
+  const std::string commandLine = slot->CommandLine();
+  const std::string description =
+      position > 0 && position <= Count() ? ListBox1->Items()->Get(position - 1) : "";
+  bool cancelled = false;
+  if (flags.Announce()) cancelled = Announce(commandLine, description, flags);
+  if (!cancelled) StartItem(commandLine, position);
+  if (position > 0) AfterLaunch(position, flags);
+}
+
+bool TMainForm::Announce(const std::string& commandLine, const std::string& description,
+                         const FlagDigits& flags) {
+  TAnnounceForm form(nullptr);
+  host_->AttachView(form);
+  form.Prepare(commandLine, description, flags.AllowCancel());
+  form.ShowModal();
+  return form.Cancelled();
+}
+
+void TMainForm::StartItem(const std::string& commandLine, int position) {
+  if (host_->ShellOpen(commandLine) > 32) return;
+  host_->Message(MessageKind::Error, "Failure to launch schedule " + std::to_string(position) +
+                                         ":" + "\n" + commandLine);
+}
+
+void TMainForm::AfterLaunch(int position, const FlagDigits& flags) {
+  TLauncher* slot = SlotAt(position);
+  if (flags.LaunchOnce()) {
+    // What the user was editing is stored first, so that loading the
+    // schedule to remove does not throw it away.
+    CallGuarded([this] { SetSchedValues(); });
+    CurrentSpin->SetTag(position);
+    GetSchedValues(slot->ComponentIndex());
+    RemoveBtnClick();
+    return;
+  }
+  if (slot->Checks().Contains(lcWeekDay)) {
+    const int next = NextWeekDayAfter(flags, WeekDayOf(Now()));
+    if (next >= 0) slot->SetWeekDay(static_cast<TLaunchWeekDay>(next));
+  }
+  DateList->Items()->Put(position - 1, "DONE");
+  // The editor showing this schedule shows it disarmed now, so that storing
+  // the editor later does not arm it again the same day and launch it twice.
+  if (Position() == position) EnableCb->SetChecked(slot->Enabled());
+  SaveStoresNow();
+}
+
+std::string TMainForm::SummaryText() const {
+  const int n = Count();
+  if (n <= 0) return "There are no schedules set";
+  int done = 0, pending = 0;
+  for (const std::string& state : DateList->Items()->Lines()) {
+    done += state == "DONE";
+    pending += state == "YES";
+  }
+  std::string text = "There ";
+  text += n < 2 ? "is " : "are ";
+  text += std::to_string(n) + " set schedule";
+  if (n > 1) text += "s";
+  text += " of which " + std::to_string(done) + (done == 1 ? " has" : " have") + " launched today";
+  text += "\n" + std::to_string(pending) + " Schedule";
+  if (pending != 1) text += "s";
+  text += " still to launch (though not necassarily today)";
+  return text;
+}
+
+void TMainForm::NumSchedsMiClick() {
+  const bool wasHidden = hidden_;
+  if (wasHidden) ShowManager();
+  host_->Message(MessageKind::Information, SummaryText());
+  if (wasHidden) HideManager();
+}
+
+}  // namespace marrowby

@@ -1,0 +1,182 @@
+// The main window's life: creation, showing, tray residence, closing, the
+// change of day that re-arms launched schedules, and the end of a session.
+#include "app/main_form.h"
+
+#include <cstdio>
+
+#include "core/errors.h"
+#include "core/platform.h"
+
+namespace marrowby {
+
+namespace {
+const char kQuitQuestion[] = "Do you wish to quit the Schedule Manager ?";
+}
+
+void TMainForm::FormCreate() {
+  askOnClose_ = false;
+  removing_ = false;
+  // The slot table: the component index of every slot, in component order.
+  std::vector<std::string> table;
+  for (int i = 0; i < ComponentCount(); ++i) {
+    if (dynamic_cast<TLauncher*>(Components(i))) table.push_back(std::to_string(i));
+  }
+  LaunchList->Items()->SetLines(std::move(table));
+  RestoreStores();
+  SetEnables();
+  ScheduleDayCheck();
+}
+
+void TMainForm::FormShow() {
+  edited_ = false;
+  askOnClose_ = true;
+  Timer3->SetEnabled(true);
+  host_->MakeProgramFolderCurrent();
+  host_->SetDropEnabled(true);
+  Timer1->SetEnabled(true);
+  if (Count() == 0) Timer2->SetEnabled(true);
+}
+
+void TMainForm::FormActivate() {
+  if (Position() != 0) return;
+  const int n = Count();
+  TotalNum->SetCaption(std::to_string(n));
+  if (n == 0) return;
+  GetSchedValues(SlotAt(1)->ComponentIndex());
+  DescEdit->SetText(ListBox1->Items()->Get(0));
+  CurrentSpin->SetTag(1);
+  SchedNum->SetCaption("1");
+  EnableGUI();
+}
+
+void TMainForm::FormDeactivate() { SetSchedValues(); }
+
+void TMainForm::FormClose(TCloseAction& action) {
+  action = TCloseAction::caFree;
+  if (!askOnClose_) return;
+  if (host_->Confirm(kQuitQuestion)) return;
+  if (hidden_) HideManager();
+  action = TCloseAction::caNone;
+}
+
+void TMainForm::FormDestroy() { SaveStores(); }
+
+void TMainForm::HideBtnClick() {
+  SetSchedValues();
+  host_->MinimizeApplication();
+}
+
+void TMainForm::HideManager() { HideBtnClick(); }
+
+void TMainForm::CloseBtnClick() {
+  SetSchedValues();
+  Close();
+}
+
+void TMainForm::ShowMiClick() { host_->RestoreApplication(); }
+
+void TMainForm::ShowManager() { ShowMiClick(); }
+
+void TMainForm::ExitMiClick() {
+  const bool wasHidden = hidden_;
+  if (wasHidden) ShowManager();
+  if (host_->Confirm(kQuitQuestion)) {
+    askOnClose_ = false;
+    if (wasHidden) HideManager();
+    Close();
+    return;
+  }
+  if (wasHidden) HideManager();
+}
+
+void TMainForm::HelpBtnClick() { host_->HelpContents(); }
+
+void TMainForm::AppEvents1Minimize() {
+  if (host_->SystemMajorVersion() >= 4) host_->ShowTaskbarEntry(false);
+  hidden_ = true;
+  host_->SetManagerHiddenMenu(true);
+}
+
+void TMainForm::AppEvents1Restore() {
+  if (host_->SystemMajorVersion() >= 4) host_->ShowTaskbarEntry(true);
+  hidden_ = false;
+  host_->SetManagerHiddenMenu(false);
+}
+
+void TMainForm::AppEvents1Hint(const std::string& hint) {
+  const size_t bar = hint.find('|');
+  StatusBar1->SetPanelText(bar == std::string::npos ? hint : hint.substr(bar + 1));
+}
+
+void TMainForm::Timer1Timer() {
+  HideBtnClick();
+  Timer1->SetEnabled(false);
+}
+
+void TMainForm::Timer2Timer() {
+  Timer2->SetEnabled(false);
+  if (Count() == 0 && hidden_) {
+    askOnClose_ = false;
+    Close();
+  }
+}
+
+void TMainForm::Timer3Timer() { SetEnables(); }
+
+std::string TMainForm::StripDate(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c != '/') out += c;
+  }
+  return out;
+}
+
+int32_t TMainForm::DayStamp(TDateTime today) {
+  int y, m, d;
+  DecodeDate(today, &y, &m, &d);
+  char text[16];
+  std::snprintf(text, sizeof(text), "%02d%02d%02d", d % 100, m % 100, y % 100);
+  return std::stoi(StripDate(text));
+}
+
+void TMainForm::SetEnables() {
+  const int32_t today = DayStamp(DateOf(Now()));
+  if (today == StatusBar1->Tag()) return;
+  const TStrings& states = *DateList->Items();
+  for (int i = 0; i < states.Count(); ++i) {
+    TLauncher* slot = SlotAt(i + 1);
+    if (slot) slot->SetEnabled(states[i] != "NO");
+  }
+  StatusBar1->SetTag(today);
+}
+
+void TMainForm::TimeChanged() {
+  SetEnables();
+  ScheduleDayCheck();
+}
+
+void TMainForm::ScheduleDayCheck() {
+  const TDateTime now = Now();
+  const double untilMidnight = (DateOf(now) + 1.0 - now) * kMSecsPerDay;
+  // A second past midnight, so that the check sees the new day.
+  DayTimer->SetInterval(static_cast<uint32_t>(untilMidnight) + 1000);
+  DayTimer->SetEnabled(true);
+}
+
+bool TMainForm::QueryEndSession() {
+  // The session is ending: no question may hold it up.
+  return true;
+}
+
+void TMainForm::EndSession(bool ending) {
+  if (!ending) return;
+  askOnClose_ = false;
+  CallGuarded([this] { SetSchedValues(); });
+  SaveStoresNow();
+}
+
+void TMainForm::SaveStoresNow() {
+  CallGuarded([this] { SaveStores(); });
+}
+
+}  // namespace marrowby

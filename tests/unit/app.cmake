@@ -1,0 +1,6 @@
+# The schedule manager's model: windows without windows.
+marrowby_test(unit_app
+  app_fakes.cpp
+  app_main_form_test.cpp
+  app_launch_test.cpp
+  LIBS app_model test_support)

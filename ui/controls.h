@@ -1,0 +1,253 @@
+// The state of a window's controls, kept in portable components: what a
+// control shows (caption, text, check, value, lines), whether it is enabled
+// and visible, where it is, its hint and help context, and the events its
+// changes raise. The program's handlers work on these components alone, so
+// they run the same with a window or in a unit test; on Windows a view binds
+// each component to a real control (controls_win32.cpp) and keeps the two in
+// step both ways.
+//
+// Changes follow the toolkit's rules: writing a different text raises
+// OnChange, a different check state raises OnClick, the same value raises
+// nothing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/component.h"
+#include "core/datetime.h"
+#include "core/strings.h"
+
+namespace marrowby {
+
+struct TRect {
+  int Left = 0, Top = 0, Width = 0, Height = 0;
+};
+
+// What a bound view is told: this part of the control's state changed.
+enum class ControlAspect { Text, Checked, Enabled, Visible, Bounds, Items, ItemIndex, Font };
+
+class ControlView {
+ public:
+  virtual ~ControlView() = default;
+  virtual void Refresh(ControlAspect aspect) = 0;
+};
+
+class TControl : public TComponent {
+ public:
+  explicit TControl(TComponent* owner);
+  ~TControl() override;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+
+  // The control this one sits in (a panel or group), or null for the form.
+  TControl* Parent() const { return parent_; }
+  void SetParent(TControl* parent) { parent_ = parent; }
+
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool v);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v);
+  const TRect& Bounds() const { return bounds_; }
+  void SetBounds(int left, int top, int width, int height);
+  int Left() const { return bounds_.Left; }
+  int Top() const { return bounds_.Top; }
+  void SetTop(int top) { SetBounds(bounds_.Left, top, bounds_.Width, bounds_.Height); }
+  int Width() const { return bounds_.Width; }
+  int Height() const { return bounds_.Height; }
+  void SetHeight(int h) { SetBounds(bounds_.Left, bounds_.Top, bounds_.Width, h); }
+
+  // "short|long": the short part shows at the control, the long part in the
+  // status bar.
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& hint) { hint_ = hint; }
+  int32_t HelpContext() const { return helpContext_; }
+  void SetHelpContext(int32_t id) { helpContext_ = id; }
+
+  // The text a control shows: a caption or an edit's text.
+  const std::string& Caption() const { return text_; }
+  void SetCaption(const std::string& text) { SetText(text); }
+  const std::string& Text() const { return text_; }
+  virtual void SetText(const std::string& text);
+
+  // Font emphasis of the caption (bold labels and counters).
+  bool Bold() const { return bold_; }
+  void SetBold(bool bold);
+  int FontHeight() const { return fontHeight_; }  // pixels; 0 for the window's font
+  void SetFontHeight(int pixels);
+
+  void AttachView(ControlView* view) { view_ = view; }
+  ControlView* View() const { return view_; }
+
+  // Raised after the text changed (edits) — a text written equal raises nothing.
+  TNotifyEvent OnChange;
+  // Raised by a click, or by a change of a check box's state.
+  TNotifyEvent OnClick;
+
+  // A click of the user (or of code clicking the control).
+  virtual void Click();
+
+ protected:
+  void Refresh(ControlAspect aspect) {
+    if (view_) view_->Refresh(aspect);
+  }
+  // Stores text without raising events (views reporting what the user typed
+  // go through SetText instead).
+  void StoreText(const std::string& text) { text_ = text; }
+
+ private:
+  TControl* parent_ = nullptr;
+  bool enabled_ = true;
+  bool visible_ = true;
+  TRect bounds_;
+  std::string hint_;
+  int32_t helpContext_ = 0;
+  std::string text_;
+  bool bold_ = false;
+  int fontHeight_ = 0;
+  ControlView* view_ = nullptr;
+};
+
+class TLabel : public TControl {
+ public:
+  using TControl::TControl;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+  bool WordWrap = false;
+  bool AlignRight = false;
+};
+
+class TButton : public TControl {
+ public:
+  using TControl::TControl;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+  bool Default = false;
+};
+
+class TCheckBox : public TControl {
+ public:
+  using TControl::TControl;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+  bool Checked() const { return checked_; }
+  // A different state raises OnClick, as the toolkit's check box does.
+  void SetChecked(bool v);
+  // A user's click toggles the state.
+  void Click() override { SetChecked(!checked_); }
+
+ private:
+  bool checked_ = false;
+};
+
+class TEdit : public TControl {
+ public:
+  using TControl::TControl;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+  void SetText(const std::string& text) override;
+  int MaxLength = 0;
+};
+
+// An edit with up and down arrows over an integer range.
+class TSpinEdit : public TEdit {
+ public:
+  using TEdit::TEdit;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+  int MinValue = 0;
+  int MaxValue = 100;
+  // The value of the text, kept within the range (a text that is no number
+  // reads as MinValue).
+  int Value() const;
+  void SetValue(int v);
+};
+
+// A date edit: a date picker with a drop-down calendar. Its text is the date
+// in the short date format "dd/mm/yyyy" (four-digit years).
+class TDateEdit : public TEdit {
+ public:
+  using TEdit::TEdit;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+  TDateTime Date() const { return date_; }
+  // Shows the date part of a value; a different date raises OnChange.
+  void SetDate(TDateTime value);
+  void SetText(const std::string& text) override;
+
+ private:
+  TDateTime date_ = 0;
+};
+
+// A file-name edit: an edit with a browse button that opens a file dialog.
+class TFilenameEdit : public TEdit {
+ public:
+  using TEdit::TEdit;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+  std::string DialogTitle;
+  const std::string& FileName() const { return Text(); }
+  void SetFileName(const std::string& name) { SetText(name); }
+};
+
+class TListBox : public TControl {
+ public:
+  explicit TListBox(TComponent* owner);
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+  TStringList* Items() const { return items_.get(); }
+  // The selected line, -1 for none.
+  int ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(int index);
+
+ private:
+  std::unique_ptr<TStringList> items_;
+  int itemIndex_ = -1;
+};
+
+// A container: a panel (optionally with a caption frame: a group box).
+class TPanel : public TControl {
+ public:
+  using TControl::TControl;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+  bool GroupFrame = false;  // drawn as a group box with its caption
+  bool Bevel = true;
+};
+
+// The two halves of a spin button: up is the previous schedule, down the next.
+class TSpinButton : public TControl {
+ public:
+  using TControl::TControl;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+  TNotifyEvent OnTopClick;
+  TNotifyEvent OnBottomClick;
+  void TopClick();
+  void BottomClick();
+};
+
+class TStatusBar : public TControl {
+ public:
+  using TControl::TControl;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+  int PanelWidth = 400;
+  // The text of panel 0.
+  const std::string& PanelText() const { return Text(); }
+  void SetPanelText(const std::string& text) { SetText(text); }
+};
+
+// A picture: an icon or a bitmap from the program's resources.
+class TImage : public TControl {
+ public:
+  using TControl::TControl;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+  std::string ResourceName;  // an icon ("MAINICON") or a bitmap resource
+  bool IsIcon = true;
+  TNotifyEvent OnDblClick;
+};
+
+}  // namespace marrowby

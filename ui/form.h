@@ -1,0 +1,106 @@
+// A form: a top-level window and the controls on it, as a portable component.
+// The program's handlers are virtual methods of the derived form class; the
+// window itself is made and driven by a FormView (form_win32.cpp on Windows,
+// a fake in tests).
+#pragma once
+
+#include <string>
+
+#include "core/component.h"
+#include "core/window_host.h"
+#include "ui/controls.h"
+
+namespace marrowby {
+
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+enum class TBorderStyle { bsSingle, bsDialog, bsNone };
+
+// Modal results of a form shown modally.
+inline constexpr int mrNone = 0;
+inline constexpr int mrOk = 1;
+inline constexpr int mrCancel = 2;
+
+class TForm;
+
+// The window of a form.
+class FormView {
+ public:
+  virtual ~FormView() = default;
+  virtual void* Handle() = 0;
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
+  // Shows the form modally and returns its modal result when it closes.
+  virtual int ShowModal() = 0;
+  // Ends a modal run (the form's ModalResult is set).
+  virtual void EndModal() = 0;
+  // Caption or client size changed.
+  virtual void Refresh() = 0;
+  virtual void Release() = 0;
+};
+
+class TForm : public TComponent, public WindowHost {
+ public:
+  explicit TForm(TComponent* owner);
+  ~TForm() override;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& caption);
+  int ClientWidth() const { return clientWidth_; }
+  int ClientHeight() const { return clientHeight_; }
+  void SetClientSize(int width, int height);
+
+  TBorderStyle BorderStyle = TBorderStyle::bsSingle;
+  bool BorderIcons = true;   // system menu and close box
+  bool StayOnTop = false;
+  bool Centered = true;      // centred on the screen when first shown
+  std::string FontName = "MS Sans Serif";
+  int FontPoints = 8;
+
+  bool Visible() const { return visible_; }
+  int ModalResult() const { return modalResult_; }
+  // Setting a modal result other than mrNone closes a modal form.
+  void SetModalResult(int result);
+
+  void Show();
+  void Hide();
+  int ShowModal();
+  // Asks the form to close: FormClose decides what happens (hide by default).
+  void Close();
+
+  void AttachView(FormView* view) { view_ = view; }
+  FormView* View() const { return view_; }
+  void* WindowHandle() override { return view_ ? view_->Handle() : nullptr; }
+
+  // Called by the view as the window lives.
+  void DoCreate();
+  void DoShow();
+  void DoHide() { visible_ = false; }
+  void DoActivate() { FormActivate(); }
+  void DoDeactivate() { FormDeactivate(); }
+  // Returns the close action decided by FormClose.
+  TCloseAction DoClose();
+  void DoDestroy();
+
+ protected:
+  // Handlers of the derived forms.
+  virtual void FormCreate() {}
+  virtual void FormShow() {}
+  virtual void FormActivate() {}
+  virtual void FormDeactivate() {}
+  virtual void FormClose(TCloseAction& /*action*/) {}
+  virtual void FormDestroy() {}
+
+ private:
+  std::string caption_;
+  int clientWidth_ = 0;
+  int clientHeight_ = 0;
+  bool visible_ = false;
+  bool modal_ = false;
+  bool destroyed_ = false;
+  int modalResult_ = mrNone;
+  FormView* view_ = nullptr;
+};
+
+}  // namespace marrowby
