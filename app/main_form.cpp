@@ -106,13 +106,13 @@ void TMainForm::BuildComponents() {
 }
 
 void TMainForm::BuildNavigation() {
-  Label1 = Make<TLabel>(this, Panel2, "Label1", 24, 17, 150, 22);
+  Label1 = Make<TLabel>(this, Panel2, "Label1", 24, 17, 159, 22);
   Label1->SetCaption("Scheduled Task :");
   SchedNum = Make<TLabel>(this, Panel2, "SchedNum", 183, 17, 55, 22);
   SchedNum->SetCaption("0");
   CurrentSpin = Make<TSpinButton>(this, Panel2, "CurrentSpin", 245, 15, 28, 28);
   Hint(CurrentSpin, "Navigate", "Navigate the list of available schedules", 0);
-  Label2 = Make<TLabel>(this, Panel2, "Label2", 329, 17, 130, 22);
+  Label2 = Make<TLabel>(this, Panel2, "Label2", 329, 17, 136, 22);
   Label2->SetCaption("Set Schedules :");
   TotalNum = Make<TLabel>(this, Panel2, "TotalNum", 465, 17, 45, 22);
   TotalNum->SetCaption("0");

@@ -147,8 +147,9 @@ class TMainForm : public TForm {
 
   // The session ends (log-off, shutdown): store the editor and save now, no
   // questions; returns true (the session may end).
-  bool QueryEndSession();
-  void EndSession(bool ending);
+  bool QueryEndSession() override;
+  void EndSession(bool ending) override;
+  void SystemTimeChanged() override { TimeChanged(); }
 
   // Reads and writes the settings file through the four stores.
   void RestoreStores();

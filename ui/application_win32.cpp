@@ -79,6 +79,9 @@ void TApplication::ProcessMessages() {
 void TApplication::Run() {
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    // Tab, Enter and access keys in the active form.
+    HWND active = GetActiveWindow();
+    if (active && IsDialogMessageA(active, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

@@ -83,6 +83,12 @@ class TForm : public TComponent, public WindowHost {
   TCloseAction DoClose();
   void DoDestroy();
 
+  // The session is ending (log-off, shutdown): may it end; and it does.
+  virtual bool QueryEndSession() { return true; }
+  virtual void EndSession(bool /*ending*/) {}
+  // The system time changed, or the machine resumed from sleep.
+  virtual void SystemTimeChanged() {}
+
  protected:
   // Handlers of the derived forms.
   virtual void FormCreate() {}

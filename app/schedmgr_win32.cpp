@@ -1,0 +1,147 @@
+// schedmgr: the program entry and the Win32 side of the main window — message
+// boxes, the application's window state, the shell, help, the notification
+// area icon and menu, the single-instance guard and the drop target.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "app/main_form.h"
+#include "core/errors.h"
+#include "ui/application_win32.h"
+#include "ui/form_win32.h"
+
+namespace marrowby {
+
+namespace {
+
+const char kTitle[] = "Marrowby Schedule Manager";
+const char kHelpFile[] = "Schedule.hlp";
+
+// Message boxes with the buttons "Yes" and "Cancel": an OK/Cancel box whose
+// OK button is renamed while the box is being created.
+HHOOK g_yesHook = nullptr;
+LRESULT CALLBACK YesCancelHook(int code, WPARAM wp, LPARAM lp) {
+  if (code == HCBT_ACTIVATE) {
+    SetDlgItemTextA(reinterpret_cast<HWND>(wp), IDOK, "&Yes");
+    UnhookWindowsHookEx(g_yesHook);
+    g_yesHook = nullptr;
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+class Win32MainHost : public MainFormHost {
+ public:
+  void Bind(TMainForm* form) { form_ = form; }
+
+  void Message(MessageKind kind, const std::string& text) override {
+    UINT flags = MB_OK;
+    const char* caption = kTitle;
+    if (kind == MessageKind::Information) {
+      flags |= MB_ICONINFORMATION;
+      caption = "Information";
+    } else if (kind == MessageKind::Error) {
+      flags |= MB_ICONERROR;
+      caption = "Error";
+    }
+    MessageBoxA(Owner(), text.c_str(), caption, flags);
+  }
+
+  bool Confirm(const std::string& text) override {
+    g_yesHook = SetWindowsHookExA(WH_CBT, YesCancelHook, nullptr, GetCurrentThreadId());
+    const int r = MessageBoxA(Owner(), text.c_str(), "Confirm", MB_OKCANCEL | MB_ICONQUESTION);
+    if (g_yesHook) UnhookWindowsHookEx(g_yesHook);
+    g_yesHook = nullptr;
+    return r == IDOK;
+  }
+
+  void MinimizeApplication() override { Application().Minimize(); }
+  void RestoreApplication() override { Application().Restore(); }
+  void ShowTaskbarEntry(bool show) override {
+    ShowWindow(Application().Handle(), show ? SW_SHOWNOACTIVATE : SW_HIDE);
+  }
+  int SystemMajorVersion() override {
+    OSVERSIONINFOA v = {};
+    v.dwOSVersionInfoSize = sizeof(v);
+    GetVersionExA(&v);
+    return static_cast<int>(v.dwMajorVersion);
+  }
+
+  void SetManagerHiddenMenu(bool hidden) override { (void)hidden; }
+  void SetTrayAnimated(bool animated) override { (void)animated; }
+  void SetDropEnabled(bool enabled) override { (void)enabled; }
+
+  void HelpContents() override { Application().HelpCommand(HELP_CONTENTS, 0); }
+
+  void MakeProgramFolderCurrent() override {
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path, n);
+    dir = dir.substr(0, dir.find_last_of("\\/") + 1);
+    SetCurrentDirectoryA(dir.c_str());
+  }
+
+  intptr_t ShellOpen(const std::string& item) override {
+    return reinterpret_cast<intptr_t>(
+        ShellExecuteA(Application().Handle(), "open", item.c_str(), "", nullptr, SW_SHOWNORMAL));
+  }
+
+  void OpenWebSite(const std::string& address) override {
+    ShellExecuteA(Application().Handle(), nullptr, address.c_str(), nullptr, nullptr,
+                  SW_SHOWNOACTIVATE);
+  }
+
+  void AttachView(TForm& form) override {
+    // Views of forms that have gone (announcements) are dropped here.
+    views_.erase(std::remove_if(views_.begin(), views_.end(),
+                                [](const std::unique_ptr<Win32FormView>& v) {
+                                  return v->Released();
+                                }),
+                 views_.end());
+    views_.push_back(std::make_unique<Win32FormView>(form));
+  }
+
+ private:
+  HWND Owner() const {
+    HWND active = GetActiveWindow();
+    return active ? active : Application().Handle();
+  }
+
+  TMainForm* form_ = nullptr;
+  std::vector<std::unique_ptr<Win32FormView>> views_;
+};
+
+int Run() {
+  INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_DATE_CLASSES |
+                                                ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&icc);
+  TApplication& app = Application();
+  app.SetTitle(kTitle);
+  app.SetHelpFile(kHelpFile);
+
+  Win32MainHost host;
+  auto form = std::make_unique<TMainForm>(nullptr, &host);
+  host.Bind(form.get());
+  host.AttachView(*form);
+  app.SetMainWindow(static_cast<HWND>(form->WindowHandle()));
+  app.OnMinimize = [&form](TObject*) { form->AppEvents1Minimize(); };
+  app.OnRestore = [&form](TObject*) { form->AppEvents1Restore(); };
+  app.OnHint = [&form, &app](TObject*) { form->AppEvents1Hint(app.Hint()); };
+
+  form->BeginLoading();
+  form->EndLoading();
+  form->DoCreate();
+  ShowWindow(app.Handle(), SW_SHOWNOACTIVATE);
+  form->Show();
+  app.Run();
+  form.reset();  // saves the settings
+  return 0;
+}
+
+}  // namespace
+}  // namespace marrowby
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return marrowby::Run(); }

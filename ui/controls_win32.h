@@ -1,0 +1,58 @@
+// Bindings between control components and real Win32 controls: each creates
+// its control, shows the component's state (Refresh) and reports what the
+// user does back to the component, which raises its events.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "ui/controls.h"
+
+namespace marrowby {
+
+class ControlBinding : public ControlView {
+ public:
+  ControlBinding(TControl& control, HFONT font) : control_(control), font_(font) {}
+  ~ControlBinding() override;
+  ControlBinding(const ControlBinding&) = delete;
+  ControlBinding& operator=(const ControlBinding&) = delete;
+
+  // Creates the control in parent with the given id.
+  virtual void Create(HWND parent, int id) = 0;
+  // WM_COMMAND notification code from the control.
+  virtual void Command(WORD /*code*/) {}
+  // WM_NOTIFY from the control (or from its helper window).
+  virtual LRESULT Notify(NMHDR* /*hdr*/) { return 0; }
+  void Refresh(ControlAspect aspect) override;
+
+  TControl& Control() const { return control_; }
+  HWND Hwnd() const { return hwnd_; }
+  // A second window that belongs to the control (a spin edit's arrows, a
+  // file edit's browse button), or null.
+  HWND Helper() const { return helper_; }
+  int Id() const { return id_; }
+
+ protected:
+  virtual void ShowState(ControlAspect aspect);
+  HWND Make(const char* cls, DWORD style, DWORD exStyle, HWND parent, int id);
+  void SetFontFor(HWND hwnd);
+  virtual void PlaceWindow();
+
+  TControl& control_;
+  HFONT font_;
+  HFONT ownFont_ = nullptr;
+  HWND hwnd_ = nullptr;
+  HWND helper_ = nullptr;
+  int id_ = 0;
+  bool updating_ = false;  // the view itself is writing to the control
+};
+
+// Makes the binding for a control component (by its class).
+std::unique_ptr<ControlBinding> MakeBinding(TControl& control, HFONT font);
+
+// The window class of containers (panels and group boxes); their messages
+// go to the form's view through the procedure given.
+const char* RegisterContainerClass(WNDPROC proc);
+
+}  // namespace marrowby

@@ -1,0 +1,61 @@
+// The Win32 window of a form and its controls: creates a top-level window of
+// the form's class name and a real control for every control component of the
+// form, keeps both in step, turns window messages into the form's and the
+// controls' events, shows balloon hints and puts long hints in the
+// application's hint.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "ui/form.h"
+
+namespace marrowby {
+
+class ControlBinding;
+
+class Win32FormView : public FormView {
+ public:
+  explicit Win32FormView(TForm& form);
+  ~Win32FormView() override;
+  Win32FormView(const Win32FormView&) = delete;
+  Win32FormView& operator=(const Win32FormView&) = delete;
+
+  void* Handle() override { return hwnd_; }
+  void Show() override;
+  void Hide() override;
+  int ShowModal() override;
+  void EndModal() override { modalEnded_ = true; }
+  void Refresh() override;
+  void Release() override;
+
+  // Release has run: the form is gone or closed for good.
+  bool Released() const { return released_; }
+  TForm& Form() { return form_; }
+  HWND Hwnd() const { return hwnd_; }
+  HFONT Font() const { return font_; }
+  // The window of a control component, or null.
+  HWND ControlWindow(const TControl* control) const;
+  // Handles a message for the form window or a container inside it.
+  LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool* handled);
+
+ private:
+  void CreateFormWindow();
+  void CreateControls();
+  void AddHint(HWND control, const TControl* c);
+  ControlBinding* BindingFor(HWND hwnd) const;
+  void Center();
+
+  TForm& form_;
+  HWND hwnd_ = nullptr;
+  HWND tooltip_ = nullptr;
+  HFONT font_ = nullptr;
+  std::vector<std::unique_ptr<ControlBinding>> bindings_;
+  bool modalEnded_ = false;
+  bool centered_ = false;
+  bool released_ = false;
+};
+
+}  // namespace marrowby
