@@ -18,6 +18,7 @@
 namespace marrowby {
 
 class TFormStorage;
+class TCopyRightForm;
 
 inline constexpr int kSlotCount = 100;
 
@@ -139,6 +140,11 @@ class TMainForm : public TForm {
   // The handler of every slot's BeforeLaunch.
   void Launcher1BeforeLaunch(TObject* Sender, bool& Cancel);
   void NumSchedsMiClick();
+  void AboutMiClick();
+  void WebsiteMiClick() { MarrowbyWebSite(); }
+  void MarrowbyWebSite();
+  // The picture window, made once at start by the program entry.
+  TCopyRightForm* CopyRightForm = nullptr;
   // The summary sentence of NumSchedsMiClick.
   std::string SummaryText() const;
   static std::string StripDate(const std::string& text);

@@ -3,6 +3,7 @@
 // marked done and moves on to its next weekday); and the summary sentence.
 #include <algorithm>
 
+#include "app/about_form.h"
 #include "app/announce_form.h"
 #include "app/main_form.h"
 #include "core/errors.h"
@@ -112,5 +113,17 @@ void TMainForm::NumSchedsMiClick() {
   host_->Message(MessageKind::Information, SummaryText());
   if (wasHidden) HideManager();
 }
+
+}  // namespace marrowby
+
+namespace marrowby {
+
+void TMainForm::AboutMiClick() {
+  TAboutForm about(nullptr, CopyRightForm, [this] { MarrowbyWebSite(); });
+  host_->AttachView(about);
+  about.ShowModal();
+}
+
+void TMainForm::MarrowbyWebSite() { host_->OpenWebSite(maker::kWebUrl); }
 
 }  // namespace marrowby

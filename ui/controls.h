@@ -116,6 +116,7 @@ class TLabel : public TControl {
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
   bool WordWrap = false;
   bool AlignRight = false;
+  bool Centered = false;
 };
 
 class TButton : public TControl {

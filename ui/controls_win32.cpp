@@ -21,8 +21,20 @@ std::string WindowText(HWND hwnd) {
 
 }  // namespace
 
+namespace {
+// Each control window carries its component's name as a global atom under
+// this property, so that tools (and the end-to-end tests) can find a control
+// by name from another process.
+const char kNameProperty[] = "MarrowbyControlName";
+}  // namespace
+
 ControlBinding::~ControlBinding() {
   control_.AttachView(nullptr);
+  if (hwnd_) {
+    if (ATOM atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(RemovePropA(hwnd_, kNameProperty)))) {
+      GlobalDeleteAtom(atom);
+    }
+  }
   if (ownFont_) DeleteObject(ownFont_);
 }
 
@@ -34,6 +46,10 @@ HWND ControlBinding::Make(const char* cls, DWORD style, DWORD exStyle, HWND pare
                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               GetModuleHandleA(nullptr), nullptr);
   SetFontFor(hwnd);
+  if (hwnd && !control_.Name().empty()) {
+    const ATOM atom = GlobalAddAtomA(control_.Name().c_str());
+    SetPropA(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(atom)));
+  }
   return hwnd;
 }
 
@@ -102,8 +118,14 @@ class LabelBinding : public ControlBinding {
   using ControlBinding::ControlBinding;
   void Create(HWND parent, int id) override {
     const auto& label = static_cast<const TLabel&>(control_);
-    DWORD style = label.AlignRight ? SS_RIGHT : SS_LEFT;
-    if (!label.WordWrap) style = label.AlignRight ? SS_RIGHT : SS_LEFTNOWORDWRAP;
+    DWORD style = SS_LEFT;
+    if (label.Centered) {
+      style = SS_CENTER;
+    } else if (label.AlignRight) {
+      style = SS_RIGHT;
+    } else if (!label.WordWrap) {
+      style = SS_LEFTNOWORDWRAP;
+    }
     hwnd_ = Make("STATIC", style | SS_NOPREFIX | Common(control_), 0, parent, id);
   }
 };
