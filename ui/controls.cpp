@@ -95,7 +95,7 @@ void TControl::SetBounds(int left, int top, int width, int height) {
       height == bounds_.Height) {
     return;
   }
-  bounds_ = TRect{left, top, width, height};
+  bounds_ = TBounds{left, top, width, height};
   Refresh(ControlAspect::Bounds);
 }
 

@@ -21,7 +21,7 @@
 
 namespace marrowby {
 
-struct TRect {
+struct TBounds {
   int Left = 0, Top = 0, Width = 0, Height = 0;
 };
 
@@ -49,7 +49,7 @@ class TControl : public TComponent {
   void SetEnabled(bool v);
   bool Visible() const { return visible_; }
   void SetVisible(bool v);
-  const TRect& Bounds() const { return bounds_; }
+  const TBounds& Bounds() const { return bounds_; }
   void SetBounds(int left, int top, int width, int height);
   int Left() const { return bounds_.Left; }
   int Top() const { return bounds_.Top; }
@@ -100,7 +100,7 @@ class TControl : public TComponent {
   TControl* parent_ = nullptr;
   bool enabled_ = true;
   bool visible_ = true;
-  TRect bounds_;
+  TBounds bounds_;
   std::string hint_;
   int32_t helpContext_ = 0;
   std::string text_;

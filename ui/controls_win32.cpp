@@ -39,7 +39,7 @@ ControlBinding::~ControlBinding() {
 }
 
 HWND ControlBinding::Make(const char* cls, DWORD style, DWORD exStyle, HWND parent, int id) {
-  const TRect& r = control_.Bounds();
+  const TBounds& r = control_.Bounds();
   id_ = id;
   HWND hwnd = CreateWindowExA(exStyle, cls, control_.Text().c_str(),
                               style | WS_CHILD | WS_CLIPSIBLINGS, r.Left, r.Top, r.Width, r.Height,
@@ -69,7 +69,7 @@ void ControlBinding::SetFontFor(HWND hwnd) {
 }
 
 void ControlBinding::PlaceWindow() {
-  const TRect& r = control_.Bounds();
+  const TBounds& r = control_.Bounds();
   SetWindowPos(hwnd_, HWND_TOP, r.Left, r.Top, r.Width, r.Height, SWP_NOACTIVATE);
 }
 
@@ -210,7 +210,7 @@ class SpinEditBinding : public EditBinding {
  protected:
   // Narrow arrows inside the control's rectangle, so two digits show in 38 pixels.
   void PlaceWindow() override {
-    const TRect& r = control_.Bounds();
+    const TBounds& r = control_.Bounds();
     const int arrows = 13;
     SetWindowPos(hwnd_, HWND_TOP, r.Left, r.Top, r.Width - arrows, r.Height, SWP_NOACTIVATE);
     if (helper_) {
@@ -262,7 +262,7 @@ class FilenameEditBinding : public EditBinding {
  public:
   using EditBinding::EditBinding;
   void Create(HWND parent, int id) override {
-    const TRect& r = control_.Bounds();
+    const TBounds& r = control_.Bounds();
     CreateEdit(parent, id, 0);
     SetWindowPos(hwnd_, nullptr, r.Left, r.Top, r.Width - r.Height, r.Height, SWP_NOZORDER);
     helper_ = CreateWindowExA(0, "BUTTON", "...",
