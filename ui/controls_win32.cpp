@@ -346,15 +346,16 @@ class SpinButtonBinding : public ControlBinding {
     hwnd_ = Make(UPDOWN_CLASSA, UDS_ARROWKEYS | Common(control_), 0, parent, id);
     SendMessageA(hwnd_, UDM_SETRANGE32, 0, 100);
     SendMessageA(hwnd_, UDM_SETPOS32, 0, 50);
+    PlaceWindow();  // the control may take its own width on creation
   }
   LRESULT Notify(NMHDR* hdr) override {
     if (hdr->code != UDN_DELTAPOS) return 0;
     auto* delta = reinterpret_cast<NMUPDOWN*>(hdr);
-    auto& spin = static_cast<TSpinButton&>(control_);
-    CallGuarded([&] {
-      if (delta->iDelta > 0) spin.TopClick();
-      if (delta->iDelta < 0) spin.BottomClick();
-    });
+    // The step runs after the arrows have finished with the mouse: a message
+    // box that the step opens would otherwise leave them repeating on their
+    // timer behind it.
+    PostMessageA(GetAncestor(hwnd_, GA_ROOT), kDeferredStepMessage, static_cast<WPARAM>(id_),
+                 delta->iDelta > 0 ? 1 : 0);
     return 1;  // the position itself never moves
   }
 };
@@ -403,6 +404,15 @@ class ImageBinding : public ControlBinding {
 };
 
 }  // namespace
+
+void RunDeferredStep(ControlBinding& binding, bool up) {
+  auto& spin = static_cast<TSpinButton&>(binding.Control());
+  if (up) {
+    spin.TopClick();
+  } else {
+    spin.BottomClick();
+  }
+}
 
 // The file edit's browse button reaches the binding through this.
 void BrowseForFile(ControlBinding& binding) { static_cast<FilenameEditBinding&>(binding).Browse(); }

@@ -48,6 +48,11 @@ class ControlBinding : public ControlView {
   bool updating_ = false;  // the view itself is writing to the control
 };
 
+// A spin button's step, posted to the form window (wParam: the control id,
+// lParam: 1 for up) and run by RunDeferredStep.
+inline constexpr UINT kDeferredStepMessage = WM_APP + 1;
+void RunDeferredStep(ControlBinding& binding, bool up);
+
 // Makes the binding for a control component (by its class).
 std::unique_ptr<ControlBinding> MakeBinding(TControl& control, HFONT font);
 

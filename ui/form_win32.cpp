@@ -294,6 +294,11 @@ LRESULT Win32FormView::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
         if (ControlBinding* b = BindingFor(hdr->hwndFrom)) result = b->Notify(hdr);
         return;
       }
+      case kDeferredStepMessage:
+        for (const auto& b : bindings_) {
+          if (b->Id() == static_cast<int>(wp)) RunDeferredStep(*b, lp != 0);
+        }
+        return;
       case DM_GETDEFID:
         for (const auto& b : bindings_) {
           auto* button = dynamic_cast<TButton*>(&b->Control());

@@ -71,6 +71,27 @@ HWND FindTopWindow(DWORD pid, const std::string& cls, const std::string& title) 
   return s.found;
 }
 
+namespace {
+struct AllSearch {
+  DWORD pid;
+  std::string cls;
+  std::vector<HWND> found;
+};
+BOOL CALLBACK CollectTop(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<AllSearch*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == s->pid && ClassOf(hwnd) == s->cls && IsWindowVisible(hwnd)) s->found.push_back(hwnd);
+  return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> AllTopWindows(DWORD pid, const std::string& cls) {
+  AllSearch s{pid, cls, {}};
+  EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
 HWND WaitTopWindow(DWORD pid, const std::string& cls, const std::string& title, DWORD timeoutMs,
                    bool visible) {
   HWND found = nullptr;

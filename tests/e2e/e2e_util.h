@@ -33,6 +33,8 @@ class Program {
 
 // A top-level window of the process with that class (and title, if given).
 HWND FindTopWindow(DWORD pid, const std::string& cls, const std::string& title = "");
+// Every visible top-level window of the process with that class.
+std::vector<HWND> AllTopWindows(DWORD pid, const std::string& cls);
 HWND WaitTopWindow(DWORD pid, const std::string& cls, const std::string& title, DWORD timeoutMs,
                    bool visible = true);
 // The control of a form that carries the component name.

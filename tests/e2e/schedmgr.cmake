@@ -1,9 +1,13 @@
 # schedmgr driven from outside under Wine.
 if(TARGET schedmgr)
+  add_library(e2e_schedmgr_support STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/e2e_util.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/schedmgr_fixture.cpp)
+  target_link_libraries(e2e_schedmgr_support PUBLIC win_test_util ${MARROWBY_GTEST})
   marrowby_test(e2e_schedmgr
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_e2e_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/e2e_util.cpp
-    LIBS win_test_util
-    TIMEOUT 600)
+    ${CMAKE_CURRENT_LIST_DIR}/schedmgr_launch_e2e_test.cpp
+    LIBS e2e_schedmgr_support gdi32
+    TIMEOUT 900)
   add_dependencies(e2e_schedmgr schedmgr marker)
 endif()

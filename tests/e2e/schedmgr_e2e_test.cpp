@@ -5,85 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/e2e/e2e_util.h"
-#include "tests/win/win_test_util.h"
+#include "tests/e2e/schedmgr_fixture.h"
 
 namespace marrowby {
 namespace {
 
 using namespace e2e;
 
-const char kMainClass[] = "TMainForm";
-const char kTitle[] = "Marrowby Schedule Manager";
-
-std::string WindowsDir() {
-  char buf[MAX_PATH];
-  GetWindowsDirectoryA(buf, MAX_PATH);
-  return std::string(buf) + "\\";
-}
-
-std::string SettingsFile() { return WindowsDir() + "schedmgr.INI"; }
-
-class Schedmgr : public ::testing::Test {
- protected:
-  void SetUp() override {
-    DeleteFileA(SettingsFile().c_str());
-    dir_ = wintest::MakeTempDir("sched");
-  }
-  void TearDown() override {
-    program_.reset();
-    wintest::RemoveTree(dir_);
-  }
-
-  // Starts the program and waits for its main window.
-  HWND Start() {
-    program_ = std::make_unique<Program>();
-    EXPECT_TRUE(program_->Start(wintest::ExeDir() + "schedmgr.exe"));
-    form_ = WaitTopWindow(program_->Pid(), kMainClass, kTitle, 20000);
-    EXPECT_NE(form_, nullptr);
-    return form_;
-  }
-  // Starts the program and waits until it has hidden itself in the tray.
-  HWND StartHidden() {
-    Start();
-    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 10000));
-    return form_;
-  }
-  // Shows the hidden window as a double-click on the tray icon would.
-  void ShowWindowAgain() {
-    HWND app = FindTopWindow(program_->Pid(), "TApplication", kTitle);
-    ASSERT_NE(app, nullptr);
-    ShowWindow(app, SW_RESTORE);
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(form_) != FALSE; }, 5000));
-  }
-  HWND C(const char* name) {
-    HWND h = FindControl(form_, name);
-    EXPECT_NE(h, nullptr) << name;
-    return h;
-  }
-  // Clicks a control and returns the message box it opens (text, buttons).
-  MessageBoxInfo ClickForBox(const char* name) {
-    Click(C(name));
-    return WaitMessageBox(program_->Pid(), 5000);
-  }
-  void Ok(const MessageBoxInfo& box) {
-    ASSERT_NE(box.hwnd, nullptr);
-    PressButton(box, "OK");
-    WaitFor([&] { return !IsWindow(box.hwnd); }, 5000);
-  }
-  // Creates a schedule through the editor.
-  void NewSchedule(const std::string& desc, const std::string& item) {
-    Click(C("NewBtn"));
-    ASSERT_TRUE(WaitFor([&] { return Text(C("DescEdit")) == "New Schedule"; }, 5000));
-    SetText(C("DescEdit"), desc);
-    SetText(C("CommandEdit"), item);
-    Wait(100);
-  }
-
-  std::unique_ptr<Program> program_;
-  HWND form_ = nullptr;
-  std::string dir_;
-};
+class Schedmgr : public SchedmgrFixture {};
 
 TEST_F(Schedmgr, FirstRunShowsTheWindowThenHidesIntoTheTray) {
   Start();
@@ -128,11 +57,18 @@ TEST_F(Schedmgr, LayoutMatchesTheDesign) {
 }
 
 TEST_F(Schedmgr, NavigationMessagesAndRefusals) {
-  Start();
-  MessageBoxInfo box = ClickForBox("FirstBtn");
-  EXPECT_EQ(box.hwnd, nullptr);  // disabled without schedules
-  box = ClickForBox("GetBtn");
-  EXPECT_EQ(box.hwnd, nullptr);
+  StartReady();
+  // Without schedules the editor is disabled, the spin button answers.
+  for (const char* name : {"DescEdit", "RemoveBtn", "FirstBtn", "LastBtn", "GetBtn"}) {
+    EXPECT_FALSE(IsWindowEnabled(C(name))) << name;
+  }
+  EXPECT_TRUE(IsWindowEnabled(C("NewBtn")));
+  Spin(true);
+  MessageBoxInfo box = WaitMessageBox(program_->Pid(), 5000);
+  EXPECT_EQ(box.text,
+            "You have no schedules currently assigned,\nSelect New from the list of buttons .");
+  Ok(box);
+
   NewSchedule("First", "short");
   box = ClickForBox("NewBtn");
   EXPECT_EQ(box.text, "You haven't completed the current schedules command to launch");
@@ -142,53 +78,60 @@ TEST_F(Schedmgr, NavigationMessagesAndRefusals) {
   Wait(100);
   EXPECT_TRUE(IsWindowEnabled(C("NewBtn")));
   NewSchedule("Second", "C:\\windows\\regedit.exe");
+  Spin(false);
+  box = WaitMessageBox(program_->Pid(), 5000);
+  EXPECT_EQ(box.text,
+            "This is the last assigned schedule, Select New\nfrom the list of buttons to create a "
+            "new schedule.");
+  Ok(box);
   box = ClickForBox("LastBtn");
   EXPECT_EQ(box.text, "This is the last set schedule");
   Ok(box);
-  box = ClickForBox("FirstBtn");
-  EXPECT_EQ(Text(C("DescEdit")), "First");
-  EXPECT_EQ(box.hwnd, nullptr);
+  Spin(true);  // stores "Second", shows "First"
+  ASSERT_TRUE(WaitFor([&] { return Text(C("DescEdit")) == "First"; }, 5000));
   box = ClickForBox("FirstBtn");
   EXPECT_EQ(box.text, "This is the first set schedule");
+  Ok(box);
+  Spin(true);
+  box = WaitMessageBox(program_->Pid(), 5000);
+  EXPECT_EQ(box.text, "This is the first assigned schedule");
   Ok(box);
   box = ClickForBox("GetBtn");
   EXPECT_EQ(box.text, "CurrentSpin.Tag = 1");
   Ok(box);
-  EXPECT_EQ(ClientRectIn(C("DescPanel"), form_).top, 3);
+  ASSERT_TRUE(WaitFor([&] { return ClientRectIn(C("DescPanel"), form_).top == 3; }, 5000));
   EXPECT_FALSE(IsWindowEnabled(C("HideBtn")));
+  EXPECT_FALSE(IsWindowEnabled(C("CloseBtn")));
+  Shoot("description_panel");
   Click(C("CancelBtn"));
   ASSERT_TRUE(WaitFor([&] { return ClientRectIn(C("DescPanel"), form_).top == -267; }, 5000));
   EXPECT_TRUE(IsWindowEnabled(C("HideBtn")));
 }
 
 TEST_F(Schedmgr, RemoveAtPositionTwoOfFour) {
-  Start();
+  StartReady();
   for (int i = 1; i <= 4; ++i) {
     NewSchedule("Task " + std::to_string(i), "C:\\tools\\job" + std::to_string(i) + ".exe");
   }
-  Click(C("FirstBtn"));
-  ASSERT_TRUE(WaitFor([&] { return Text(C("DescEdit")) == "Task 1"; }, 5000));
-  Click(C("LastBtn"));
-  ASSERT_TRUE(WaitFor([&] { return Text(C("DescEdit")) == "Task 4"; }, 5000));
-  Click(C("FirstBtn"));
-  ASSERT_TRUE(WaitFor([&] { return Text(C("DescEdit")) == "Task 1"; }, 5000));
-  // Show position 2 through the description list.
-  Click(C("GetBtn"));
-  Ok(WaitMessageBox(program_->Pid(), 5000));
-  SendMessageA(C("ListBox1"), LB_SETCURSEL, 1, 0);
-  SendMessageA(form_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(C("ListBox1")), LBN_SELCHANGE),
-               reinterpret_cast<LPARAM>(C("ListBox1")));
-  Click(C("DescOKBtn"));
+  Spin(true);  // stores "Task 4"
+  Spin(true);
   ASSERT_TRUE(WaitFor([&] { return Text(C("DescEdit")) == "Task 2"; }, 5000));
   Click(C("RemoveBtn"));
   ASSERT_TRUE(WaitFor([&] { return Text(C("DescEdit")) == "Task 3"; }, 5000));
   EXPECT_EQ(Text(C("TotalNum")), "3");
   EXPECT_EQ(Text(C("SchedNum")), "2");
   EXPECT_EQ(Text(C("CommandEdit")), "C:\\tools\\job3.exe");
+  Click(C("LastBtn"));
+  ASSERT_TRUE(WaitFor([&] { return Text(C("DescEdit")) == "Task 4"; }, 5000));
+  // The day panel over the schedule group.
+  Click(C("DaysBtn"));
+  Wait(300);
+  Shoot("day_panel");
+  EXPECT_EQ(ClientRectIn(C("DayPanel"), C("GroupBox2")).top, 7);
 }
 
 TEST_F(Schedmgr, CloseAsksAndCancelKeepsRunning) {
-  Start();
+  StartReady();
   MessageBoxInfo box = ClickForBox("CloseBtn");
   EXPECT_EQ(box.text, "Do you wish to quit the Schedule Manager ?");
   EXPECT_EQ(box.buttons, (std::vector<std::string>{"&Yes", "Cancel"}));
@@ -201,30 +144,12 @@ TEST_F(Schedmgr, CloseAsksAndCancelKeepsRunning) {
 }
 
 TEST_F(Schedmgr, ScheduleDueSecondsAheadLaunchesItsProgramOnce) {
-  Start();
-  const std::string marker = dir_ + "started.txt";
-  NewSchedule("Marker", "\"" + wintest::ExeDir() + "marker.exe\" \"" + marker + "\"");
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  FILETIME ft;
-  SystemTimeToFileTime(&now, &ft);
-  ULARGE_INTEGER t;
-  t.LowPart = ft.dwLowDateTime;
-  t.HighPart = ft.dwHighDateTime;
-  t.QuadPart += 6ULL * 10000000;  // six seconds ahead
-  ft.dwLowDateTime = t.LowPart;
-  ft.dwHighDateTime = t.HighPart;
-  SYSTEMTIME due;
-  FileTimeToSystemTime(&ft, &due);
-  SetText(C("Hours"), std::to_string(due.wHour));
-  SetText(C("Minutes"), std::to_string(due.wMinute));
-  SetText(C("Seconds"), std::to_string(due.wSecond));
-  Click(C("EnableCb"));
-  Wait(200);
+  StartReady();
+  AddDueSchedule("Marker", MarkerExe(), 5, {});
   Click(C("HideBtn"));  // stores the schedule and arms it
-  ASSERT_TRUE(WaitFor([&] { return wintest::CountLines(marker) >= 1; }, 20000));
+  ASSERT_TRUE(WaitFor([&] { return wintest::CountLines(Marker()) >= 1; }, 20000));
   Wait(4000);
-  EXPECT_EQ(wintest::CountLines(marker), 1);
+  EXPECT_EQ(wintest::CountLines(Marker()), 1);
 }
 
 }  // namespace

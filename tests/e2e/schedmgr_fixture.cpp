@@ -1,0 +1,149 @@
+#include "tests/e2e/schedmgr_fixture.h"
+
+#include <cstdio>
+#include <fstream>
+
+namespace marrowby::e2e {
+
+std::string SchedmgrFixture::SettingsFile() {
+  char buf[MAX_PATH];
+  GetWindowsDirectoryA(buf, MAX_PATH);
+  return std::string(buf) + "\\schedmgr.INI";
+}
+
+void SchedmgrFixture::SetUp() {
+  DeleteFileA(SettingsFile().c_str());
+  dir_ = wintest::MakeTempDir("sched");
+  marker_ = dir_ + "started.txt";
+  // The started items inherit it from the program, which inherits it from here.
+  SetEnvironmentVariableA("MARROWBY_MARKER", marker_.c_str());
+}
+
+void SchedmgrFixture::TearDown() {
+  program_.reset();
+  wintest::RemoveTree(dir_);
+  DeleteFileA(SettingsFile().c_str());
+}
+
+HWND SchedmgrFixture::Start() {
+  program_ = std::make_unique<Program>();
+  EXPECT_TRUE(program_->Start(wintest::ExeDir() + "schedmgr.exe"));
+  form_ = WaitTopWindow(program_->Pid(), kMainClass, kTitle, 20000);
+  EXPECT_NE(form_, nullptr);
+  return form_;
+}
+
+HWND SchedmgrFixture::StartHidden() {
+  Start();
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 10000));
+  return form_;
+}
+
+HWND SchedmgrFixture::StartReady() {
+  StartHidden();
+  ShowWindowAgain();
+  Wait(300);
+  return form_;
+}
+
+void SchedmgrFixture::ShowWindowAgain() {
+  HWND app = FindTopWindow(program_->Pid(), "TApplication", kTitle);
+  ASSERT_NE(app, nullptr);
+  ShowWindow(app, SW_RESTORE);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(form_) != FALSE; }, 5000));
+}
+
+HWND SchedmgrFixture::C(const char* name) {
+  HWND h = FindControl(form_, name);
+  EXPECT_NE(h, nullptr) << name;
+  return h;
+}
+
+MessageBoxInfo SchedmgrFixture::ClickForBox(const char* name) {
+  Click(C(name));
+  return WaitMessageBox(program_->Pid(), 5000);
+}
+
+void SchedmgrFixture::Ok(const MessageBoxInfo& box) {
+  ASSERT_NE(box.hwnd, nullptr);
+  PressButton(box, "OK");
+  WaitFor([&] { return !IsWindow(box.hwnd); }, 5000);
+}
+
+void SchedmgrFixture::Spin(bool up) {
+  HWND spin = C("CurrentSpin");
+  RECT r;
+  GetClientRect(spin, &r);
+  const LPARAM at = MAKELPARAM(r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4);
+  PostMessageA(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(spin, WM_LBUTTONUP, 0, at);
+  Wait(300);
+}
+
+void SchedmgrFixture::NewSchedule(const std::string& desc, const std::string& item) {
+  Click(C("NewBtn"));
+  ASSERT_TRUE(WaitFor([&] { return Text(C("DescEdit")) == "New Schedule"; }, 5000));
+  SetText(C("DescEdit"), desc);
+  SetText(C("CommandEdit"), item);
+  Wait(100);
+}
+
+void SchedmgrFixture::AddDueSchedule(const std::string& desc, const std::string& item,
+                                     int secondsAhead, const Choices& choices) {
+  NewSchedule(desc, item);
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  FILETIME ft;
+  SystemTimeToFileTime(&now, &ft);
+  ULARGE_INTEGER t;
+  t.LowPart = ft.dwLowDateTime;
+  t.HighPart = ft.dwHighDateTime;
+  t.QuadPart += static_cast<ULONGLONG>(secondsAhead) * 10000000ULL;
+  ft.dwLowDateTime = t.LowPart;
+  ft.dwHighDateTime = t.HighPart;
+  SYSTEMTIME due;
+  FileTimeToSystemTime(&ft, &due);
+  SetText(C("Hours"), std::to_string(due.wHour));
+  SetText(C("Minutes"), std::to_string(due.wMinute));
+  SetText(C("Seconds"), std::to_string(due.wSecond));
+  Click(C("EnableCb"));
+  if (choices.announce) Click(C("AnnounceCb"));
+  if (choices.once) Click(C("OnceCb"));
+  if (choices.allowCancel) Click(C("DelayCb"));
+  Wait(300);
+}
+
+void SchedmgrFixture::Shoot(const std::string& name) {
+  char dir[MAX_PATH];
+  if (!GetEnvironmentVariableA("MARROWBY_SHOTS", dir, MAX_PATH)) return;
+  Wait(300);  // let the windows paint
+  HDC screen = GetDC(nullptr);
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  SelectObject(mem, old);
+  const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
+  const DWORD size = stride * static_cast<DWORD>(h);
+  BITMAPFILEHEADER fh = {};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
+  fh.bfSize = fh.bfOffBits + size;
+  std::ofstream out(std::string(dir) + "\\" + name + ".bmp", std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&fh), sizeof(fh));
+  out.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof(bi.bmiHeader));
+  out.write(static_cast<const char*>(bits), size);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+}
+
+}  // namespace marrowby::e2e
