@@ -3,4 +3,5 @@ marrowby_test(unit_app
   app_fakes.cpp
   app_main_form_test.cpp
   app_launch_test.cpp
+  ui_controls_test.cpp
   LIBS app_model test_support)
