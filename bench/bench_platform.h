@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "core/platform.h"
 
@@ -26,6 +27,16 @@ double ProcessCpuSeconds();
 // process; negative where there is none.
 double ServerCpuSeconds();
 void SleepMs(unsigned ms);
+
+#ifdef _WIN32
+// The Linux side of Wine programs (through drive Z:): the /proc directory of
+// the first process whose command line holds the text ("" if none), its CPU
+// seconds and the times its threads went to sleep and woke up (voluntary
+// context switches).
+std::string LinuxProcessDir(const std::string& text);
+double LinuxCpuSeconds(const std::string& procDir);
+double LinuxWakeUps(const std::string& procDir);
+#endif
 const char* PlatformName();
 
 }  // namespace marrowby::bench

@@ -108,6 +108,8 @@ std::string ReadSmallFile(const std::string& path) {
   return std::string(buf, n);
 }
 
+}  // namespace
+
 // Nanoseconds on the CPU of every thread of a Linux process, from schedstat.
 // Under Wine the Linux file system is drive Z: (opened on the client's behalf
 // by the Wine server, so "/proc/self" would be the server), and Windows' own
@@ -126,9 +128,26 @@ double LinuxCpuSeconds(const std::string& procDir) {
   return total;
 }
 
+double LinuxWakeUps(const std::string& procDir) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((procDir + "\\task\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return -1;
+  double total = 0;
+  do {
+    if (fd.cFileName[0] == '.') continue;
+    const std::string status = ReadSmallFile(procDir + "\\task\\" + fd.cFileName + "\\status");
+    const size_t at = status.find("voluntary_ctxt_switches:");
+    if (at != std::string::npos && (at == 0 || status[at - 1] == '\n')) {
+      total += std::strtod(status.c_str() + at + 24, nullptr);
+    }
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return total;
+}
+
 // The /proc directory of the first Linux process whose command line or name
 // holds the text, or "" when there is none.
-std::string FindLinuxProcess(const std::string& text) {
+std::string LinuxProcessDir(const std::string& text) {
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA("Z:\\proc\\*", &fd);
   if (h == INVALID_HANDLE_VALUE) return "";
@@ -147,6 +166,7 @@ std::string FindLinuxProcess(const std::string& text) {
   return found;
 }
 
+namespace {
 std::string OwnLinuxProcess() {
   static std::string dir = [] {
     char path[MAX_PATH];
@@ -154,7 +174,7 @@ std::string OwnLinuxProcess() {
     std::string name(path, n);
     name = name.substr(name.find_last_of("\\/") + 1);
     for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return FindLinuxProcess(name);
+    return LinuxProcessDir(name);
   }();
   return dir;
 }
@@ -176,7 +196,7 @@ double ProcessCpuSeconds() {
 }
 
 double ServerCpuSeconds() {
-  static const std::string server = FindLinuxProcess("wineserver");
+  static const std::string server = LinuxProcessDir("wineserver");
   return server.empty() ? -1 : LinuxCpuSeconds(server);
 }
 

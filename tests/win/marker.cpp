@@ -14,7 +14,12 @@ int main(int argc, char** argv) {
   if (argc > 2) Sleep(static_cast<DWORD>(std::atoi(argv[2])));
   FILE* f = std::fopen(file, "a");
   if (!f) return 3;
-  std::fprintf(f, "started %lu\n", GetCurrentProcessId());
+  // The start time in milliseconds since 1601, for measuring start delays.
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const unsigned long long ms =
+      (static_cast<unsigned long long>(now.dwHighDateTime) << 32 | now.dwLowDateTime) / 10000;
+  std::fprintf(f, "started %lu %llu\n", GetCurrentProcessId(), ms);
   std::fclose(f);
   return argc > 3 ? std::atoi(argv[3]) : 0;
 }
