@@ -1,0 +1,8 @@
+# The shell components under Wine: notification-area icon, tray menu, drop
+# target (one executable), and the single-instance guard with real processes.
+marrowby_test(win_shell
+  shell_tray_win_test.cpp
+  shell_menu_win_test.cpp
+  shell_drop_win_test.cpp
+  LIBS shell win_test_util
+  TIMEOUT 240)
