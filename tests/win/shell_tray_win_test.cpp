@@ -343,19 +343,19 @@ TEST_F(TrayIconTest, DoubleClickClicksTheEnabledDefaultItemElseOnDblClick) {
   EXPECT_EQ(dblClicks, 2);
 }
 
+BOOL CALLBACK FindMenuWindow(HWND hwnd, LPARAM lp) {
+  char cls[16] = {};
+  GetClassNameA(hwnd, cls, sizeof(cls));
+  if (std::string(cls) == "#32768" && IsWindowVisible(hwnd)) {
+    *reinterpret_cast<HWND*>(lp) = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND VisibleMenuWindow() {
   HWND found = nullptr;
-  EnumWindows(
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        char cls[16] = {};
-        GetClassNameA(hwnd, cls, sizeof(cls));
-        if (std::string(cls) == "#32768" && IsWindowVisible(hwnd)) {
-          *reinterpret_cast<HWND*>(lp) = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumWindows(FindMenuWindow, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
