@@ -30,7 +30,9 @@ DroppedName SplitDroppedName(const std::string& path) {
 }
 
 std::string SingleInstanceMutexName(const std::string& title) {
-  return std::string(kMutexPrefix) + title.substr(0, kTitleLimit);
+  std::string name = std::string(kMutexPrefix) + title.substr(0, kTitleLimit);
+  if (name.size() > kObjectNameLimit) name.resize(kObjectNameLimit);
+  return name;
 }
 
 std::string StripHotkey(const std::string& caption) {

@@ -23,8 +23,11 @@ struct DroppedName {
 DroppedName SplitDroppedName(const std::string& path);
 
 // The mutex that marks the running copy: a fixed prefix and the application
-// title, of which the first 254 characters count.
+// title, of which the first 254 characters count. The system takes object
+// names of at most 259 characters, so a longer name is cut there: every copy
+// still derives the same name, where a longer one could never be created.
 inline constexpr size_t kTitleLimit = 254;
+inline constexpr size_t kObjectNameLimit = 259;
 inline constexpr char kMutexPrefix[] = "TSingleInstance in application ";
 std::string SingleInstanceMutexName(const std::string& title);
 

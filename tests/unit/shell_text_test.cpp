@@ -42,13 +42,20 @@ TEST(SplitDroppedName, LastComponentAndTextAfterItsFirstDot) {
   check("\\\\server\\share\\file.ext", "file.ext", "ext");
 }
 
-TEST(SingleInstanceMutexName, PrefixAndTitleCutAt254) {
+TEST(SingleInstanceMutexName, PrefixAndTitleWithinTheSystemsNameLimit) {
   EXPECT_EQ(SingleInstanceMutexName("Marrowby Schedule Manager"),
             "TSingleInstance in application Marrowby Schedule Manager");
   EXPECT_EQ(SingleInstanceMutexName(""), "TSingleInstance in application ");
-  const std::string title(300, 't');
-  EXPECT_EQ(SingleInstanceMutexName(title), std::string(kMutexPrefix) + std::string(254, 't'));
-  EXPECT_EQ(SingleInstanceMutexName(std::string(254, 'u')).size(), 31u + 254u);
+  // Up to 228 characters of title the name is prefix plus title.
+  const std::string fits(228, 'f');
+  EXPECT_EQ(SingleInstanceMutexName(fits), std::string(kMutexPrefix) + fits);
+  // Longer titles: the name stops at the 259 characters the system takes,
+  // the same for every title that starts alike.
+  EXPECT_EQ(SingleInstanceMutexName(std::string(300, 't')),
+            std::string(kMutexPrefix) + std::string(228, 't'));
+  EXPECT_EQ(SingleInstanceMutexName(std::string(229, 'u') + "x").size(), 259u);
+  EXPECT_EQ(SingleInstanceMutexName(std::string(240, 'v') + "one"),
+            SingleInstanceMutexName(std::string(240, 'v') + "two"));
 }
 
 TEST(StripHotkey, AmpersandsMarkAccessKeys) {

@@ -6,3 +6,8 @@ marrowby_test(win_shell
   shell_drop_win_test.cpp
   LIBS shell win_test_util
   TIMEOUT 240)
+
+add_executable(shell_instance_app shell_instance_app.cpp)
+target_link_libraries(shell_instance_app PRIVATE shell)
+marrowby_test(win_single_instance shell_instance_win_test.cpp LIBS win_test_util TIMEOUT 240)
+add_dependencies(win_single_instance shell_instance_app)
