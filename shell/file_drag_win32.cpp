@@ -48,9 +48,16 @@ DroppedFiles ReadDrop(HDROP drop) {
   // One buffer for all names, grown to fit the longest.
   std::vector<char> buffer(kInitialBuffer);
   for (UINT i = 0; i < count; ++i) {
-    const UINT length = DragQueryFileA(drop, i, nullptr, 0);
-    if (length + 1 > buffer.size()) buffer.resize(length + 1);
-    const UINT got = DragQueryFileA(drop, i, buffer.data(), static_cast<UINT>(buffer.size()));
+    // Each query walks the drop from its first name, so the length is asked
+    // for only when the name may not have fitted.
+    UINT got = DragQueryFileA(drop, i, buffer.data(), static_cast<UINT>(buffer.size()));
+    if (got + 1 >= buffer.size()) {
+      const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+      if (length + 1 > buffer.size()) {
+        buffer.resize(length + 1);
+        got = DragQueryFileA(drop, i, buffer.data(), static_cast<UINT>(buffer.size()));
+      }
+    }
     const std::string path(buffer.data(), got);
     const DroppedName parts = SplitDroppedName(path);
     files.paths.push_back(path);

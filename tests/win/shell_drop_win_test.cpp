@@ -118,7 +118,14 @@ TEST_F(DropTest, FillsTheThreeListsInTheShellsOrder) {
   EXPECT_EQ(Lines(drag->NameWithPath()), (Names{"C:\\short.txt", longPath, "C:\\x.y"}));
   EXPECT_EQ(drag->NameOnly()->Get(1), std::string(12, 'f') + ".log");
   EXPECT_EQ(drag->Extension()->Get(2), "y");
-  EXPECT_EQ(drops, 3);
+  // Around the first buffer's 128 characters.
+  const std::string p127 = "C:\\" + std::string(120, 'a') + ".txt", p128 = p127 + "x";
+  const std::string p129 = p128 + "y";
+  ASSERT_EQ(p127.size(), 127u);
+  Drop(form.hwnd(), {p127, p128, p129, "C:\\z"});
+  EXPECT_EQ(Lines(drag->NameWithPath()), (Names{p127, p128, p129, "C:\\z"}));
+  EXPECT_EQ(Lines(drag->Extension()), (Names{"txt", "txtx", "txtxy", ""}));
+  EXPECT_EQ(drops, 4);
 }
 
 TEST_F(DropTest, DropsAreRefusedWhileOffAndHandlesAlwaysReleased) {
