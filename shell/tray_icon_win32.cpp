@@ -18,6 +18,10 @@ namespace marrowby {
 namespace {
 
 const char kWindowClass[] = "TTrayIconWindow";
+// The first form of the record, which every shell reads: 88 bytes on 32-bit
+// Windows (104 with 64-bit handles).
+static_assert(NOTIFYICONDATAA_V1_SIZE == (sizeof(void*) == 4 ? 88 : 104),
+              "notification record of the first shell version");
 // Posted by the frame ticker; wParam is the ticker's generation, so that a
 // step of an animation that has been switched off meanwhile is ignored.
 const UINT kFrameStepMessage = WM_USER + 1;

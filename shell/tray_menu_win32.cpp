@@ -208,6 +208,9 @@ bool TTrayPopupMenu::Popup(int x, int y) {
 
 bool TTrayPopupMenu::HandleOwnerMessage(unsigned message, uintptr_t, intptr_t lParam,
                                         intptr_t* result) {
+  // Only this menu's items, and only while it is shown: the owner window may
+  // draw other things of its own.
+  if (!tracking_) return false;
   if (message == WM_MEASUREITEM) {
     auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
     if (!mis || mis->CtlType != ODT_MENU || !items_) return false;

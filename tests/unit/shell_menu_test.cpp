@@ -21,65 +21,42 @@ TEST(MenuMetrics, GapIsThreeTenthsOfTheCheckMarkRoundedHalfToEven) {
   EXPECT_FALSE(MakeMenuMetrics(13, 18, 3).NewStyle);
 }
 
-class MeasureTest : public ::testing::Test {
- protected:
-  MenuMetrics m = MakeMenuMetrics(13, 20, 6);  // G 4, H 18
-  ItemMeasure Text(int width, int height, bool top) {
-    ItemMeasure in;
-    in.TextWidth = width;
-    in.ShortCutWidth = 3;
-    in.TextHeight = height;
-    in.TopLevel = top;
-    in.LeftMargin = 30;
-    return in;
-  }
-};
-
-TEST_F(MeasureTest, TopLevelItemsAreLeftMarginPlusOneWider) {
-  for (bool graphic : {false, true}) {
-    ItemMeasure in = Text(80, 13, false);
-    in.HasGraphic = graphic;
-    in.GraphicWidth = in.GraphicHeight = 16;
-    const ItemSize sub = MeasureItem(m, in);
-    in.TopLevel = true;
-    const ItemSize top = MeasureItem(m, in);
-    EXPECT_EQ(top.Width - sub.Width, 31);
-    EXPECT_EQ(top.Height, sub.Height);
-  }
-  EXPECT_EQ(MeasureItem(m, Text(80, 13, false)).Width, 2 * 4 + 80 + 3);
-  EXPECT_EQ(MeasureItem(m, Text(80, 13, false)).Height, 18);  // at least H
-  EXPECT_EQ(MeasureItem(m, Text(80, 25, false)).Height, 25);  // or the text's height
-}
-
-TEST_F(MeasureTest, SeparatorIsAtLeastNineHighAndNeverHasAPicture) {
-  ItemMeasure line = Text(10, 13, true);
-  line.IsLine = true;
-  line.HasGraphic = true;  // a picture handed out for a separator is ignored
-  line.GraphicWidth = line.GraphicHeight = 40;
-  const ItemSize s = MeasureItem(m, line);
-  EXPECT_EQ(s.Height, 9);
-  EXPECT_EQ(s.Width, 2 * 4 + 10 + 3 + 31);
-  line.TextHeight = 30;
-  EXPECT_EQ(MeasureItem(m, line).Height, 15);  // half the height of "-"
-}
-
-TEST_F(MeasureTest, PictureAddsItsColumnAndHeight) {
-  ItemMeasure in = Text(80, 13, false);
+TEST(MenuMeasure, MarginSeparatorAndPictureRules) {
+  const MenuMetrics m = MakeMenuMetrics(13, 20, 6);  // G 4, H 18
+  ItemMeasure in;
+  in.TextWidth = 80;
+  in.ShortCutWidth = 3;
+  in.TextHeight = 13;
+  in.LeftMargin = 30;
+  EXPECT_EQ(MeasureItem(m, in).Width, 2 * 4 + 80 + 3);
+  EXPECT_EQ(MeasureItem(m, in).Height, 18);  // at least H
+  in.TopLevel = true;
+  EXPECT_EQ(MeasureItem(m, in).Width, 2 * 4 + 80 + 3 + 31);  // LeftMargin + 1 wider
   in.HasGraphic = true;
   in.GraphicWidth = in.GraphicHeight = 16;
-  ItemSize s = MeasureItem(m, in);
-  EXPECT_EQ(s.Height, 20);  // picture height + 4
-  EXPECT_EQ(s.Width, 2 * 4 + 80 + 3 + 18);
-  in.MinTextOffset = 30;  // a wider column when asked
-  EXPECT_EQ(MeasureItem(m, in).Width, 2 * 4 + 80 + 3 + 30);
+  EXPECT_EQ(MeasureItem(m, in).Width, 2 * 4 + 80 + 3 + 31 + 18);
+  EXPECT_EQ(MeasureItem(m, in).Height, 20);  // picture height + 4
+  in.MinTextOffset = 30;  // a wider picture column when asked
+  EXPECT_EQ(MeasureItem(m, in).Width, 2 * 4 + 80 + 3 + 31 + 30);
   in.MinTextOffset = 0;
   in.GraphicWidth = 64;
-  in.Glyphs = 4;  // a strip of 4 glyphs counts one glyph
-  EXPECT_EQ(MeasureItem(m, in).Width, 2 * 4 + 80 + 3 + 18);
-  in.Glyphs = 6;  // more than 5: the whole width
-  EXPECT_EQ(MeasureItem(m, in).Width, 2 * 4 + 80 + 3 + 66);
-  EXPECT_EQ(GlyphWidth(64, 1), 64);
-  EXPECT_EQ(GlyphWidth(60, 5), 12);
+  in.Glyphs = 4;  // a strip of 2 to 5 glyphs counts one glyph
+  EXPECT_EQ(MeasureItem(m, in).Width, 2 * 4 + 80 + 3 + 31 + 18);
+  in.Glyphs = 6;
+  EXPECT_EQ(MeasureItem(m, in).Width, 2 * 4 + 80 + 3 + 31 + 66);
+  in.TextHeight = 25;
+  in.GraphicHeight = 10;
+  EXPECT_EQ(MeasureItem(m, in).Height, 25);  // or the text's height
+
+  ItemMeasure line = in;  // a separator ignores the picture it was given
+  line.IsLine = true;
+  line.TextWidth = 10;
+  line.TextHeight = 13;
+  line.GraphicHeight = 40;
+  EXPECT_EQ(MeasureItem(m, line).Height, 9);
+  EXPECT_EQ(MeasureItem(m, line).Width, 2 * 4 + 10 + 3 + 31);
+  line.TextHeight = 30;
+  EXPECT_EQ(MeasureItem(m, line).Height, 15);  // half the height of "-"
 }
 
 TEST(MenuLayout, ContentStartsRightOfTheMarginAndThePictureIsCentred) {
@@ -176,17 +153,15 @@ TEST(MenuItem, HoldsSubItemsInOrderAndFreesThem) {
   EXPECT_EQ(form.ComponentCount(), 2);
   delete a;
   EXPECT_EQ(root->Count(), 0);
-}
 
-TEST(MenuItem, CommandsAreUniqueAndGivenBack) {
+  // Command numbers are unique among living items.
   std::set<uint32_t> seen;
   std::vector<std::unique_ptr<TMenuItem>> items;
-  for (int i = 0; i < 500; ++i) {
+  for (int i = 0; i < 300; ++i) {
     items.push_back(std::make_unique<TMenuItem>(nullptr));
-    EXPECT_NE(items.back()->Command(), 0u);
     EXPECT_TRUE(seen.insert(items.back()->Command()).second);
   }
-  EXPECT_LE(*seen.rbegin(), 0xFFFFu);
+  EXPECT_EQ(seen.count(0), 0u);
 }
 
 TEST(MenuItem, ClickRunsOnlyWhenEnabledAndTheTableIsPublished) {

@@ -47,15 +47,6 @@ TEST(FrameTicker, OneRequestOutstandingUntilTheStepIsDone) {
   }
 }
 
-TEST(FrameTicker, FailedRequestIsRetriedAtTheNextInterval) {
-  std::atomic<int> requests{0};
-  FrameTicker ticker(10, false, [&] {
-    ++requests;
-    return false;
-  });
-  ASSERT_TRUE(WaitFor([&] { return requests.load() >= 3; }, 2000ms));
-}
-
 TEST(FrameTicker, NoRequestAfterItIsGoneAndGoingNeverWaits) {
   std::atomic<int> requests{0};
   std::atomic<bool> gone{false};
