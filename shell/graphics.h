@@ -59,18 +59,18 @@ using TFontStyles = Set<TFontStyle>;
 // A font as the menu's handlers see it. Height follows the platform's
 // convention: negative for the character height in pixels, positive for the
 // cell height. Orientation is in tenths of a degree, counter-clockwise.
-struct TFontSpec {
+struct TFontDesc {
   std::string Name;
   int Height = 0;
   TFontStyles Style;
   TColor Color = clMenuText;
   int Orientation = 0;
 
-  friend bool operator==(const TFontSpec& a, const TFontSpec& b) {
+  friend bool operator==(const TFontDesc& a, const TFontDesc& b) {
     return a.Name == b.Name && a.Height == b.Height && a.Style == b.Style && a.Color == b.Color &&
            a.Orientation == b.Orientation;
   }
-  friend bool operator!=(const TFontSpec& a, const TFontSpec& b) { return !(a == b); }
+  friend bool operator!=(const TFontDesc& a, const TFontDesc& b) { return !(a == b); }
 };
 
 // The picture of a menu item: a cell of a bitmap the caller keeps alive

@@ -40,8 +40,8 @@ LOGFONTA SystemMenuLogFont(bool newStyle) {
   return lf;
 }
 
-TFontSpec SpecFromLogFont(const LOGFONTA& lf, TColor color) {
-  TFontSpec s;
+TFontDesc DescFromLogFont(const LOGFONTA& lf, TColor color) {
+  TFontDesc s;
   s.Name = lf.lfFaceName;
   s.Height = lf.lfHeight;
   if (lf.lfWeight >= FW_BOLD) s.Style.Include(fsBold);
@@ -53,16 +53,16 @@ TFontSpec SpecFromLogFont(const LOGFONTA& lf, TColor color) {
   return s;
 }
 
-HFONT CreateFontFromSpec(const LOGFONTA& base, const TFontSpec& spec) {
+HFONT CreateFontFromDesc(const LOGFONTA& base, const TFontDesc& desc) {
   LOGFONTA lf = base;
-  lstrcpynA(lf.lfFaceName, spec.Name.c_str(), LF_FACESIZE);
-  lf.lfHeight = spec.Height;
+  lstrcpynA(lf.lfFaceName, desc.Name.c_str(), LF_FACESIZE);
+  lf.lfHeight = desc.Height;
   lf.lfWidth = 0;
-  lf.lfWeight = spec.Style.Contains(fsBold) ? FW_BOLD : FW_NORMAL;
-  lf.lfItalic = spec.Style.Contains(fsItalic);
-  lf.lfUnderline = spec.Style.Contains(fsUnderline);
-  lf.lfStrikeOut = spec.Style.Contains(fsStrikeOut);
-  lf.lfEscapement = lf.lfOrientation = spec.Orientation;
+  lf.lfWeight = desc.Style.Contains(fsBold) ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = desc.Style.Contains(fsItalic);
+  lf.lfUnderline = desc.Style.Contains(fsUnderline);
+  lf.lfStrikeOut = desc.Style.Contains(fsStrikeOut);
+  lf.lfEscapement = lf.lfOrientation = desc.Orientation;
   return CreateFontIndirectA(&lf);
 }
 

@@ -18,9 +18,9 @@ void FillSolid(HDC dc, const RECT& r, COLORREF color);
 // The system's menu font: from the non-client metrics on new-style systems,
 // "MS Sans Serif" at 8 points otherwise.
 LOGFONTA SystemMenuLogFont(bool newStyle);
-TFontSpec SpecFromLogFont(const LOGFONTA& lf, TColor color);
-// A font made from base with what spec says (name, height, style, angle).
-HFONT CreateFontFromSpec(const LOGFONTA& base, const TFontSpec& spec);
+TFontDesc DescFromLogFont(const LOGFONTA& lf, TColor color);
+// A font made from base with what desc says (name, height, style, angle).
+HFONT CreateFontFromDesc(const LOGFONTA& base, const TFontDesc& desc);
 
 // True on systems of major version 4 and later.
 bool NewStyleSystem();

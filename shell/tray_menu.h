@@ -34,7 +34,7 @@ class TTrayPopupMenu;
 // side by side in it.
 using TGetItemParamsEvent =
     std::function<void(TTrayPopupMenu* Sender, TMenuItem* Item, TOwnerDrawState State,
-                       TFontSpec& Font, TColor& Background, TMenuGraphic& Graphic,
+                       TFontDesc& Font, TColor& Background, TMenuGraphic& Graphic,
                        int& NumGlyphs)>;
 // Paints the margin strip of a top-level item (on Sender->CanvasHandle()).
 using TDrawMarginEvent = std::function<void(TTrayPopupMenu* Sender, const TRect& Rect)>;
@@ -105,7 +105,7 @@ class TTrayPopupMenu : public TComponent {
   // The system's measures the layout starts from.
   static MenuMetrics Metrics();
   // The system's menu font (bold not included).
-  static TFontSpec MenuFont();
+  static TFontDesc MenuFont();
 
  protected:
   void Notification(TComponent* component, Operation op) override;
@@ -113,7 +113,7 @@ class TTrayPopupMenu : public TComponent {
  private:
   void* BuildMenu(TMenuItem* parent);
   bool IsOwnerDrawn() const { return style_ != msStandard; }
-  void AskItemParams(TMenuItem* item, TOwnerDrawState state, TFontSpec& font, TColor& background,
+  void AskItemParams(TMenuItem* item, TOwnerDrawState state, TFontDesc& font, TColor& background,
                      TMenuGraphic& graphic, int& glyphs);
   void DrawContent(TMenuItem* item, const TRect& rect, TOwnerDrawState state);
   void* OwnWindow();

@@ -68,8 +68,8 @@ SIZE TextSize(HDC dc, const std::string& s) {
   return size;
 }
 
-TFontSpec ItemFont(const TMenuItem* item) {
-  TFontSpec font = TTrayPopupMenu::MenuFont();
+TFontDesc ItemFont(const TMenuItem* item) {
+  TFontDesc font = TTrayPopupMenu::MenuFont();
   if (item->Default()) font.Style.Include(fsBold);
   return font;
 }
@@ -109,9 +109,9 @@ MenuMetrics TTrayPopupMenu::Metrics() {
                          LOBYTE(LOWORD(GetVersion())));
 }
 
-TFontSpec TTrayPopupMenu::MenuFont() {
+TFontDesc TTrayPopupMenu::MenuFont() {
   const bool newStyle = NewStyleSystem();
-  return SpecFromLogFont(SystemMenuLogFont(newStyle), clMenuText);
+  return DescFromLogFont(SystemMenuLogFont(newStyle), clMenuText);
 }
 
 void* TTrayPopupMenu::OwnWindow() {
@@ -242,7 +242,7 @@ bool TTrayPopupMenu::HandleOwnerMessage(unsigned message, uintptr_t, intptr_t lP
 
 // ---- Measuring ------------------------------------------------------------------
 
-void TTrayPopupMenu::AskItemParams(TMenuItem* item, TOwnerDrawState state, TFontSpec& font,
+void TTrayPopupMenu::AskItemParams(TMenuItem* item, TOwnerDrawState state, TFontDesc& font,
                                    TColor& background, TMenuGraphic& graphic, int& glyphs) {
   if (OnGetItemParams) OnGetItemParams(this, item, state, font, background, graphic, glyphs);
   if (glyphs < 1) glyphs = 1;
@@ -252,7 +252,7 @@ void TTrayPopupMenu::AskItemParams(TMenuItem* item, TOwnerDrawState state, TFont
 
 ItemSize TTrayPopupMenu::MeasureItem(TMenuItem* item) {
   const MenuMetrics m = Metrics();
-  TFontSpec font = ItemFont(item);
+  TFontDesc font = ItemFont(item);
   TColor background = clMenu;
   TMenuGraphic graphic;
   int glyphs = 1;
@@ -263,7 +263,7 @@ ItemSize TTrayPopupMenu::MeasureItem(TMenuItem* item) {
   ReleaseDC(nullptr, screen);
   ItemMeasure in;
   {
-    FontScope scope(dc, CreateFontFromSpec(SystemMenuLogFont(m.NewStyle), font));
+    FontScope scope(dc, CreateFontFromDesc(SystemMenuLogFont(m.NewStyle), font));
     in.IsLine = item->IsLine();
     in.TextWidth = TextSize(dc, StripHotkey(item->Caption()) + "\t\t").cx;
     in.ShortCutWidth = TextSize(dc, ShortCutToText(item->ShortCut()) + " ").cx;
@@ -326,7 +326,7 @@ void TTrayPopupMenu::DrawContent(TMenuItem* item, const TRect& rect, TOwnerDrawS
   const bool grayed = state.Contains(odGrayed) || state.Contains(odDisabled) || !item->Enabled();
   const bool highlight = selected && style_ == msOwnerDraw;
 
-  TFontSpec font = ItemFont(item);
+  TFontDesc font = ItemFont(item);
   TColor background = highlight ? clHighlight : clMenu;
   TColor textColor = highlight ? clHighlightText : clMenuText;
   font.Color = textColor;
@@ -341,7 +341,7 @@ void TTrayPopupMenu::DrawContent(TMenuItem* item, const TRect& rect, TOwnerDrawS
   AskItemParams(item, state, font, background, graphic, glyphs);
   if (font.Color != textColor) textColor = font.Color;
   if (background != clNone) FillSolid(dc, ToRECT(content), ResolveColor(background));
-  FontScope scope(dc, CreateFontFromSpec(SystemMenuLogFont(m.NewStyle), font));
+  FontScope scope(dc, CreateFontFromDesc(SystemMenuLogFont(m.NewStyle), font));
 
   if (OnDrawItem) {
     OnDrawItem(this, item, content, state);

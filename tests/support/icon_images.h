@@ -35,19 +35,19 @@ inline std::string IconPicture(int size, int colorIndex, uint32_t rgb) {
   return p;
 }
 
-struct IconPictureSpec {
+struct IconPictureDesc {
   int size;
   int colorIndex;
   uint32_t rgb;
 };
 
-inline std::string IconImage(const std::vector<IconPictureSpec>& pictures) {
+inline std::string IconImage(const std::vector<IconPictureDesc>& pictures) {
   std::string dir, data;
   PutLE(dir, 0, 2);
   PutLE(dir, 1, 2);
   PutLE(dir, static_cast<uint32_t>(pictures.size()), 2);
   size_t offset = 6 + 16 * pictures.size();
-  for (const IconPictureSpec& s : pictures) {
+  for (const IconPictureDesc& s : pictures) {
     const std::string pic = IconPicture(s.size, s.colorIndex, s.rgb);
     dir += static_cast<char>(s.size & 0xFF);
     dir += static_cast<char>(s.size & 0xFF);

@@ -100,7 +100,7 @@ TEST_F(TrayMenuTest, MeasuringGivesTheMarginSeparatorAndPictureSizes) {
   TMenuItem* sub = Add("Hide Manager", 2, parent);
   TMenuItem* line = Add("-", 0);
   // A picture for every item, a big one for the separator.
-  menu->OnGetItemParams = [&](TTrayPopupMenu*, TMenuItem* item, TOwnerDrawState, TFontSpec&,
+  menu->OnGetItemParams = [&](TTrayPopupMenu*, TMenuItem* item, TOwnerDrawState, TFontDesc&,
                               TColor&, TMenuGraphic& g, int&) {
     g.Bitmap = strip;
     g.Width = g.Height = item->IsLine() ? 40 : 16;
@@ -226,7 +226,7 @@ TEST_F(TrayMenuTest, SeparatorDefaultGrayedAndBackgroundRules) {
   EXPECT_EQ(c.At(150, 2), Sys(COLOR_HIGHLIGHT));
 
   // A handler that asks for no background leaves what was there.
-  menu->OnGetItemParams = [](TTrayPopupMenu*, TMenuItem*, TOwnerDrawState, TFontSpec&,
+  menu->OnGetItemParams = [](TTrayPopupMenu*, TMenuItem*, TOwnerDrawState, TFontDesc&,
                              TColor& bk, TMenuGraphic&, int&) { bk = clNone; };
   c.Clear();
   Draw(show, c, {0, 0, 200, 20}, {}, false);

@@ -85,7 +85,7 @@ inline HBITMAP MakePictureStrip() {
 
 // Hands cell Tag-1 of the strip to the items with Tag 1 to 7.
 inline TGetItemParamsEvent PictureParams(HBITMAP strip) {
-  return [strip](TTrayPopupMenu*, TMenuItem* item, TOwnerDrawState, TFontSpec&, TColor&,
+  return [strip](TTrayPopupMenu*, TMenuItem* item, TOwnerDrawState, TFontDesc&, TColor&,
                  TMenuGraphic& graphic, int&) {
     const int tag = item->Tag();
     if (tag < 1 || tag > 7) return;

@@ -394,7 +394,7 @@ TEST_F(TrayIconTest, RightClickPopsTheMenuUpOnlyAfterARememberedPress) {
   MouseLog m;
   m.Attach(*icon);
   int measured = 0;
-  tm.menu->OnGetItemParams = [&](TTrayPopupMenu*, TMenuItem*, TOwnerDrawState state, TFontSpec&,
+  tm.menu->OnGetItemParams = [&](TTrayPopupMenu*, TMenuItem*, TOwnerDrawState state, TFontDesc&,
                                  TColor&, TMenuGraphic&, int&) {
     if (state.Empty()) ++measured;
   };
