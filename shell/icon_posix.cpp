@@ -1,0 +1,10 @@
+// Without a window system there are no icon handles.
+#include "shell/icon_platform.h"
+
+namespace marrowby {
+
+int PlatformSmallIconSize() { return 16; }
+void* PlatformCreateIcon(const std::string&, const IconEntry&) { return nullptr; }
+void PlatformDestroyIcon(void*) {}
+
+}  // namespace marrowby

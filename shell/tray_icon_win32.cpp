@@ -1,0 +1,392 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/errors.h"
+#include "core/platform.h"
+#include "core/typeinfo.h"
+#include "shell/frame_ticker.h"
+#include "shell/shell_text.h"
+#include "shell/tray_icon.h"
+#include "shell/tray_menu.h"
+#include "ui/application_win32.h"
+
+namespace marrowby {
+
+namespace {
+
+const char kWindowClass[] = "TTrayIconWindow";
+// The first form of the record, which every shell reads: 88 bytes on 32-bit
+// Windows (104 with 64-bit handles).
+static_assert(NOTIFYICONDATAA_V1_SIZE == (sizeof(void*) == 4 ? 88 : 104),
+              "notification record of the first shell version");
+// Posted by the frame ticker; wParam is the ticker's generation, so that a
+// step of an animation that has been switched off meanwhile is ignored.
+const UINT kFrameStepMessage = WM_USER + 1;
+
+const TypeInfo kIconType = ClassTypeInfo("TIcon", &TIcon::kClassInfo);
+const TypeInfo kIconListType = ClassTypeInfo("TIconList", &TIconList::kClassInfo);
+const TypeInfo kPopupMenuType = ClassTypeInfo("TTrayPopupMenu", &TTrayPopupMenu::kClassInfo);
+const TypeInfo kMouseEventType = SimpleTypeInfo(TypeKind::Method, "TMouseEvent");
+const TypeInfo kMouseMoveEventType = SimpleTypeInfo(TypeKind::Method, "TMouseMoveEvent");
+
+using T = TTrayIcon;
+const PropInfo kTrayIconProps[] = {
+    OrdProp<T, &T::Active, &T::SetActive>("Active", &kBooleanType, true, 1),
+    OrdProp<T, &T::Animated, &T::SetAnimated>("Animated", &kBooleanType, true, 0),
+    OrdProp<T, &T::Enabled, &T::SetEnabled>("Enabled", &kBooleanType, true, 1),
+    StrProp<T, &T::Hint, &T::SetHint>("Hint"),
+    ObjectProp<T, &T::Icon>("Icon", &kIconType),
+    ObjectProp<T, &T::Icons>("Icons", &kIconListType),
+    OrdProp<T, &T::Interval, &T::SetInterval>("Interval", &kWordType, true, 150),
+    ObjectProp<T, &T::PopupMenu>("PopupMenu", &kPopupMenuType),
+    EventProp("OnClick", &kMouseEventType),
+    EventProp("OnDblClick"),
+    EventProp("OnMouseDown", &kMouseEventType),
+    EventProp("OnMouseMove", &kMouseMoveEventType),
+    EventProp("OnMouseUp", &kMouseEventType),
+};
+
+TrayNotifyFunction& NotifyHook() {
+  static TrayNotifyFunction hook;
+  return hook;
+}
+
+UINT TaskbarCreatedMessage() {
+  static const UINT msg = RegisterWindowMessageA("TaskbarCreated");
+  return msg;
+}
+
+// A program running with raised rights does not hear Explorer's broadcast
+// unless it lets the message in (Vista and later; looked up at run time so
+// that older systems still start the program).
+void AllowTaskbarCreated(HWND hwnd) {
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  if (!user32) return;
+  using FilterEx = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  // Through a plain function pointer: FARPROC's own type does not match.
+  auto filterEx = reinterpret_cast<FilterEx>(reinterpret_cast<void (*)()>(
+      GetProcAddress(user32, "ChangeWindowMessageFilterEx")));
+  if (filterEx) filterEx(hwnd, TaskbarCreatedMessage(), 1 /* MSGFLT_ALLOW */, nullptr);
+}
+
+LRESULT CALLBACK TrayWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* icon = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (icon) return icon->WindowProc(msg, wp, lp);
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+HWND CreateHiddenWindow(TTrayIcon* icon) {
+  HINSTANCE inst = GetModuleHandleA(nullptr);
+  WNDCLASSA wc = {};
+  if (!GetClassInfoA(inst, kWindowClass, &wc)) {
+    wc.lpfnWndProc = TrayWndProc;
+    wc.hInstance = inst;
+    wc.lpszClassName = kWindowClass;
+    RegisterClassA(&wc);
+  }
+  // A top-level window (never shown): message-only windows do not receive
+  // the taskbar's broadcast.
+  HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                              nullptr, inst, nullptr);
+  if (!hwnd) return nullptr;
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(icon));
+  AllowTaskbarCreated(hwnd);
+  return hwnd;
+}
+
+TShiftState KeyShift() {
+  TShiftState s;
+  if (GetKeyState(VK_SHIFT) < 0) s.Include(ssShift);
+  if (GetKeyState(VK_CONTROL) < 0) s.Include(ssCtrl);
+  if (GetKeyState(VK_MENU) < 0) s.Include(ssAlt);
+  return s;
+}
+
+}  // namespace
+
+void SetTrayNotifyFunction(TrayNotifyFunction fn) { NotifyHook() = std::move(fn); }
+
+bool ShellNotifyIcon(unsigned message, void* record) {
+  return Shell_NotifyIconA(message, static_cast<NOTIFYICONDATAA*>(record)) != FALSE;
+}
+
+const ClassInfo TTrayIcon::kClassInfo = {"TTrayIcon", &TComponent::kClassInfo, kTrayIconProps,
+                                         std::size(kTrayIconProps)};
+
+TTrayIcon::TTrayIcon(TComponent* owner)
+    : TComponent(owner), icon_(std::make_unique<TIcon>()), icons_(std::make_unique<TIconList>()) {
+  window_ = CreateHiddenWindow(this);
+  icon_->OnChange = [this](TObject*) { IconChanged(); };
+  icons_->OnChange = [this](TObject*) { IconChanged(); };
+}
+
+TTrayIcon::~TTrayIcon() {
+  MarkDestroying();
+  enabled_ = false;
+  icon_->OnChange = nullptr;
+  icons_->OnChange = nullptr;
+  // The animation stops without an icon change; the icon goes next anyway.
+  animated_ = false;
+  ticker_.reset();
+  Remove();
+  SetPopupMenu(nullptr);
+  if (window_) {
+    SetWindowLongPtrA(static_cast<HWND>(window_), GWLP_USERDATA, 0);
+    DestroyWindow(static_cast<HWND>(window_));
+  }
+}
+
+void TTrayIcon::Loaded() {
+  TComponent::Loaded();
+  if (active_) Show();
+}
+
+void TTrayIcon::Notification(TComponent* component, Operation op) {
+  TComponent::Notification(component, op);
+  if (op == Operation::Remove && component == popupMenu_) popupMenu_ = nullptr;
+}
+
+void TTrayIcon::SetActive(bool v) {
+  if (v == active_) return;
+  active_ = v;
+  if (Loading()) return;
+  if (v) {
+    Show();
+  } else {
+    Remove();
+  }
+}
+
+void TTrayIcon::SetHint(const std::string& v) {
+  if (v == hint_) return;
+  hint_ = v;
+  IconChanged();
+}
+
+void TTrayIcon::SetInterval(uint16_t v) {
+  if (v == interval_) return;
+  interval_ = v;
+  if (ticker_) ticker_->SetInterval(v);
+}
+
+void TTrayIcon::SetPopupMenu(TTrayPopupMenu* menu) {
+  if (menu == popupMenu_) return;
+  if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
+  popupMenu_ = menu;
+  if (menu) menu->FreeNotification(this);
+}
+
+// ---- Showing, changing, removing ----------------------------------------------
+
+void* TTrayIcon::ActiveIconHandle() {
+  TIcon* icon = icon_.get();
+  const int count = icons_->Count();
+  if (animated_ && count > 0) icon = icons_->Items(std::clamp(frameIndex_, 0, count - 1));
+  return icon->Empty() ? nullptr : icon->Handle();
+}
+
+bool TTrayIcon::Notify(unsigned message) {
+  NOTIFYICONDATAA nid;
+  std::memset(&nid, 0, sizeof(nid));
+  nid.cbSize = NOTIFYICONDATAA_V1_SIZE;  // the record every shell version reads
+  nid.hWnd = static_cast<HWND>(window_);
+  nid.uID = 0;
+  nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  nid.uCallbackMessage = kCallbackMessage;
+  void* handle = ActiveIconHandle();
+  nid.hIcon = handle ? static_cast<HICON>(handle) : reinterpret_cast<HICON>(INVALID_HANDLE_VALUE);
+  const std::string tip = TrayTip(hint_);
+  std::memcpy(nid.szTip, tip.c_str(), tip.size() + 1);
+  if (NotifyHook()) return NotifyHook()(message, &nid);
+  return ShellNotifyIcon(message, &nid);
+}
+
+void TTrayIcon::Show() {
+  if (!window_) return;
+  Remove();
+  if (ActiveIconHandle()) {
+    pressed_ = {};
+    added_ = Notify(NIM_ADD);
+  }
+  if (animated_ && ticker_) ticker_->SetHeld(!added_);
+}
+
+void TTrayIcon::Remove() {
+  if (window_) Notify(NIM_DELETE);
+  added_ = false;
+  pressed_ = {};
+  if (animated_ && ticker_) ticker_->SetHeld(true);
+}
+
+void TTrayIcon::IconChanged() {
+  if (Loading() || Destroying()) return;
+  if (icons_->Count() == 0 && animated_) {
+    SetAnimated(false);  // makes the change itself
+    return;
+  }
+  if (added_) {
+    if (!ActiveIconHandle()) {
+      Remove();
+    } else if (!Notify(NIM_MODIFY)) {
+      // The shell no longer knows the icon (its taskbar went away unnoticed):
+      // offer it anew.
+      Show();
+    }
+  } else if (active_) {
+    Show();
+  }
+}
+
+// ---- Animation ------------------------------------------------------------------
+
+void TTrayIcon::SetAnimated(bool v) {
+  if (v == animated_) return;
+  if (v) {
+    if (icons_->Count() == 0) return;
+    HWND hwnd = static_cast<HWND>(window_);
+    const uintptr_t generation = ++tickerGeneration_;
+    ticker_ = std::make_unique<FrameTicker>(interval_, !added_, [hwnd, generation] {
+      return PostMessageA(hwnd, kFrameStepMessage, generation, 0) != FALSE;
+    });
+    animated_ = true;
+  } else {
+    animated_ = false;
+    ticker_.reset();  // stops the thread without waiting for it
+  }
+  frameIndex_ = 0;
+  IconChanged();
+}
+
+void TTrayIcon::FrameStep(uintptr_t generation) {
+  if (!ticker_ || generation != tickerGeneration_) return;
+  ticker_->StepDone();
+  if (!animated_ || !added_ || ApplicationTerminated()) return;
+  const int count = icons_->Count();
+  if (count == 0) return;
+  frameIndex_ = frameIndex_ + 1 >= count ? 0 : frameIndex_ + 1;
+  IconChanged();
+}
+
+// ---- Mouse ------------------------------------------------------------------------
+
+intptr_t TTrayIcon::WindowProc(unsigned message, uintptr_t wParam, intptr_t lParam) {
+  HWND hwnd = static_cast<HWND>(window_);
+  if (message == kCallbackMessage) {
+    if (!enabled_) return DefWindowProcA(hwnd, message, wParam, lParam);
+    CallGuarded([&] { MouseMessage(static_cast<unsigned>(lParam)); });
+    return 0;
+  }
+  if (message == kFrameStepMessage) {
+    CallGuarded([&] { FrameStep(wParam); });
+    return 0;
+  }
+  if (message == TaskbarCreatedMessage()) {
+    // Explorer started again: its new notification area has no icon of ours.
+    CallGuarded([&] {
+      if (active_ && !Loading()) {
+        added_ = false;
+        Show();
+      }
+    });
+    return 0;
+  }
+  intptr_t result = 0;
+  if (popupMenu_ && popupMenu_->HandleOwnerMessage(message, wParam, lParam, &result)) {
+    return result;
+  }
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+void TTrayIcon::MouseMessage(unsigned message) {
+  POINT pt = {0, 0};
+  GetCursorPos(&pt);
+  TShiftState shift = KeyShift();
+  auto down = [&](TMouseButton button, TShiftStateItem flag, bool twice) {
+    shift.Include(flag);
+    if (twice) shift.Include(ssDouble);
+    if (OnMouseDown) OnMouseDown(this, button, shift, pt.x, pt.y);
+  };
+  auto up = [&](TMouseButton button, TShiftStateItem flag, bool clicks) {
+    shift.Include(flag);
+    if (clicks && pressed_.Contains(button)) {
+      pressed_.Exclude(button);
+      Click(button, shift, pt.x, pt.y);
+    }
+    if (OnMouseUp) OnMouseUp(this, button, shift, pt.x, pt.y);
+  };
+  switch (message) {
+    case WM_MOUSEMOVE:
+      if (OnMouseMove) OnMouseMove(this, shift, pt.x, pt.y);
+      break;
+    case WM_LBUTTONDOWN:
+      down(mbLeft, ssLeft, false);
+      pressed_.Include(mbLeft);
+      break;
+    case WM_LBUTTONUP: up(mbLeft, ssLeft, true); break;
+    case WM_LBUTTONDBLCLK:
+      DblClick();
+      down(mbLeft, ssLeft, true);
+      break;
+    case WM_RBUTTONDOWN:
+      down(mbRight, ssRight, false);
+      pressed_.Include(mbRight);
+      break;
+    case WM_RBUTTONUP: up(mbRight, ssRight, true); break;
+    case WM_RBUTTONDBLCLK: down(mbRight, ssRight, true); break;
+    case WM_MBUTTONDOWN: down(mbMiddle, ssMiddle, false); break;
+    case WM_MBUTTONUP: up(mbMiddle, ssMiddle, false); break;
+    case WM_MBUTTONDBLCLK: down(mbMiddle, ssMiddle, true); break;
+  }
+}
+
+void TTrayIcon::Click(TMouseButton button, TShiftState shift, int x, int y) {
+  if (button == mbRight && ShowPopup()) return;
+  if (OnClick) OnClick(this, button, shift, x, y);
+}
+
+void TTrayIcon::DblClick() {
+  if (popupMenu_) {
+    TMenuItem* items = popupMenu_->Items();
+    for (int i = 0; i < items->Count(); ++i) {
+      TMenuItem* item = items->Items(i);
+      if (item->Default() && item->Enabled()) {
+        item->Click();
+        return;
+      }
+    }
+  }
+  if (OnDblClick) OnDblClick(this);
+}
+
+bool TTrayIcon::ShowPopup() {
+  if (!active_ || !popupMenu_ || !popupMenu_->AutoPopup() || !window_) return false;
+  HWND hwnd = static_cast<HWND>(window_);
+  TTrayPopupMenu* menu = popupMenu_;
+  menu->SetPopupComponent(this);
+  // A control that holds the mouse (a pressed button, a drag) lets go first.
+  HWND target = GetActiveWindow();
+  if (!target) target = Application().MainWindow();
+  if (target) {
+    HWND focus = GetFocus();
+    if (!focus || (focus != target && !IsChild(target, focus))) focus = target;
+    SendMessageA(focus, WM_CANCELMODE, 0, 0);
+  }
+  // The menu's owner must be the foreground window, or the menu stays open
+  // when the user clicks elsewhere.
+  if (IsWindowEnabled(hwnd)) SetForegroundWindow(hwnd);
+  Application().ProcessMessages();
+  if (popupMenu_ != menu) return false;  // the menu went while messages ran
+  POINT pt = {0, 0};
+  GetCursorPos(&pt);
+  uint32_t command = 0;
+  const bool shown = menu->Track(hwnd, pt.x, pt.y, &command);
+  SetForegroundWindow(hwnd);
+  PostMessageA(hwnd, WM_NULL, 0, 0);
+  if (command && popupMenu_ == menu) menu->ClickCommand(command);
+  return shown;
+}
+
+}  // namespace marrowby

@@ -1,0 +1,407 @@
+#include <windows.h>
+
+#include "core/errors.h"
+#include "core/typeinfo.h"
+#include "shell/menu_draw_win32.h"
+#include "shell/tray_menu.h"
+
+namespace marrowby {
+
+namespace {
+
+const char kWindowClass[] = "TTrayPopupMenuWindow";
+
+const char* const kMenuStyleNames[] = {"msStandard", "msOwnerDraw", "msBtnLowered",
+                                       "msBtnRaised"};
+const TypeInfo kMarginType = OrdinalTypeInfo("Cardinal", OrdType::SLong, 0, INT32_MAX);
+const TypeInfo kGetItemParamsType = SimpleTypeInfo(TypeKind::Method, "TGetItemParamsEvent");
+const TypeInfo kDrawMarginType = SimpleTypeInfo(TypeKind::Method, "TDrawMarginEvent");
+const TypeInfo kDrawItemType = SimpleTypeInfo(TypeKind::Method, "TDrawMenuItemEvent");
+const TypeInfo kMeasureItemType = SimpleTypeInfo(TypeKind::Method, "TMeasureMenuItemEvent");
+
+using M = TTrayPopupMenu;
+const PropInfo kTrayMenuProps[] = {
+    OrdProp<M, &M::AutoPopup, &M::SetAutoPopup>("AutoPopup", &kBooleanType, true, 1),
+    OrdProp<M, &M::Style, &M::SetStyle>("Style", &kMenuStyleType, true, msStandard),
+    OrdProp<M, &M::LeftMargin, &M::SetLeftMargin>("LeftMargin", &kMarginType, true, 0),
+    OrdProp<M, &M::MinTextOffset, &M::SetMinTextOffset>("MinTextOffset", &kMarginType, true, 0),
+    OrdProp<M, &M::ShowCheckMarks, &M::SetShowCheckMarks>("ShowCheckMarks", &kBooleanType, true,
+                                                          1),
+    EventProp("OnDrawItem", &kDrawItemType),
+    EventProp("OnDrawMargin", &kDrawMarginType),
+    EventProp("OnGetItemParams", &kGetItemParamsType),
+    EventProp("OnMeasureItem", &kMeasureItemType),
+    EventProp("OnPopup"),
+};
+
+// Colours of a margin strip painted without a handler.
+const TColor kDefaultMarginStart = clActiveCaption;
+const TColor kDefaultMarginEnd = clBtnFace;
+
+LRESULT CALLBACK MenuWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* menu = reinterpret_cast<TTrayPopupMenu*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  intptr_t result = 0;
+  if (menu && menu->HandleOwnerMessage(msg, wp, lp, &result)) return result;
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// The device context's font, replaced for a while and put back.
+class FontScope {
+ public:
+  FontScope(HDC dc, HFONT font) : dc_(dc), font_(font), old_(SelectObject(dc, font)) {}
+  ~FontScope() {
+    SelectObject(dc_, old_);
+    DeleteObject(font_);
+  }
+  FontScope(const FontScope&) = delete;
+  FontScope& operator=(const FontScope&) = delete;
+
+ private:
+  HDC dc_;
+  HFONT font_;
+  HGDIOBJ old_;
+};
+
+SIZE TextSize(HDC dc, const std::string& s) {
+  SIZE size = {0, 0};
+  GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &size);
+  return size;
+}
+
+TFontDesc ItemFont(const TMenuItem* item) {
+  TFontDesc font = TTrayPopupMenu::MenuFont();
+  if (item->Default()) font.Style.Include(fsBold);
+  return font;
+}
+
+}  // namespace
+
+const TypeInfo kMenuStyleType = EnumTypeInfo("TMenuStyle", kMenuStyleNames);
+
+const ClassInfo TTrayPopupMenu::kClassInfo = {"TTrayPopupMenu", &TComponent::kClassInfo,
+                                              kTrayMenuProps, std::size(kTrayMenuProps)};
+
+TTrayPopupMenu::TTrayPopupMenu(TComponent* owner) : TComponent(owner) {
+  items_ = new TMenuItem(this);
+}
+
+TTrayPopupMenu::~TTrayPopupMenu() {
+  MarkDestroying();
+  delete items_;  // frees the items of the menu as well
+  items_ = nullptr;
+  if (window_) DestroyWindow(static_cast<HWND>(window_));
+}
+
+void TTrayPopupMenu::SetPopupComponent(TComponent* c) {
+  if (c == popupComponent_) return;
+  if (popupComponent_) popupComponent_->RemoveFreeNotification(this);
+  popupComponent_ = c;
+  if (c) c->FreeNotification(this);
+}
+
+void TTrayPopupMenu::Notification(TComponent* component, Operation op) {
+  TComponent::Notification(component, op);
+  if (op == Operation::Remove && component == popupComponent_) popupComponent_ = nullptr;
+}
+
+MenuMetrics TTrayPopupMenu::Metrics() {
+  return MakeMenuMetrics(GetSystemMetrics(SM_CXMENUCHECK), GetSystemMetrics(SM_CYMENU),
+                         LOBYTE(LOWORD(GetVersion())));
+}
+
+TFontDesc TTrayPopupMenu::MenuFont() {
+  const bool newStyle = NewStyleSystem();
+  return DescFromLogFont(SystemMenuLogFont(newStyle), clMenuText);
+}
+
+void* TTrayPopupMenu::OwnWindow() {
+  if (window_) return window_;
+  HINSTANCE inst = GetModuleHandleA(nullptr);
+  WNDCLASSA wc = {};
+  if (!::GetClassInfoA(inst, kWindowClass, &wc)) {
+    wc.lpfnWndProc = MenuWndProc;
+    wc.hInstance = inst;
+    wc.lpszClassName = kWindowClass;
+    RegisterClassA(&wc);
+  }
+  HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                              nullptr, inst, nullptr);
+  if (hwnd) SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  window_ = hwnd;
+  return window_;
+}
+
+// ---- Showing ------------------------------------------------------------------
+
+void* TTrayPopupMenu::BuildMenu(TMenuItem* parent) {
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return nullptr;
+  UINT position = 0;
+  for (int i = 0; i < parent->Count(); ++i) {
+    TMenuItem* item = parent->Items(i);
+    if (!item->Visible()) continue;
+    MENUITEMINFOA mii = {};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_DATA;
+    mii.wID = item->Command();
+    mii.dwItemData = item->Command();
+    mii.fState = (item->Enabled() ? MFS_ENABLED : MFS_GRAYED) |
+                 (item->Checked() ? MFS_CHECKED : 0) | (item->Default() ? MFS_DEFAULT : 0);
+    std::string text = item->Caption();
+    const std::string shortCut = ShortCutToText(item->ShortCut());
+    if (!shortCut.empty()) text += "\t" + shortCut;
+    if (item->IsLine()) {
+      mii.fType = MFT_SEPARATOR;
+    } else if (!IsOwnerDrawn()) {
+      mii.fType = MFT_STRING;
+      mii.fMask |= MIIM_STRING;
+      mii.dwTypeData = const_cast<char*>(text.c_str());
+    }
+    if (IsOwnerDrawn()) mii.fType |= MFT_OWNERDRAW;
+    if (item->Count() > 0) {
+      mii.fMask |= MIIM_SUBMENU;
+      mii.hSubMenu = static_cast<HMENU>(BuildMenu(item));
+    }
+    InsertMenuItemA(menu, position++, TRUE, &mii);
+  }
+  return menu;
+}
+
+bool TTrayPopupMenu::Track(void* ownerWindow, int x, int y, uint32_t* command) {
+  if (command) *command = 0;
+  if (tracking_ || !items_) return false;  // one showing at a time
+  CallGuarded([&] {
+    if (OnPopup) OnPopup(this);
+  });
+  HMENU menu = static_cast<HMENU>(BuildMenu(items_));
+  if (!menu) return false;
+  HWND owner = static_cast<HWND>(ownerWindow ? ownerWindow : OwnWindow());
+  tracking_ = true;
+  // The command comes back as the result rather than as a posted message, so
+  // it is clicked only after the menu has gone, whoever owns the menu.
+  const UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD;
+  const BOOL chosen = TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
+  tracking_ = false;
+  DestroyMenu(menu);
+  if (command && chosen > 0) *command = static_cast<uint32_t>(chosen);
+  return true;
+}
+
+bool TTrayPopupMenu::ClickCommand(uint32_t command) {
+  TMenuItem* item = items_ ? items_->FindCommand(command) : nullptr;
+  if (!item || item == items_) return false;
+  CallGuarded([&] { item->Click(); });
+  return true;
+}
+
+bool TTrayPopupMenu::Popup(int x, int y) {
+  HWND owner = static_cast<HWND>(OwnWindow());
+  // A menu whose owner is not in the foreground stays open when the user
+  // clicks elsewhere; the empty message afterwards lets the next one close.
+  if (owner) SetForegroundWindow(owner);
+  uint32_t command = 0;
+  const bool shown = Track(owner, x, y, &command);
+  if (owner) PostMessageA(owner, WM_NULL, 0, 0);
+  if (command) ClickCommand(command);
+  return shown;
+}
+
+bool TTrayPopupMenu::HandleOwnerMessage(unsigned message, uintptr_t, intptr_t lParam,
+                                        intptr_t* result) {
+  // Only this menu's items, and only while it is shown: the owner window may
+  // draw other things of its own.
+  if (!tracking_) return false;
+  if (message == WM_MEASUREITEM) {
+    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+    if (!mis || mis->CtlType != ODT_MENU || !items_) return false;
+    TMenuItem* item = items_->FindCommand(static_cast<uint32_t>(mis->itemData));
+    if (!item) return false;
+    CallGuarded([&] {
+      const ItemSize size = MeasureItem(item);
+      mis->itemWidth = static_cast<UINT>(size.Width);
+      mis->itemHeight = static_cast<UINT>(size.Height);
+    });
+    *result = TRUE;
+    return true;
+  }
+  if (message == WM_DRAWITEM) {
+    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+    if (!dis || dis->CtlType != ODT_MENU || !items_) return false;
+    TMenuItem* item = items_->FindCommand(static_cast<uint32_t>(dis->itemData));
+    if (!item) return false;
+    const TOwnerDrawState state = TOwnerDrawState::FromBits(dis->itemState & 0x1FFF);
+    CallGuarded([&] {
+      DrawItem(item, dis->hDC, FromRECT(dis->rcItem), state,
+               (dis->itemAction & ODA_DRAWENTIRE) != 0);
+    });
+    *result = TRUE;
+    return true;
+  }
+  return false;
+}
+
+// ---- Measuring ------------------------------------------------------------------
+
+void TTrayPopupMenu::AskItemParams(TMenuItem* item, TOwnerDrawState state, TFontDesc& font,
+                                   TColor& background, TMenuGraphic& graphic, int& glyphs) {
+  if (OnGetItemParams) OnGetItemParams(this, item, state, font, background, graphic, glyphs);
+  if (glyphs < 1) glyphs = 1;
+  // A separator never shows a picture.
+  if (item->IsLine()) graphic = TMenuGraphic();
+}
+
+ItemSize TTrayPopupMenu::MeasureItem(TMenuItem* item) {
+  const MenuMetrics m = Metrics();
+  TFontDesc font = ItemFont(item);
+  TColor background = clMenu;
+  TMenuGraphic graphic;
+  int glyphs = 1;
+  AskItemParams(item, TOwnerDrawState(), font, background, graphic, glyphs);
+
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  ReleaseDC(nullptr, screen);
+  ItemMeasure in;
+  {
+    FontScope scope(dc, CreateFontFromDesc(SystemMenuLogFont(m.NewStyle), font));
+    in.IsLine = item->IsLine();
+    in.TextWidth = TextSize(dc, StripHotkey(item->Caption()) + "\t\t").cx;
+    in.ShortCutWidth = TextSize(dc, ShortCutToText(item->ShortCut()) + " ").cx;
+    const std::string probe = item->IsLine() ? "-" : StripHotkey(item->Caption());
+    in.TextHeight = TextSize(dc, probe.empty() ? " " : probe).cy;
+  }
+  DeleteDC(dc);
+  in.TopLevel = item->Parent() == items_;
+  in.LeftMargin = leftMargin_;
+  in.MinTextOffset = minTextOffset_;
+  in.CheckColumn = showCheckMarks_ ? GetSystemMetrics(SM_CXMENUCHECK) : 0;
+  in.HasGraphic = !graphic.Empty();
+  in.GraphicWidth = graphic.Width;
+  in.GraphicHeight = graphic.Height;
+  in.Glyphs = glyphs;
+  ItemSize size = marrowby::MeasureItem(m, in);
+  if (OnMeasureItem) OnMeasureItem(this, item, size.Width, size.Height);
+  return size;
+}
+
+// ---- Drawing ---------------------------------------------------------------------
+
+void TTrayPopupMenu::PaintMarginGradient(const TRect& rect, TColor start, TColor end) {
+  if (canvas_) PaintGradientStrip(static_cast<HDC>(canvas_), rect, start, end, NewStyleSystem());
+}
+
+void TTrayPopupMenu::DrawItem(TMenuItem* item, void* dcHandle, const TRect& rect,
+                              TOwnerDrawState state, bool wholeItem) {
+  HDC dc = static_cast<HDC>(dcHandle);
+  const int saved = SaveDC(dc);
+  canvas_ = dc;
+  try {
+    const bool topLevel = item->Parent() == items_;
+    if (topLevel && leftMargin_ > 0 && wholeItem) {
+      RECT clip;
+      GetClipBox(dc, &clip);
+      const TRect margin = MarginRect(FromRECT(clip), leftMargin_);
+      const int inner = SaveDC(dc);  // the handler's font and colours stay its own
+      if (OnDrawMargin) {
+        OnDrawMargin(this, margin);
+      } else {
+        PaintMarginGradient(margin, kDefaultMarginStart, kDefaultMarginEnd);
+      }
+      RestoreDC(dc, inner);
+    }
+    DrawContent(item, rect, state);
+  } catch (...) {
+    canvas_ = nullptr;
+    RestoreDC(dc, saved);
+    throw;
+  }
+  canvas_ = nullptr;
+  RestoreDC(dc, saved);
+}
+
+void TTrayPopupMenu::DrawContent(TMenuItem* item, const TRect& rect, TOwnerDrawState state) {
+  HDC dc = static_cast<HDC>(canvas_);
+  const MenuMetrics m = Metrics();
+  const bool selected = state.Contains(odSelected);
+  const bool grayed = state.Contains(odGrayed) || state.Contains(odDisabled) || !item->Enabled();
+  const bool highlight = selected && style_ == msOwnerDraw;
+
+  TFontDesc font = ItemFont(item);
+  TColor background = highlight ? clHighlight : clMenu;
+  TColor textColor = highlight ? clHighlightText : clMenuText;
+  font.Color = textColor;
+  TMenuGraphic graphic;
+  int glyphs = 1;
+  ItemPlace place;
+  place.TopLevel = item->Parent() == items_;
+  place.LeftMargin = leftMargin_;
+  const TRect content = LayoutItem(m, rect, place).Content;
+  IntersectClipRect(dc, content.Left, content.Top, content.Right, content.Bottom);
+
+  AskItemParams(item, state, font, background, graphic, glyphs);
+  if (font.Color != textColor) textColor = font.Color;
+  if (background != clNone) FillSolid(dc, ToRECT(content), ResolveColor(background));
+  FontScope scope(dc, CreateFontFromDesc(SystemMenuLogFont(m.NewStyle), font));
+
+  if (OnDrawItem) {
+    OnDrawItem(this, item, content, state);
+    return;
+  }
+  if (item->IsLine()) {
+    const int mid = LayoutItem(m, rect, place).LineY;
+    if (m.NewStyle) {
+      FillSolid(dc, RECT{content.Left, mid - 1, content.Right, mid}, GetSysColor(COLOR_BTNSHADOW));
+      FillSolid(dc, RECT{content.Left, mid, content.Right, mid + 1},
+                GetSysColor(COLOR_BTNHIGHLIGHT));
+    } else {
+      FillSolid(dc, RECT{content.Left, mid - 1, content.Right, mid + 1},
+                ResolveColor(clMenuText));
+    }
+    return;
+  }
+
+  place.HasGraphic = !graphic.Empty();
+  place.GraphicWidth = graphic.Width;
+  place.GraphicHeight = graphic.Height;
+  place.Glyphs = glyphs;
+  place.MinTextOffset = minTextOffset_;
+  place.CheckColumn = showCheckMarks_ ? GetSystemMetrics(SM_CXMENUCHECK) : 0;
+  place.LineHeight = TextSize(dc, "Ay").cy;
+  const ItemLayout layout = LayoutItem(m, rect, place);
+
+  if (place.CheckColumn > 0 && item->Checked()) {
+    RECT box = ToRECT(layout.CheckBox);
+    DrawFrameControl(dc, &box, DFC_MENU, DFCS_MENUCHECK | (selected ? DFCS_CHECKED : 0));
+  }
+  if (place.HasGraphic) {
+    DrawMenuGraphic(dc, graphic, glyphs, layout.GraphicLeft, layout.GraphicTop, grayed);
+  }
+
+  SetBkMode(dc, TRANSPARENT);
+  const UINT format = DT_SINGLELINE | DT_EXPANDTABS | DT_LEFT | DT_TOP |
+                      (state.Contains(odNoAccel) ? DT_HIDEPREFIX : 0);
+  const std::string shortCut = ShortCutToText(item->ShortCut());
+  auto text = [&](int dx, COLORREF color) {
+    SetTextColor(dc, color);
+    RECT r = {layout.TextLeft + dx, layout.TextTop + dx, content.Right + dx, content.Bottom + dx};
+    DrawTextA(dc, item->Caption().c_str(), -1, &r, format);
+    if (!shortCut.empty()) {
+      r.right -= 2 * m.G;
+      DrawTextA(dc, shortCut.c_str(), -1, &r, DT_SINGLELINE | DT_RIGHT | DT_TOP | DT_NOPREFIX);
+    }
+  };
+  if (grayed) {
+    // Embossed on the menu colour; a selected item shows plain grey text on
+    // the highlight instead.
+    if (m.NewStyle && !selected) text(1, GetSysColor(COLOR_BTNHIGHLIGHT));
+    text(0, GetSysColor(selected ? COLOR_GRAYTEXT : COLOR_BTNSHADOW));
+  } else {
+    text(0, ResolveColor(textColor));
+  }
+  if (selected && (style_ == msBtnLowered || style_ == msBtnRaised)) {
+    RECT edge = ToRECT(content);
+    DrawEdge(dc, &edge, style_ == msBtnLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  }
+}
+
+}  // namespace marrowby

@@ -1,0 +1,122 @@
+// Pictures for the tray menu in tests and in the sample program: a strip of
+// eight 16x16 cells (4 columns, 2 rows) on a magenta background that is left
+// out when drawn, one small drawing per menu item, and the margin handler
+// that paints the green gradient with the word "Marrowby" running upward.
+#pragma once
+
+#include <windows.h>
+
+#include "shell/tray_menu.h"
+
+namespace marrowby::wintest {
+
+inline constexpr COLORREF kPictureBackground = RGB(255, 0, 255);
+inline constexpr int kCell = 16;
+
+// A 64x32 bitmap of eight cells; cell t-1 belongs to the item with Tag t.
+inline HBITMAP MakePictureStrip() {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 4 * kCell, 2 * kCell);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  RECT all = {0, 0, 4 * kCell, 2 * kCell};
+  HBRUSH bg = CreateSolidBrush(kPictureBackground);
+  FillRect(dc, &all, bg);
+  DeleteObject(bg);
+  auto fill = [&](int x0, int y0, int x1, int y1, COLORREF c) {
+    RECT r = {x0, y0, x1, y1};
+    HBRUSH b = CreateSolidBrush(c);
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+  };
+  auto cell = [](int i) { return POINT{(i % 4) * kCell, (i / 4) * kCell}; };
+  POINT p = cell(0);  // Show: a window with a blue title bar
+  fill(p.x + 1, p.y + 2, p.x + 15, p.y + 14, RGB(0, 0, 0));
+  fill(p.x + 2, p.y + 3, p.x + 14, p.y + 13, RGB(255, 255, 255));
+  fill(p.x + 2, p.y + 3, p.x + 14, p.y + 6, RGB(0, 0, 160));
+  p = cell(1);  // Hide: a window folded to its title bar
+  fill(p.x + 1, p.y + 9, p.x + 15, p.y + 14, RGB(0, 0, 0));
+  fill(p.x + 2, p.y + 10, p.x + 14, p.y + 13, RGB(0, 0, 160));
+  p = cell(2);  // Number of schedules: a calendar page
+  fill(p.x + 2, p.y + 1, p.x + 14, p.y + 15, RGB(128, 0, 0));
+  fill(p.x + 3, p.y + 4, p.x + 13, p.y + 14, RGB(255, 255, 255));
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      fill(p.x + 4 + 3 * c, p.y + 5 + 3 * r, p.x + 6 + 3 * c, p.y + 7 + 3 * r, RGB(0, 0, 0));
+    }
+  }
+  p = cell(3);  // About: an "i" in a blue disc
+  HBRUSH blue = CreateSolidBrush(RGB(0, 64, 200));
+  HGDIOBJ oldBrush = SelectObject(dc, blue);
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+  Ellipse(dc, p.x + 1, p.y + 1, p.x + 16, p.y + 16);
+  fill(p.x + 7, p.y + 4, p.x + 9, p.y + 6, RGB(255, 255, 255));
+  fill(p.x + 7, p.y + 7, p.x + 9, p.y + 13, RGB(255, 255, 255));
+  p = cell(4);  // Help: a yellow disc with a question mark
+  HBRUSH yellow = CreateSolidBrush(RGB(255, 210, 0));
+  SelectObject(dc, yellow);
+  Ellipse(dc, p.x + 1, p.y + 1, p.x + 16, p.y + 16);
+  fill(p.x + 5, p.y + 3, p.x + 11, p.y + 5, RGB(0, 0, 0));
+  fill(p.x + 9, p.y + 5, p.x + 11, p.y + 8, RGB(0, 0, 0));
+  fill(p.x + 7, p.y + 8, p.x + 9, p.y + 10, RGB(0, 0, 0));
+  fill(p.x + 7, p.y + 11, p.x + 9, p.y + 13, RGB(0, 0, 0));
+  p = cell(5);  // Website: a globe
+  HBRUSH sea = CreateSolidBrush(RGB(0, 150, 220));
+  SelectObject(dc, sea);
+  Ellipse(dc, p.x + 1, p.y + 1, p.x + 16, p.y + 16);
+  fill(p.x + 4, p.y + 4, p.x + 8, p.y + 8, RGB(0, 160, 0));
+  fill(p.x + 9, p.y + 9, p.x + 13, p.y + 12, RGB(0, 160, 0));
+  fill(p.x + 1, p.y + 8, p.x + 16, p.y + 9, RGB(255, 255, 255));
+  p = cell(6);  // Exit: a red cross
+  for (int i = 0; i < 12; ++i) {
+    fill(p.x + 2 + i, p.y + 2 + i, p.x + 4 + i, p.y + 4 + i, RGB(200, 0, 0));
+    fill(p.x + 12 - i, p.y + 2 + i, p.x + 14 - i, p.y + 4 + i, RGB(200, 0, 0));
+  }
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+  DeleteObject(blue);
+  DeleteObject(yellow);
+  DeleteObject(sea);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return bmp;
+}
+
+// Hands cell Tag-1 of the strip to the items with Tag 1 to 7.
+inline TGetItemParamsEvent PictureParams(HBITMAP strip) {
+  return [strip](TTrayPopupMenu*, TMenuItem* item, TOwnerDrawState, TFontDesc&, TColor&,
+                 TMenuGraphic& graphic, int&) {
+    const int tag = item->Tag();
+    if (tag < 1 || tag > 7) return;
+    graphic.Bitmap = strip;
+    graphic.Left = ((tag - 1) % 4) * kCell;
+    graphic.Top = ((tag - 1) / 4) * kCell;
+    graphic.Width = graphic.Height = kCell;
+    graphic.TransparentColor = kPictureBackground;
+  };
+}
+
+// The margin: a gradient from lime to a quarter of it, and "Marrowby" in
+// white bold Courier New of 20 points running upward from 5 pixels above the
+// strip's bottom.
+inline void PaintMarrowbyMargin(TTrayPopupMenu* menu, const TRect& rect) {
+  menu->PaintMarginGradient(rect, RGBColor(0, 255, 0), RGBColor(0, 63, 0));
+  HDC dc = static_cast<HDC>(menu->CanvasHandle());
+  LOGFONTA lf = {};
+  lf.lfHeight = -MulDiv(20, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  lf.lfWeight = FW_BOLD;
+  lf.lfEscapement = lf.lfOrientation = 900;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpyA(lf.lfFaceName, "Courier New");
+  HFONT font = CreateFontIndirectA(&lf);
+  HGDIOBJ old = SelectObject(dc, font);
+  SetTextColor(dc, RGB(255, 255, 255));
+  SetBkMode(dc, TRANSPARENT);
+  RECT clip = {rect.Left, rect.Top, rect.Right, rect.Bottom};
+  ExtTextOutA(dc, rect.Left, rect.Bottom - 5, ETO_CLIPPED, &clip, "Marrowby", 8, nullptr);
+  SelectObject(dc, old);
+  DeleteObject(font);
+}
+
+}  // namespace marrowby::wintest
