@@ -157,6 +157,9 @@ class TMainForm : public TForm {
   void EndSession(bool ending) override;
   void SystemTimeChanged() override { TimeChanged(); }
 
+  // A second copy of the program saves nothing when it goes.
+  void SetSaveOnDestroy(bool save) { saveOnDestroy_ = save; }
+
   // Reads and writes the settings file through the four stores.
   void RestoreStores();
   void SaveStores();
@@ -198,6 +201,7 @@ class TMainForm : public TForm {
   std::vector<int*> launchesInProgress_;
   int animations_ = 0;
   bool edited_ = false;
+  bool saveOnDestroy_ = true;
   bool removing_ = false;
   bool askOnClose_ = false;
   bool hidden_ = false;

@@ -59,7 +59,9 @@ void TMainForm::FormClose(TCloseAction& action) {
   action = TCloseAction::caNone;
 }
 
-void TMainForm::FormDestroy() { SaveStores(); }
+void TMainForm::FormDestroy() {
+  if (saveOnDestroy_) SaveStores();
+}
 
 void TMainForm::HideBtnClick() {
   SetSchedValues();

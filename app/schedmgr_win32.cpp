@@ -9,7 +9,9 @@
 #include <memory>
 #include <vector>
 
+#include "app/about_form.h"
 #include "app/main_form.h"
+#include "app/shell_parts_win32.h"
 #include "core/errors.h"
 #include "ui/application_win32.h"
 #include "ui/form_win32.h"
@@ -35,7 +37,11 @@ LRESULT CALLBACK YesCancelHook(int code, WPARAM wp, LPARAM lp) {
 
 class Win32MainHost : public MainFormHost {
  public:
-  void Bind(TMainForm* form) { form_ = form; }
+  void Bind(TMainForm* form) {
+    form_ = form;
+    parts_ = MakeShellParts(*form);
+  }
+  const MainShellParts& Parts() const { return parts_; }
 
   void Message(MessageKind kind, const std::string& text) override {
     UINT flags = MB_OK;
@@ -70,9 +76,12 @@ class Win32MainHost : public MainFormHost {
     return static_cast<int>(v.dwMajorVersion);
   }
 
-  void SetManagerHiddenMenu(bool hidden) override { (void)hidden; }
-  void SetTrayAnimated(bool animated) override { (void)animated; }
-  void SetDropEnabled(bool enabled) override { (void)enabled; }
+  void SetManagerHiddenMenu(bool hidden) override {
+    parts_.ShowMi->SetEnabled(hidden);
+    parts_.HideMi->SetEnabled(!hidden);
+  }
+  void SetTrayAnimated(bool animated) override { parts_.TrayIcon1->SetAnimated(animated); }
+  void SetDropEnabled(bool enabled) override { parts_.FileDrag1->SetEnableDrop(enabled); }
 
   void HelpContents() override { Application().HelpCommand(HELP_CONTENTS, 0); }
 
@@ -111,6 +120,7 @@ class Win32MainHost : public MainFormHost {
   }
 
   TMainForm* form_ = nullptr;
+  MainShellParts parts_;
   std::vector<std::unique_ptr<Win32FormView>> views_;
 };
 
@@ -124,15 +134,25 @@ int Run() {
 
   Win32MainHost host;
   auto form = std::make_unique<TMainForm>(nullptr, &host);
-  host.Bind(form.get());
   host.AttachView(*form);
   app.SetMainWindow(static_cast<HWND>(form->WindowHandle()));
+  host.Bind(form.get());
   app.OnMinimize = [&form](TObject*) { form->AppEvents1Minimize(); };
   app.OnRestore = [&form](TObject*) { form->AppEvents1Restore(); };
   app.OnHint = [&form, &app](TObject*) { form->AppEvents1Hint(app.Hint()); };
 
   form->BeginLoading();
-  form->EndLoading();
+  form->EndLoading();  // the guard warns and asks a second copy to quit here
+  if (host.Parts().SingleInstance1->Quitting()) {
+    // A second copy: it must neither launch nor save over the running
+    // copy's settings.
+    form->SetSaveOnDestroy(false);
+    form.reset();
+    return 0;
+  }
+  TCopyRightForm picture(nullptr);
+  host.AttachView(picture);
+  form->CopyRightForm = &picture;
   form->DoCreate();
   ShowWindow(app.Handle(), SW_SHOWNOACTIVATE);
   form->Show();

@@ -70,6 +70,49 @@ void SchedmgrFixture::Ok(const MessageBoxInfo& box) {
   WaitFor([&] { return !IsWindow(box.hwnd); }, 5000);
 }
 
+HWND SchedmgrFixture::TrayWindow() {
+  HWND tray = WaitTopWindow(program_->Pid(), "TTrayIconWindow", "", 10000, false);
+  EXPECT_NE(tray, nullptr);
+  return tray;
+}
+
+void SchedmgrFixture::TrayDoubleClick() {
+  const UINT callback = 0xB054;
+  HWND tray = TrayWindow();
+  PostMessageA(tray, callback, 0, WM_LBUTTONDOWN);
+  PostMessageA(tray, callback, 0, WM_LBUTTONUP);
+  PostMessageA(tray, callback, 0, WM_LBUTTONDBLCLK);
+  PostMessageA(tray, callback, 0, WM_LBUTTONUP);
+}
+
+HWND SchedmgrFixture::OpenTrayMenu() {
+  const UINT callback = 0xB054;
+  HWND tray = TrayWindow();
+  PostMessageA(tray, callback, 0, WM_RBUTTONDOWN);
+  PostMessageA(tray, callback, 0, WM_RBUTTONUP);
+  HWND menu = nullptr;
+  WaitFor(
+      [&] {
+        menu = FindWindowA("#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+      },
+      5000);
+  return menu;
+}
+
+void SchedmgrFixture::ChooseTrayItem(int position) {
+  HWND menu = OpenTrayMenu();
+  ASSERT_NE(menu, nullptr);
+  // Down from no selection lands on the first item; separators are skipped.
+  const int separatorsBefore = position > 7 ? 2 : position > 5 ? 1 : 0;
+  for (int i = 0; i <= position - separatorsBefore; ++i) {
+    PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    Wait(80);
+  }
+  PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+  Wait(300);
+}
+
 void SchedmgrFixture::Spin(bool up) {
   HWND spin = C("CurrentSpin");
   RECT r;

@@ -42,6 +42,15 @@ class SchedmgrFixture : public ::testing::Test {
   // Clicks a control and returns the message box it opens.
   MessageBoxInfo ClickForBox(const char* name);
   void Ok(const MessageBoxInfo& box);
+  // The tray icon's hidden window, and the shell's notifications to it.
+  HWND TrayWindow();
+  void TrayDoubleClick();
+  // Opens the tray menu as a right click on the icon does and returns the
+  // menu's window.
+  HWND OpenTrayMenu();
+  // Opens the tray menu and chooses its item at a position (0 = "Show
+  // Manager", ..., 8 = "Exit"; separators count).
+  void ChooseTrayItem(int position);
   // Clicks the upper (previous) or lower (next) half of the spin button.
   void Spin(bool up);
   // Creates a schedule through the editor.

@@ -1,0 +1,137 @@
+#include "app/shell_parts_win32.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "core/errors.h"
+
+namespace marrowby {
+
+namespace {
+
+// The bytes of an RCDATA resource of the program (an icon file image).
+std::string ResourceData(const char* name) {
+  HINSTANCE inst = GetModuleHandleA(nullptr);
+  HRSRC res = FindResourceA(inst, name, MAKEINTRESOURCEA(10));  // RT_RCDATA
+  if (!res) return {};
+  HGLOBAL data = LoadResource(inst, res);
+  const DWORD size = SizeofResource(inst, res);
+  const char* bytes = static_cast<const char*>(LockResource(data));
+  return bytes ? std::string(bytes, size) : std::string();
+}
+
+TMenuItem* Item(TMainForm& form, TTrayPopupMenu* menu, const char* name, const char* caption,
+                int tag) {
+  auto* item = new TMenuItem(&form);
+  item->SetName(name);
+  item->SetCaption(caption);
+  item->SetTag(tag);
+  menu->Items()->Add(item);
+  return item;
+}
+
+void Separator(TMainForm& form, TTrayPopupMenu* menu, const char* name) {
+  Item(form, menu, name, "-", 0);
+}
+
+// PopupImg: the menu pictures, a grid of 4 x 2 cells of 16 pixels; the item
+// with Tag t shows cell t-1. The silver background is left out when drawn.
+HBITMAP PopupImg() {
+  static HBITMAP bitmap = static_cast<HBITMAP>(
+      LoadImageA(GetModuleHandleA(nullptr), "POPUPIMG", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  return bitmap;
+}
+
+void TrayPopGetItemParams(TTrayPopupMenu*, TMenuItem* item, TOwnerDrawState, TFontDesc&, TColor&,
+                          TMenuGraphic& graphic, int&) {
+  const int tag = item->Tag();
+  if (tag < 1 || tag > 7 || !PopupImg()) return;
+  graphic.Bitmap = PopupImg();
+  graphic.Left = (tag - 1) % 4 * 16;
+  graphic.Top = (tag - 1) / 4 * 16;
+  graphic.Width = graphic.Height = 16;
+  graphic.TransparentColor = RGBColor(192, 192, 192);
+}
+
+// The margin: a gradient from lime to a dark green a quarter as bright, with
+// "Marrowby" in white bold Courier New of 20 points running upward.
+void TrayPopDrawMargin(TTrayPopupMenu* menu, const TRect& rect) {
+  HDC dc = static_cast<HDC>(menu->CanvasHandle());
+  LOGFONTA lf = {};
+  lf.lfHeight = -MulDiv(20, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  lf.lfWeight = FW_BOLD;
+  lf.lfEscapement = lf.lfOrientation = 900;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpyA(lf.lfFaceName, "Courier New");
+  HFONT font = CreateFontIndirectA(&lf);
+  menu->PaintMarginGradient(rect, RGBColor(0, 255, 0), RGBColor(0, 63, 0));
+  HGDIOBJ old = SelectObject(dc, font);
+  SetTextColor(dc, RGB(255, 255, 255));
+  SetBkMode(dc, TRANSPARENT);
+  RECT clip = {rect.Left, rect.Top, rect.Right, rect.Bottom};
+  ExtTextOutA(dc, rect.Left, rect.Bottom - 5, ETO_CLIPPED, &clip, "Marrowby", 8, nullptr);
+  SelectObject(dc, old);
+  DeleteObject(font);
+}
+
+}  // namespace
+
+MainShellParts MakeShellParts(TMainForm& form) {
+  MainShellParts p;
+  TMainForm* f = &form;
+
+  p.SingleInstance1 = new TSingleInstance(&form);
+  p.SingleInstance1->SetName("SingleInstance1");
+  p.SingleInstance1->SetStopMsg("Schedule Manager is already running");
+
+  p.TrayPop = new TTrayPopupMenu(&form);
+  p.TrayPop->SetName("TrayPop");
+  p.TrayPop->SetStyle(msOwnerDraw);
+  p.TrayPop->SetLeftMargin(30);
+  p.TrayPop->SetShowCheckMarks(false);
+  p.TrayPop->OnGetItemParams = TrayPopGetItemParams;
+  p.TrayPop->OnDrawMargin = TrayPopDrawMargin;
+  p.ShowMi = Item(form, p.TrayPop, "ShowMi", "Show Manager", 1);
+  p.ShowMi->SetDefault(true);
+  p.ShowMi->SetEnabled(false);
+  p.HideMi = Item(form, p.TrayPop, "HideMi", "Hide Manager", 2);
+  p.NumSchedsMi = Item(form, p.TrayPop, "NumSchedsMi", "N\xBA of Schedules", 3);  // "Nº"
+  p.AboutMi = Item(form, p.TrayPop, "AboutMi", "About", 4);
+  p.HelpMi = Item(form, p.TrayPop, "HelpMi", "Help", 5);
+  Separator(form, p.TrayPop, "N2");
+  p.WebsiteMi = Item(form, p.TrayPop, "WebsiteMi", "Marrowby Website", 6);
+  Separator(form, p.TrayPop, "N1");
+  p.ExitMi = Item(form, p.TrayPop, "ExitMi", "Exit", 7);
+  p.ShowMi->OnClick = [f](TObject*) { f->ShowMiClick(); };
+  p.HideMi->OnClick = [f](TObject*) { f->HideBtnClick(); };
+  p.NumSchedsMi->OnClick = [f](TObject*) { f->NumSchedsMiClick(); };
+  p.AboutMi->OnClick = [f](TObject*) { f->AboutMiClick(); };
+  // Help in the tray menu opens the help as the window's Help button does.
+  p.HelpMi->OnClick = [f](TObject*) { f->HelpBtnClick(); };
+  p.WebsiteMi->OnClick = [f](TObject*) { f->WebsiteMiClick(); };
+  p.ExitMi->OnClick = [f](TObject*) { f->ExitMiClick(); };
+
+  p.TrayIcon1 = new TTrayIcon(&form);
+  p.TrayIcon1->SetName("TrayIcon1");
+  TIcon icon;
+  icon.LoadFromImage(ResourceData("MAINICON_FILE"));
+  p.TrayIcon1->SetIcon(&icon);
+  for (int i = 0; i < 15; ++i) {
+    char name[32];
+    wsprintfA(name, "FRAME%02d_FILE", i);
+    p.TrayIcon1->Icons()->AddImage(ResourceData(name));
+  }
+  p.TrayIcon1->SetInterval(150);
+  p.TrayIcon1->SetPopupMenu(p.TrayPop);
+  p.TrayIcon1->OnDblClick = [f](TObject*) { f->ShowMiClick(); };
+
+  p.FileDrag1 = new TFileDrag(&form);
+  p.FileDrag1->SetName("FileDrag1");
+  p.FileDrag1->SetEnableDrop(false);
+  TFileDrag* drag = p.FileDrag1;
+  p.FileDrag1->OnDrop = [f, drag](TObject*) { f->FileDrag1Drop(drag->NameWithPath()->Lines()); };
+  return p;
+}
+
+}  // namespace marrowby
