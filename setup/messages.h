@@ -22,7 +22,7 @@ inline constexpr char kMsgChangeDirFailed[] =
 inline constexpr char kMsgPathTooLong[] =
     "A path needed by this Setup package is too long.";
 inline constexpr char kMsgUnsafeName[] =
-    "The setup package names a file outside its own folder, which is not allowed: ";
+    "The setup package holds a file name that is not allowed: ";
 inline constexpr char kMsgExtractFailed[] = "Error extracting file(s).";
 inline constexpr char kMsgOpenFailed[] = "Cannot open file ..";
 inline constexpr char kMsgUnknownCompression[] = "Unknown compression type";
