@@ -179,16 +179,22 @@ TEST_F(SetupCases, OutsideTestCabinets) {
   }
 }
 
+// Runs as its own test with WINEDLLOVERRIDES=cabinet=n,b in the environment
+// of this program (Wine takes it from there, not from a child's environment
+// block): native libraries first, so that Wine would load the planted one if
+// the program asked for "Cabinet.dll" by name alone.
 TEST_F(SetupCases, CabinetDllBesideThePackageIsNotLoaded) {
+  char overrides[256] = "";
+  GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof(overrides));
+  ASSERT_NE(std::string(overrides).find("cabinet=n"), std::string::npos)
+      << "run with WINEDLLOVERRIDES=cabinet=n,b, or the test cannot fail";
   char tmp[MAX_PATH];
   GetTempPathA(MAX_PATH, tmp);
   const std::string marker = std::string(tmp) + "planted-cabinet-loaded.txt";
   DeleteFileA(marker.c_str());
   ASSERT_TRUE(CopyTo(PackageDir() + "auto.exe", work + "auto.exe"));
   ASSERT_TRUE(CopyTo(wintest::ExeDir() + "setup_planted_cabinet.dll", work + "Cabinet.dll"));
-  // Native libraries first, so that Wine would load the planted one if the
-  // program asked for it by name alone.
-  SetupRun run(work + "auto.exe", {"WINEDLLOVERRIDES=cabinet=n,b"});
+  SetupRun run(work + "auto.exe");
   EXPECT_EQ(run.WaitExit(), 0u);
   EXPECT_FALSE(FileExists(marker));
   EXPECT_EQ(ReadUserValue("Auto"), "installed");
