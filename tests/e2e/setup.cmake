@@ -9,12 +9,12 @@ add_executable(setup_e2e
   setup_e2e_cases_test.cpp)
 target_include_directories(setup_e2e PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(setup_e2e PRIVATE win_test_util ${MARROWBY_GTEST} ${MARROWBY_GTEST_MAIN})
-add_dependencies(setup_e2e setupstub setup_planted_cabinet)
+add_dependencies(setup_e2e setupstub setup_planted_cabinet marker)
 
 if(MARROWBY_RUN_WIN_TESTS)
   add_test(NAME e2e_setup_packages
     COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/setup_make_packages.sh ${PROJECT_SOURCE_DIR}
-            $<TARGET_FILE:setupstub> ${CMAKE_BINARY_DIR}/e2e-setup)
+            $<TARGET_FILE:setupstub> ${CMAKE_BINARY_DIR}/e2e-setup $<TARGET_FILE:marker>)
   set_tests_properties(e2e_setup_packages PROPERTIES FIXTURES_SETUP setup_packages TIMEOUT 120)
   add_test(NAME e2e_setup COMMAND setup_e2e --gtest_color=no --gtest_filter=-*CabinetDll*)
   set_tests_properties(e2e_setup PROPERTIES FIXTURES_REQUIRED setup_packages TIMEOUT 900)

@@ -223,5 +223,36 @@ TEST_F(SetupE2E, ReadOnlyFilesAreLeftAndKeepTheFolder) {
   EXPECT_EQ(ListFiles(StubTempDir()), std::vector<std::string>{"locked.txt"});
 }
 
+// While the installer runs, the dialog is painted and its commands are
+// ignored: Escape or the close box must not delete what the installer uses.
+TEST_F(SetupE2E, CloseCommandsWhileInstallingAreIgnored) {
+  SetupRun run(Pkg("slow.exe"));
+  HWND dlg = run.MainDialog();
+  ASSERT_NE(dlg, nullptr);
+  Click(dlg, 1);
+  ASSERT_TRUE(run.WaitStatus(dlg, "Updating system settings ..."));
+  EXPECT_FALSE(IsEnabled(dlg, 1));
+  EXPECT_FALSE(IsEnabled(dlg, 2));
+  PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+  PostMessageA(dlg, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(run.WaitStatus(dlg, kCompleted));
+  EXPECT_TRUE(FileExists(StubTempDir() + "slow.inf"));
+  EXPECT_EQ(run.WaitExit(0), static_cast<DWORD>(STILL_ACTIVE));
+  Click(dlg, 2);
+  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_FALSE(FileExists(StubTempDir()));
+}
+
+TEST_F(SetupE2E, QuitMessageWhileInstallingEndsTheProgramWithItsCode) {
+  SetupRun run(Pkg("slow.exe"));
+  HWND dlg = run.MainDialog();
+  ASSERT_NE(dlg, nullptr);
+  Click(dlg, 1);
+  ASSERT_TRUE(run.WaitStatus(dlg, "Updating system settings ..."));
+  PostThreadMessageA(run.thread(), WM_QUIT, 42, 0);
+  EXPECT_EQ(run.WaitExit(), 42u);
+  EXPECT_TRUE(FileExists(StubTempDir() + "slow.inf"));  // no clean-up on this road
+}
+
 }  // namespace
 }  // namespace marrowby::e2e

@@ -2,11 +2,12 @@
 # Builds the packages of the setup end-to-end tests with the native setuppack
 # (built by the native preset) around the Windows stub, plus the bad-input
 # cases, and cabextract's view of the outside test cabinets.
-#   setup_make_packages.sh SOURCE_DIR STUB OUT_DIR
+#   setup_make_packages.sh SOURCE_DIR STUB OUT_DIR SLEEPER
 set -eu
 src=$1
 stub=$2
 out=$3
+sleeper=$4
 pack=$src/build/native/bin/setuppack
 data=$src/tests/e2e/setup_data
 cabs=${MARROWBY_TESTDATA:-$src/../shared/testdata}/cabs
@@ -51,6 +52,25 @@ head -c 150000 /dev/urandom > "$work/multi/random.bin"
 build -o "$out/multi.exe" --dir "$work/multi" --inf auto.inf --compress none --split 40000 \
   --title "Marrowby Split Test" --attended --welcome-file "$data/welcome.txt"
 cp "$work/multi/random.bin" "$out/expected/multi-random.bin"
+
+# An installer that runs for a few seconds (advpack starts the sleeper).
+mkdir "$work/slow"
+cp "$sleeper" "$work/slow/marker.exe"
+cat > "$work/slow/slow.inf" <<'INF'
+[Version]
+Signature="$Windows NT$"
+AdvancedINF=2.5
+
+[DefaultInstall2.ntx86]
+RunPostSetupCommands=Sleep
+
+[DefaultInstallX]
+
+[Sleep]
+marker.exe NUL 3000
+INF
+build -o "$out/slow.exe" --dir "$work/slow" --inf slow.inf --advanced --attended \
+  --title "Marrowby Slow Test" --welcome-file "$data/welcome.txt"
 
 # One byte short, one byte long.
 build -o "$out/short.exe" --dir "$data/auto" --inf auto.inf --welcome-file "$data/welcome.txt"
