@@ -107,8 +107,7 @@ std::vector<uint8_t> WriteCabinet(const std::vector<CabEntry>& entries, Compress
   }
   if (total > 0x7FFF8000ull) throw std::runtime_error("the files are too large for one cabinet");
 
-  std::vector<uint8_t> out;
-  out.insert(out.end(), {'M', 'S', 'C', 'F'});
+  std::vector<uint8_t> out = {'M', 'S', 'C', 'F'};
   Put32(out, 0);
   Put32(out, 0);  // cabinet size, set at the end
   Put32(out, 0);
