@@ -215,16 +215,6 @@ TEST_F(CabIoTest, ScrambledReadsXorEveryByteReadWithTheKey) {
   CabClose(&io, h);
 }
 
-TEST_F(CabIoTest, ExtractedFilesAreCreatedForWriting) {
-  const intptr_t h = CabOpen(&io, "C:\\t\\out.txt", 0x8121);
-  ASSERT_NE(h, kNoHandle);
-  EXPECT_EQ(fs.opens.back().access, kAccessWrite);
-  EXPECT_EQ(fs.opens.back().creation, kCreateAlways);
-  EXPECT_EQ(CabWrite(&io, h, "xyz", 3), 3u);
-  CabClose(&io, h);
-  EXPECT_EQ(fs.files["C:\\t\\out.txt"], (std::vector<uint8_t>{'x', 'y', 'z'}));
-}
-
 class LibraryTest : public LoadTest {
  protected:
   void SetUp() override {

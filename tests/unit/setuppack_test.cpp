@@ -94,13 +94,6 @@ TEST(CabinetWriter, DamagedCabinetsAreReportedNotTrusted) {
   EXPECT_THROW(ListCabinet(cab), std::runtime_error);
 }
 
-TEST(CabinetWriter, RefusesNamesTheFormatCannotHold) {
-  std::vector<CabEntry> e(1);
-  e[0].name = std::string(256, 'a');
-  EXPECT_THROW(WriteCabinet(e, Compression::kNone), std::runtime_error);
-  EXPECT_THROW(WriteCabinet({}, Compression::kNone), std::runtime_error);
-}
-
 BuildOptions Options() {
   BuildOptions o;
   o.stub = FakeImage(5000, 0x11);

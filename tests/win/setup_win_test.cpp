@@ -56,28 +56,6 @@ TEST_F(SetupWin, DirectoryTreeIsCreatedWithItsParents) {
   EXPECT_FALSE(CreateDirectoryTree((dir + "blocker\\sub\\").c_str()));
 }
 
-TEST_F(SetupWin, FileTableReadsWritesSeeksAndSizes) {
-  const std::string path = dir + "t.bin";
-  OpenParams create;
-  create.access = kAccessWrite;
-  create.creation = kCreateAlways;
-  intptr_t h = g_io->open(path.c_str(), create);
-  ASSERT_NE(h, kNoHandle);
-  EXPECT_EQ(g_io->write(h, "hello world", 11), 11u);
-  EXPECT_TRUE(g_io->close(h));
-  h = g_io->open(path.c_str(), OpenParams{});
-  ASSERT_NE(h, kNoHandle);
-  EXPECT_EQ(g_io->size(h), 11);
-  EXPECT_EQ(g_io->seek(h, 6, 0), 6);
-  char buf[16] = {};
-  EXPECT_EQ(g_io->read(h, buf, 16), 5u);
-  EXPECT_STREQ(buf, "world");
-  EXPECT_EQ(g_io->read(h, buf, 16), 0u);
-  EXPECT_EQ(g_io->write(h, "x", 1), kIoError);  // opened for reading
-  g_io->close(h);
-  EXPECT_EQ(g_io->open((dir + "none").c_str(), OpenParams{}), kNoHandle);
-}
-
 TEST_F(SetupWin, WineIsTheNtFamilyAndTheTestUserAnAdministrator) {
   EXPECT_TRUE(IsNtFamily());
   EXPECT_TRUE(HasAdministrativeRights());
@@ -204,16 +182,9 @@ class ExtractWin : public SetupWin {
     SetupWin::TearDown();
   }
   // Puts the cabinet behind a prefix, as in a package, and extracts it.
-  void Extract(const std::string& cabinet, bool scrambled = false, uint32_t packageSize = 0) {
-    std::string pkg(5000, 'P');
-    std::string cab = cabinet;
-    g_state.header.packageSize = packageSize ? packageSize : static_cast<uint32_t>(5000 + cab.size());
-    g_state.header.cabinetScrambled = scrambled;
-    if (scrambled) {
-      const uint8_t key = static_cast<uint8_t>(g_state.header.packageSize % 251);
-      for (char& c : cab) c = static_cast<char>(c ^ key);
-    }
-    WriteFile(dir + "pkg.exe", pkg + cab);
+  void Extract(const std::string& cabinet) {
+    g_state.header.packageSize = static_cast<uint32_t>(5000 + cabinet.size());
+    WriteFile(dir + "pkg.exe", std::string(5000, 'P') + cabinet);
     TextCopy(g_state.packagePath, sizeof(g_state.packagePath), (dir + "pkg.exe").c_str());
     g_state.cabinetOffset = 5000;
     ExtractCabinet(nullptr, Progress);
@@ -251,12 +222,6 @@ TEST_F(ExtractWin, FilesWithTimesAttributesAndTheProgressRoutine) {
   SetFileAttributesA((dir + "out\\ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(ExtractWin, ScrambledCabinetExtractsWithTheSizeKey) {
-  Extract(StoredCabinet({{"s.txt", "scrambled content", 0x5821, 0, 0x20}}), true);
-  ASSERT_TRUE(g_state.extractionSucceeded);
-  EXPECT_EQ(ReadFile(dir + "out\\s.txt"), "scrambled content");
-}
-
 TEST_F(ExtractWin, OnlyTheFirst255FilesAreListedButAllAreExtracted) {
   std::vector<Entry> entries;
   for (int i = 0; i < 260; ++i) entries.push_back({"f" + std::to_string(i), "x", 0x5821, 0, 0x20});
@@ -265,13 +230,6 @@ TEST_F(ExtractWin, OnlyTheFirst255FilesAreListedButAllAreExtracted) {
   EXPECT_EQ(g_state.extracted.count, 255);
   EXPECT_EQ(std::string(g_state.extracted.paths[254]), dir + "out\\f254");
   EXPECT_TRUE(FileExists(dir + "out\\f259"));
-}
-
-TEST_F(ExtractWin, EntryInAnExistingSubfolderExtracts) {
-  CreateDirectoryA((dir + "out\\sub").c_str(), nullptr);
-  Extract(StoredCabinet({{"sub\\in.txt", "nested", 0x5821, 0, 0x20}}));
-  ASSERT_TRUE(g_state.extractionSucceeded);
-  EXPECT_EQ(ReadFile(dir + "out\\sub\\in.txt"), "nested");
 }
 
 }  // namespace
