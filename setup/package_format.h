@@ -18,19 +18,22 @@ constexpr uint32_t kCopyBufferSize = 41000;
 // Positions go through 32-bit signed seeks; nothing may lie beyond this.
 constexpr uint32_t kMaxPackageSize = 0x7FFFFFFF;
 
+// A plain aggregate (no member initialisers), so that the process-wide setup
+// state holding it needs no constructor at start-up; write `PackageHeader h{}`
+// for a zeroed one.
 struct PackageHeader {
-  uint8_t attended = 0;
-  uint8_t titleLength = 0;
-  uint8_t infNameLength = 0;
-  uint8_t admin = 0;
-  uint8_t noticeLength = 0;
-  int32_t welcomeLength = 0;
-  int32_t licenceLength = 0;
-  uint8_t noticeHidden = 0;
-  uint8_t multiPart = 0;
-  uint8_t advanced = 0;
-  uint8_t cabinetScrambled = 0;
-  uint32_t packageSize = 0;
+  uint8_t attended;
+  uint8_t titleLength;
+  uint8_t infNameLength;
+  uint8_t admin;
+  uint8_t noticeLength;
+  int32_t welcomeLength;
+  int32_t licenceLength;
+  uint8_t noticeHidden;
+  uint8_t multiPart;
+  uint8_t advanced;
+  uint8_t cabinetScrambled;
+  uint32_t packageSize;
 };
 
 // False when fewer than 24 bytes are given or the magic is not "MRI"

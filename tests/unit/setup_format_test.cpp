@@ -24,7 +24,7 @@ std::vector<uint8_t> HeaderBytes() {
 
 TEST(PackageHeader, FieldsAtTheirOffsetsLittleEndian) {
   const std::vector<uint8_t> b = HeaderBytes();
-  PackageHeader h;
+  PackageHeader h{};
   ASSERT_TRUE(ParseHeader(b.data(), b.size(), &h));
   EXPECT_EQ(h.attended, 1);
   EXPECT_EQ(h.titleLength, 10);
@@ -44,7 +44,7 @@ TEST(PackageHeader, FieldsAtTheirOffsetsLittleEndian) {
 }
 
 TEST(PackageHeader, MagicMustMatchExactlyAndHeaderBeWhole) {
-  PackageHeader h;
+  PackageHeader h{};
   for (int i = 0; i < 3; ++i) {
     std::vector<uint8_t> b = HeaderBytes();
     b[i] = static_cast<uint8_t>(b[i] + 32);  // lower case, or another letter
@@ -57,7 +57,7 @@ TEST(PackageHeader, MagicMustMatchExactlyAndHeaderBeWhole) {
 
 PackageHeader Header(uint8_t title, uint8_t inf, uint8_t notice, int32_t welcome, int32_t licence,
                      uint32_t cabinet) {
-  PackageHeader h;
+  PackageHeader h{};
   h.titleLength = title;
   h.infNameLength = inf;
   h.noticeLength = notice;

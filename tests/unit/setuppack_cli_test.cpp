@@ -161,7 +161,7 @@ TEST_F(Cli, ExtractRefusesUnsafeNamesAndCorruptedPackagesWritingNothing) {
   entries[1].name = "..\\escaped.txt";
   entries[1].data = {'x'};
   const std::vector<uint8_t> cab = WriteCabinet(entries, Compression::kNone);
-  setup::PackageHeader h;
+  setup::PackageHeader h{};
   h.infNameLength = 9;
   h.packageSize = static_cast<uint32_t>(setup::kTextsOffset + 9 + cab.size());
   uint8_t header[setup::kHeaderSize];

@@ -109,7 +109,7 @@ std::vector<std::vector<uint8_t>> BuildPackage(const BuildOptions& o) {
 
   const uint64_t cabinetOffset = kTextsOffset + textsSize;
   const bool split = o.splitSize > 0 && total > std::max<uint64_t>(o.splitSize, cabinetOffset);
-  setup::PackageHeader h;
+  setup::PackageHeader h{};
   h.attended = o.attended;
   h.titleLength = static_cast<uint8_t>(o.title.size());
   h.infNameLength = static_cast<uint8_t>(o.infName.size());
@@ -216,7 +216,7 @@ PackageContents ParsePackage(const std::vector<uint8_t>& b) {
 
 PackageContents ReadPackageFile(const std::string& path) {
   std::vector<uint8_t> bytes = ReadWholeFile(path);
-  setup::PackageHeader h;
+  setup::PackageHeader h{};
   if (bytes.size() >= kHeaderOffset + setup::kHeaderSize &&
       setup::ParseHeader(bytes.data() + kHeaderOffset, setup::kHeaderSize, &h) && h.multiPart) {
     for (uint32_t k = 1; bytes.size() < h.packageSize; ++k) {

@@ -36,7 +36,7 @@ std::vector<std::vector<uint8_t>> BuildPackage(const BuildOptions& options);
 std::vector<std::string> PartNames(const std::string& output, size_t count);
 
 struct PackageContents {
-  setup::PackageHeader header;
+  setup::PackageHeader header{};
   std::string title, infName, notice, welcome, licence;
   uint32_t cabinetOffset = 0;
   uint64_t size = 0;                // bytes read, parts joined
