@@ -2,7 +2,7 @@
 """Makes the bad-input cases of the setup end-to-end tests, each named after
 its defect, beside the packages that setuppack builds:
 
-  cases.py STUB OUTDIR CABS_DIR
+  setup_make_cases.py STUB OUTDIR CABS_DIR KEY_HEADER
 
 - cabinets with hostile entry names (dotdot-entry.cab, ...), wrapped into
   packages so that the stub meets them;
@@ -14,6 +14,7 @@ its defect, beside the packages that setuppack builds:
 Packages are written here by hand, independently of setuppack, so that the
 stub is also checked against a second writer of the format."""
 import os
+import re
 import struct
 import sys
 
@@ -57,18 +58,22 @@ def package(stub, cabinet, inf=b'setup.inf', title=b'', attended=1, welcome=b'We
     return image + b'\0' * LIBRARY + header + texts + cabinet
 
 
+SEED = None  # read from the header the stub and the builder share
+
+
 def scramble(text):
-    """The package text scrambler (seed shared with the stub)."""
-    seed = 0x5EED7A11
+    """The package text scrambler."""
     out = bytearray(text)
-    s = seed
+    s = SEED
     for i in range(1, len(out)):
         s = (s * 134775813 + 1) & 0xFFFFFFFF
         out[i] ^= ((s * 128) >> 32) | 0x80
     return bytes(out)
 
 
-def main(stub_path, out, cabs):
+def main(stub_path, out, cabs, key_header):
+    global SEED
+    SEED = int(re.search(r'kScrambleSeed = (0x[0-9A-Fa-f]+)u', open(key_header).read()).group(1), 16)
     stub = open(stub_path, 'rb').read()
     os.makedirs(out, exist_ok=True)
 
@@ -106,4 +111,4 @@ def main(stub_path, out, cabs):
 
 
 if __name__ == '__main__':
-    main(*sys.argv[1:4])
+    main(*sys.argv[1:5])

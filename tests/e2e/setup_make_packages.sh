@@ -78,7 +78,7 @@ cp "$out/short.exe" "$out/long.exe"
 truncate -s -1 "$out/short.exe"
 printf 'x' >> "$out/long.exe"
 
-python3 "$src/tests/e2e/setup_make_cases.py" "$stub" "$out" "$cabs"
+python3 "$src/tests/e2e/setup_make_cases.py" "$stub" "$out" "$cabs" "$src/setup/package_key.h"
 
 for cab in "$cabs"/normal_2files_*.cab "$cabs"/reserve_*.cab "$cabs"/mszip_lzx_qtm.cab; do
   name=$(basename "$cab" .cab)
