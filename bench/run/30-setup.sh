@@ -37,6 +37,8 @@ t1=$(now)
 rm -rf "$work/out"
 native=$(elapsed "$t0" "$t1")
 echo "cabextract_native_seconds: $native"
+# Measured from the start of the process (Wine start-up included) until the
+# status text says the extraction is over.
 line=$("$WINE64" "$BENCH" extract "$(winpath "$work/extract.exe")" | tr -d '\r')
 echo "$line"
 stub=$(echo "$line" | sed -n 's/^setupstub_extract_seconds: //p')
