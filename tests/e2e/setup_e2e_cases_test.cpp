@@ -126,6 +126,38 @@ TEST_F(SetupCases, HostileCabinetNamesWriteNothingOutsideTheTemporaryFolder) {
   }
 }
 
+// The list of extracted files holds 255 entries: later files are extracted
+// but not deleted on Close, and keep the folder.
+TEST_F(SetupCases, FilesBeyondTheListAreExtractedButNotDeleted) {
+  SetupRun run(PackageDir() + "many-files.exe");
+  HWND dlg = run.MainDialog();
+  ASSERT_NE(dlg, nullptr);
+  Click(dlg, 1);
+  ASSERT_TRUE(run.WaitStatus(dlg, kCompleted));
+  EXPECT_EQ(ListFiles(StubTempDir()).size(), 300u);
+  Click(dlg, 2);
+  EXPECT_EQ(run.WaitExit(), 0u);
+  const std::vector<std::string> left = ListFiles(StubTempDir());
+  ASSERT_EQ(left.size(), 45u);  // 300 files, the first 255 deleted
+  EXPECT_EQ(left.front(), "f254.txt");
+  EXPECT_EQ(left.back(), "f298.txt");
+}
+
+// No folders are created for entries: one in a missing subfolder fails.
+TEST_F(SetupCases, EntryInAMissingSubfolderFailsTheExtraction) {
+  SetupRun run(PackageDir() + "subfolder-entry.exe");
+  HWND dlg = run.MainDialog();
+  ASSERT_NE(dlg, nullptr);
+  Click(dlg, 1);
+  HWND box = run.MessageBoxWindow();
+  ASSERT_NE(box, nullptr);
+  const std::string text = AnswerMessageBox(box, IDOK);
+  // Wine's library reports the refused target as an abort by the caller.
+  EXPECT_EQ(text, "user abort");
+  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_FALSE(FileExists(StubTempDir() + "sub"));
+}
+
 std::vector<std::string> CabPackages() {
   std::vector<std::string> names;
   for (const std::string& n : ListFiles(PackageDir())) {

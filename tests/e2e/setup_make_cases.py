@@ -101,6 +101,14 @@ def main(stub_path, out, cabs, key_header):
             cab = open(os.path.join(cabs, name), 'rb').read()
             write('cab-' + name[:-4] + '.exe', package(stub, cab, welcome=welcome))
 
+    # More files than the list of extracted files holds; an entry in a
+    # subfolder that does not exist.
+    many = [('setup.inf', inf, 0x20)] + [('f%03d.txt' % i, b'x', 0x20) for i in range(299)]
+    write('many-files.exe', package(stub, stored_cabinet(many), welcome=welcome))
+    write('subfolder-entry.exe', package(stub, stored_cabinet([('setup.inf', inf, 0x20),
+                                                                ('sub\\in.txt', b'x', 0x20)]),
+                                         welcome=welcome))
+
     good = stored_cabinet([('setup.inf', inf, 0x20)])
     whole = package(stub, good, welcome=welcome)
     write('truncated-header.exe', whole[:HEADER_AT + 10])
