@@ -1,0 +1,4 @@
+# Benchmarks of the setup program (run by bench/run/30-setup.sh).
+if(WIN32)
+  add_executable(setup_bench setup_bench.cpp)
+endif()

@@ -1,0 +1,191 @@
+// Benchmarks of setupstub under Wine, driven from outside:
+//   setup_bench extract PACKAGE   seconds from start until extraction ends
+//   setup_bench cpu PACKAGE SECONDS SLEEPER
+//       CPU time the stub uses while its installer runs, beside the CPU of a
+//       wait that polls without sleeping (the SLEEPER program runs as long)
+// Prints "name: value" lines.
+#include <windows.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+double Now() {
+  LARGE_INTEGER c, f;
+  QueryPerformanceCounter(&c);
+  QueryPerformanceFrequency(&f);
+  return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+void Pump(DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  while (GetTickCount64() < end) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  }
+}
+
+std::string ReadSmallFile(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "";
+  char buf[512];
+  DWORD n = 0;
+  ReadFile(h, buf, sizeof(buf) - 1, &n, nullptr);
+  CloseHandle(h);
+  return std::string(buf, n);
+}
+
+// CPU seconds of every thread of a Linux process, from schedstat. Windows'
+// own process times are counted in coarse steps under Wine; the Linux file
+// system is drive Z:.
+double LinuxCpuSeconds(const std::string& procDir) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((procDir + "\\task\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return -1;
+  double total = 0;
+  do {
+    if (fd.cFileName[0] == '.') continue;
+    total += std::strtod(ReadSmallFile(procDir + "\\task\\" + fd.cFileName + "\\schedstat").c_str(),
+                         nullptr) / 1e9;
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return total;
+}
+
+// The /proc folder of the Linux process whose command line holds the text.
+std::string FindLinuxProcess(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA("Z:\\proc\\*", &fd);
+  if (h == INVALID_HANDLE_VALUE) return "";
+  std::string found;
+  do {
+    if (fd.cFileName[0] < '0' || fd.cFileName[0] > '9') continue;
+    const std::string dir = std::string("Z:\\proc\\") + fd.cFileName;
+    std::string cmd = ReadSmallFile(dir + "\\cmdline");
+    for (char& c : cmd) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (cmd.find(text) != std::string::npos) {
+      found = dir;
+      break;
+    }
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return found;
+}
+
+std::string BaseName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
+
+struct Child {
+  PROCESS_INFORMATION pi{};
+  bool Start(const std::string& cmd) {
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    std::string line = cmd;
+    return CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+  }
+  bool Running() const { return WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
+  ~Child() {
+    if (!pi.hProcess) return;
+    if (Running()) TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+};
+
+struct Find {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND w, LPARAM l) {
+  auto* f = reinterpret_cast<Find*>(l);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid == f->pid && GetDlgItem(w, 3002)) {
+    f->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+std::string Status(HWND dialog) {
+  char buf[1024];
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutA(GetDlgItem(dialog, 3002), WM_GETTEXT, sizeof(buf),
+                           reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, &n)) {
+    return "";
+  }
+  return std::string(buf, n);
+}
+
+// Polls (every 5 ms) until the stub's status text holds the fragment.
+bool WaitForStatus(Child& c, const char* fragment, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  Find f{c.pi.dwProcessId, nullptr};
+  while (GetTickCount64() < end && c.Running()) {
+    if (!f.found) EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&f));
+    if (f.found && Status(f.found).find(fragment) != std::string::npos) return true;
+    Sleep(5);
+  }
+  return false;
+}
+
+int Extract(const std::string& package) {
+  Child c;
+  const double start = Now();
+  if (!c.Start("\"" + package + "\"")) return 1;
+  if (!WaitForStatus(c, "Setup is updating", 600000)) {
+    std::printf("error: extraction did not finish\n");
+    return 1;
+  }
+  std::printf("setupstub_extract_seconds: %.2f\n", Now() - start);
+  WaitForSingleObject(c.pi.hProcess, 600000);
+  return 0;
+}
+
+int Cpu(const std::string& package, double seconds, const std::string& sleeper) {
+  Child c;
+  if (!c.Start("\"" + package + "\"")) return 1;
+  if (!WaitForStatus(c, "Updating system settings", 120000)) {
+    std::printf("error: the installer did not start\n");
+    return 1;
+  }
+  const std::string proc = FindLinuxProcess(BaseName(package));
+  const DWORD ms = static_cast<DWORD>(seconds * 1000 * 0.9);
+  const double before = LinuxCpuSeconds(proc);
+  Pump(ms);
+  const double after = LinuxCpuSeconds(proc);
+  std::printf("setupstub_wait_cpu_seconds: %.4f (over %.1f s of installer run, target < 0.1)\n",
+              after - before, ms / 1000.0);
+  WaitForSingleObject(c.pi.hProcess, 120000);
+
+  // Baseline: the same wait done by polling the exit code without sleeping.
+  Child s;
+  if (!s.Start("\"" + sleeper + "\" NUL " + std::to_string(static_cast<int>(seconds * 1000)))) return 1;
+  const std::string own = FindLinuxProcess("setup_bench.exe");
+  const double b0 = LinuxCpuSeconds(own);
+  const ULONGLONG end = GetTickCount64() + ms;
+  DWORD code = STILL_ACTIVE;
+  while (GetTickCount64() < end && code == STILL_ACTIVE) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    GetExitCodeProcess(s.pi.hProcess, &code);
+  }
+  std::printf("baseline_polling_wait_cpu_seconds: %.4f (over %.1f s)\n", LinuxCpuSeconds(own) - b0,
+              ms / 1000.0);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 3 && std::string(argv[1]) == "extract") return Extract(argv[2]);
+  if (argc >= 5 && std::string(argv[1]) == "cpu") return Cpu(argv[2], std::atof(argv[3]), argv[4]);
+  std::fprintf(stderr, "usage: setup_bench extract PACKAGE | cpu PACKAGE SECONDS SLEEPER\n");
+  return 2;
+}

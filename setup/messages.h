@@ -1,0 +1,47 @@
+// The fixed texts the setup program shows. Their wording is part of the
+// product (users and support documents quote them), typos included.
+#pragma once
+
+namespace marrowby::setup {
+
+inline constexpr char kCaptionError[] = "Error";
+inline constexpr char kCaptionCannotOpen[] = "Cannot open file ..";
+inline constexpr char kMsgNeedAdmin[] =
+    "You need to have administrative privileges to run this program.";
+inline constexpr char kMsgCorrupted[] =
+    "The setup file is corrupted. Please obtain a new copy of the program.";
+inline constexpr char kMsgInsertDisk[] = "Please insert disk with part number ";
+inline constexpr char kMsgCabinetNotLoaded[] = "Cabinet.dll could not be loaded!";
+inline constexpr char kMsgRebuildError[] = "Error rebuilding this Setup package.";
+inline constexpr char kMsgCannotClose[] = "Cannot close the file";
+inline constexpr char kMsgCannotInstall[] = "Couldn't initialize installation.";
+inline constexpr char kMsgCreateDirFailed[] =
+    "Runtime error: the temporary directory could not be created.";
+inline constexpr char kMsgChangeDirFailed[] =
+    "Runtime error: the current directory could not be changed.";
+inline constexpr char kMsgPathTooLong[] =
+    "A path needed by this Setup package is too long.";
+inline constexpr char kMsgUnsafeName[] =
+    "The setup package holds a file name that is not allowed: ";
+inline constexpr char kMsgExtractFailed[] = "Error extracting file(s).";
+inline constexpr char kMsgOpenFailed[] = "Cannot open file ..";
+inline constexpr char kMsgUnknownCompression[] = "Unknown compression type";
+inline constexpr char kCaptionInfo[] = "License Information";
+inline constexpr char kCaptionLicence[] = "Licence agreement";
+inline constexpr char kLicencePrompt[] =
+    "To continue with this installation, you must agree to all terms of this licence "
+    "agreement.";
+inline constexpr char kDefaultWelcome[] = "\r\r\rPlease click \"Install\" to start setup.";
+inline constexpr char kStatusExtracting[] = "\r\n\r\n\r\n\r\n  Extracting: ";
+inline constexpr char kStatusUpdating[] =
+    "\r\n\r\n\r\nSetup is updating your system:\r\n\r\nUpdating system settings ...";
+inline constexpr char kStatusCompleted[] = "\r\n\r\n\r\n\r\nInstallation completed successfully!";
+inline constexpr char kStatusDeleting[] = "\r\n\r\n\r\n\r\nDeleting ";
+inline constexpr char kTempSubdir[] = "\\$Tessara.Tmp\\";
+inline constexpr char kRebuiltName[] = "Tessara.pkg";
+inline constexpr char kLibraryName[] = "\\Cabinet.dll";
+
+// The text for a failed copy's error code of the cabinet library.
+const char* CopyErrorText(int code);
+
+}  // namespace marrowby::setup

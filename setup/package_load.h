@@ -1,0 +1,56 @@
+// The start-up steps that only read and write files: reading the header and
+// the texts of the package, choosing the temporary directory, placing the
+// cabinet library copy and joining a split package. They work through the
+// I/O table (setup_io.h) and report through results and the error flag.
+#pragma once
+
+#include <stdint.h>
+
+#include "setup/setup_state.h"
+
+namespace marrowby::setup {
+
+// The fixed notice prefix, unscrambled into state->noticePrefix.
+void UnscrambleNoticePrefix(SetupState* state);
+
+// Chooses "<base>\$Tessara.Tmp\": base is the temporary path unless it is 0
+// or 1 characters long or contains a space, then the system directory.
+// False when the result does not fit its buffer.
+bool ChooseTempDir(SetupState* state, const char* tempPath);
+
+enum class LoadResult { kOk, kNoMagic, kCorrupted };
+
+// Seeks to the header and reads it; kNoMagic on a short read or a wrong magic.
+LoadResult ReadPackageHeader(intptr_t h, PackageHeader* header);
+
+// Checks the header's lengths against the file (fileSize bytes), then reads
+// the title, INF name, notice, welcome and licence texts that follow the
+// header, unscrambling the last three, and computes the cabinet offset.
+// kCorrupted when a length is impossible or a read comes up short.
+LoadResult ReadPackageTexts(intptr_t h, uint64_t fileSize, SetupState* state);
+
+// The integrity test of a single-file package: its size equals the size in
+// the header. A split package is checked by its rebuild instead.
+bool PackageSizeMatches(const SetupState& state, uint64_t fileSize);
+
+enum class LibraryPlacement { kExists, kWritten, kNotAnImage, kCannotCreate, kFailed };
+
+// Writes the package's copy of the cabinet library to <systemDir>\Cabinet.dll
+// when no file of that name exists. Never replaces a file, and never writes a
+// copy that is not a PE image (a package built without one holds zeros there).
+// kFailed (a read or write error) sets the error flag.
+LibraryPlacement PlaceCabinetLibrary(SetupState* state, intptr_t packageHandle,
+                                     bool (*exists)(const char* path));
+
+// True when the bytes start an executable image ("MZ" with a "PE" header).
+bool IsPeImage(const uint8_t* bytes, uint32_t n);
+
+// Answer of the disk prompt: true to try the same part again, false to give up.
+using DiskPrompt = bool (*)(uint32_t partNumber);
+
+// Joins the parts of a split package into <tempDir>Tessara.pkg, which becomes
+// the package path. Any failure, a part that delivers fewer bytes than its
+// size, or a cancelled prompt sets the error flag and ends the rebuild.
+void RebuildPackage(SetupState* state, DiskPrompt prompt);
+
+}  // namespace marrowby::setup

@@ -1,0 +1,54 @@
+// Every file operation of the stub goes through one table, so that the same
+// package logic runs on Win32 files in the stub and on in-memory files in the
+// tests (which can also make any one call fail).
+#pragma once
+
+#include <stdint.h>
+
+namespace marrowby::setup {
+
+// Values equal to the Win32 ones, so the Win32 table passes them through.
+constexpr uint32_t kAccessRead = 0x80000000u;
+constexpr uint32_t kAccessWrite = 0x40000000u;
+constexpr uint32_t kShareRead = 0x1;
+constexpr uint32_t kShareWrite = 0x2;
+constexpr uint32_t kCreateAlways = 2;
+constexpr uint32_t kOpenExisting = 3;
+constexpr uint32_t kTruncateExisting = 5;
+constexpr uint32_t kAttrNormal = 0x80;
+constexpr uint32_t kAttrTemporary = 0x100;
+constexpr uint32_t kFlagRandomAccess = 0x10000000;
+constexpr uint32_t kFlagSequentialScan = 0x08000000;
+
+struct OpenParams {
+  uint32_t access = kAccessRead;
+  uint32_t share = kShareRead;
+  uint32_t creation = kOpenExisting;
+  uint32_t attributes = kAttrNormal;
+};
+
+constexpr intptr_t kNoHandle = -1;
+constexpr uint32_t kIoError = 0xFFFFFFFFu;
+
+struct SetupIo {
+  intptr_t (*open)(const char* path, const OpenParams& params);  // kNoHandle on failure
+  uint32_t (*read)(intptr_t h, void* buffer, uint32_t count);     // bytes read, or kIoError
+  uint32_t (*write)(intptr_t h, const void* buffer, uint32_t count);
+  int32_t (*seek)(intptr_t h, int32_t distance, int origin);      // new position, or -1
+  bool (*close)(intptr_t h);
+  int64_t (*size)(intptr_t h);                                    // -1 on failure
+  void* (*alloc)(uint32_t bytes);                                 // null on failure
+  void (*release)(void* block);
+};
+
+// The table in use; the stub installs the Win32 one at start-up.
+extern const SetupIo* g_io;
+
+// The open parameters for the cabinet library's open flags (the C runtime's
+// _O_* bits): access, creation and the cache hints.
+OpenParams MapOpenFlags(int oflag);
+
+// Reads exactly count bytes at the current position; false on a short read.
+bool ReadExact(intptr_t h, void* buffer, uint32_t count);
+
+}  // namespace marrowby::setup

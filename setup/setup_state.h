@@ -1,0 +1,46 @@
+// The one process-wide record of a setup run, shared by start-up,
+// extraction, installation and the dialogs.
+#pragma once
+
+#include <stdint.h>
+
+#include "setup/package_format.h"
+
+namespace marrowby::setup {
+
+constexpr uint32_t kMaxExtracted = 255;
+constexpr uint32_t kNoticePrefixSize = 62;
+
+struct ExtractedFiles {
+  uint8_t count;
+  char paths[kMaxExtracted][kPathSize];
+};
+
+struct SetupState {
+  char ownPath[kPathSize];      // the program's own file
+  char packagePath[kPathSize];  // own file, or the rebuilt package of a split one
+  char tempDir[kPathSize];      // ends with a backslash
+  char systemDir[128];
+  char windowsDir[kPathSize];
+  char savedDir[256];
+  PackageHeader header;
+  bool hasTitle;
+  char title[kPathSize];
+  char infName[kPathSize];
+  char noticePrefix[kNoticePrefixSize + 1];
+  char* notice;
+  char* welcome;
+  char* licence;
+  uint32_t cabinetOffset;
+  bool error;
+  intptr_t packageHandle;
+  uint8_t partCounter;
+  ExtractedFiles extracted;
+  bool installStarted;
+  bool extractionSucceeded;
+  void* dialog;  // the main dialog window
+};
+
+extern SetupState g_state;
+
+}  // namespace marrowby::setup

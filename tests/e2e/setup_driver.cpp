@@ -1,0 +1,225 @@
+#include "tests/e2e/setup_driver.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "tests/win/win_test_util.h"
+
+namespace marrowby::e2e {
+
+using wintest::ExeDir;
+using wintest::PumpFor;
+
+std::string PackageDir() { return ExeDir() + "..\\e2e-setup\\"; }
+
+std::string StubTempDir() {
+  char tmp[MAX_PATH];
+  const DWORD n = GetTempPathA(MAX_PATH, tmp);
+  std::string base(tmp, n);
+  while (!base.empty() && base.back() == '\\') base.pop_back();
+  return base + "\\$Tessara.Tmp\\";
+}
+
+namespace {
+
+// This process's environment with the extra entries, as a block.
+std::vector<char> Environment(const std::vector<std::string>& extra) {
+  std::vector<std::string> vars;
+  char* block = GetEnvironmentStringsA();
+  for (const char* p = block; *p; p += std::strlen(p) + 1) vars.emplace_back(p);
+  FreeEnvironmentStringsA(block);
+  for (const std::string& e : extra) {
+    const std::string key = e.substr(0, e.find('=') + 1);
+    vars.erase(std::remove_if(vars.begin(), vars.end(),
+                              [&](const std::string& v) {
+                                return _strnicmp(v.c_str(), key.c_str(), key.size()) == 0;
+                              }),
+               vars.end());
+    vars.push_back(e);
+  }
+  std::vector<char> out;
+  for (const std::string& v : vars) out.insert(out.end(), v.c_str(), v.c_str() + v.size() + 1);
+  out.push_back(0);
+  return out;
+}
+
+struct Search {
+  DWORD pid;
+  int controlId;
+  HWND found;
+};
+
+BOOL CALLBACK FindProc(HWND w, LPARAM l) {
+  auto* s = reinterpret_cast<Search*>(l);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid == s->pid && IsWindowVisible(w) && GetDlgItem(w, s->controlId)) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK VisibleProc(HWND w, LPARAM l) {
+  auto* s = reinterpret_cast<Search*>(l);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid == s->pid && IsWindowVisible(w)) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+// Wine's X11 driver waits up to a second for every managed window it hides
+// when no window manager runs (as on the test display). Unmanaged windows
+// spare the programs under test that wait; nothing else changes for them.
+void UnmanagedWineWindows() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_SET_VALUE,
+                      nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+    RegCloseKey(key);
+  }
+}
+
+SetupRun::SetupRun(const std::string& path, const std::vector<std::string>& extraEnv) {
+  UnmanagedWineWindows();
+  STARTUPINFOA si{};
+  si.cb = sizeof(si);
+  std::string cmd = "\"" + path + "\"";
+  std::vector<char> env = Environment(extraEnv);
+  if (!CreateProcessA(path.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0,
+                      extraEnv.empty() ? nullptr : env.data(), nullptr, &si, &pi_)) {
+    pi_ = PROCESS_INFORMATION{};
+  }
+}
+
+SetupRun::~SetupRun() {
+  if (!pi_.hProcess) return;
+  if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(pi_.hProcess, 99);
+    WaitForSingleObject(pi_.hProcess, 5000);
+  }
+  CloseHandle(pi_.hThread);
+  CloseHandle(pi_.hProcess);
+}
+
+HWND SetupRun::FindWindowWith(int controlId, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  do {
+    Search s{pi_.dwProcessId, controlId, nullptr};
+    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&s));
+    if (s.found) return s.found;
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0) return nullptr;
+    PumpFor(50);
+  } while (GetTickCount64() < end);
+  return nullptr;
+}
+
+HWND SetupRun::MainDialog(DWORD timeoutMs) { return FindWindowWith(3002, timeoutMs); }
+HWND SetupRun::LicenceDialog(DWORD timeoutMs) { return FindWindowWith(2002, timeoutMs); }
+HWND SetupRun::MessageBoxWindow(DWORD timeoutMs) { return FindWindowWith(0xFFFF, timeoutMs); }
+
+bool SetupRun::WaitStatus(HWND dialog, const std::string& fragment, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  do {
+    if (ControlText(dialog, 3002).find(fragment) != std::string::npos) return true;
+    PumpFor(50);
+  } while (GetTickCount64() < end && IsWindow(dialog));
+  return false;
+}
+
+DWORD SetupRun::WaitExit(DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+    if (GetTickCount64() >= end) return STILL_ACTIVE;
+    PumpFor(50);
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(pi_.hProcess, &code);
+  return code;
+}
+
+bool SetupRun::HasNoVisibleWindow() {
+  Search s{pi_.dwProcessId, 0, nullptr};
+  EnumWindows(VisibleProc, reinterpret_cast<LPARAM>(&s));
+  return s.found == nullptr;
+}
+
+std::string Text(HWND window) {
+  char buf[4096];
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof(buf), reinterpret_cast<LPARAM>(buf),
+                           SMTO_ABORTIFHUNG, 5000, &n)) {
+    return "";
+  }
+  return std::string(buf, n);
+}
+
+std::string ControlText(HWND dialog, int id) {
+  HWND c = GetDlgItem(dialog, id);
+  return c ? Text(c) : "";
+}
+
+bool IsEnabled(HWND dialog, int id) {
+  HWND c = GetDlgItem(dialog, id);
+  return c && IsWindowEnabled(c);
+}
+
+bool Exists(HWND dialog, int id) { return GetDlgItem(dialog, id) != nullptr; }
+
+void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+void PressEnter(HWND dialog) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  HWND target = dialog;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus) {
+    target = info.hwndFocus;
+  }
+  PostMessageA(target, WM_KEYDOWN, VK_RETURN, 1);
+  PostMessageA(target, WM_KEYUP, VK_RETURN, 0xC0000001);
+}
+
+std::string AnswerMessageBox(HWND box, int buttonId) {
+  const std::string text = ControlText(box, 0xFFFF);
+  Click(box, buttonId);
+  return text;
+}
+
+std::string ReadUserValue(const std::string& name) {
+  char buf[256];
+  DWORD size = sizeof(buf);
+  if (RegGetValueA(HKEY_CURRENT_USER, "Software\\MarrowbyTest", name.c_str(), RRF_RT_REG_SZ,
+                   nullptr, buf, &size) != ERROR_SUCCESS) {
+    return "";
+  }
+  return buf;
+}
+
+void ClearUserValues() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\MarrowbyTest"); }
+
+bool CopyTo(const std::string& from, const std::string& to) {
+  return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+std::vector<std::string> ListFiles(const std::string& dir) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (std::strcmp(fd.cFileName, ".") && std::strcmp(fd.cFileName, "..")) names.push_back(fd.cFileName);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace marrowby::e2e

@@ -1,0 +1,65 @@
+// Drives setupstub from outside, as a user would: starts a package, finds its
+// dialogs and message boxes by class, caption and control ids, reads their
+// texts, clicks their buttons.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace marrowby::e2e {
+
+// The packages built for these tests (build/win64/e2e-setup/).
+std::string PackageDir();
+// The stub's temporary directory for this user: <temp>\$Tessara.Tmp\.
+std::string StubTempDir();
+
+class SetupRun {
+ public:
+  // Starts a package; extraEnv holds "NAME=value" entries added to (or
+  // replacing in) this process's environment for the child only.
+  explicit SetupRun(const std::string& path, const std::vector<std::string>& extraEnv = {});
+  ~SetupRun();  // ends the process when a test left it running
+  SetupRun(const SetupRun&) = delete;
+  SetupRun& operator=(const SetupRun&) = delete;
+
+  bool started() const { return pi_.hProcess != nullptr; }
+  // The main dialog (it has the status control 3002), or null after timeoutMs.
+  HWND MainDialog(DWORD timeoutMs = 20000);
+  HWND LicenceDialog(DWORD timeoutMs = 20000);
+  // A message box (a dialog whose static 0xFFFF holds the text).
+  HWND MessageBoxWindow(DWORD timeoutMs = 20000);
+  // Waits until the main dialog's status text contains the fragment.
+  bool WaitStatus(HWND dialog, const std::string& fragment, DWORD timeoutMs = 60000);
+  // Exit code, or STILL_ACTIVE when the process is still running after timeoutMs.
+  DWORD WaitExit(DWORD timeoutMs = 60000);
+  // True when no window of the process is visible at this moment.
+  bool HasNoVisibleWindow();
+
+  DWORD pid() const { return pi_.dwProcessId; }
+  DWORD thread() const { return pi_.dwThreadId; }
+
+ private:
+  HWND FindWindowWith(int controlId, DWORD timeoutMs);
+  PROCESS_INFORMATION pi_{};
+};
+
+std::string Text(HWND window);
+std::string ControlText(HWND dialog, int id);
+bool IsEnabled(HWND dialog, int id);
+bool Exists(HWND dialog, int id);
+// Clicks a button of another process's dialog (BM_CLICK, posted).
+void Click(HWND dialog, int id);
+// Presses Enter in the window that has the keyboard focus in the dialog's thread.
+void PressEnter(HWND dialog);
+// The message box's text; then presses its button with the id (IDOK...).
+std::string AnswerMessageBox(HWND box, int buttonId);
+
+// Registry and files.
+std::string ReadUserValue(const std::string& name);  // HKCU\Software\MarrowbyTest
+void ClearUserValues();
+bool CopyTo(const std::string& from, const std::string& to);
+std::vector<std::string> ListFiles(const std::string& dir);  // names, sorted
+
+}  // namespace marrowby::e2e

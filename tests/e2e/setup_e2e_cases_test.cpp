@@ -1,0 +1,255 @@
+// setupstub end to end: split packages, hostile and malformed cabinets, a
+// planted library, an unusual temporary path.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/setup_driver.h"
+#include "tests/win/win_test_util.h"
+
+namespace marrowby::e2e {
+namespace {
+
+using wintest::FileExists;
+using wintest::MakeTempDir;
+using wintest::ReadFile;
+using wintest::RemoveTree;
+
+const char kCompleted[] = "Installation completed successfully!";
+const char kUnsafeName[] = "The setup package holds a file name that is not allowed: ";
+
+class SetupCases : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(FileExists(PackageDir() + "multi.exe")) << "packages missing in " << PackageDir();
+    RemoveTree(StubTempDir());
+    ClearUserValues();
+    work = MakeTempDir("setup_e2e_");
+  }
+  void TearDown() override {
+    RemoveTree(StubTempDir());
+    RemoveTree(work);
+    ClearUserValues();
+  }
+  // Copies the split package's first parts (count of them) into the work folder.
+  void CopyParts(int count, int first = 0) {
+    for (int k = first; k < count; ++k) {
+      const std::string name = k == 0 ? "multi.exe" : "multi.00" + std::to_string(k);
+      ASSERT_TRUE(CopyTo(PackageDir() + name, work + name)) << name;
+    }
+  }
+  std::string work;
+};
+
+int PartCount() {
+  int n = 1;
+  while (FileExists(PackageDir() + "multi.00" + std::to_string(n))) ++n;
+  return n;
+}
+
+TEST_F(SetupCases, SplitPackageIsRebuiltExtractedAndTheCopyDeletedAtExit) {
+  const int parts = PartCount();
+  ASSERT_GE(parts, 3);
+  CopyParts(parts);
+  SetupRun run(work + "multi.exe");
+  HWND dlg = run.MainDialog();
+  ASSERT_NE(dlg, nullptr);
+  EXPECT_EQ(Text(dlg), "Marrowby Split Test");
+  EXPECT_TRUE(FileExists(StubTempDir() + "Tessara.pkg"));
+  Click(dlg, 1);
+  ASSERT_TRUE(run.WaitStatus(dlg, kCompleted));
+  EXPECT_EQ(ReadFile(StubTempDir() + "random.bin"), ReadFile(PackageDir() + "expected\\multi-random.bin"));
+  Click(dlg, 2);
+  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_FALSE(FileExists(StubTempDir()));  // rebuilt package gone, folder removed
+  EXPECT_TRUE(FileExists(work + "multi.exe"));
+  EXPECT_TRUE(FileExists(work + "multi.001"));
+}
+
+TEST_F(SetupCases, MissingPartPromptsAndOkRetriesOnceItIsThere) {
+  const int parts = PartCount();
+  CopyParts(2);
+  SetupRun run(work + "multi.exe");
+  HWND box = run.MessageBoxWindow();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(Text(box), "Marrowby Split Test");
+  EXPECT_TRUE(FindWindowExA(box, nullptr, "Button", "Cancel") != nullptr);
+  CopyParts(parts, 2);
+  EXPECT_EQ(AnswerMessageBox(box, IDOK), "Please insert disk with part number 3..");
+  HWND dlg = run.MainDialog();
+  ASSERT_NE(dlg, nullptr);
+  Click(dlg, 2);
+  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_FALSE(FileExists(StubTempDir()));
+}
+
+TEST_F(SetupCases, CancellingTheDiskPromptReportsTheFailedRebuild) {
+  CopyParts(1);
+  SetupRun run(work + "multi.exe");
+  HWND box = run.MessageBoxWindow();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(AnswerMessageBox(box, IDCANCEL), "Please insert disk with part number 2..");
+  ASSERT_TRUE(wintest::PumpUntil([&] { return !IsWindow(box); }, 10000));
+  box = run.MessageBoxWindow();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(Text(box), "Error");
+  EXPECT_EQ(AnswerMessageBox(box, IDOK), "Error rebuilding this Setup package.");
+  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_TRUE(FileExists(work + "multi.exe"));
+}
+
+// Names that would leave the temporary folder are refused before anything
+// is written for them, and the extraction stops.
+TEST_F(SetupCases, HostileCabinetNamesWriteNothingOutsideTheTemporaryFolder) {
+  const std::string temp = StubTempDir();
+  const std::string parent = temp.substr(0, temp.size() - std::string("$Tessara.Tmp\\").size());
+  for (const char* defect : {"dotdot-entry", "deep-dotdot-entry", "absolute-entry", "drive-entry",
+                             "device-entry"}) {
+    SetupRun run(PackageDir() + defect + ".exe");
+    HWND dlg = run.MainDialog();
+    ASSERT_NE(dlg, nullptr) << defect;
+    Click(dlg, 1);
+    HWND box = run.MessageBoxWindow();
+    ASSERT_NE(box, nullptr) << defect;
+    EXPECT_EQ(Text(box), "Error");
+    const std::string text = AnswerMessageBox(box, IDOK);
+    EXPECT_EQ(text.rfind(kUnsafeName, 0), 0u) << text;
+    EXPECT_EQ(run.WaitExit(), 0u) << defect;
+    for (const std::string& p : {parent + "escaped-dotdot.txt", parent + "escaped-deep.txt",
+                                 std::string("C:\\escaped-absolute.txt"),
+                                 std::string("C:\\escaped-drive.txt"), temp + "escaped-deep.txt"}) {
+      EXPECT_FALSE(FileExists(p)) << defect << ": " << p;
+    }
+    RemoveTree(temp);
+  }
+}
+
+// The list of extracted files holds 255 entries: later files are extracted
+// but not deleted on Close, and keep the folder.
+TEST_F(SetupCases, FilesBeyondTheListAreExtractedButNotDeleted) {
+  SetupRun run(PackageDir() + "many-files.exe");
+  HWND dlg = run.MainDialog();
+  ASSERT_NE(dlg, nullptr);
+  Click(dlg, 1);
+  ASSERT_TRUE(run.WaitStatus(dlg, kCompleted));
+  EXPECT_EQ(ListFiles(StubTempDir()).size(), 300u);
+  Click(dlg, 2);
+  EXPECT_EQ(run.WaitExit(), 0u);
+  const std::vector<std::string> left = ListFiles(StubTempDir());
+  ASSERT_EQ(left.size(), 45u);  // 300 files, the first 255 deleted
+  EXPECT_EQ(left.front(), "f254.txt");
+  EXPECT_EQ(left.back(), "f298.txt");
+}
+
+// No folders are created for entries: one in a missing subfolder fails.
+TEST_F(SetupCases, EntryInAMissingSubfolderFailsTheExtraction) {
+  SetupRun run(PackageDir() + "subfolder-entry.exe");
+  HWND dlg = run.MainDialog();
+  ASSERT_NE(dlg, nullptr);
+  Click(dlg, 1);
+  HWND box = run.MessageBoxWindow();
+  ASSERT_NE(box, nullptr);
+  const std::string text = AnswerMessageBox(box, IDOK);
+  // Wine's library reports the refused target as an abort by the caller.
+  EXPECT_EQ(text, "user abort");
+  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_FALSE(FileExists(StubTempDir() + "sub"));
+}
+
+std::vector<std::string> CabPackages() {
+  std::vector<std::string> names;
+  for (const std::string& n : ListFiles(PackageDir())) {
+    if (n.rfind("cab-", 0) == 0) names.push_back(n);
+  }
+  return names;
+}
+
+// The outside collection: valid cabinets extract exactly as cabextract does;
+// malformed ones end with one of the known messages, never a crash or hang.
+TEST_F(SetupCases, OutsideTestCabinets) {
+  const std::set<std::string> known = {
+      "unknown problem", "Cab not found", "Not a Cabinet", "Unknown Cab version", "Corrupt Cabinet",
+      "Alloc failure", "Unknown compression type", "MDI failure", "Error writing target",
+      "Reserve mismatch", "wrong cab", "user abort", "Cannot open file ..",
+      "Error extracting file(s).", "A path needed by this Setup package is too long."};
+  const std::vector<std::string> packages = CabPackages();
+  ASSERT_GT(packages.size(), 40u);
+  for (const std::string& pkg : packages) {
+    SCOPED_TRACE(pkg);
+    const std::string name = pkg.substr(4, pkg.size() - 8);
+    const std::string expected = PackageDir() + "expected\\" + name + "\\";
+    const bool valid = FileExists(expected);
+    SetupRun run(PackageDir() + pkg);
+    HWND dlg = run.MainDialog();
+    ASSERT_NE(dlg, nullptr);
+    Click(dlg, 1);
+    // Either the completion text, or one error box and the dialog's end.
+    bool completed = false;
+    for (int i = 0; i < 600 && !completed; ++i) {
+      if (ControlText(dlg, 3002).find(kCompleted) != std::string::npos) completed = true;
+      if (completed || run.MessageBoxWindow(100) || run.WaitExit(0) != STILL_ACTIVE) break;
+    }
+    if (completed) {
+      if (valid) {
+        for (const std::string& f : ListFiles(expected)) {
+          EXPECT_EQ(ReadFile(StubTempDir() + f), ReadFile(expected + f)) << f;
+        }
+      }
+      Click(dlg, 2);
+    } else {
+      EXPECT_FALSE(valid) << "a valid cabinet failed";
+      HWND box = run.MessageBoxWindow(5000);
+      if (box) {
+        const std::string text = AnswerMessageBox(box, IDOK);
+        EXPECT_TRUE(known.count(text) || text.rfind(kUnsafeName, 0) == 0) << text;
+      }
+    }
+    EXPECT_EQ(run.WaitExit(30000), 0u);
+    RemoveTree(StubTempDir());
+  }
+}
+
+// Runs as its own test with WINEDLLOVERRIDES=cabinet=n,b in the environment
+// of this program (Wine takes it from there, not from a child's environment
+// block): native libraries first, so that Wine would load the planted one if
+// the program asked for "Cabinet.dll" by name alone.
+TEST_F(SetupCases, CabinetDllBesideThePackageIsNotLoaded) {
+  char overrides[256] = "";
+  GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof(overrides));
+  ASSERT_NE(std::string(overrides).find("cabinet=n"), std::string::npos)
+      << "run with WINEDLLOVERRIDES=cabinet=n,b, or the test cannot fail";
+  char tmp[MAX_PATH];
+  GetTempPathA(MAX_PATH, tmp);
+  const std::string marker = std::string(tmp) + "planted-cabinet-loaded.txt";
+  DeleteFileA(marker.c_str());
+  ASSERT_TRUE(CopyTo(PackageDir() + "auto.exe", work + "auto.exe"));
+  ASSERT_TRUE(CopyTo(wintest::ExeDir() + "setup_planted_cabinet.dll", work + "Cabinet.dll"));
+  SetupRun run(work + "auto.exe");
+  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_FALSE(FileExists(marker));
+  EXPECT_EQ(ReadUserValue("Auto"), "installed");
+  DeleteFileA(marker.c_str());
+}
+
+TEST_F(SetupCases, TemporaryPathWithASpaceUsesTheSystemDirectory) {
+  const std::string spaced = work + "with space\\";
+  ASSERT_TRUE(CreateDirectoryA(spaced.c_str(), nullptr));
+  char sys[MAX_PATH];
+  GetSystemDirectoryA(sys, MAX_PATH);
+  const std::string target = std::string(sys) + "\\$Tessara.Tmp\\";
+  RemoveTree(target);
+  SetupRun run(PackageDir() + "scrambled.exe", {"TEMP=" + spaced, "TMP=" + spaced});
+  HWND dlg = run.MainDialog();
+  ASSERT_NE(dlg, nullptr);
+  Click(dlg, 1);
+  ASSERT_TRUE(run.WaitStatus(dlg, kCompleted));
+  EXPECT_TRUE(FileExists(target + "readme.txt"));
+  Click(dlg, 2);
+  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_FALSE(FileExists(target));
+}
+
+}  // namespace
+}  // namespace marrowby::e2e

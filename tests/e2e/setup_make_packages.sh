@@ -1,0 +1,88 @@
+#!/bin/sh
+# Builds the packages of the setup end-to-end tests with the native setuppack
+# (built by the native preset) around the Windows stub, plus the bad-input
+# cases, and cabextract's view of the outside test cabinets.
+#   setup_make_packages.sh SOURCE_DIR STUB OUT_DIR SLEEPER
+set -eu
+src=$1
+stub=$2
+out=$3
+sleeper=$4
+pack=$src/build/native/bin/setuppack
+data=$src/tests/e2e/setup_data
+cabs=${MARROWBY_TESTDATA:-$src/../shared/testdata}/cabs
+if [ ! -x "$pack" ]; then
+  echo "error: $pack is missing; build the native preset first (scripts/build native)" >&2
+  exit 1
+fi
+[ -d "$cabs" ] || { echo "error: test cabinets not found in $cabs" >&2; exit 1; }
+rm -rf "$out"
+mkdir -p "$out/expected"
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+
+build() {
+  "$pack" build --stub "$stub" "$@"
+}
+
+build -o "$out/basic.exe" --dir "$data/basic" --inf basic.inf --title "Marrowby Basic Test" \
+  --welcome-file "$data/welcome.txt"
+build -o "$out/advanced.exe" --dir "$data/advanced" --inf advanced.inf --advanced \
+  --title "Marrowby Advanced Test" --welcome-file "$data/welcome.txt"
+build -o "$out/auto.exe" --dir "$data/auto" --inf auto.inf
+build -o "$out/licence.exe" --dir "$data/auto" --inf auto.inf --attended \
+  --title "Marrowby Licence Test" --welcome-file "$data/welcome.txt" \
+  --licence-file "$data/licence.txt" --notice-file "$data/notice.txt"
+build -o "$out/hidden.exe" --dir "$data/auto" --inf auto.inf --attended --notice-hidden \
+  --welcome-file "$data/welcome.txt" --notice-file "$data/notice.txt"
+build -o "$out/scrambled.exe" --dir "$data/auto" --inf auto.inf --scramble-cabinet --attended \
+  --welcome-file "$data/welcome.txt"
+
+# Read-only files survive the Close step (and keep the folder).
+mkdir "$work/readonly"
+cp "$data/readonly/"* "$work/readonly/"
+chmod 444 "$work/readonly/locked.txt"
+build -o "$out/readonly.exe" --dir "$work/readonly" --inf readonly.inf --attended \
+  --welcome-file "$data/welcome.txt"
+
+# A split package with enough data for several parts.
+mkdir "$work/multi"
+cp "$data/auto/"* "$work/multi/"
+head -c 150000 /dev/urandom > "$work/multi/random.bin"
+build -o "$out/multi.exe" --dir "$work/multi" --inf auto.inf --compress none --split 40000 \
+  --title "Marrowby Split Test" --attended --welcome-file "$data/welcome.txt"
+cp "$work/multi/random.bin" "$out/expected/multi-random.bin"
+
+# An installer that runs for a few seconds (advpack starts the sleeper).
+mkdir "$work/slow"
+cp "$sleeper" "$work/slow/marker.exe"
+cat > "$work/slow/slow.inf" <<'INF'
+[Version]
+Signature="$Windows NT$"
+AdvancedINF=2.5
+
+[DefaultInstall2.ntx86]
+RunPostSetupCommands=Sleep
+
+[DefaultInstallX]
+
+[Sleep]
+marker.exe NUL 3000
+INF
+build -o "$out/slow.exe" --dir "$work/slow" --inf slow.inf --advanced --attended \
+  --title "Marrowby Slow Test" --welcome-file "$data/welcome.txt"
+
+# One byte short, one byte long.
+build -o "$out/short.exe" --dir "$data/auto" --inf auto.inf --welcome-file "$data/welcome.txt"
+cp "$out/short.exe" "$out/long.exe"
+truncate -s -1 "$out/short.exe"
+printf 'x' >> "$out/long.exe"
+
+python3 "$src/tests/e2e/setup_make_cases.py" "$stub" "$out" "$cabs" "$src/setup/package_key.h"
+
+for cab in "$cabs"/normal_2files_*.cab "$cabs"/reserve_*.cab "$cabs"/mszip_lzx_qtm.cab; do
+  name=$(basename "$cab" .cab)
+  mkdir -p "$out/expected/$name"
+  cabextract -q -d "$out/expected/$name" "$cab"
+done
+echo "setup packages ready in $out"

@@ -1,0 +1,48 @@
+// An in-memory file system behind the setup program's I/O table, with the
+// faults the tests need: a file that delivers fewer bytes than its size, a
+// write that fails, a file that cannot be opened or created.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "setup/setup_io.h"
+
+namespace marrowby::setup::testing {
+
+class FakeFiles {
+ public:
+  FakeFiles();   // installs itself as the I/O table
+  ~FakeFiles();  // restores the previous one
+
+  std::map<std::string, std::vector<uint8_t>> files;
+  std::set<std::string> unopenable;         // open fails
+  std::map<std::string, size_t> readLimit;  // reads stop after this many bytes
+  std::set<std::string> failWrites;         // writes fail
+  int openCount = 0;
+  int openHandles() const { return static_cast<int>(handles_.size()); }
+  std::vector<OpenParams> opens;            // parameters of every open, in order
+  int allocations = 0;
+
+  bool Exists(const std::string& path) const { return files.count(path) != 0; }
+
+  static FakeFiles* current;
+
+  struct Handle {
+    std::string path;
+    size_t pos = 0;
+    size_t delivered = 0;
+  };
+  std::map<intptr_t, Handle> handles_;
+  intptr_t next_ = 100;
+
+ private:
+  const SetupIo* previous_;
+};
+
+bool FakeExists(const char* path);
+
+}  // namespace marrowby::setup::testing

@@ -1,0 +1,290 @@
+// The stub's portable pieces: header bytes, layout checks, scrambling, names,
+// installer command lines, message tables, open flags and bounded texts.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "setup/cstr.h"
+#include "setup/install_commands.h"
+#include "setup/messages.h"
+#include "setup/names.h"
+#include "setup/package_format.h"
+#include "setup/scramble.h"
+#include "setup/setup_io.h"
+
+namespace marrowby::setup {
+namespace {
+
+std::vector<uint8_t> HeaderBytes() {
+  return {'M', 'R', 'I', 1, 10, 8, 1, 3, 0x10, 0, 0, 0, 0x20, 0x01, 0, 0, 1, 0, 1, 1,
+          0x78, 0x56, 0x34, 0x12};
+}
+
+TEST(PackageHeader, FieldsAtTheirOffsetsLittleEndian) {
+  const std::vector<uint8_t> b = HeaderBytes();
+  PackageHeader h{};
+  ASSERT_TRUE(ParseHeader(b.data(), b.size(), &h));
+  EXPECT_EQ(h.attended, 1);
+  EXPECT_EQ(h.titleLength, 10);
+  EXPECT_EQ(h.infNameLength, 8);
+  EXPECT_EQ(h.admin, 1);
+  EXPECT_EQ(h.noticeLength, 3);
+  EXPECT_EQ(h.welcomeLength, 0x10);
+  EXPECT_EQ(h.licenceLength, 0x120);
+  EXPECT_EQ(h.noticeHidden, 1);
+  EXPECT_EQ(h.multiPart, 0);
+  EXPECT_EQ(h.advanced, 1);
+  EXPECT_EQ(h.cabinetScrambled, 1);
+  EXPECT_EQ(h.packageSize, 0x12345678u);
+  uint8_t out[kHeaderSize];
+  WriteHeader(h, out);
+  EXPECT_EQ(std::vector<uint8_t>(out, out + kHeaderSize), b);
+}
+
+TEST(PackageHeader, MagicMustMatchExactlyAndHeaderBeWhole) {
+  PackageHeader h{};
+  for (int i = 0; i < 3; ++i) {
+    std::vector<uint8_t> b = HeaderBytes();
+    b[i] = static_cast<uint8_t>(b[i] + 32);  // lower case, or another letter
+    EXPECT_FALSE(ParseHeader(b.data(), b.size(), &h)) << i;
+  }
+  const std::vector<uint8_t> b = HeaderBytes();
+  EXPECT_FALSE(ParseHeader(b.data(), kHeaderSize - 1, &h));
+  EXPECT_FALSE(ParseHeader(b.data(), 0, &h));
+}
+
+PackageHeader Header(uint8_t title, uint8_t inf, uint8_t notice, int32_t welcome, int32_t licence,
+                     uint32_t cabinet) {
+  PackageHeader h{};
+  h.titleLength = title;
+  h.infNameLength = inf;
+  h.noticeLength = notice;
+  h.welcomeLength = welcome;
+  h.licenceLength = licence;
+  h.packageSize = kTextsOffset + title + inf + notice + static_cast<uint32_t>(welcome) +
+                  static_cast<uint32_t>(licence) + cabinet;
+  return h;
+}
+
+TEST(PackageLayout, CabinetFollowsTheFiveTexts) {
+  EXPECT_EQ(kHeaderOffset, 0x11000u);
+  EXPECT_EQ(kTextsOffset, 0x11018u);
+  const PackageHeader h = Header(4, 8, 3, 20, 100, 500);
+  EXPECT_EQ(CheckLayout(h, h.packageSize), LayoutCheck::kOk);
+  EXPECT_EQ(CabinetOffset(h), 0x11018u + 4 + 8 + 3 + 20 + 100);
+}
+
+TEST(PackageLayout, LengthsPastTheEndAreACorruptedPackage) {
+  const PackageHeader h = Header(4, 8, 3, 20, 100, 0);
+  EXPECT_EQ(CheckLayout(h, h.packageSize), LayoutCheck::kOk);
+  EXPECT_EQ(CheckLayout(h, h.packageSize - 1), LayoutCheck::kTextsPastEnd);
+  // A huge licence length on a small file must never be trusted.
+  const PackageHeader huge = Header(0, 8, 0, 0, 0x7FFFFFF0, 0);
+  EXPECT_EQ(CheckLayout(huge, kTextsOffset + 100), LayoutCheck::kTextsPastEnd);
+  PackageHeader shortSize = Header(4, 8, 0, 0, 0, 0);
+  shortSize.packageSize -= 1;
+  EXPECT_EQ(CheckLayout(shortSize, 1 << 20), LayoutCheck::kCabinetPastEnd);
+}
+
+TEST(PackageLayout, NegativeLengthsAndAMissingInfNameAreRefused) {
+  EXPECT_EQ(CheckLayout(Header(0, 8, 0, -1, 0, 10), 1 << 20), LayoutCheck::kBadLength);
+  EXPECT_EQ(CheckLayout(Header(0, 8, 0, 0, -5, 10), 1 << 20), LayoutCheck::kBadLength);
+  EXPECT_EQ(CheckLayout(Header(0, 0, 0, 0, 0, 10), 1 << 20), LayoutCheck::kBadLength);
+}
+
+// The generator written out independently: the upper 32 bits of s * 128.
+uint8_t ReferenceKey(uint32_t* s) {
+  *s = static_cast<uint32_t>(static_cast<uint64_t>(*s) * 134775813u + 1u);
+  return static_cast<uint8_t>(((static_cast<uint64_t>(*s) * 128u) >> 32) | 0x80u);
+}
+
+TEST(Scramble, MatchesTheGeneratorAndKeepsTheFirstBytePlain) {
+  std::vector<uint8_t> text(300);
+  for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<uint8_t>(i * 7);
+  std::vector<uint8_t> scrambled = text;
+  ScrambleText(scrambled.data(), scrambled.size());
+  EXPECT_EQ(scrambled[0], text[0]);
+  uint32_t s = kScrambleSeed;
+  for (size_t i = 1; i < text.size(); ++i) {
+    const uint8_t key = ReferenceKey(&s);
+    ASSERT_GE(key, 0x80);
+    ASSERT_EQ(scrambled[i], text[i] ^ key) << i;
+  }
+  ScrambleText(scrambled.data(), scrambled.size());
+  EXPECT_EQ(scrambled, text);
+}
+
+TEST(Scramble, ShortTextsStayUnchangedAndEachTextRestartsTheGenerator) {
+  uint8_t one[1] = {'x'};
+  ScrambleText(one, 1);
+  EXPECT_EQ(one[0], 'x');
+  ScrambleText(one, 0);
+  EXPECT_EQ(one[0], 'x');
+  uint8_t a[4] = {'a', 'b', 'c', 'd'};
+  uint8_t b[4] = {'a', 'b', 'c', 'd'};
+  ScrambleText(a, 4);
+  ScrambleText(b, 4);
+  EXPECT_EQ(std::memcmp(a, b, 4), 0);
+}
+
+TEST(Scramble, CompileTimeScramblingEqualsTheRoutine) {
+  constexpr auto kText = ScrambleLiteral("Hello, notice");
+  std::vector<uint8_t> bytes(kText.bytes, kText.bytes + sizeof(kText.bytes));
+  ScrambleText(bytes.data(), bytes.size());
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "Hello, notice");
+}
+
+TEST(PartNames, LastThreeCharactersBecomeThePartNumber) {
+  char name[32] = "C:\\dl\\setup.exe";
+  ASSERT_TRUE(SetPartNumber(name, 1));
+  EXPECT_STREQ(name, "C:\\dl\\setup.001");
+  ASSERT_TRUE(SetPartNumber(name, 42));
+  EXPECT_STREQ(name, "C:\\dl\\setup.042");
+  ASSERT_TRUE(SetPartNumber(name, 255));
+  EXPECT_STREQ(name, "C:\\dl\\setup.255");
+  char shortName[4] = "ab";
+  EXPECT_FALSE(SetPartNumber(shortName, 1));
+  EXPECT_STREQ(shortName, "ab");
+  EXPECT_FALSE(SetPartNumber(name, 1000));
+}
+
+TEST(CabinetNames, PlainRelativeNamesPass) {
+  for (const char* ok : {"setup.inf", "a", "sub\\file.txt", "sub/file.txt", "x.y.z", "...a",
+                         "com10", "lpt", "\xe9t\xe9.txt", "Nul1"}) {
+    EXPECT_EQ(CheckCabinetName(ok), NameCheck::kOk) << ok;
+  }
+}
+
+TEST(CabinetNames, NamesThatCouldLeaveTheFolderAreRefused) {
+  const struct {
+    const char* name;
+    NameCheck why;
+  } cases[] = {
+      {"", NameCheck::kEmpty},
+      {"..\\evil.dll", NameCheck::kDotComponent},
+      {"a\\..\\..\\evil.dll", NameCheck::kDotComponent},
+      {"../evil", NameCheck::kDotComponent},
+      {"..", NameCheck::kDotComponent},
+      {".\\x", NameCheck::kDotComponent},
+      {"a\\\\b", NameCheck::kDotComponent},
+      {"dir\\", NameCheck::kDotComponent},
+      {"\\windows\\x.dll", NameCheck::kAbsolute},
+      {"/etc/passwd", NameCheck::kAbsolute},
+      {"\\\\server\\share\\x", NameCheck::kAbsolute},
+      {"C:\\x.dll", NameCheck::kDrive},
+      {"C:x.dll", NameCheck::kDrive},
+      {"file.txt:stream", NameCheck::kDrive},
+      {"CON", NameCheck::kDeviceName},
+      {"nul.txt", NameCheck::kDeviceName},
+      {"sub\\Com1.log", NameCheck::kDeviceName},
+      {"LPT9", NameCheck::kDeviceName},
+      {"aux .txt", NameCheck::kDeviceName},
+      {"conout$", NameCheck::kDeviceName},
+      {"a\x01" "b", NameCheck::kBadCharacter},
+      {"tab\there", NameCheck::kBadCharacter},
+      {"what?.txt", NameCheck::kBadCharacter},
+      {"a*b", NameCheck::kBadCharacter},
+      {"pipe|", NameCheck::kBadCharacter},
+      {"name.", NameCheck::kTrailingDotOrSpace},
+      {"name ", NameCheck::kTrailingDotOrSpace},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CheckCabinetName(c.name), c.why) << c.name;
+}
+
+std::string Command(InstallRun run, bool nt, bool setupx, const char* inf = "C:\\T\\$Tessara.Tmp\\a.inf") {
+  InstallCommandInput in;
+  in.run = run;
+  in.hostDir = "C:\\WINDOWS\\system32";
+  in.infPath = inf;
+  in.ntFamily = nt;
+  in.setupxPresent = setupx;
+  char out[600];
+  EXPECT_TRUE(BuildInstallCommand(in, out, sizeof(out)));
+  return out;
+}
+
+TEST(InstallCommands, AdvancedRunsNameTheirSections) {
+  EXPECT_EQ(Command(InstallRun::kAdvancedFirst, true, false),
+            "\"C:\\WINDOWS\\system32\\rundll32.exe\" advpack,LaunchINFSection "
+            "C:\\T\\$Tessara.Tmp\\a.inf,DefaultInstall2.ntx86");
+  EXPECT_EQ(Command(InstallRun::kAdvancedFirst, false, true),
+            "\"C:\\WINDOWS\\system32\\rundll32.exe\" advpack,LaunchINFSection "
+            "C:\\T\\$Tessara.Tmp\\a.inf,DefaultInstall2");
+  // The second run has no platform suffix.
+  EXPECT_EQ(Command(InstallRun::kAdvancedSecond, true, false),
+            "\"C:\\WINDOWS\\system32\\rundll32.exe\" advpack,LaunchINFSection "
+            "C:\\T\\$Tessara.Tmp\\a.inf,DefaultInstallX");
+}
+
+TEST(InstallCommands, BasicRunUsesSetupxOnlyWhenItIsPresent) {
+  EXPECT_EQ(Command(InstallRun::kBasic, true, false),
+            "\"C:\\WINDOWS\\system32\\rundll32.exe\" setupapi,InstallHinfSection DefaultInstall "
+            "132 C:\\T\\$Tessara.Tmp\\a.inf");
+  EXPECT_EQ(Command(InstallRun::kBasic, true, true),
+            "\"C:\\WINDOWS\\system32\\rundll.exe\" setupx.dll,InstallHinfSection DefaultInstall "
+            "132 C:\\T\\$Tessara.Tmp\\a.inf");
+}
+
+TEST(InstallCommands, ATooLongCommandIsRefusedNotOverflowed) {
+  InstallCommandInput in;
+  const std::string inf(300, 'x');
+  in.hostDir = "C:\\WINDOWS\\system32";
+  in.infPath = inf.c_str();
+  char out[320];
+  std::memset(out, '#', sizeof(out));
+  EXPECT_FALSE(BuildInstallCommand(in, out, 300));
+  EXPECT_EQ(std::strlen(out), 299u);
+  EXPECT_EQ(out[310], '#');
+}
+
+TEST(Messages, CopyErrorTextsByCode) {
+  const char* expected[] = {"unknown problem", "Cab not found", "Not a Cabinet",
+                            "Unknown Cab version", "Corrupt Cabinet", "Alloc failure",
+                            "Unknown compression type", "MDI failure", "Error writing target",
+                            "Reserve mismatch", "wrong cab", "user abort"};
+  for (int i = 0; i < 12; ++i) EXPECT_STREQ(CopyErrorText(i), expected[i]) << i;
+  EXPECT_STREQ(CopyErrorText(12), "unknown problem");
+  EXPECT_STREQ(CopyErrorText(-1), "unknown problem");
+  EXPECT_STREQ(CopyErrorText(1000), "unknown problem");
+}
+
+TEST(OpenFlags, AccessCreationAndHints) {
+  // Binary, sequential, read only: the package.
+  OpenParams p = MapOpenFlags(0x8020);
+  EXPECT_EQ(p.access, kAccessRead);
+  EXPECT_EQ(p.share, kShareRead);
+  EXPECT_EQ(p.creation, kOpenExisting);
+  EXPECT_EQ(p.attributes, kAttrNormal | kFlagSequentialScan);
+  // Binary, create, sequential, write only: an extracted file.
+  p = MapOpenFlags(0x8121);
+  EXPECT_EQ(p.access, kAccessWrite);
+  EXPECT_EQ(p.creation, kCreateAlways);
+  EXPECT_EQ(p.attributes, kAttrNormal | kFlagSequentialScan);
+  p = MapOpenFlags(0x0002 | 0x0200 | 0x0040 | 0x0010);
+  EXPECT_EQ(p.access, kAccessRead | kAccessWrite);
+  EXPECT_EQ(p.creation, kTruncateExisting);
+  EXPECT_EQ(p.attributes, kAttrNormal | kAttrTemporary | kFlagRandomAccess);
+}
+
+TEST(BoundedText, NeverWritesPastTheBuffer) {
+  char buf[8];
+  std::memset(buf, '#', sizeof(buf));
+  EXPECT_TRUE(TextCopy(buf, 8, "1234567"));
+  EXPECT_STREQ(buf, "1234567");
+  EXPECT_FALSE(TextAppend(buf, 8, "8"));
+  EXPECT_STREQ(buf, "1234567");
+  EXPECT_FALSE(TextCopy(buf, 4, "abcdef"));
+  EXPECT_STREQ(buf, "abc");
+  EXPECT_EQ(buf[4], '5');
+  char num[17] = "part ";
+  EXPECT_TRUE(TextAppendUnsigned(num, sizeof(num), 4294967295u));
+  EXPECT_FALSE(TextAppendUnsigned(num, sizeof(num), 12));
+  EXPECT_STREQ(num, "part 42949672951");
+  EXPECT_EQ(FileNameStart("C:\\dir\\setup.exe"), 7u);
+  EXPECT_EQ(FileNameStart("C:setup.exe"), 2u);
+}
+
+}  // namespace
+}  // namespace marrowby::setup

@@ -1,0 +1,271 @@
+// The package builder: cabinets it writes, the package layout byte by byte,
+// split parts, and the inputs it must refuse.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "setup/package_format.h"
+#include "setup/scramble.h"
+#include "tools/setuppack/cabinet.h"
+#include "tools/setuppack/package.h"
+
+namespace marrowby::setuppack {
+namespace {
+
+using setup::kHeaderOffset;
+using setup::kImageSize;
+using setup::kLibrarySize;
+using setup::kTextsOffset;
+
+std::vector<uint8_t> FakeImage(size_t size, uint8_t fill) {
+  std::vector<uint8_t> b(size, fill);
+  b[0] = 'M';
+  b[1] = 'Z';
+  b[0x3C] = 0x40;
+  b[0x3D] = b[0x3E] = b[0x3F] = 0;
+  std::memcpy(&b[0x40], "PE\0\0", 4);
+  return b;
+}
+
+std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+std::vector<CabEntry> Entries() {
+  CabEntry inf;
+  inf.name = "setup.inf";
+  inf.data = Bytes("[Version]\r\nSignature=\"$CHICAGO$\"\r\n");
+  inf.date = DosDate(2024, 2, 29);
+  inf.time = DosTime(13, 45, 58);
+  CabEntry big;
+  big.name = "big.bin";
+  for (int i = 0; i < 100000; ++i) big.data.push_back(static_cast<uint8_t>((i * 7919) >> 3));
+  big.attribs = 0x21;
+  CabEntry empty;
+  empty.name = "empty.txt";
+  return {inf, big, empty};
+}
+
+struct Collected {
+  std::vector<std::string> names;
+  std::vector<std::vector<uint8_t>> data;
+};
+
+void Collect(void* c, const CabListing::File& f, const std::vector<uint8_t>& d) {
+  static_cast<Collected*>(c)->names.push_back(f.name);
+  static_cast<Collected*>(c)->data.push_back(d);
+}
+
+TEST(CabinetWriter, StoredAndMszipCabinetsReadBackIdentically) {
+  const std::vector<CabEntry> entries = Entries();
+  for (Compression c : {Compression::kNone, Compression::kMszip}) {
+    const std::vector<uint8_t> cab = WriteCabinet(entries, c);
+    ASSERT_EQ(std::string(cab.begin(), cab.begin() + 4), "MSCF");
+    const CabListing listing = ListCabinet(cab);
+    ASSERT_EQ(listing.files.size(), 3u);
+    EXPECT_FALSE(listing.spansCabinets);
+    EXPECT_EQ(listing.files[0].name, "setup.inf");
+    EXPECT_EQ(listing.files[0].year, 2024);
+    EXPECT_EQ(listing.files[0].month, 2);
+    EXPECT_EQ(listing.files[0].day, 29);
+    EXPECT_EQ(listing.files[0].hour, 13);
+    EXPECT_EQ(listing.files[0].minute, 45);
+    EXPECT_EQ(listing.files[0].second, 58);
+    EXPECT_EQ(listing.files[1].attribs & 0x21, 0x21);
+    EXPECT_EQ(listing.files[1].length, 100000u);
+    Collected got;
+    ExtractCabinet(cab, Collect, &got);  // libmspack checks every block's checksum
+    ASSERT_EQ(got.data.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(got.data[i], entries[i].data) << i;
+  }
+  EXPECT_LT(WriteCabinet(entries, Compression::kMszip).size(),
+            WriteCabinet(entries, Compression::kNone).size());
+}
+
+TEST(CabinetWriter, DamagedCabinetsAreReportedNotTrusted) {
+  std::vector<uint8_t> cab = WriteCabinet(Entries(), Compression::kMszip);
+  std::vector<uint8_t> flipped = cab;
+  flipped[flipped.size() - 100] ^= 0xFF;
+  Collected got;
+  EXPECT_THROW(ExtractCabinet(flipped, Collect, &got), std::runtime_error);
+  EXPECT_THROW(ListCabinet(Bytes("not a cabinet at all")), std::runtime_error);
+  cab.resize(30);
+  EXPECT_THROW(ListCabinet(cab), std::runtime_error);
+}
+
+BuildOptions Options() {
+  BuildOptions o;
+  o.stub = FakeImage(5000, 0x11);
+  o.cabinet = WriteCabinet(Entries(), Compression::kMszip);
+  o.title = "Title";
+  o.infName = "SETUP.INF";  // matched without regard to case
+  o.notice = "Notice text";
+  o.welcome = "Welcome\r\n";
+  o.licence = "Licence terms";
+  o.attended = true;
+  o.advanced = true;
+  return o;
+}
+
+TEST(PackageBuilder, LayoutByteByByte) {
+  BuildOptions o = Options();
+  o.library = FakeImage(30000, 0x22);
+  const auto parts = BuildPackage(o);
+  ASSERT_EQ(parts.size(), 1u);
+  const std::vector<uint8_t>& p = parts[0];
+  // Stub, padded with zeros to the image size.
+  EXPECT_TRUE(std::equal(o.stub.begin(), o.stub.end(), p.begin()));
+  for (size_t i = o.stub.size(); i < kImageSize; ++i) ASSERT_EQ(p[i], 0) << i;
+  // Library copy, padded to its fixed size.
+  EXPECT_TRUE(std::equal(o.library.begin(), o.library.end(), p.begin() + kImageSize));
+  for (size_t i = kImageSize + o.library.size(); i < kHeaderOffset; ++i) ASSERT_EQ(p[i], 0) << i;
+  // Header.
+  const uint8_t* h = &p[kHeaderOffset];
+  EXPECT_EQ(std::string(h, h + 3), "MRI");
+  EXPECT_EQ(h[3], 1);   // attended
+  EXPECT_EQ(h[4], 5);   // title length
+  EXPECT_EQ(h[5], 9);   // INF name length
+  EXPECT_EQ(h[6], 0);   // administrator
+  EXPECT_EQ(h[7], 11);  // notice length
+  EXPECT_EQ(h[8] | h[9] << 8 | h[10] << 16 | h[11] << 24, 9);
+  EXPECT_EQ(h[12] | h[13] << 8 | h[14] << 16 | h[15] << 24, 13);
+  EXPECT_EQ(h[16], 0);  // notice hidden
+  EXPECT_EQ(h[17], 0);  // multi-part
+  EXPECT_EQ(h[18], 1);  // advanced
+  EXPECT_EQ(h[19], 0);  // cabinet scrambled
+  EXPECT_EQ(static_cast<size_t>(h[20] | h[21] << 8 | h[22] << 16 | h[23] << 24), p.size());
+  // Texts: title and INF name plain, the others scrambled.
+  size_t at = kTextsOffset;
+  EXPECT_EQ(std::string(p.begin() + at, p.begin() + at + 5), "Title");
+  at += 5;
+  EXPECT_EQ(std::string(p.begin() + at, p.begin() + at + 9), "SETUP.INF");
+  at += 9;
+  for (const std::string& text : {o.notice, o.welcome, o.licence}) {
+    std::vector<uint8_t> stored(p.begin() + at, p.begin() + at + text.size());
+    EXPECT_EQ(stored[0], text[0]);
+    EXPECT_NE(stored, Bytes(text));
+    setup::ScrambleText(stored.data(), stored.size());
+    EXPECT_EQ(stored, Bytes(text));
+    at += text.size();
+  }
+  // The cabinet, unchanged, to the end.
+  EXPECT_EQ(std::vector<uint8_t>(p.begin() + at, p.end()), o.cabinet);
+}
+
+TEST(PackageBuilder, WithoutLibraryTheAreaIsZeroAndTheReaderAgrees) {
+  BuildOptions o = Options();
+  o.scrambleCabinet = true;
+  o.noticeHidden = true;
+  o.admin = true;
+  const std::vector<uint8_t> p = BuildPackage(o)[0];
+  for (size_t i = kImageSize; i < kHeaderOffset; ++i) ASSERT_EQ(p[i], 0) << i;
+  const PackageContents c = ParsePackage(p);
+  EXPECT_EQ(c.title, o.title);
+  EXPECT_EQ(c.infName, o.infName);
+  EXPECT_EQ(c.notice, o.notice);
+  EXPECT_EQ(c.welcome, o.welcome);
+  EXPECT_EQ(c.licence, o.licence);
+  EXPECT_TRUE(c.header.noticeHidden);
+  EXPECT_TRUE(c.header.admin);
+  EXPECT_EQ(c.cabinet, o.cabinet);  // unscrambled again
+  // Stored scrambled with the key of the package size.
+  const uint8_t key = setup::CabinetKey(static_cast<uint32_t>(p.size()));
+  EXPECT_EQ(p[c.cabinetOffset], 'M' ^ key);
+  EXPECT_EQ(p.back(), o.cabinet.back() ^ key);
+}
+
+TEST(PackageBuilder, SplitPartsJoinToThePackageAndTheFirstHoldsTheTexts) {
+  BuildOptions o = Options();
+  o.cabinet = WriteCabinet(Entries(), Compression::kNone);
+  const std::vector<uint8_t> whole = BuildPackage(o)[0];
+  o.splitSize = 20000;  // smaller than the texts' end: part 1 still holds them
+  const auto parts = BuildPackage(o);
+  ASSERT_GT(parts.size(), 2u);
+  const size_t cabinetOffset = ParsePackage(whole).cabinetOffset;
+  EXPECT_EQ(parts[0].size(), cabinetOffset);
+  std::vector<uint8_t> joined;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0 && i + 1 < parts.size()) {
+      EXPECT_EQ(parts[i].size(), 20000u);
+    }
+    joined.insert(joined.end(), parts[i].begin(), parts[i].end());
+  }
+  ASSERT_EQ(joined.size(), whole.size());
+  EXPECT_EQ(joined[kHeaderOffset + 17], 1);  // multi-part flag
+  joined[kHeaderOffset + 17] = 0;
+  EXPECT_EQ(joined, whole);
+  // Large enough for everything: one file, not flagged multi-part.
+  o.splitSize = 10 * whole.size();
+  EXPECT_EQ(BuildPackage(o).size(), 1u);
+}
+
+TEST(PackageBuilder, PartNamesFollowTheProgramName) {
+  EXPECT_EQ(PartNames("out/setup.exe", 3),
+            (std::vector<std::string>{"out/setup.exe", "out/setup.001", "out/setup.002"}));
+  EXPECT_EQ(PartNames("x", 1), (std::vector<std::string>{"x"}));
+  EXPECT_THROW(PartNames("dir/ab", 2), std::runtime_error);
+}
+
+void ExpectRefused(const BuildOptions& o, const std::string& fragment) {
+  try {
+    BuildPackage(o);
+    ADD_FAILURE() << "accepted; expected: " << fragment;
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find(fragment), std::string::npos) << e.what();
+  }
+}
+
+TEST(PackageBuilder, RefusesInputsThatCannotMakeAWorkingPackage) {
+  BuildOptions o = Options();
+  o.stub = FakeImage(kImageSize + 1, 0);
+  ExpectRefused(o, "larger than the 28672 bytes");
+  o = Options();
+  o.stub = Bytes("not an executable");
+  ExpectRefused(o, "not a Windows executable");
+  o = Options();
+  o.library = FakeImage(kLibrarySize + 1, 0);
+  ExpectRefused(o, "larger than the 40960 bytes");
+  o = Options();
+  o.infName = "missing.inf";
+  ExpectRefused(o, "\"missing.inf\" is not in the cabinet");
+  o = Options();
+  o.infName = "sub\\setup.inf";
+  ExpectRefused(o, "without a folder");
+  o = Options();
+  o.title = std::string(256, 't');
+  ExpectRefused(o, "the title is 256 bytes");
+  o = Options();
+  o.notice = std::string(300, 'n');
+  ExpectRefused(o, "the notice is 300 bytes");
+  o = Options();
+  o.infName = std::string(252, 'i') + ".inf";
+  ExpectRefused(o, "the INF name is 256 bytes");
+  o = Options();
+  o.cabinet = Bytes("MSCF but nothing else");
+  ExpectRefused(o, "the cabinet cannot be read");
+}
+
+TEST(PackageBuilder, RefusesACabinetWithUnsafeNames) {
+  std::vector<CabEntry> e = Entries();
+  e[1].name = "..\\evil.dll";
+  BuildOptions o = Options();
+  o.cabinet = WriteCabinet(e, Compression::kNone);
+  ExpectRefused(o, "unsafe file name \"..\\evil.dll\"");
+}
+
+TEST(PackageReader, RefusesWhatIsNoPackageOrIsCutShort) {
+  EXPECT_THROW(ParsePackage(Bytes("MZ")), std::runtime_error);
+  std::vector<uint8_t> p = BuildPackage(Options())[0];
+  p.resize(kTextsOffset + 10);
+  EXPECT_THROW(ParsePackage(p), std::runtime_error);
+}
+
+TEST(PackageText, LineFeedsBecomeCrLf) {
+  EXPECT_EQ(WindowsLineEnds("a\nb\r\nc\n"), "a\r\nb\r\nc\r\n");
+  EXPECT_EQ(WindowsLineEnds("\n"), "\r\n");
+  EXPECT_EQ(WindowsLineEnds("\r\r\r"), "\r\r\r");
+}
+
+}  // namespace
+}  // namespace marrowby::setuppack
