@@ -9,10 +9,7 @@ namespace {
 template <class T>
 T* Make(TComponent* owner, TControl* parent, const char* name, int left, int top, int width,
         int height, const std::string& caption = "") {
-  auto* c = new T(owner);
-  c->SetName(name);
-  c->SetParent(parent);
-  c->SetBounds(left, top, width, height);
+  T* c = NewControl<T>(owner, parent, name, left, top, width, height);
   if (!caption.empty()) c->SetCaption(caption);
   return c;
 }

@@ -4,17 +4,6 @@ namespace marrowby {
 
 const ClassInfo TAnnounceForm::kClassInfo = {"TAnnounceForm", &TForm::kClassInfo, nullptr, 0};
 
-namespace {
-template <class T>
-T* Make(TComponent* owner, TControl* parent, const char* name, int left, int top, int width,
-        int height) {
-  auto* c = new T(owner);
-  c->SetName(name);
-  c->SetParent(parent);
-  c->SetBounds(left, top, width, height);
-  return c;
-}
-}  // namespace
 
 TAnnounceForm::TAnnounceForm(TComponent* owner) : TForm(owner) {
   SetName("AnnounceForm");
@@ -22,19 +11,19 @@ TAnnounceForm::TAnnounceForm(TComponent* owner) : TForm(owner) {
   SetClientSize(386, 93);
   BorderIcons = false;
   StayOnTop = true;
-  Panel2 = Make<TPanel>(this, nullptr, "Panel2", 0, 0, 386, 64);
-  Image1 = Make<TImage>(this, Panel2, "Image1", 14, 14, 32, 32);
+  Panel2 = NewControl<TPanel>(this, nullptr, "Panel2", 0, 0, 386, 64);
+  Image1 = NewControl<TImage>(this, Panel2, "Image1", 14, 14, 32, 32);
   Image1->ResourceName = "MAINICON";
-  DescLbl = Make<TLabel>(this, Panel2, "DescLbl", 60, 10, 315, 45);
+  DescLbl = NewControl<TLabel>(this, Panel2, "DescLbl", 60, 10, 315, 45);
   DescLbl->WordWrap = true;
-  Panel1 = Make<TPanel>(this, nullptr, "Panel1", 0, 64, 386, 29);
-  LaunchBtn = Make<TButton>(this, Panel1, "LaunchBtn", 8, 3, 75, 23);
+  Panel1 = NewControl<TPanel>(this, nullptr, "Panel1", 0, 64, 386, 29);
+  LaunchBtn = NewControl<TButton>(this, Panel1, "LaunchBtn", 8, 3, 75, 23);
   LaunchBtn->SetCaption("&Launch");
   LaunchBtn->Default = true;
-  TimeLbl = Make<TLabel>(this, Panel1, "TimeLbl", 168, 6, 50, 16);
+  TimeLbl = NewControl<TLabel>(this, Panel1, "TimeLbl", 168, 6, 50, 16);
   TimeLbl->SetCaption("10");
   TimeLbl->SetBold(true);
-  CancelBtn = Make<TButton>(this, Panel1, "CancelBtn", 303, 3, 75, 23);
+  CancelBtn = NewControl<TButton>(this, Panel1, "CancelBtn", 303, 3, 75, 23);
   CancelBtn->SetCaption("&Cancel");
   LaunchBtn->OnClick = [this](TObject*) { LaunchBtnClick(); };
   CancelBtn->OnClick = [this](TObject*) { CancelBtnClick(); };

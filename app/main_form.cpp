@@ -9,15 +9,6 @@ namespace marrowby {
 namespace {
 const PropInfo kMainFormProps[] = {EventProp("OnCreate")};
 
-template <class T>
-T* Make(TComponent* owner, TControl* parent, const char* name, int left, int top, int width,
-        int height) {
-  auto* c = new T(owner);
-  c->SetName(name);
-  c->SetParent(parent);
-  c->SetBounds(left, top, width, height);
-  return c;
-}
 
 void Hint(TControl* c, const std::string& shortHint, const std::string& longHint, int help) {
   c->SetHint(shortHint + "|" + longHint);
@@ -42,20 +33,20 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::BuildComponents() {
-  Panel2 = Make<TPanel>(this, nullptr, "Panel2", 0, 0, 518, 273);
-  Panel1 = Make<TPanel>(this, nullptr, "Panel1", 0, 273, 518, 33);
-  StatusBar1 = Make<TStatusBar>(this, nullptr, "StatusBar1", 0, 306, 518, 20);
+  Panel2 = NewControl<TPanel>(this, nullptr, "Panel2", 0, 0, 518, 273);
+  Panel1 = NewControl<TPanel>(this, nullptr, "Panel1", 0, 273, 518, 33);
+  StatusBar1 = NewControl<TStatusBar>(this, nullptr, "StatusBar1", 0, 306, 518, 20);
   StatusBar1->PanelWidth = 400;
   BuildNavigation();
   BuildEditor();
 
-  HideBtn = Make<TButton>(this, Panel1, "HideBtn", 10, 4, 75, 24);
+  HideBtn = NewControl<TButton>(this, Panel1, "HideBtn", 10, 4, 75, 24);
   HideBtn->SetCaption("&Hide");
   Hint(HideBtn, "Hide", "Hide the manager in the notification area", 0);
-  HelpBtn = Make<TButton>(this, Panel1, "HelpBtn", 221, 4, 75, 24);
+  HelpBtn = NewControl<TButton>(this, Panel1, "HelpBtn", 221, 4, 75, 24);
   HelpBtn->SetCaption("H&elp");
   Hint(HelpBtn, "Help", "Show the help contents", 0);
-  CloseBtn = Make<TButton>(this, Panel1, "CloseBtn", 433, 4, 75, 24);
+  CloseBtn = NewControl<TButton>(this, Panel1, "CloseBtn", 433, 4, 75, 24);
   CloseBtn->SetCaption("&Close");
   Hint(CloseBtn, "Close", "Close the Schedule Manager", 0);
   HideBtn->OnClick = [this](TObject*) { HideBtnClick(); };
@@ -63,22 +54,22 @@ void TMainForm::BuildComponents() {
   CloseBtn->OnClick = [this](TObject*) { CloseBtnClick(); };
 
   // The description panel, held above the client area until "Get".
-  DescPanel = Make<TPanel>(this, nullptr, "DescPanel", 3, -267, 513, 267);
-  ListBox1 = Make<TListBox>(this, DescPanel, "ListBox1", 0, 0, 513, 230);
-  DescBar = Make<TPanel>(this, DescPanel, "DescBar", 0, 230, 513, 37);
-  DescOKBtn = Make<TButton>(this, DescBar, "DescOKBtn", 90, 6, 69, 27);
+  DescPanel = NewControl<TPanel>(this, nullptr, "DescPanel", 3, -267, 513, 267);
+  ListBox1 = NewControl<TListBox>(this, DescPanel, "ListBox1", 0, 0, 513, 230);
+  DescBar = NewControl<TPanel>(this, DescPanel, "DescBar", 0, 230, 513, 37);
+  DescOKBtn = NewControl<TButton>(this, DescBar, "DescOKBtn", 90, 6, 69, 27);
   DescOKBtn->SetCaption("&OK");
   DescOKBtn->SetEnabled(false);
-  CancelBtn = Make<TButton>(this, DescBar, "CancelBtn", 356, 6, 69, 27);
+  CancelBtn = NewControl<TButton>(this, DescBar, "CancelBtn", 356, 6, 69, 27);
   CancelBtn->SetCaption("&Cancel");
   ListBox1->OnClick = [this](TObject*) { ListBox1Click(); };
   DescOKBtn->OnClick = [this](TObject*) { DescOKBtnClick(); };
   CancelBtn->OnClick = [this](TObject*) { CancelBtnClick(); };
 
   // The hidden lists holding the slot table and the launch states.
-  LaunchList = Make<TListBox>(this, Panel2, "LaunchList", 0, 0, 0, 0);
+  LaunchList = NewControl<TListBox>(this, Panel2, "LaunchList", 0, 0, 0, 0);
   LaunchList->SetVisible(false);
-  DateList = Make<TListBox>(this, Panel2, "DateList", 0, 0, 0, 0);
+  DateList = NewControl<TListBox>(this, Panel2, "DateList", 0, 0, 0, 0);
   DateList->SetVisible(false);
 
   BuildSlots();
@@ -106,21 +97,21 @@ void TMainForm::BuildComponents() {
 }
 
 void TMainForm::BuildNavigation() {
-  Label1 = Make<TLabel>(this, Panel2, "Label1", 24, 17, 159, 22);
+  Label1 = NewControl<TLabel>(this, Panel2, "Label1", 24, 17, 159, 22);
   Label1->SetCaption("Scheduled Task :");
-  SchedNum = Make<TLabel>(this, Panel2, "SchedNum", 183, 17, 55, 22);
+  SchedNum = NewControl<TLabel>(this, Panel2, "SchedNum", 183, 17, 55, 22);
   SchedNum->SetCaption("0");
-  CurrentSpin = Make<TSpinButton>(this, Panel2, "CurrentSpin", 245, 15, 28, 28);
+  CurrentSpin = NewControl<TSpinButton>(this, Panel2, "CurrentSpin", 245, 15, 28, 28);
   Hint(CurrentSpin, "Navigate", "Navigate the list of available schedules", 0);
-  Label2 = Make<TLabel>(this, Panel2, "Label2", 329, 17, 136, 22);
+  Label2 = NewControl<TLabel>(this, Panel2, "Label2", 329, 17, 136, 22);
   Label2->SetCaption("Set Schedules :");
-  TotalNum = Make<TLabel>(this, Panel2, "TotalNum", 465, 17, 45, 22);
+  TotalNum = NewControl<TLabel>(this, Panel2, "TotalNum", 465, 17, 45, 22);
   TotalNum->SetCaption("0");
   for (TLabel* l : {Label1, SchedNum, Label2, TotalNum}) l->SetFontHeight(19);
   CurrentSpin->OnTopClick = [this](TObject*) { CurrentSpinTopClick(); };
   CurrentSpin->OnBottomClick = [this](TObject*) { CurrentSpinBottomClick(); };
 
-  GroupBox5 = Make<TPanel>(this, Panel2, "GroupBox5", 413, 135, 93, 133);
+  GroupBox5 = NewControl<TPanel>(this, Panel2, "GroupBox5", 413, 135, 93, 133);
   GroupBox5->GroupFrame = true;
   GroupBox5->SetCaption("  Schedule  ");
   struct Btn {
@@ -142,7 +133,7 @@ void TMainForm::BuildNavigation() {
   };
   int y = 16;
   for (const Btn& b : buttons) {
-    *b.field = Make<TButton>(this, GroupBox5, b.name, 10, y, 73, 22);
+    *b.field = NewControl<TButton>(this, GroupBox5, b.name, 10, y, 73, 22);
     (*b.field)->SetCaption(b.caption);
     Hint(*b.field, b.shortHint, b.longHint, b.help);
     y += 22;
@@ -155,78 +146,78 @@ void TMainForm::BuildNavigation() {
 }
 
 void TMainForm::BuildEditor() {
-  GroupBox1 = Make<TPanel>(this, Panel2, "GroupBox1", 12, 46, 494, 46);
+  GroupBox1 = NewControl<TPanel>(this, Panel2, "GroupBox1", 12, 46, 494, 46);
   GroupBox1->GroupFrame = true;
   GroupBox1->SetCaption("  Task Description  ( shown in the announcement dialog )  ");
-  DescEdit = Make<TEdit>(this, GroupBox1, "DescEdit", 9, 17, 475, 21);
+  DescEdit = NewControl<TEdit>(this, GroupBox1, "DescEdit", 9, 17, 475, 21);
   Hint(DescEdit, "Description",
        "Description of task to perform (this is shown in the announcement dialog)", 13);
 
-  GroupBox6 = Make<TPanel>(this, Panel2, "GroupBox6", 11, 93, 495, 40);
+  GroupBox6 = NewControl<TPanel>(this, Panel2, "GroupBox6", 11, 93, 495, 40);
   GroupBox6->GroupFrame = true;
   GroupBox6->SetCaption("  Item To Launch  ");
-  CommandEdit = Make<TFilenameEdit>(this, GroupBox6, "CommandEdit", 9, 13, 477, 21);
+  CommandEdit = NewControl<TFilenameEdit>(this, GroupBox6, "CommandEdit", 9, 13, 477, 21);
   CommandEdit->DialogTitle = "Browse For Item To Launch";
   Hint(CommandEdit, "Item to launch", "The item to launch, which can be any associated file", 14);
 
-  GroupBox2 = Make<TPanel>(this, Panel2, "GroupBox2", 12, 135, 262, 133);
+  GroupBox2 = NewControl<TPanel>(this, Panel2, "GroupBox2", 12, 135, 262, 133);
   GroupBox2->GroupFrame = true;
   GroupBox2->SetCaption("  Schedule Task For :  ");
-  DateCb = Make<TCheckBox>(this, GroupBox2, "DateCb", 16, 20, 120, 17);
+  DateCb = NewControl<TCheckBox>(this, GroupBox2, "DateCb", 16, 20, 120, 17);
   DateCb->SetCaption("Specific &Date");
   Hint(DateCb, "Date", "Launch task on this specific date", 15);
-  TimeCb = Make<TCheckBox>(this, GroupBox2, "TimeCb", 16, 48, 120, 17);
+  TimeCb = NewControl<TCheckBox>(this, GroupBox2, "TimeCb", 16, 48, 120, 17);
   TimeCb->SetCaption("Specific &Time");
   Hint(TimeCb, "Time", "Launch task at this time", 16);
-  WDCb = Make<TCheckBox>(this, GroupBox2, "WDCb", 16, 76, 120, 17);
+  WDCb = NewControl<TCheckBox>(this, GroupBox2, "WDCb", 16, 76, 120, 17);
   WDCb->SetCaption("Day of the &Week");
   Hint(WDCb, "Week days", "Launch task on these days", 17);
-  MDCb = Make<TCheckBox>(this, GroupBox2, "MDCb", 16, 104, 120, 17);
+  MDCb = NewControl<TCheckBox>(this, GroupBox2, "MDCb", 16, 104, 120, 17);
   MDCb->SetCaption("Day of the &Month");
   Hint(MDCb, "Month day", "Launch task on this day of the month", 18);
-  DateEdit1 = Make<TDateEdit>(this, GroupBox2, "DateEdit1", 145, 21, 106, 21);
+  DateEdit1 = NewControl<TDateEdit>(this, GroupBox2, "DateEdit1", 145, 21, 106, 21);
   Hint(DateEdit1, "Date", "This is the specific date to be used ", 19);
-  Hours = Make<TSpinEdit>(this, GroupBox2, "Hours", 144, 48, 38, 21);
+  Hours = NewControl<TSpinEdit>(this, GroupBox2, "Hours", 144, 48, 38, 21);
   Hours->MaxValue = 23;
   Hint(Hours, "Hour", "The hour of the time to use when checking for launch ability", 20);
-  Minutes = Make<TSpinEdit>(this, GroupBox2, "Minutes", 179, 48, 38, 21);
+  Minutes = NewControl<TSpinEdit>(this, GroupBox2, "Minutes", 179, 48, 38, 21);
   Minutes->MaxValue = 59;
   Hint(Minutes, "Minutes", "The minutes to be used when checking for launch ability ", 21);
-  Seconds = Make<TSpinEdit>(this, GroupBox2, "Seconds", 214, 48, 38, 21);
+  Seconds = NewControl<TSpinEdit>(this, GroupBox2, "Seconds", 214, 48, 38, 21);
   Seconds->MaxValue = 59;
   Hint(Seconds, "Seconds", "The seconds to use when checking for launch ability", 22);
-  DaysBtn = Make<TButton>(this, GroupBox2, "DaysBtn", 145, 74, 107, 22);
+  DaysBtn = NewControl<TButton>(this, GroupBox2, "DaysBtn", 145, 74, 107, 22);
   DaysBtn->SetCaption("&Select Days");
   Hint(DaysBtn, "Select days", "Set the days of the week to lauch this schedule on", 23);
-  MDEdit = Make<TSpinEdit>(this, GroupBox2, "MDEdit", 145, 101, 49, 24);
+  MDEdit = NewControl<TSpinEdit>(this, GroupBox2, "MDEdit", 145, 101, 49, 24);
   MDEdit->MinValue = 1;
   MDEdit->MaxValue = 31;
   Hint(MDEdit, "Day of month", "The day of the month to launch this schedule on", 24);
 
-  DayPanel = Make<TPanel>(this, GroupBox2, "DayPanel", 144, -125, 108, 125);
+  DayPanel = NewControl<TPanel>(this, GroupBox2, "DayPanel", 144, -125, 108, 125);
   const char* const dayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                   "Thursday", "Friday", "Saturday"};
   for (int d = 0; d < 7; ++d) {
-    Days[d] = Make<TCheckBox>(this, DayPanel, dayNames[d], 8, 3 + d * 14, 95, 14);
+    Days[d] = NewControl<TCheckBox>(this, DayPanel, dayNames[d], 8, 3 + d * 14, 95, 14);
     Days[d]->SetCaption(dayNames[d]);
     Days[d]->SetHelpContext(38 + d);
   }
-  OKBtn = Make<TButton>(this, DayPanel, "OKBtn", 27, 101, 55, 21);
+  OKBtn = NewControl<TButton>(this, DayPanel, "OKBtn", 27, 101, 55, 21);
   OKBtn->SetCaption("OK");
 
-  GroupBox4 = Make<TPanel>(this, Panel2, "GroupBox4", 276, 135, 135, 133);
+  GroupBox4 = NewControl<TPanel>(this, Panel2, "GroupBox4", 276, 135, 135, 133);
   GroupBox4->GroupFrame = true;
   GroupBox4->SetCaption("  Action :  ");
-  EnableCb = Make<TCheckBox>(this, GroupBox4, "EnableCb", 15, 20, 112, 17);
+  EnableCb = NewControl<TCheckBox>(this, GroupBox4, "EnableCb", 15, 20, 112, 17);
   EnableCb->SetCaption("Enable &Schedule");
   Hint(EnableCb, "Enable", "Enable this schedule", 25);
-  AnnounceCb = Make<TCheckBox>(this, GroupBox4, "AnnounceCb", 15, 48, 112, 17);
+  AnnounceCb = NewControl<TCheckBox>(this, GroupBox4, "AnnounceCb", 15, 48, 112, 17);
   AnnounceCb->SetCaption("Announce La&unch");
   Hint(AnnounceCb, "Announce", "Announce that this scheduled task is about to be launched", 26);
-  OnceCb = Make<TCheckBox>(this, GroupBox4, "OnceCb", 15, 76, 112, 17);
+  OnceCb = NewControl<TCheckBox>(this, GroupBox4, "OnceCb", 15, 76, 112, 17);
   OnceCb->SetCaption("Launch &Once");
   Hint(OnceCb, "Once", "Launch this task once, then erase", 27);
-  DelayCb = Make<TCheckBox>(this, GroupBox4, "DelayCb", 15, 104, 112, 17);
+  DelayCb = NewControl<TCheckBox>(this, GroupBox4, "DelayCb", 15, 104, 112, 17);
   DelayCb->SetCaption("&Allow Cancel");
   Hint(DelayCb, "Allow cancel",
        "Provide the ability to cancel this scheduled task when launched (ten second delay)", 28);

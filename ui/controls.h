@@ -251,4 +251,16 @@ class TImage : public TControl {
   TNotifyEvent OnDblClick;
 };
 
+// Makes a control of a form: owned by owner, placed in parent (null: the
+// form) at left, top with the given size.
+template <class T>
+T* NewControl(TComponent* owner, TControl* parent, const char* name, int left, int top, int width,
+              int height) {
+  auto* c = new T(owner);
+  c->SetName(name);
+  c->SetParent(parent);
+  c->SetBounds(left, top, width, height);
+  return c;
+}
+
 }  // namespace marrowby

@@ -24,4 +24,15 @@ void FakeHost::AttachView(TForm& f) {
   f.AttachView(view);
 }
 
+std::unique_ptr<TMainForm> MakeShownForm(FakeHost& host) {
+  auto form = std::make_unique<TMainForm>(nullptr, &host);
+  host.form = form.get();
+  host.AttachView(*form);
+  form->BeginLoading();
+  form->EndLoading();
+  form->DoCreate();
+  form->Show();
+  return form;
+}
+
 }  // namespace marrowby::testing

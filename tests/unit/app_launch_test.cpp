@@ -14,19 +14,14 @@ namespace {
 using testing::FakeHost;
 using testing::FakePlatform;
 
-TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-  return EncodeDate(y, mo, d) + EncodeTime(h, mi, s, 0);
-}
+using testing::At;
+using testing::MakeShownForm;
 
 class Launching : public ::testing::Test {
  protected:
   void SetUp() override {
     p.clock.Set(At(2024, 3, 4, 9, 0));  // a Monday
-    form = std::make_unique<TMainForm>(nullptr, &host);
-    host.form = form.get();
-    host.AttachView(*form);
-    form->DoCreate();
-    form->Show();
+    form = MakeShownForm(host);
     p.timers.AdvanceMs(1000);  // hidden in the tray
   }
 
@@ -158,11 +153,7 @@ TEST_F(Launching, WeeklyScheduleMovesToItsNextSelectedDay) {
     SCOPED_TRACE(c.digits + " on day " + std::to_string(c.day));
     form.reset();
     p.clock.Set(At(2024, 3, 4 + c.day, 9, 0));
-    form = std::make_unique<TMainForm>(nullptr, &host);
-    host.form = form.get();
-    host.AttachView(*form);
-    form->DoCreate();
-    form->Show();
+    form = MakeShownForm(host);
     p.timers.AdvanceMs(1000);
     Add("Weekly", "C:\\w.exe", 9, 1, c.digits, true);
     const size_t before = host.opened.size();

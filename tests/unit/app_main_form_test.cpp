@@ -12,19 +12,14 @@ namespace {
 using testing::FakeHost;
 using testing::FakePlatform;
 
-TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-  return EncodeDate(y, mo, d) + EncodeTime(h, mi, s, 0);
-}
+using testing::At;
+using testing::MakeShownForm;
 
 class MainForm : public ::testing::Test {
  protected:
   void SetUp() override {
     p.clock.Set(At(2024, 3, 4, 9, 0));  // a Monday
-    form = std::make_unique<TMainForm>(nullptr, &host);
-    host.form = form.get();
-    host.AttachView(*form);
-    form->DoCreate();
-    form->Show();
+    form = MakeShownForm(host);
     form->DoActivate();
   }
 
@@ -77,12 +72,7 @@ TEST_F(MainForm, IdleExitOnlyWithoutSchedulesAndWhileHidden) {
   EXPECT_TRUE(host.questions.empty());
 
   // Hidden with no schedule: the program closes by itself, without asking.
-  form.reset();
-  form = std::make_unique<TMainForm>(nullptr, &host);
-  host.form = form.get();
-  host.AttachView(*form);
-  form->DoCreate();
-  form->Show();
+  form = MakeShownForm(host);
   p.timers.AdvanceMs(300000);
   EXPECT_FALSE(form->Visible());
   EXPECT_TRUE(host.questions.empty());
