@@ -45,6 +45,13 @@ TEST_F(Launches, CancelStartsNothing) {
   ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(announce); }, 5000));
   Wait(3000);
   EXPECT_EQ(wintest::CountLines(Marker()), 0);
+  // Cancelled still counts as launched today.
+  ChooseTrayItem(2);
+  MessageBoxInfo box = WaitMessageBox(program_->Pid(), 5000);
+  EXPECT_EQ(box.text,
+            "There is 1 set schedule of which 1 has launched today\n0 Schedules still to launch "
+            "(though not necassarily today)");
+  Ok(box);
 }
 
 TEST_F(Launches, AnnounceAloneShowsOneSecondWithoutButtons) {
