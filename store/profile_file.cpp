@@ -194,13 +194,16 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
   Changed();
   const bool newSection = s < 0;
   const bool newKey = k < 0;
-  // A name or value that the parser would read back differently from a
-  // simple trim (a line break, a "=" or a leading "[" in a new key name):
-  // write the file and read it back.
+  // A name or value that the parser would read back otherwise than trimmed
+  // (a line break, a "=" in a new key name, a key name starting with "[",
+  // whose line turns into a section header once it holds a "]"): write the
+  // file and read it back.
+  const std::string lineName =
+      newKey ? keyRaw : sections_[static_cast<size_t>(s)].keys[static_cast<size_t>(k)].name;
   const bool simple = !irregular_ && !HasLineBreak(valRaw) &&
                       !(newSection && HasLineBreak(secRaw)) &&
-                      !(newKey && (HasLineBreak(keyRaw) || keyRaw.find('=') != std::string::npos ||
-                                   (!keyRaw.empty() && keyRaw[0] == '[')));
+                      !(newKey && (HasLineBreak(keyRaw) || keyRaw.find('=') != std::string::npos)) &&
+                      !(!lineName.empty() && lineName[0] == '[');
   if (newSection) {
     AddSection(simple ? TrimProfileRight(secRaw) : secRaw);
     s = static_cast<int>(sections_.size() - 1);
