@@ -12,6 +12,9 @@ namespace marrowby {
 namespace {
 
 constexpr UINT_PTR kLimitsSubclassId = 0x4D524C31;  // "MRL1"
+// The window property that finds the limits again (mingw-w64's import
+// library of comctl32 lacks GetWindowSubclass).
+const char kLimitsProp[] = "MarrowbySizeLimits";
 
 struct Limits {
   bool preventResize;
@@ -46,6 +49,7 @@ LRESULT CALLBACK LimitsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR 
   }
   if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(hwnd, LimitsProc, id);
+    RemovePropA(hwnd, kLimitsProp);
     delete limits;
   }
   return DefSubclassProc(hwnd, msg, wp, lp);
@@ -102,10 +106,16 @@ void Win32SetWindowState(void* window, TWindowState state) {
     if (Application().Minimized()) Application().Restore();
   }
   if (!IsWindowVisible(hwnd)) return;
-  const int cmd = state == TWindowState::Minimized   ? SW_MINIMIZE
-                  : state == TWindowState::Maximized ? SW_MAXIMIZE
-                                                     : SW_SHOWNORMAL;
-  ShowWindow(hwnd, cmd);
+  // Through the placement record rather than ShowWindow: under Wine a
+  // ShowWindow right after a move is undone by the window manager's late
+  // answer to the move.
+  WINDOWPLACEMENT wp = {};
+  wp.length = sizeof(wp);
+  if (!GetWindowPlacement(hwnd, &wp)) return;
+  wp.showCmd = state == TWindowState::Minimized   ? SW_SHOWMINIMIZED
+               : state == TWindowState::Maximized ? SW_SHOWMAXIMIZED
+                                                  : SW_SHOWNORMAL;
+  SetWindowPlacement(hwnd, &wp);
 }
 
 ScreenInfo Win32Screen() {
@@ -132,23 +142,28 @@ bool Win32FocusWindow(void* window) {
 void Win32SetSizeLimits(void* window, bool preventResize, const SizeLimits& values) {
   HWND hwnd = static_cast<HWND>(window);
   if (!hwnd || !IsWindow(hwnd)) return;
-  DWORD_PTR ref = 0;
-  const bool hooked = GetWindowSubclass(hwnd, LimitsProc, kLimitsSubclassId, &ref) != FALSE;
+  auto* limits = static_cast<Limits*>(GetPropA(hwnd, kLimitsProp));
   if (!preventResize && values.Empty()) {
-    if (hooked) {
+    if (limits) {
       RemoveWindowSubclass(hwnd, LimitsProc, kLimitsSubclassId);
-      delete reinterpret_cast<Limits*>(ref);
+      RemovePropA(hwnd, kLimitsProp);
+      delete limits;
     }
     return;
   }
   RECT r;
   GetWindowRect(hwnd, &r);
-  Limits* limits = hooked ? reinterpret_cast<Limits*>(ref) : new Limits;
-  *limits = Limits{preventResize, values, POINT{r.right - r.left, r.bottom - r.top}};
-  if (!hooked && !SetWindowSubclass(hwnd, LimitsProc, kLimitsSubclassId,
-                                    reinterpret_cast<DWORD_PTR>(limits))) {
-    delete limits;
+  const Limits wanted{preventResize, values, POINT{r.right - r.left, r.bottom - r.top}};
+  if (limits) {
+    *limits = wanted;
+    return;
   }
+  limits = new Limits(wanted);
+  if (!SetWindowSubclass(hwnd, LimitsProc, kLimitsSubclassId, reinterpret_cast<DWORD_PTR>(limits))) {
+    delete limits;
+    return;
+  }
+  SetPropA(hwnd, kLimitsProp, limits);
 }
 
 }  // namespace marrowby

@@ -4,6 +4,7 @@ marrowby_test(unit_store
   store_profile_test.cpp
   store_ini_test.cpp
   store_format_test.cpp
+  store_component_test.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/fake_store_platform.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/store_test_form.cpp
   LIBS store scheduler test_support)
