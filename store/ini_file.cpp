@@ -84,7 +84,7 @@ void TIniFile::EraseSection(const std::string& section) { Profile().EraseSection
 void TIniFile::UpdateFile() {
   if (!loaded_ || !profile_.Modified()) return;
   if (readFailed_) RaiseWriteError();
-  const std::string bytes = profile_.Bytes();
+  std::string bytes = profile_.Bytes();
   FileStatus status = fs_.Replace(path_, bytes);
   if (status == FileStatus::AccessDenied && path_ == location_.primary &&
       !location_.fallback.empty()) {
@@ -95,7 +95,7 @@ void TIniFile::UpdateFile() {
     if (status == FileStatus::Ok) path_ = location_.fallback;
   }
   if (status != FileStatus::Ok) RaiseWriteError();
-  profile_.Load(bytes);
+  profile_.MarkSaved(std::move(bytes));
 }
 
 // ---- TMemoryIniFile -----------------------------------------------------------

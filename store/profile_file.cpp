@@ -304,6 +304,15 @@ void ProfileFile::EraseSection(const std::string& section) {
   fileHasText_ = !SerializesEmpty();
 }
 
+void ProfileFile::MarkSaved(std::string bytes) {
+  // The model already is what a read of these bytes gives; only the record
+  // of what differs from it goes.
+  original_ = std::move(bytes);
+  fileHasText_ = !original_.empty();
+  pending_ = Pending();
+  modified_ = false;
+}
+
 void ProfileFile::Changed() {
   modified_ = true;
   pending_ = Pending();

@@ -49,6 +49,8 @@ class ProfileFile {
   void SetUnreadable() { unreadable_ = true; }
   bool Unreadable() const { return unreadable_; }
 
+  // The bytes Bytes() gave are now the file on disk: they count as loaded.
+  void MarkSaved(std::string bytes);
   // True when a write or erase has changed the file since it was loaded.
   bool Modified() const { return modified_; }
   // The bytes of the file as the writes so far have left it.

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <unordered_map>
 
 #include "core/component.h"
 #include "core/errors.h"
@@ -303,6 +305,12 @@ void DecodeProperty(TObject& obj, const PropInfo* prop, const std::string& text)
 }
 
 std::vector<const PropInfo*> StorableProperties(const ClassInfo* cls) {
+  // The tables are static: sort each class's list once.
+  static std::mutex mutex;
+  static std::unordered_map<const ClassInfo*, std::vector<const PropInfo*>> cache;
+  std::lock_guard<std::mutex> lock(mutex);
+  auto it = cache.find(cls);
+  if (it != cache.end()) return it->second;
   std::vector<const PropInfo*> out;
   for (const PropInfo* p : GetPropList(cls)) {
     switch (p->type->kind) {
@@ -326,6 +334,7 @@ std::vector<const PropInfo*> StorableProperties(const ClassInfo* cls) {
   std::stable_sort(out.begin(), out.end(), [](const PropInfo* a, const PropInfo* b) {
     return CompareText(a->name, b->name) < 0;
   });
+  cache.emplace(cls, out);
   return out;
 }
 
