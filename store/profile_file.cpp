@@ -78,10 +78,11 @@ void ProfileFile::Load(const std::string& bytes) {
         size_t nb = b + 1, ne = close - 1;
         while (nb < ne && space(nb)) ++nb;
         while (ne > nb && space(ne - 1)) --ne;
-        // An empty "[]" section is written back without its header, so its
-        // keys join the section before it at the next change.
-        if (nb == ne) irregular_ = true;
-        AddSection(text.substr(nb, ne - nb));
+        std::string name = UpToNul(text.substr(nb, ne - nb));
+        // A section without a name ("[]") is written back without its
+        // header, so its keys join the section before it at the next change.
+        if (name.empty()) irregular_ = true;
+        AddSection(std::move(name));
         section = &sections_.back();
         prev = nullptr;
         continue;
@@ -102,8 +103,13 @@ void ProfileFile::Load(const std::string& bytes) {
     } else {
       key.name = text.substr(b, e - b);
     }
-    // Of two lines in a row without a name the second is dropped.
-    if (!key.name.empty() || !prev || !prev->name.empty()) {
+    // Of two lines in a row without a name the second is dropped. Names and
+    // values end at a NUL, as the platform's strings do (the line's length
+    // still counts for the first test).
+    const bool named = !key.name.empty();
+    key.name = UpToNul(key.name);
+    key.value = UpToNul(key.value);
+    if (named || !prev || !prev->name.empty()) {
       section->AddKey(std::move(key));
       prev = &section->keys.back();
     }

@@ -169,6 +169,18 @@ TEST(ProfileFile, KeepsTheByteOrderMarkAndUnicodeText) {
   EXPECT_EQ(w.Bytes(), utf16 + std::string("k\0" "2\0=\0w\0\r\0\n\0", 12));
 }
 
+TEST(ProfileFile, NamesAndValuesEndAtANulAsThePlatformsStringsDo) {
+  ProfileFile f(std::string("[A]\r\nk=ab\0cd\r\nn\0x=1\r\n\0\r\n=2\r\n[B\0C]\r\nq=2\r\n[\0]\r\nz=3\r\n", 50));
+  EXPECT_EQ(f.GetString("A", "k", "d"), "ab");
+  EXPECT_EQ(f.GetString("A", "n", "d"), "1");
+  EXPECT_EQ(f.GetString("A", "", "d"), "d") << "a NUL line is a name of its own, then dropped by the rule";
+  EXPECT_EQ(f.GetString("B", "q", "d"), "2");
+  EXPECT_EQ(f.GetString("B", "z", "d"), "d");
+  f.WriteString("A", "y", "1");
+  EXPECT_EQ(f.Bytes(), "[A]\r\nk=ab\r\nn=1\r\n\r\ny=1\r\n[B]\r\nq=2\r\nz=3\r\n");
+  EXPECT_EQ(f.GetString("B", "z", "d"), "3");
+}
+
 TEST(ProfileFile, UnreadableFileGivesDefaultsAsTheyAre) {
   ProfileFile f("[A]\r\nk=1\r\n");
   f.SetUnreadable();

@@ -111,6 +111,8 @@ class Generator {
         case 4: line = "[]"; break;
         default: line = Spaces() + KeyName() + Spaces() + "=" + Value(ansiHigh); break;
       }
+      // Now and then a NUL byte, which ends a name or value for the platform.
+      if (Chance(3)) line.insert(static_cast<size_t>(Int(0, static_cast<int>(line.size()))), 1, '\0');
       f += line + LineEnd();
     }
     if (Chance(20) && !f.empty()) f.resize(f.size() - 1);  // last line cut short
@@ -292,6 +294,9 @@ TEST_F(ProfileDiff, TheNativeTestCasesHoldOnThePlatform) {
       {true, "\xEF\xBB\xBF[A]\r\nk=v\xC3\xA9\r\n", {{R, "A", "k", ""}, {W, "A", "k2", "w\xE9"}}},
       {true, std::string("\xFF\xFE[\0A\0]\0\r\0\n\0k\0=\0\xAC\x20\r\0\n\0", 22),
        {{R, "A", "k", ""}, {W, "A", "k2", "w"}}},
+      {true, std::string("[A]\r\nk=ab\0cd\r\nn\0x=1\r\n\0\r\n=2\r\n[B\0C]\r\nq=2\r\n[\0]\r\nz=3\r\n", 50),
+       {{R, "A", "k", "d"}, {R, "A", "n", "d"}, {R, "A", "", "d"}, {R, "B", "q", "d"}, {R, "B", "z", "d"},
+        {W, "A", "y", "1"}, {R, "B", "z", "d"}}},
   };
   for (size_t i = 0; i < cases.size(); ++i) {
     const std::string diff = Compare("case " + std::to_string(i), cases[i].exists, cases[i].initial, cases[i].ops);
