@@ -78,9 +78,14 @@ void ProfileFile::Load(const std::string& bytes) {
         size_t nb = b + 1, ne = close - 1;
         while (nb < ne && space(nb)) ++nb;
         while (ne > nb && space(ne - 1)) --ne;
-        std::string name = UpToNul(text.substr(nb, ne - nb));
+        std::string name = text.substr(nb, ne - nb);
         // A section without a name ("[]") is written back without its
-        // header, so its keys join the section before it at the next change.
+        // header, so its keys join the section before it at the next change;
+        // a name cut at a NUL may end in blanks.
+        if (name.find('\0') != std::string::npos) {
+          irregular_ = true;
+          name = UpToNul(name);
+        }
         if (name.empty()) irregular_ = true;
         AddSection(std::move(name));
         section = &sections_.back();
@@ -107,8 +112,13 @@ void ProfileFile::Load(const std::string& bytes) {
     // values end at a NUL, as the platform's strings do (the line's length
     // still counts for the first test).
     const bool named = !key.name.empty();
-    key.name = UpToNul(key.name);
-    key.value = UpToNul(key.value);
+    if (key.name.find('\0') != std::string::npos || key.value.find('\0') != std::string::npos) {
+      // Cut at a NUL, a name or value may end in blanks or be empty, which
+      // a rewrite and read back would not keep.
+      irregular_ = true;
+      key.name = UpToNul(key.name);
+      key.value = UpToNul(key.value);
+    }
     if (named || !prev || !prev->name.empty()) {
       section->AddKey(std::move(key));
       prev = &section->keys.back();
@@ -236,6 +246,7 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
       // Written, but a second nameless line in a row: the next read drops it.
       pending_.droppedAt = static_cast<int>(sec.keys.size());
       pending_.dropped = Key{keyRaw, valRaw, true};
+      Settle();
       return;
     }
     k = static_cast<int>(sec.keys.size());
@@ -253,6 +264,7 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
     pending_.rawValue = true;
     pending_.value = valRaw;
   }
+  Settle();
 }
 
 void ProfileFile::DeleteKey(const std::string& section, const std::string& key) {
@@ -279,6 +291,7 @@ void ProfileFile::DeleteKey(const std::string& section, const std::string& key) 
       return;
     }
     fileHasText_ = pending_.droppedAt >= 0 || !SerializesEmpty();
+    Settle();
     return;
   }
 }
@@ -308,6 +321,7 @@ void ProfileFile::EraseSection(const std::string& section) {
     return;
   }
   fileHasText_ = !SerializesEmpty();
+  Settle();
 }
 
 void ProfileFile::MarkSaved(std::string bytes) {
@@ -334,6 +348,24 @@ void ProfileFile::Reparse() {
   modified_ = true;
   pending_.verbatim = true;
   pending_.bytes = bytes;
+}
+
+// After a change: a file that now begins with what reads as a byte-order
+// mark (its first key, once the blanks in front of it are gone) is read back
+// in that encoding by the next call, so read it back that way here too.
+void ProfileFile::Settle() {
+  if (StartsWithByteOrderMark()) Reparse();
+}
+
+bool ProfileFile::StartsWithByteOrderMark() const {
+  if (encoding_ != ProfileEncoding::Ansi || sections_[0].keys.empty()) return false;
+  const Key& k = sections_[0].keys[0];
+  const bool here = pending_.section == 0 && pending_.key == 0;
+  std::string start = here && pending_.rawKey ? pending_.keyName : k.name;
+  if (k.hasValue && start.size() < 3) start += "=" + (here && pending_.rawValue ? pending_.value : k.value);
+  const auto at = [&](size_t i) { return i < start.size() ? static_cast<unsigned char>(start[i]) : 0; };
+  return (at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF) || (at(0) == 0xFF && at(1) == 0xFE) ||
+         (at(0) == 0xFE && at(1) == 0xFF);
 }
 
 bool ProfileFile::SerializesEmpty() const {

@@ -112,6 +112,8 @@ class ProfileFile {
   void Changed();
   void Reparse();
   bool SerializesEmpty() const;
+  bool StartsWithByteOrderMark() const;
+  void Settle();
   std::string Serialize() const;
 
   std::vector<Section> sections_;  // [0]: the keys before the first section

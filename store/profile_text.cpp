@@ -86,6 +86,65 @@ std::u16string Utf8ToUtf16(const std::string& s) {
   return out;
 }
 
+// UTF-8 file text as the platform reads it: every invalid or cut sequence
+// becomes U+FFFD, consuming the bytes the platform's decoder consumes (the
+// valid continuation bytes before the fault; a sequence cut by the end of
+// the file takes the rest).
+std::string SanitizeUtf8(const std::string& s) {
+  static const unsigned char kFollowing[128] = {
+      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+      0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+      2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  static const unsigned char kMask[4] = {0x7f, 0x1f, 0x0f, 0x07};
+  const auto at = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+  std::string out;
+  out.reserve(s.size());
+  size_t i = 0;
+  while (i < s.size()) {
+    const unsigned char ch = at(i++);
+    if (ch < 0x80) {
+      out += static_cast<char>(ch);
+      continue;
+    }
+    const unsigned len = kFollowing[ch - 0x80];
+    uint32_t res = ch & kMask[len];
+    const size_t end = i + len;
+    bool ok = false;
+    if (end > s.size()) {
+      i = s.size();
+    } else {
+      unsigned c;
+      switch (len) {
+        case 3:
+          if ((c = at(end - 3) ^ 0x80u) >= 0x40) break;
+          res = (res << 6) | c;
+          ++i;
+          if (res < 0x10) break;
+          [[fallthrough]];
+        case 2:
+          if ((c = at(end - 2) ^ 0x80u) >= 0x40) break;
+          res = (res << 6) | c;
+          if (res >= (0x110000 >> 6)) break;
+          ++i;
+          if (res < 0x20) break;
+          if (res >= (0xd800 >> 6) && res <= (0xdfff >> 6)) break;
+          [[fallthrough]];
+        case 1:
+          if ((c = at(end - 1) ^ 0x80u) >= 0x40) break;
+          res = (res << 6) | c;
+          ++i;
+          ok = res >= 0x80;
+          break;
+        default:
+          break;
+      }
+    }
+    AppendUtf8(out, ok ? res : 0xFFFD);
+  }
+  return out;
+}
+
 std::string Utf16ToUtf8(const std::u16string& w) {
   std::string out;
   out.reserve(w.size());
@@ -107,7 +166,7 @@ std::string DecodeProfileText(const std::string& bytes, ProfileEncoding* encodin
   const auto at = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
   if (bytes.size() >= 3 && at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF) {
     *encoding = ProfileEncoding::Utf8;
-    return bytes.substr(3);
+    return SanitizeUtf8(bytes.substr(3));
   }
   if (bytes.size() >= 2 && ((at(0) == 0xFF && at(1) == 0xFE) || (at(0) == 0xFE && at(1) == 0xFF))) {
     const bool little = at(0) == 0xFF;

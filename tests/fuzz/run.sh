@@ -14,5 +14,5 @@ for t in profile restore; do
   cp "$ROOT/tests/fuzz/corpus/$t/"* "$work/" 2>/dev/null || true
   echo "== fuzz_$t for ${SECONDS_EACH}s"
   "$BUILD/fuzz_$t" -max_total_time="$SECONDS_EACH" -max_len=8192 -timeout=20 -rss_limit_mb=2048 \
-    -print_final_stats=1 "$work"
+    -artifact_prefix="$BUILD/" -print_final_stats=1 "$work"
 done

@@ -181,6 +181,16 @@ TEST(ProfileFile, NamesAndValuesEndAtANulAsThePlatformsStringsDo) {
   EXPECT_EQ(f.GetString("B", "z", "d"), "3");
 }
 
+TEST(ProfileFile, AFirstKeyThatBecomesAByteOrderMarkIsReadBackInThatEncoding) {
+  ProfileFile f(" \xEF\xBB\xBFk=v\r\n");
+  EXPECT_EQ(f.GetString("", "\xEF\xBB\xBFk", "d"), "v");
+  f.WriteString("A", "b", "c");
+  // Written without the blank in front, the file now starts with a UTF-8 mark.
+  EXPECT_EQ(f.Bytes(), "\xEF\xBB\xBFk=v\r\n[A]\r\nb=c\r\n");
+  EXPECT_EQ(f.Encoding(), ProfileEncoding::Utf8);
+  EXPECT_EQ(f.GetString("", "k", "d"), "v");
+}
+
 TEST(ProfileFile, UnreadableFileGivesDefaultsAsTheyAre) {
   ProfileFile f("[A]\r\nk=1\r\n");
   f.SetUnreadable();
