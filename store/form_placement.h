@@ -16,6 +16,11 @@
 // as Options asks. An Active store restores itself when its window is shown
 // and saves itself when the window closes and (unless saved) when it is
 // destroyed.
+//
+// What the owner window does for its stores: it implements WindowHost and
+// calls NotifyShown, NotifyClosing and NotifyDestroying (the last one before
+// it frees its components); it creates its components between BeginLoading
+// and EndLoading, so that the stores resolve their lists once all exist.
 #pragma once
 
 #include <cstdint>
