@@ -1,0 +1,40 @@
+// The settings store's file system on Windows. The few calls that write go
+// through a table so that tests can copy it and make one of them fail.
+#pragma once
+
+#include <windows.h>
+
+#include "store/file_system.h"
+
+namespace marrowby {
+
+struct Win32FileApi {
+  HANDLE(WINAPI* createFile)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+  BOOL(WINAPI* writeFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+  BOOL(WINAPI* flushFileBuffers)(HANDLE);
+  BOOL(WINAPI* moveFileEx)(LPCSTR, LPCSTR, DWORD);
+  static Win32FileApi Default();
+};
+
+class Win32FileSystem : public ProfileFileSystem {
+ public:
+  explicit Win32FileSystem(const Win32FileApi& api = Win32FileApi::Default()) : api_(api) {}
+
+  // A bare name: the Windows directory, with %LOCALAPPDATA%\Marrowby\ as the
+  // per-user place; anything else: the full path of the name.
+  ProfileLocation Locate(const std::string& name) override;
+  FileStatus Read(const std::string& path, std::string* data) override;
+  // Writes "<path>~", flushes it to disk and moves it over path
+  // (MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH), keeping the
+  // hidden and system attributes of the file it replaces.
+  FileStatus Replace(const std::string& path, const std::string& data) override;
+  FileStatus MakeDirectory(const std::string& dir) override;
+
+  // Files larger than this are not settings files; reading them fails.
+  static constexpr DWORD kMaxFileSize = 64u << 20;
+
+ private:
+  Win32FileApi api_;
+};
+
+}  // namespace marrowby

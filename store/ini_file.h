@@ -1,0 +1,112 @@
+// The settings store's access to its backing: sections of named string
+// values, read and written by name, sections erased whole. One object serves
+// one save or one restore.
+//
+// TIniFile keeps them in a profile file: it reads the file once, applies the
+// writes in memory by the rules of the platform's profile functions
+// (profile_file.h) and, on UpdateFile, replaces the file in one step, so a
+// failed or interrupted save leaves the old file whole. When the Windows
+// directory refuses the write, the file goes to the per-user folder instead,
+// and is read from there first from then on.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "core/errors.h"
+#include "store/file_system.h"
+#include "store/profile_file.h"
+
+namespace marrowby {
+
+namespace msg {
+inline constexpr const char kUnableToWrite[] = "Unable to write to %s";
+}
+
+// A failed write of the settings; Message() names the file as the store holds it.
+class EIniFileError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class TCustomIniFile {
+ public:
+  explicit TCustomIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
+  virtual ~TCustomIniFile() = default;
+  TCustomIniFile(const TCustomIniFile&) = delete;
+  TCustomIniFile& operator=(const TCustomIniFile&) = delete;
+
+  const std::string& FileName() const { return fileName_; }
+
+  // Whether the key holds a value, so that a read would not give the default.
+  virtual bool ValueExists(const std::string& section, const std::string& key) = 0;
+  virtual std::string ReadString(const std::string& section, const std::string& key,
+                                 const std::string& def) = 0;
+  virtual void WriteString(const std::string& section, const std::string& key,
+                           const std::string& value) = 0;
+  virtual void EraseSection(const std::string& section) = 0;
+  // Makes the writes so far permanent. Raises "Unable to write to %s".
+  virtual void UpdateFile() {}
+
+  void WriteInteger(const std::string& section, const std::string& key, int64_t value);
+  void WriteBool(const std::string& section, const std::string& key, bool value);
+
+ protected:
+  [[noreturn]] void RaiseWriteError() const;
+
+ private:
+  std::string fileName_;
+};
+
+// The quote rule of the profile file: a value that begins and ends with the
+// same quote character (" or ') gets one more pair of double quotes, which
+// the profile reader removes again, so the value comes back unchanged.
+std::string QuoteProfileValue(const std::string& value);
+
+class TIniFile : public TCustomIniFile {
+ public:
+  TIniFile(std::string fileName, ProfileFileSystem& fs);
+
+  bool ValueExists(const std::string& section, const std::string& key) override;
+  std::string ReadString(const std::string& section, const std::string& key,
+                         const std::string& def) override;
+  void WriteString(const std::string& section, const std::string& key,
+                   const std::string& value) override;
+  void EraseSection(const std::string& section) override;
+  void UpdateFile() override;
+
+  // The file that was read, and where the last UpdateFile wrote.
+  const std::string& Path();
+
+ private:
+  ProfileFile& Profile();
+
+  ProfileFileSystem& fs_;
+  ProfileLocation location_;
+  ProfileFile profile_;
+  std::string path_;
+  bool loaded_ = false;
+  bool readFailed_ = false;
+};
+
+// Sections of values kept in memory for the life of the process, under a
+// name: the registry variant where there is no registry (tests, native builds).
+class TMemoryIniFile : public TCustomIniFile {
+ public:
+  explicit TMemoryIniFile(std::string name) : TCustomIniFile(std::move(name)) {}
+
+  bool ValueExists(const std::string& section, const std::string& key) override;
+  std::string ReadString(const std::string& section, const std::string& key,
+                         const std::string& def) override;
+  void WriteString(const std::string& section, const std::string& key,
+                   const std::string& value) override;
+  void EraseSection(const std::string& section) override;
+
+  // All stores of the process: name -> section -> key -> value (names folded).
+  using Values = std::map<std::string, std::map<std::string, std::map<std::string, std::string>>>;
+  static Values& All();
+};
+
+}  // namespace marrowby

@@ -1,0 +1,169 @@
+// Window placement of a store's owner window on Windows, and the size limits
+// (PreventResize, MinMaxInfo) applied through a subclass of the window.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "store/store_platform.h"
+#include "ui/application_win32.h"
+
+namespace marrowby {
+
+namespace {
+
+constexpr UINT_PTR kLimitsSubclassId = 0x4D524C31;  // "MRL1"
+// The window property that finds the limits again (mingw-w64's import
+// library of comctl32 lacks GetWindowSubclass).
+const char kLimitsProp[] = "MarrowbySizeLimits";
+
+struct Limits {
+  bool preventResize;
+  SizeLimits values;
+  POINT fixedSize;
+};
+
+void ApplyLimits(const Limits& l, MINMAXINFO* info) {
+  const SizeLimits& v = l.values;
+  if (v.maxSizeWidth) info->ptMaxSize.x = v.maxSizeWidth;
+  if (v.maxSizeHeight) info->ptMaxSize.y = v.maxSizeHeight;
+  if (v.maxPosLeft) info->ptMaxPosition.x = v.maxPosLeft;
+  if (v.maxPosTop) info->ptMaxPosition.y = v.maxPosTop;
+  if (v.minTrackWidth) info->ptMinTrackSize.x = v.minTrackWidth;
+  if (v.minTrackHeight) info->ptMinTrackSize.y = v.minTrackHeight;
+  if (v.maxTrackWidth) info->ptMaxTrackSize.x = v.maxTrackWidth;
+  if (v.maxTrackHeight) info->ptMaxTrackSize.y = v.maxTrackHeight;
+  if (l.preventResize) {
+    info->ptMinTrackSize = l.fixedSize;
+    info->ptMaxTrackSize = l.fixedSize;
+  }
+}
+
+// The limits belong to the window, not to the store, so that the window may
+// outlive the store (or the other way round) without a dangling pointer.
+LRESULT CALLBACK LimitsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
+  auto* limits = reinterpret_cast<Limits*>(ref);
+  if (msg == WM_GETMINMAXINFO) {
+    const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+    ApplyLimits(*limits, reinterpret_cast<MINMAXINFO*>(lp));
+    return r;
+  }
+  if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, LimitsProc, id);
+    RemovePropA(hwnd, kLimitsProp);
+    delete limits;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+bool Win32GetPlacement(void* window, WindowPlacement* out) {
+  HWND hwnd = static_cast<HWND>(window);
+  WINDOWPLACEMENT wp = {};
+  wp.length = sizeof(wp);
+  if (!hwnd || !GetWindowPlacement(hwnd, &wp)) return false;
+  out->flags = wp.flags;
+  out->showCmd = wp.showCmd;
+  out->minPosition = {wp.ptMinPosition.x, wp.ptMinPosition.y};
+  out->maxPosition = {wp.ptMaxPosition.x, wp.ptMaxPosition.y};
+  const RECT& r = wp.rcNormalPosition;
+  out->normalPosition = {r.left, r.top, r.right, r.bottom};
+  return true;
+}
+
+void Win32SetPlacement(void* window, const WindowPlacement& pl) {
+  HWND hwnd = static_cast<HWND>(window);
+  WINDOWPLACEMENT wp = {};
+  wp.length = sizeof(wp);
+  if (!hwnd || !GetWindowPlacement(hwnd, &wp)) return;
+  wp.flags = pl.flags;
+  wp.ptMinPosition = {pl.minPosition.x, pl.minPosition.y};
+  wp.ptMaxPosition = {pl.maxPosition.x, pl.maxPosition.y};
+  const RECT normal = {pl.normalPosition.left, pl.normalPosition.top, pl.normalPosition.right,
+                       pl.normalPosition.bottom};
+  // A position stored on a monitor that is gone would put the window where
+  // nobody can see it: keep the current one then.
+  if (MonitorFromRect(&normal, MONITOR_DEFAULTTONULL)) wp.rcNormalPosition = normal;
+  // Placing must not show a hidden window.
+  if (!IsWindowVisible(hwnd)) wp.showCmd = SW_HIDE;
+  SetWindowPlacement(hwnd, &wp);
+}
+
+bool Win32IsMinimizedMainWindow(void* window) {
+  return window && Application().MainWindow() == static_cast<HWND>(window) &&
+         Application().Minimized();
+}
+
+void Win32SetWindowState(void* window, TWindowState state) {
+  HWND hwnd = static_cast<HWND>(window);
+  if (!hwnd) return;
+  if (Application().MainWindow() == hwnd) {
+    // The main window is minimised by minimising the application.
+    if (state == TWindowState::Minimized) {
+      Application().Minimize();
+      return;
+    }
+    if (Application().Minimized()) Application().Restore();
+  }
+  if (!IsWindowVisible(hwnd)) return;
+  // Through the placement record rather than ShowWindow: under Wine a
+  // ShowWindow right after a move is undone by the window manager's late
+  // answer to the move.
+  WINDOWPLACEMENT wp = {};
+  wp.length = sizeof(wp);
+  if (!GetWindowPlacement(hwnd, &wp)) return;
+  wp.showCmd = state == TWindowState::Minimized   ? SW_SHOWMINIMIZED
+               : state == TWindowState::Maximized ? SW_SHOWMAXIMIZED
+                                                  : SW_SHOWNORMAL;
+  SetWindowPlacement(hwnd, &wp);
+}
+
+ScreenInfo Win32Screen() {
+  ScreenInfo s;
+  s.width = GetSystemMetrics(SM_CXSCREEN);
+  s.height = GetSystemMetrics(SM_CYSCREEN);
+  HDC dc = GetDC(nullptr);
+  if (dc) {
+    s.pixelsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+  }
+  return s;
+}
+
+void* Win32FocusedWindow() { return GetFocus(); }
+
+bool Win32FocusWindow(void* window) {
+  HWND hwnd = static_cast<HWND>(window);
+  if (!hwnd || !IsWindow(hwnd) || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return false;
+  SetFocus(hwnd);
+  return GetFocus() == hwnd;
+}
+
+void Win32SetSizeLimits(void* window, bool preventResize, const SizeLimits& values) {
+  HWND hwnd = static_cast<HWND>(window);
+  if (!hwnd || !IsWindow(hwnd)) return;
+  auto* limits = static_cast<Limits*>(GetPropA(hwnd, kLimitsProp));
+  if (!preventResize && values.Empty()) {
+    if (limits) {
+      RemoveWindowSubclass(hwnd, LimitsProc, kLimitsSubclassId);
+      RemovePropA(hwnd, kLimitsProp);
+      delete limits;
+    }
+    return;
+  }
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  const Limits wanted{preventResize, values, POINT{r.right - r.left, r.bottom - r.top}};
+  if (limits) {
+    *limits = wanted;
+    return;
+  }
+  limits = new Limits(wanted);
+  if (!SetWindowSubclass(hwnd, LimitsProc, kLimitsSubclassId, reinterpret_cast<DWORD_PTR>(limits))) {
+    delete limits;
+    return;
+  }
+  SetPropA(hwnd, kLimitsProp, limits);
+}
+
+}  // namespace marrowby

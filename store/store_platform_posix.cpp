@@ -1,0 +1,41 @@
+// The store platform of native builds: no windows and no registry (a
+// registry key is kept in memory for the life of the process).
+#include <unistd.h>
+
+#include "store/store_platform.h"
+
+namespace marrowby {
+
+namespace {
+
+class PosixStorePlatform : public StorePlatform {
+ public:
+  ProfileFileSystem& Files() override { return PlatformFileSystem(); }
+  std::string ExeName() override {
+    char buf[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof(buf) - 1);
+    if (n <= 0) return "schedmgr";
+    const std::string path(buf, static_cast<size_t>(n));
+    return path.substr(path.find_last_of('/') + 1);
+  }
+  std::unique_ptr<TCustomIniFile> OpenRegistry(const std::string& keyPath) override {
+    return std::make_unique<TMemoryIniFile>(keyPath);
+  }
+  ScreenInfo Screen() override { return ScreenInfo{}; }
+  bool GetPlacement(void*, WindowPlacement*) override { return false; }
+  void SetPlacement(void*, const WindowPlacement&) override {}
+  void SetWindowState(void*, TWindowState) override {}
+  bool IsMinimizedMainWindow(void*) override { return false; }
+  void* FocusedWindow() override { return nullptr; }
+  bool FocusWindow(void*) override { return false; }
+  void SetSizeLimits(void*, bool, const SizeLimits&) override {}
+};
+
+}  // namespace
+
+StorePlatform& PlatformStorePlatform() {
+  static PosixStorePlatform platform;
+  return platform;
+}
+
+}  // namespace marrowby

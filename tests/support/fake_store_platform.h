@@ -1,0 +1,71 @@
+// Fakes for the settings store: a file system held in memory that can be
+// told to refuse or fail writes, and a store platform with fake windows.
+// A FakeStorePlatform installs itself for its lifetime.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "store/store_platform.h"
+
+namespace marrowby::testing {
+
+class FakeFileSystem : public ProfileFileSystem {
+ public:
+  // Bare names live in windowsDir; the per-user place is userDir.
+  std::string windowsDir = "C:\\WINDOWS\\";
+  std::string userDir = "C:\\Users\\me\\AppData\\Local\\Marrowby";
+
+  ProfileLocation Locate(const std::string& name) override;
+  FileStatus Read(const std::string& path, std::string* data) override;
+  FileStatus Replace(const std::string& path, const std::string& data) override;
+  FileStatus MakeDirectory(const std::string& dir) override;
+
+  std::map<std::string, std::string> files;
+  std::set<std::string> readOnly;        // paths marked read-only
+  std::set<std::string> deniedDirs;      // folders that refuse new files (with trailing "\")
+  std::set<std::string> unreadable;      // paths whose reads fail
+  std::set<std::string> madeDirs;
+  int failReplaces = 0;                  // the next n replaces fail (disk full)
+  int reads = 0;
+  int replaces = 0;
+};
+
+class FakeStorePlatform : public StorePlatform {
+ public:
+  FakeStorePlatform();
+  ~FakeStorePlatform() override;
+  FakeStorePlatform(const FakeStorePlatform&) = delete;
+  FakeStorePlatform& operator=(const FakeStorePlatform&) = delete;
+
+  ProfileFileSystem& Files() override { return fs; }
+  std::string ExeName() override { return exeName; }
+  std::unique_ptr<TCustomIniFile> OpenRegistry(const std::string& keyPath) override;
+  ScreenInfo Screen() override { return screen; }
+  bool GetPlacement(void* window, WindowPlacement* placement) override;
+  void SetPlacement(void* window, const WindowPlacement& placement) override;
+  void SetWindowState(void* window, TWindowState state) override;
+  bool IsMinimizedMainWindow(void* window) override { return window && window == minimizedMain; }
+  void* FocusedWindow() override { return focused; }
+  bool FocusWindow(void* window) override;
+  void SetSizeLimits(void* window, bool preventResize, const SizeLimits& limits) override;
+
+  struct Window {
+    WindowPlacement placement;
+    TWindowState state = TWindowState::Normal;
+    bool canFocus = true;
+    bool preventResize = false;
+    SizeLimits limits;
+    int placed = 0;
+  };
+
+  FakeFileSystem fs;
+  std::string exeName = "schedmgr.exe";
+  ScreenInfo screen{1024, 768, 96};
+  std::map<void*, Window> windows;
+  void* minimizedMain = nullptr;
+  void* focused = nullptr;
+};
+
+}  // namespace marrowby::testing

@@ -1,0 +1,89 @@
+#include "tests/support/store_test_form.h"
+
+namespace marrowby::testing {
+
+namespace {
+
+const TypeInfo kItemsType = ClassTypeInfo("TStrings", &TStrings::kClassInfo);
+const PropInfo kListBoxProps[] = {
+    ObjectProp<TTestListBox, &TTestListBox::Items>("Items", &kItemsType),
+};
+
+const char* const kSlotProps[] = {"Checks", "CommandLine", "Date", "Enabled",
+                                  "MonthDay", "Tag", "Time", "WeekDay"};
+
+}  // namespace
+
+const ClassInfo TTestListBox::kClassInfo = {"TListBox", &TComponent::kClassInfo, kListBoxProps,
+                                            std::size(kListBoxProps)};
+const ClassInfo TTestStatusBar::kClassInfo = {"TStatusBar", &TComponent::kClassInfo, nullptr, 0};
+const ClassInfo TTestMainForm::kClassInfo = {"TMainForm", &TComponent::kClassInfo, nullptr, 0};
+
+TTestListBox::TTestListBox(TComponent* owner, const std::string& name) : TComponent(owner) {
+  SetName(name);
+}
+
+TTestStatusBar::TTestStatusBar(TComponent* owner, const std::string& name) : TComponent(owner) {
+  SetName(name);
+}
+
+std::vector<std::string> MainFormStoredProps(int store) {
+  std::vector<std::string> lines;
+  for (int n = (store - 1) * 25 + 1; n <= store * 25; ++n) {
+    for (const char* prop : kSlotProps) lines.push_back("Launcher" + std::to_string(n) + "." + prop);
+  }
+  if (store == 1) {
+    for (const char* extra : {"LaunchList.Tag", "ListBox1.Items", "DateList.Items", "StatusBar1.Tag"}) {
+      lines.push_back(extra);
+    }
+  }
+  return lines;
+}
+
+TTestMainForm::TTestMainForm(bool withStores) : TComponent(nullptr) {
+  SetName("MainForm");
+  BeginLoading();
+  // The window's stored definition: every slot disarmed, on a fixed date.
+  for (int n = 1; n <= 100; ++n) {
+    auto* slot = new TLauncher(this);
+    slot->SetName("Launcher" + std::to_string(n));
+    slot->SetEnabled(false);
+    slot->Date()->SetDay(16);
+    slot->Date()->SetMonth(2);
+    slot->Date()->SetYear(1999);
+    slot->Time()->SetHour(19);
+    slot->Time()->SetMin(36);
+    slot->Time()->SetSec(49);
+    slot->Time()->SetMSec(520);
+    launchers_.push_back(slot);
+  }
+  ListBox1 = new TTestListBox(this, "ListBox1");
+  DateList = new TTestListBox(this, "DateList");
+  LaunchList = new TTestListBox(this, "LaunchList");
+  StatusBar1 = new TTestStatusBar(this, "StatusBar1");
+  if (withStores) {
+    for (int s = 1; s <= 4; ++s) {
+      auto* store = new TFormStorage(this);
+      store->SetName("FormStorage" + std::to_string(s));
+      store->SetActive(false);
+      store->SetOptions({});
+      TStringList list;
+      list.SetLines(MainFormStoredProps(s));
+      store->SetStoredProps(&list);
+      stores_.push_back(store);
+    }
+  }
+  EndLoading();
+}
+
+TTestMainForm::~TTestMainForm() { MarkDestroying(); }
+
+void TTestMainForm::SaveAll() {
+  for (TFormStorage* s : stores_) s->SaveStoredProps();
+}
+
+void TTestMainForm::RestoreAll() {
+  for (TFormStorage* s : stores_) s->RestoreStoredProps();
+}
+
+}  // namespace marrowby::testing

@@ -1,0 +1,19 @@
+# The settings store: the profile file, the ini layer over a fake file
+# system, the stores of a stand-in main window, and the fuzz corpus.
+marrowby_test(unit_store
+  store_profile_test.cpp
+  store_ini_test.cpp
+  store_format_test.cpp
+  store_component_test.cpp
+  ${PROJECT_SOURCE_DIR}/tests/support/fake_store_platform.cpp
+  ${PROJECT_SOURCE_DIR}/tests/support/store_test_form.cpp
+  LIBS store scheduler test_support)
+
+marrowby_test(unit_store_fuzz_corpus
+  store_fuzz_corpus_test.cpp
+  ${PROJECT_SOURCE_DIR}/tests/fuzz/fuzz_targets.cpp
+  ${PROJECT_SOURCE_DIR}/tests/support/fake_store_platform.cpp
+  ${PROJECT_SOURCE_DIR}/tests/support/store_test_form.cpp
+  LIBS store scheduler test_support)
+target_compile_definitions(unit_store_fuzz_corpus PRIVATE
+  MARROWBY_FUZZ_CORPUS="${PROJECT_SOURCE_DIR}/tests/fuzz/corpus")
