@@ -1,5 +1,7 @@
 #include "app/announce_form.h"
 
+#include "store/form_placement.h"
+
 namespace marrowby {
 
 const ClassInfo TAnnounceForm::kClassInfo = {"TAnnounceForm", &TForm::kClassInfo, nullptr, 0};
@@ -38,6 +40,13 @@ TAnnounceForm::TAnnounceForm(TComponent* owner) : TForm(owner) {
   Timer2->SetEnabled(false);
   Timer2->SetInterval(1000);
   Timer2->SetOnTimer([this](TObject*) { Timer2Timer(); });
+
+  // Active, with its default options: it restores the position when the
+  // window is shown and saves it when the window closes or goes.
+  FormPlacement1 = new TFormPlacement(this);
+  FormPlacement1->SetName("FormPlacement1");
+  BeginLoading();
+  EndLoading();
 }
 
 TAnnounceForm::~TAnnounceForm() { DoDestroy(); }

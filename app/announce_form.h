@@ -11,6 +11,8 @@
 
 namespace marrowby {
 
+class TFormPlacement;
+
 class TAnnounceForm : public TForm {
  public:
   explicit TAnnounceForm(TComponent* owner);
@@ -27,6 +29,8 @@ class TAnnounceForm : public TForm {
   TButton* CancelBtn;
   TTimer* Timer1;  // closes the window
   TTimer* Timer2;  // counts down every second
+  // Keeps the window's position in the settings file (section "TAnnounceForm").
+  TFormPlacement* FormPlacement1;
 
   // Prepares the window for a schedule: the caption names the item's file,
   // the description shows; with Allow Cancel it counts down ten seconds with

@@ -226,7 +226,7 @@ void TFormPlacement::SavePlacement(TCustomIniFile& ini, const std::string& secti
       FourInts(pl.minPosition.x, pl.minPosition.y, pl.maxPosition.x, pl.maxPosition.y);
   ini.WriteString(section, "MinMaxPos" + suffix, minMax);
   ini.WriteString(section, "MinMaxPos", minMax);
-  const TRect& r = pl.normalPosition;
+  const PlacementRect& r = pl.normalPosition;
   const std::string normal = FourInts(r.left, r.top, r.right, r.bottom);
   ini.WriteString(section, "NormPos" + suffix, normal);
   ini.WriteString(section, "NormPos", normal);

@@ -13,12 +13,12 @@
 
 namespace marrowby {
 
-struct TPoint {
+struct PlacementPoint {
   int32_t x = 0;
   int32_t y = 0;
 };
 
-struct TRect {
+struct PlacementRect {
   int32_t left = 0;
   int32_t top = 0;
   int32_t right = 0;
@@ -30,9 +30,9 @@ struct TRect {
 struct WindowPlacement {
   uint32_t flags = 0;
   uint32_t showCmd = 0;
-  TPoint minPosition;
-  TPoint maxPosition;
-  TRect normalPosition;
+  PlacementPoint minPosition;
+  PlacementPoint maxPosition;
+  PlacementRect normalPosition;
 };
 
 struct ScreenInfo {

@@ -4,4 +4,4 @@ marrowby_test(unit_app
   app_main_form_test.cpp
   app_launch_test.cpp
   ui_controls_test.cpp
-  LIBS app_model test_support)
+  LIBS app_model store_test_support)

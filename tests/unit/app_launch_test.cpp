@@ -6,6 +6,7 @@
 
 #include "app/announce_form.h"
 #include "app/main_form.h"
+#include "tests/support/fake_store_platform.h"
 #include "tests/unit/app_fakes.h"
 
 namespace marrowby {
@@ -46,6 +47,7 @@ class Launching : public ::testing::Test {
   std::vector<std::string> States() const { return form->DateList->Items()->Lines(); }
 
   FakePlatform p;
+  testing::FakeStorePlatform settings;  // the settings file, in memory
   FakeHost host{p.timers};
   std::unique_ptr<TMainForm> form;
 };
@@ -152,6 +154,7 @@ TEST_F(Launching, WeeklyScheduleMovesToItsNextSelectedDay) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.digits + " on day " + std::to_string(c.day));
     form.reset();
+    settings.fs.files.clear();  // a fresh start for each case
     p.clock.Set(At(2024, 3, 4 + c.day, 9, 0));
     form = MakeShownForm(host);
     p.timers.AdvanceMs(1000);

@@ -4,6 +4,7 @@
 
 #include "app/main_form.h"
 #include "core/errors.h"
+#include "tests/support/fake_store_platform.h"
 #include "tests/unit/app_fakes.h"
 
 namespace marrowby {
@@ -38,6 +39,7 @@ class MainForm : public ::testing::Test {
   }
 
   FakePlatform p;
+  testing::FakeStorePlatform settings;  // the settings file, in memory
   FakeHost host{p.timers};
   std::unique_ptr<TMainForm> form;
 };
@@ -78,22 +80,32 @@ TEST_F(MainForm, IdleExitOnlyWithoutSchedulesAndWhileHidden) {
   EXPECT_TRUE(host.questions.empty());
 }
 
-TEST_F(MainForm, WithASchedulePresentAtStartThereIsNoIdleExit) {
+TEST_F(MainForm, SchedulesSurviveARestartAndKeepTheIdleExitOff) {
   Add("Backup", "C:\\tools\\backup.exe");
-  form->DoDestroy();  // saves; here only the lists carry over
-  auto descs = Descs();
-  auto states = States();
-  form.reset();
-  form = std::make_unique<TMainForm>(nullptr, &host);
-  host.form = form.get();
-  host.AttachView(*form);
-  form->ListBox1->Items()->SetLines(descs);
-  form->DateList->Items()->SetLines(states);
-  form->DoCreate();
-  form->Show();
+  form->Days[0]->SetChecked(true);
+  form->Days[4]->SetChecked(true);
+  form->SetSchedValues();
+  Add("Report", "\"C:\\Program Files\\rep.exe\"", false);
+  form.reset();  // saves
+  form = MakeShownForm(host);
+  EXPECT_EQ(Descs(), (std::vector<std::string>{"Backup", "Report"}));
+  EXPECT_EQ(States(), (std::vector<std::string>{"YES", "NO"}));
+  EXPECT_EQ(form->SlotAt(1)->CommandLine(), "C:\\tools\\backup.exe");
+  EXPECT_EQ(form->SlotAt(2)->CommandLine(), "\"C:\\Program Files\\rep.exe\"");
+  EXPECT_EQ(FlagDigits::FromTag(form->SlotAt(1)->Tag()).Digits(), "04");  // Sunday kept
+  EXPECT_TRUE(form->SlotAt(1)->Enabled());   // re-armed at the change of day...
+  EXPECT_FALSE(form->SlotAt(2)->Enabled());  // ...but for a disabled one
   EXPECT_FALSE(form->Timer2->Enabled());
   p.timers.AdvanceMs(400000);
-  EXPECT_TRUE(form->ManagerHidden());
+  EXPECT_TRUE(form->ManagerHidden());  // still running, hidden
+}
+
+TEST_F(MainForm, EveryStoreAndLaunchIsSavedAtOnce) {
+  Add("Backup", "C:\\tools\\backup.exe");
+  // Saved without the window going: a crash now loses nothing.
+  const std::string saved = settings.fs.files.begin()->second;
+  EXPECT_NE(saved.find("Launcher1_CommandLine=C:\\tools\\backup.exe"), std::string::npos);
+  EXPECT_NE(saved.find("Item0=Backup"), std::string::npos);
 }
 
 TEST_F(MainForm, NavigationMessagesWithoutSchedules) {

@@ -5,15 +5,11 @@ marrowby_test(unit_store
   store_ini_test.cpp
   store_format_test.cpp
   store_component_test.cpp
-  ${PROJECT_SOURCE_DIR}/tests/support/fake_store_platform.cpp
-  ${PROJECT_SOURCE_DIR}/tests/support/store_test_form.cpp
-  LIBS store scheduler test_support)
+  LIBS store_test_support)
 
 marrowby_test(unit_store_fuzz_corpus
   store_fuzz_corpus_test.cpp
   ${PROJECT_SOURCE_DIR}/tests/fuzz/fuzz_targets.cpp
-  ${PROJECT_SOURCE_DIR}/tests/support/fake_store_platform.cpp
-  ${PROJECT_SOURCE_DIR}/tests/support/store_test_form.cpp
-  LIBS store scheduler test_support)
+  LIBS store_test_support)
 target_compile_definitions(unit_store_fuzz_corpus PRIVATE
   MARROWBY_FUZZ_CORPUS="${PROJECT_SOURCE_DIR}/tests/fuzz/corpus")
