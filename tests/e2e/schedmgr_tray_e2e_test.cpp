@@ -19,6 +19,18 @@ TEST_F(Tray, DoubleClickShowsTheHiddenWindow) {
   EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(form_) != FALSE; }, 5000));
 }
 
+TEST_F(Tray, ShowAndHideManagerItems) {
+  StartHidden();
+  ChooseTrayItem(0);  // Show Manager
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(form_) != FALSE; }, 5000));
+  ChooseTrayItem(1);  // Hide Manager
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 5000));
+  // The web site item asks the shell and goes on, whatever the shell does.
+  ChooseTrayItem(6);
+  Wait(1000);
+  EXPECT_TRUE(program_->Running());
+}
+
 TEST_F(Tray, MenuIsDrawnAndExitWhileHiddenAsksWithTheWindowShown) {
   StartHidden();
   HWND menu = OpenTrayMenu();
