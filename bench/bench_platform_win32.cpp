@@ -101,7 +101,7 @@ std::string ReadSmallFile(const std::string& path) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "";
-  char buf[512];
+  char buf[4096];
   DWORD n = 0;
   ReadFile(h, buf, sizeof(buf) - 1, &n, nullptr);
   CloseHandle(h);
@@ -145,8 +145,9 @@ double LinuxWakeUps(const std::string& procDir) {
   return total;
 }
 
-// The /proc directory of the first Linux process whose command line or name
-// holds the text, or "" when there is none.
+// The /proc directory of the first Linux process whose command line holds
+// the text, or "" when there is none. (A process that has ended but not yet
+// been reaped keeps its name but has no command line, so it is passed over.)
 std::string LinuxProcessDir(const std::string& text) {
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA("Z:\\proc\\*", &fd);
@@ -155,7 +156,7 @@ std::string LinuxProcessDir(const std::string& text) {
   do {
     if (fd.cFileName[0] < '0' || fd.cFileName[0] > '9') continue;
     const std::string dir = std::string("Z:\\proc\\") + fd.cFileName;
-    std::string cmd = ReadSmallFile(dir + "\\cmdline") + ReadSmallFile(dir + "\\comm");
+    std::string cmd = ReadSmallFile(dir + "\\cmdline");
     for (char& c : cmd) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (cmd.find(text) != std::string::npos) {
       found = dir;
