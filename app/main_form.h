@@ -178,6 +178,8 @@ class TMainForm : public TForm {
   void BuildNavigation();
   void BuildSlots();
   void BuildStores();
+  // EnableGUI and DisableGUI: the editor's controls in their order.
+  void SetEditorEnabled(bool enabled);
   void ShowPosition(int position);
   void HideManager();
   void ShowManager();

@@ -105,21 +105,16 @@ void TMainForm::SetSchedValues() {
   if (!removing_) SaveStoresNow();
 }
 
-void TMainForm::EnableGUI() {
-  for (TControl* c : std::initializer_list<TControl*>{
-           CurrentSpin, DescEdit, CommandEdit, DateCb, TimeCb, WDCb, MDCb, DateEdit1, Hours,
-           Minutes, Seconds, DaysBtn, MDEdit, EnableCb, AnnounceCb, OnceCb, DelayCb, RemoveBtn,
-           FirstBtn, LastBtn, GetBtn}) {
-    c->SetEnabled(true);
-  }
-}
+void TMainForm::EnableGUI() { SetEditorEnabled(true); }
 
-void TMainForm::DisableGUI() {
+void TMainForm::DisableGUI() { SetEditorEnabled(false); }
+
+void TMainForm::SetEditorEnabled(bool enabled) {
   for (TControl* c : std::initializer_list<TControl*>{
            CurrentSpin, DescEdit, CommandEdit, DateCb, TimeCb, WDCb, MDCb, DateEdit1, Hours,
            Minutes, Seconds, DaysBtn, MDEdit, EnableCb, AnnounceCb, OnceCb, DelayCb, RemoveBtn,
            FirstBtn, LastBtn, GetBtn}) {
-    c->SetEnabled(false);
+    c->SetEnabled(enabled);
   }
 }
 

@@ -110,45 +110,47 @@ std::string ReadSmallFile(const std::string& path) {
 
 }  // namespace
 
-// Nanoseconds on the CPU of every thread of a Linux process, from schedstat.
-// Under Wine the Linux file system is drive Z: (opened on the client's behalf
-// by the Wine server, so "/proc/self" would be the server), and Windows' own
-// process times are counted in 10 ms steps, far too coarse for these figures.
-double LinuxCpuSeconds(const std::string& procDir) {
+namespace {
+// Sums a number read from a file of every thread of a Linux process; -1 when
+// the process has no threads to read.
+template <class ReadNumber>
+double SumOverThreads(const std::string& procDir, const char* file, ReadNumber read) {
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((procDir + "\\task\\*").c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return -1;
   double total = 0;
   do {
     if (fd.cFileName[0] == '.') continue;
-    const std::string stat = ReadSmallFile(procDir + "\\task\\" + fd.cFileName + "\\schedstat");
-    total += std::strtod(stat.c_str(), nullptr) / 1e9;
+    total += read(ReadSmallFile(procDir + "\\task\\" + fd.cFileName + "\\" + file));
   } while (FindNextFileA(h, &fd));
   FindClose(h);
   return total;
 }
+}  // namespace
+
+// CPU seconds of every thread of a Linux process, from schedstat (nanoseconds).
+// Under Wine the Linux file system is drive Z: (opened on the client's behalf
+// by the Wine server, so "/proc/self" would be the server), and Windows' own
+// process times are counted in 10 ms steps, far too coarse for these figures.
+double LinuxCpuSeconds(const std::string& procDir) {
+  return SumOverThreads(procDir, "schedstat", [](const std::string& stat) {
+    return std::strtod(stat.c_str(), nullptr) / 1e9;
+  });
+}
 
 double LinuxWakeUps(const std::string& procDir) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((procDir + "\\task\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return -1;
-  double total = 0;
-  do {
-    if (fd.cFileName[0] == '.') continue;
-    const std::string status = ReadSmallFile(procDir + "\\task\\" + fd.cFileName + "\\status");
-    const size_t at = status.find("voluntary_ctxt_switches:");
-    if (at != std::string::npos && (at == 0 || status[at - 1] == '\n')) {
-      total += std::strtod(status.c_str() + at + 24, nullptr);
-    }
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-  return total;
+  return SumOverThreads(procDir, "status", [](const std::string& status) {
+    const size_t at = status.find("\nvoluntary_ctxt_switches:");
+    return at == std::string::npos ? 0.0 : std::strtod(status.c_str() + at + 25, nullptr);
+  });
 }
 
 // The /proc directory of the first Linux process whose command line holds
 // the text, or "" when there is none. (A process that has ended but not yet
 // been reaped keeps its name but has no command line, so it is passed over.)
-std::string LinuxProcessDir(const std::string& text) {
+std::string LinuxProcessDir(const std::string& wanted) {
+  std::string text = wanted;
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA("Z:\\proc\\*", &fd);
   if (h == INVALID_HANDLE_VALUE) return "";

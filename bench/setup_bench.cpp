@@ -11,6 +11,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/bench_platform.h"
+
+using namespace marrowby;
+
 namespace {
 
 double Now() {
@@ -29,54 +33,6 @@ void Pump(DWORD ms) {
   }
 }
 
-std::string ReadSmallFile(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "";
-  char buf[512];
-  DWORD n = 0;
-  ReadFile(h, buf, sizeof(buf) - 1, &n, nullptr);
-  CloseHandle(h);
-  return std::string(buf, n);
-}
-
-// CPU seconds of every thread of a Linux process, from schedstat. Windows'
-// own process times are counted in coarse steps under Wine; the Linux file
-// system is drive Z:.
-double LinuxCpuSeconds(const std::string& procDir) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((procDir + "\\task\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return -1;
-  double total = 0;
-  do {
-    if (fd.cFileName[0] == '.') continue;
-    total += std::strtod(ReadSmallFile(procDir + "\\task\\" + fd.cFileName + "\\schedstat").c_str(),
-                         nullptr) / 1e9;
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-  return total;
-}
-
-// The /proc folder of the Linux process whose command line holds the text.
-std::string FindLinuxProcess(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA("Z:\\proc\\*", &fd);
-  if (h == INVALID_HANDLE_VALUE) return "";
-  std::string found;
-  do {
-    if (fd.cFileName[0] < '0' || fd.cFileName[0] > '9') continue;
-    const std::string dir = std::string("Z:\\proc\\") + fd.cFileName;
-    std::string cmd = ReadSmallFile(dir + "\\cmdline");
-    for (char& c : cmd) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (cmd.find(text) != std::string::npos) {
-      found = dir;
-      break;
-    }
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-  return found;
-}
 
 std::string BaseName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
@@ -155,11 +111,11 @@ int Cpu(const std::string& package, double seconds, const std::string& sleeper) 
     std::printf("error: the installer did not start\n");
     return 1;
   }
-  const std::string proc = FindLinuxProcess(BaseName(package));
+  const std::string proc = bench::LinuxProcessDir(BaseName(package));
   const DWORD ms = static_cast<DWORD>(seconds * 1000 * 0.9);
-  const double before = LinuxCpuSeconds(proc);
+  const double before = bench::LinuxCpuSeconds(proc);
   Pump(ms);
-  const double after = LinuxCpuSeconds(proc);
+  const double after = bench::LinuxCpuSeconds(proc);
   std::printf("setupstub_wait_cpu_seconds: %.4f (over %.1f s of installer run, target < 0.1)\n",
               after - before, ms / 1000.0);
   WaitForSingleObject(c.pi.hProcess, 120000);
@@ -167,8 +123,8 @@ int Cpu(const std::string& package, double seconds, const std::string& sleeper) 
   // Baseline: the same wait done by polling the exit code without sleeping.
   Child s;
   if (!s.Start("\"" + sleeper + "\" NUL " + std::to_string(static_cast<int>(seconds * 1000)))) return 1;
-  const std::string own = FindLinuxProcess("setup_bench.exe");
-  const double b0 = LinuxCpuSeconds(own);
+  const std::string own = bench::LinuxProcessDir("setup_bench.exe");
+  const double b0 = bench::LinuxCpuSeconds(own);
   const ULONGLONG end = GetTickCount64() + ms;
   DWORD code = STILL_ACTIVE;
   while (GetTickCount64() < end && code == STILL_ACTIVE) {
@@ -176,7 +132,7 @@ int Cpu(const std::string& package, double seconds, const std::string& sleeper) 
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     GetExitCodeProcess(s.pi.hProcess, &code);
   }
-  std::printf("baseline_polling_wait_cpu_seconds: %.4f (over %.1f s)\n", LinuxCpuSeconds(own) - b0,
+  std::printf("baseline_polling_wait_cpu_seconds: %.4f (over %.1f s)\n", bench::LinuxCpuSeconds(own) - b0,
               ms / 1000.0);
   return 0;
 }
