@@ -54,6 +54,7 @@ TEST_F(Schedmgr, LayoutMatchesTheDesign) {
   EXPECT_EQ(Text(C("DelayCb")), "&Allow Cancel");
   // The description panel waits above the client area.
   EXPECT_EQ(ClientRectIn(C("DescPanel"), form_).top, -267);
+  Shoot("main_window");
 }
 
 TEST_F(Schedmgr, NavigationMessagesAndRefusals) {
