@@ -1,5 +1,7 @@
 #include "tests/e2e/e2e_util.h"
 
+#include "tests/win/win_test_util.h"
+
 namespace marrowby::e2e {
 
 Program::~Program() {
@@ -221,22 +223,10 @@ bool PressButton(const MessageBoxInfo& box, const std::string& text) {
   return true;
 }
 
-void Wait(DWORD ms) {
-  const ULONGLONG end = GetTickCount64() + ms;
-  while (GetTickCount64() < end) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    Sleep(20);
-  }
-}
+void Wait(DWORD ms) { wintest::PumpFor(ms); }
 
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() >= end) return done();
-    Wait(50);
-  }
-  return true;
+  return wintest::PumpUntil(done, timeoutMs);
 }
 
 }  // namespace marrowby::e2e

@@ -60,7 +60,8 @@ MessageBoxInfo WaitMessageBox(DWORD pid, DWORD timeoutMs);
 // Presses the message box's button with that text ("OK", "&Yes", "Cancel").
 bool PressButton(const MessageBoxInfo& box, const std::string& text);
 
-// Sleeps while letting this process's own messages flow.
+// Sleeps while letting this process's own messages flow (the pumping of the
+// Windows tests' helpers).
 void Wait(DWORD ms);
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs);
 
