@@ -30,16 +30,8 @@ TAnnounceForm::TAnnounceForm(TComponent* owner) : TForm(owner) {
   LaunchBtn->OnClick = [this](TObject*) { LaunchBtnClick(); };
   CancelBtn->OnClick = [this](TObject*) { CancelBtnClick(); };
 
-  Timer1 = new TTimer(this);
-  Timer1->SetName("Timer1");
-  Timer1->SetEnabled(false);
-  Timer1->SetInterval(1000);
-  Timer1->SetOnTimer([this](TObject*) { Timer1Timer(); });
-  Timer2 = new TTimer(this);
-  Timer2->SetName("Timer2");
-  Timer2->SetEnabled(false);
-  Timer2->SetInterval(1000);
-  Timer2->SetOnTimer([this](TObject*) { Timer2Timer(); });
+  Timer1 = NewTimer(this, "Timer1", 1000, false, [this](TObject*) { Timer1Timer(); });
+  Timer2 = NewTimer(this, "Timer2", 1000, false, [this](TObject*) { Timer2Timer(); });
 
   // Active, with its default options: it restores the position when the
   // window is shown and saves it when the window closes or goes.

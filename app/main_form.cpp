@@ -74,24 +74,10 @@ void TMainForm::BuildComponents() {
 
   BuildSlots();
 
-  Timer1 = new TTimer(this);
-  Timer1->SetName("Timer1");
-  Timer1->SetEnabled(false);
-  Timer1->SetInterval(1000);
-  Timer1->SetOnTimer([this](TObject*) { Timer1Timer(); });
-  Timer2 = new TTimer(this);
-  Timer2->SetName("Timer2");
-  Timer2->SetEnabled(false);
-  Timer2->SetInterval(300000);
-  Timer2->SetOnTimer([this](TObject*) { Timer2Timer(); });
-  Timer3 = new TTimer(this);
-  Timer3->SetName("Timer3");
-  Timer3->SetInterval(3600000);
-  Timer3->SetOnTimer([this](TObject*) { Timer3Timer(); });
-  DayTimer = new TTimer(this);
-  DayTimer->SetName("DayTimer");
-  DayTimer->SetEnabled(false);
-  DayTimer->SetOnTimer([this](TObject*) { TimeChanged(); });
+  Timer1 = NewTimer(this, "Timer1", 1000, false, [this](TObject*) { Timer1Timer(); });
+  Timer2 = NewTimer(this, "Timer2", 300000, false, [this](TObject*) { Timer2Timer(); });
+  Timer3 = NewTimer(this, "Timer3", 3600000, true, [this](TObject*) { Timer3Timer(); });
+  DayTimer = NewTimer(this, "DayTimer", 1000, false, [this](TObject*) { TimeChanged(); });
 
   BuildStores();
 }

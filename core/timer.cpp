@@ -40,6 +40,17 @@ void TTimer::SetOnTimer(TNotifyEvent handler) {
   UpdateTimer();
 }
 
+TTimer* NewTimer(TComponent* owner, const char* name, uint32_t interval, bool enabled,
+                 TNotifyEvent onTimer) {
+  auto* timer = new TTimer(owner);
+  timer->SetName(name);
+  timer->SetEnabled(false);
+  timer->SetInterval(interval);
+  timer->SetOnTimer(std::move(onTimer));
+  timer->SetEnabled(enabled);
+  return timer;
+}
+
 void TTimer::UpdateTimer() {
   if (id_) {
     host_->Stop(id_);

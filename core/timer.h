@@ -41,4 +41,9 @@ class TTimer : public TComponent {
   TimerId id_ = 0;
 };
 
+// Makes a timer of a window: owned by owner, with its period, its handler and
+// whether it runs from the start.
+TTimer* NewTimer(TComponent* owner, const char* name, uint32_t interval, bool enabled,
+                 TNotifyEvent onTimer);
+
 }  // namespace marrowby
