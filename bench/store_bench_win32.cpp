@@ -16,6 +16,7 @@
 
 #include "store/form_storage.h"
 #include "store/prop_codec.h"
+#include "tests/support/forwarding_store_platform.h"
 #include "tests/support/store_test_form.h"
 
 using namespace marrowby;
@@ -69,27 +70,11 @@ class ProfileApiIniFile : public TCustomIniFile {
   std::string lastSection_, lastKey_, lastValue_;
 };
 
-class ProfileApiPlatform : public StorePlatform {
+class ProfileApiPlatform : public testing::ForwardingStorePlatform {
  public:
-  ProfileApiPlatform() { SetCurrentStorePlatform(this); }
-  ~ProfileApiPlatform() override { SetCurrentStorePlatform(nullptr); }
   std::unique_ptr<TCustomIniFile> OpenProfile(const std::string& file) override {
     return std::make_unique<ProfileApiIniFile>(file);
   }
-  ProfileFileSystem& Files() override { return real().Files(); }
-  std::string ExeName() override { return real().ExeName(); }
-  std::unique_ptr<TCustomIniFile> OpenRegistry(const std::string& k) override { return real().OpenRegistry(k); }
-  ScreenInfo Screen() override { return real().Screen(); }
-  bool GetPlacement(void* w, WindowPlacement* p) override { return real().GetPlacement(w, p); }
-  void SetPlacement(void* w, const WindowPlacement& p) override { real().SetPlacement(w, p); }
-  void SetWindowState(void* w, TWindowState s) override { real().SetWindowState(w, s); }
-  bool IsMinimizedMainWindow(void* w) override { return real().IsMinimizedMainWindow(w); }
-  void* FocusedWindow() override { return real().FocusedWindow(); }
-  bool FocusWindow(void* w) override { return real().FocusWindow(w); }
-  void SetSizeLimits(void* w, bool p, const SizeLimits& l) override { real().SetSizeLimits(w, p, l); }
-
- private:
-  static StorePlatform& real() { return PlatformStorePlatform(); }
 };
 
 void Fill(TTestMainForm& form) {

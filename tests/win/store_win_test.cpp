@@ -11,6 +11,7 @@
 #include "store/file_system_win32.h"
 #include "store/form_storage.h"
 #include "store/registry_win32.h"
+#include "tests/support/forwarding_store_platform.h"
 #include "tests/support/store_test_form.h"
 #include "tests/win/win_test_util.h"
 #include "ui/application_win32.h"
@@ -48,24 +49,12 @@ std::string SaveError(TTestMainForm& form) {
 }
 
 // The platform's store services with another file system.
-class PlatformWithFiles : public StorePlatform {
+class PlatformWithFiles : public testing::ForwardingStorePlatform {
  public:
-  explicit PlatformWithFiles(ProfileFileSystem& fs) : fs_(fs) { SetCurrentStorePlatform(this); }
-  ~PlatformWithFiles() override { SetCurrentStorePlatform(nullptr); }
+  explicit PlatformWithFiles(ProfileFileSystem& fs) : fs_(fs) {}
   ProfileFileSystem& Files() override { return fs_; }
-  std::string ExeName() override { return real().ExeName(); }
-  std::unique_ptr<TCustomIniFile> OpenRegistry(const std::string& k) override { return real().OpenRegistry(k); }
-  ScreenInfo Screen() override { return real().Screen(); }
-  bool GetPlacement(void* w, WindowPlacement* p) override { return real().GetPlacement(w, p); }
-  void SetPlacement(void* w, const WindowPlacement& p) override { real().SetPlacement(w, p); }
-  void SetWindowState(void* w, TWindowState s) override { real().SetWindowState(w, s); }
-  bool IsMinimizedMainWindow(void* w) override { return real().IsMinimizedMainWindow(w); }
-  void* FocusedWindow() override { return real().FocusedWindow(); }
-  bool FocusWindow(void* w) override { return real().FocusWindow(w); }
-  void SetSizeLimits(void* w, bool p, const SizeLimits& l) override { real().SetSizeLimits(w, p, l); }
 
  private:
-  static StorePlatform& real() { return PlatformStorePlatform(); }
   ProfileFileSystem& fs_;
 };
 
