@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/text.h"
+#include "ui/date_format.h"
 
 namespace marrowby {
 
@@ -141,46 +142,64 @@ void TEdit::SetText(const std::string& text) {
 
 // ---- TSpinEdit
 
-int TSpinEdit::Value() const {
-  int32_t v;
-  if (!TryStrToInt(Trim(Text()), &v)) return MinValue;
-  if (v < MinValue) return MinValue;
-  if (v > MaxValue) return MaxValue;
-  return v;
+namespace {
+// A whole decimal number (optional minus sign); numbers too long for an int
+// read as far beyond any range, keeping their sign.
+bool ParseWhole(const std::string& text, long long* out) {
+  size_t i = text[0] == '-' ? 1 : 0;
+  if (i == text.size()) return false;
+  long long v = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    if (v < 10000000000LL) v = v * 10 + (text[i] - '0');
+  }
+  *out = text[0] == '-' ? -v : v;
+  return true;
 }
+}  // namespace
+
+int TSpinEdit::Value() const { return Clamp(value_); }
 
 void TSpinEdit::SetValue(int v) {
-  if (v < MinValue) v = MinValue;
-  if (v > MaxValue) v = MaxValue;
-  SetText(std::to_string(v));
+  value_ = Clamp(v);
+  TEdit::SetText(std::to_string(value_));
+}
+
+void TSpinEdit::SetText(const std::string& text) {
+  const std::string typed = Trim(text);
+  if (typed.empty()) {
+    TEdit::SetText("");  // emptied to type anew: the value waits
+    return;
+  }
+  long long v;
+  std::string shown = typed;
+  if (!ParseWhole(typed, &v)) {
+    shown = Text().empty() ? "" : std::to_string(Value());  // refused: the number stays
+  } else if (v < MinValue || v > MaxValue) {
+    value_ = v < MinValue ? MinValue : MaxValue;
+    shown = std::to_string(value_);
+  } else {
+    value_ = static_cast<int>(v);
+  }
+  TEdit::SetText(shown);
+  // The view showed what was typed; when that was not kept, show what is.
+  if (shown != text) Refresh(ControlAspect::Text);
+}
+
+void TSpinEdit::EditingDone() {
+  if (Text().empty()) SetValue(Value());
 }
 
 // ---- TDateEdit
 
-namespace {
-std::string FormatDate(TDateTime value) {
-  int y, m, d;
-  DecodeDate(DateOf(value), &y, &m, &d);
-  char buf[16];
-  std::snprintf(buf, sizeof(buf), "%02d/%02d/%04d", d, m, y);
-  return buf;
-}
-}  // namespace
-
 void TDateEdit::SetDate(TDateTime value) {
   date_ = DateOf(value);
-  TEdit::SetText(FormatDate(date_));
+  TEdit::SetText(UserShortDateFormat().Format(date_));
 }
 
 void TDateEdit::SetText(const std::string& text) {
-  // Text typed into the control: keep the date in step when it parses.
-  int d, m, y;
-  char tail;
   TDateTime value;
-  if (std::sscanf(text.c_str(), "%d/%d/%d%c", &d, &m, &y, &tail) == 3 &&
-      TryEncodeDate(y, m, d, &value)) {
-    date_ = value;
-  }
+  if (UserShortDateFormat().TryParse(text, &value)) date_ = value;
   TEdit::SetText(text);
 }
 

@@ -151,7 +151,10 @@ class TEdit : public TControl {
   int MaxLength = 0;
 };
 
-// An edit with up and down arrows over an integer range.
+// An edit with up and down arrows over an integer range. It holds only what
+// it shows: a number typed beyond the range becomes the nearest end (the
+// edit shows that), text that is no number is refused, and an edit the user
+// emptied to type anew stays empty until the user leaves it.
 class TSpinEdit : public TEdit {
  public:
   using TEdit::TEdit;
@@ -159,14 +162,20 @@ class TSpinEdit : public TEdit {
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
   int MinValue = 0;
   int MaxValue = 100;
-  // The value of the text, kept within the range (a text that is no number
-  // reads as MinValue).
+  // The number shown; while the edit is empty, the number it held before.
   int Value() const;
   void SetValue(int v);
+  void SetText(const std::string& text) override;
+  // The user left the edit: an emptied edit shows its value again.
+  void EditingDone();
+
+ private:
+  int Clamp(int v) const { return v < MinValue ? MinValue : v > MaxValue ? MaxValue : v; }
+  int value_ = 0;
 };
 
 // A date edit: a date picker with a drop-down calendar. Its text is the date
-// in the short date format "dd/mm/yyyy" (four-digit years).
+// in the user's short date format with a four-digit year (date_format.h).
 class TDateEdit : public TEdit {
  public:
   using TEdit::TEdit;
@@ -175,6 +184,7 @@ class TDateEdit : public TEdit {
   TDateTime Date() const { return date_; }
   // Shows the date part of a value; a different date raises OnChange.
   void SetDate(TDateTime value);
+  // Text typed into the control: the date follows when the text is a date.
   void SetText(const std::string& text) override;
 
  private:

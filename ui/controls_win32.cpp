@@ -3,9 +3,11 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <string>
 
 #include "core/errors.h"
+#include "ui/date_format.h"
 
 namespace marrowby {
 
@@ -183,13 +185,18 @@ class EditBinding : public ControlBinding {
 };
 
 // An edit with an up-down control as its buddy: the arrows write the number
-// into the edit, which reports it like typing.
+// into the edit, which reports it like typing. The component decides what
+// the edit holds; the edit shows exactly that.
 class SpinEditBinding : public EditBinding {
  public:
   using EditBinding::EditBinding;
   void Create(HWND parent, int id) override {
     CreateEdit(parent, id, ES_NUMBER | ES_RIGHT);
     const auto& spin = static_cast<const TSpinEdit&>(control_);
+    // No more digits than the range's widest number.
+    const size_t digits = std::max(std::to_string(spin.MinValue).size(),
+                                   std::to_string(spin.MaxValue).size());
+    SendMessageA(hwnd_, EM_LIMITTEXT, digits, 0);
     helper_ = CreateWindowExA(0, UPDOWN_CLASSA, "",
                               WS_CHILD | WS_CLIPSIBLINGS | UDS_SETBUDDYINT | UDS_ALIGNRIGHT |
                                   UDS_ARROWKEYS | UDS_NOTHOUSANDS | Common(control_),
@@ -201,10 +208,25 @@ class SpinEditBinding : public EditBinding {
     PlaceWindow();
   }
   void ShowState(ControlAspect aspect) override {
-    EditBinding::ShowState(aspect);
-    if (aspect == ControlAspect::Text && helper_) {
-      SendMessageA(helper_, UDM_SETPOS32, 0, static_cast<TSpinEdit&>(control_).Value());
+    if (aspect != ControlAspect::Text) {
+      EditBinding::ShowState(aspect);
+      return;
     }
+    const std::string& text = control_.Text();
+    if (WindowText(hwnd_) != text) {
+      SetWindowTextA(hwnd_, text.c_str());
+      // Typing goes on after what the edit now shows.
+      if (GetFocus() == hwnd_) SendMessageA(hwnd_, EM_SETSEL, text.size(), text.size());
+    }
+    // The arrows step from the number shown. Their position is set only when
+    // they would write back the very same text: an empty edit (the user is
+    // typing) or "05" must stay as they are.
+    const int value = static_cast<TSpinEdit&>(control_).Value();
+    if (helper_ && text == std::to_string(value)) SendMessageA(helper_, UDM_SETPOS32, 0, value);
+  }
+  void Command(WORD code) override {
+    if (code == EN_KILLFOCUS) static_cast<TSpinEdit&>(control_).EditingDone();
+    EditBinding::Command(code);
   }
 
  protected:
@@ -220,13 +242,72 @@ class SpinEditBinding : public EditBinding {
   }
 };
 
+// The drop-down calendar of a date edit marks Saturdays and Sundays in bold
+// through its day states. The calendar asks its notification window for the
+// states of the months it shows (MCN_GETDAYSTATE) whenever it scrolls; the
+// date edit does not answer that, so this answers before it.
+void MarkWeekends(const SYSTEMTIME& first, int months, MONTHDAYSTATE* states) {
+  int y = first.wYear, m = first.wMonth;
+  for (int i = 0; i < months; ++i) {
+    states[i] = WeekendDayBits(y, m);
+    if (++m > 12) {
+      m = 1;
+      ++y;
+    }
+  }
+}
+
+LRESULT CALLBACK AnswerDayStates(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == MCN_GETDAYSTATE) {
+    auto* ask = reinterpret_cast<NMDAYSTATE*>(lp);
+    MarkWeekends(ask->stStart, ask->cDayState, ask->prgDayState);
+    return 0;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+// A calendar made without day states refuses to take them on later (Wine's
+// date edit makes its calendar once, with no way to ask for them); this lets
+// the style through.
+LRESULT CALLBACK AcceptDayStates(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_STYLECHANGING && wp == static_cast<WPARAM>(GWL_STYLE)) return 0;
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void MarkCalendarWeekends(HWND calendar) {
+  if (!calendar) return;
+  const LONG_PTR style = GetWindowLongPtrA(calendar, GWL_STYLE);
+  if (!(style & MCS_DAYSTATE)) {
+    SetWindowSubclass(calendar, AcceptDayStates, 1, 0);
+    SetWindowLongPtrA(calendar, GWL_STYLE, style | MCS_DAYSTATE);
+    RemoveWindowSubclass(calendar, AcceptDayStates, 1);
+  }
+  // Where the calendar sends its notifications: its parent, or the owner of
+  // a drop-down calendar.
+  SetWindowSubclass(GetParent(calendar), AnswerDayStates, 1, 0);
+  SYSTEMTIME range[2] = {};
+  MONTHDAYSTATE states[16];
+  const int months = static_cast<int>(
+      SendMessageA(calendar, MCM_GETMONTHRANGE, GMR_DAYSTATE, reinterpret_cast<LPARAM>(range)));
+  if (months <= 0 || months > 16) return;
+  MarkWeekends(range[0], months, states);
+  SendMessageA(calendar, MCM_SETDAYSTATE, static_cast<WPARAM>(months),
+               reinterpret_cast<LPARAM>(states));
+}
+
+// A date picker showing the user's short date with a four-digit year, the
+// same text as the component.
 class DateEditBinding : public ControlBinding {
  public:
   using ControlBinding::ControlBinding;
   void Create(HWND parent, int id) override {
     hwnd_ = Make(DATETIMEPICK_CLASSA, DTS_SHORTDATECENTURYFORMAT | WS_TABSTOP | Common(control_), 0,
                  parent, id);
-    SendMessageA(hwnd_, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("dd/MM/yyyy"));
+    SendMessageA(hwnd_, DTM_SETFORMATA, 0,
+                 reinterpret_cast<LPARAM>(UserShortDateFormat().Picture().c_str()));
+    // Where the date edit makes its calendar at each drop-down (Windows
+    // Vista and later), it makes it with day states.
+    SendMessageA(hwnd_, DTM_SETMCSTYLE, 0, MCS_DAYSTATE);
     ShowState(ControlAspect::Text);
   }
   void ShowState(ControlAspect aspect) override {
@@ -236,7 +317,7 @@ class DateEditBinding : public ControlBinding {
     }
     int y, m, d;
     DecodeDate(static_cast<TDateEdit&>(control_).Date(), &y, &m, &d);
-    if (y < 1601) return;  // outside what the picker can show
+    if (y < 1753) return;  // before what the picker can show
     SYSTEMTIME st = {};
     st.wYear = static_cast<WORD>(y);
     st.wMonth = static_cast<WORD>(m);
@@ -244,7 +325,9 @@ class DateEditBinding : public ControlBinding {
     SendMessageA(hwnd_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
   }
   LRESULT Notify(NMHDR* hdr) override {
-    if (hdr->code == DTN_DATETIMECHANGE && !updating_) {
+    if (hdr->code == DTN_DROPDOWN) {
+      MarkCalendarWeekends(reinterpret_cast<HWND>(SendMessageA(hwnd_, DTM_GETMONTHCAL, 0, 0)));
+    } else if (hdr->code == DTN_DATETIMECHANGE && !updating_) {
       auto* change = reinterpret_cast<NMDATETIMECHANGE*>(hdr);
       if (change->dwFlags == GDT_VALID) {
         TDateTime value;

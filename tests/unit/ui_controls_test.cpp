@@ -1,7 +1,9 @@
 // Control and form state without windows: the toolkit's event rules.
 #include <gtest/gtest.h>
 
+#include "core/errors.h"
 #include "ui/controls.h"
+#include "ui/date_format.h"
 #include "ui/form.h"
 
 namespace marrowby {
@@ -32,34 +34,135 @@ TEST(Controls, EventsFollowRealChangesOnly) {
   EXPECT_EQ(changes, 1);
 }
 
-TEST(Controls, SpinEditKeepsItsValueInRange) {
+// Counts what a bound view is asked to show again.
+struct CountingView : ControlView {
+  int texts = 0;
+  void Refresh(ControlAspect aspect) override { texts += aspect == ControlAspect::Text; }
+};
+
+TEST(Controls, SpinEditHoldsOnlyWhatItShows) {
   TComponent owner(nullptr);
-  auto* spin = new TSpinEdit(&owner);
-  spin->MinValue = 1;
-  spin->MaxValue = 31;
-  spin->SetValue(0);
-  EXPECT_EQ(spin->Text(), "1");
-  spin->SetValue(45);
-  EXPECT_EQ(spin->Value(), 31);
-  spin->SetText("abc");  // typed text that is no number
-  EXPECT_EQ(spin->Value(), 1);
-  spin->SetText(" 7 ");
-  EXPECT_EQ(spin->Value(), 7);
+  auto* hours = new TSpinEdit(&owner);
+  hours->MaxValue = 23;
+  hours->SetValue(10);
+  CountingView view;
+  hours->AttachView(&view);
+  struct Case {
+    const char* typed;
+    const char* holds;
+    int value;
+  };
+  // Typed in this order; each row starts from the row above.
+  const Case cases[] = {
+      {"2", "2", 2},       {"25", "23", 23},     {"", "", 23},  // emptied to type anew
+      {"2", "2", 2},       {"20", "20", 20},     {"05", "05", 5},
+      {"abc", "5", 5},     {"-3", "0", 0},       {" 7 ", "7", 7},
+      {"99999999999", "23", 23},
+  };
+  for (const Case& c : cases) {
+    hours->SetText(c.typed);
+    EXPECT_EQ(hours->Text(), c.holds) << c.typed;
+    EXPECT_EQ(hours->Value(), c.value) << c.typed;
+  }
+  // Typing beyond the range when it already holds the end: the view showed
+  // what was typed and must show the end again.
+  const int before = view.texts;
+  hours->SetText("29");
+  EXPECT_EQ(hours->Text(), "23");
+  EXPECT_GT(view.texts, before);
+  // Left empty, it shows the number it held.
+  hours->SetText("");
+  hours->EditingDone();
+  EXPECT_EQ(hours->Text(), "23");
+  hours->AttachView(nullptr);
+
+  auto* monthDay = new TSpinEdit(&owner);
+  monthDay->MinValue = 1;
+  monthDay->MaxValue = 31;
+  EXPECT_EQ(monthDay->Value(), 1);  // nothing typed yet
+  monthDay->SetValue(0);
+  EXPECT_EQ(monthDay->Text(), "1");
+  monthDay->SetValue(45);
+  EXPECT_EQ(monthDay->Text(), "31");
+}
+
+// The date format of a test, put back afterwards.
+struct UserDateFormat {
+  explicit UserDateFormat(const char* picture) { SetUserShortDateFormat(picture); }
+  ~UserDateFormat() { SetUserShortDateFormat("dd/MM/yyyy"); }
+};
+
+TEST(DateFormat, LocalePicturesShowAndReadFourDigitYears) {
+  const TDateTime dec8 = EncodeDate(2026, 12, 8);
+  struct Case {
+    const char* picture;
+    const char* shown;
+    const char* usedPicture;
+  };
+  const Case cases[] = {
+      {"M/d/yyyy", "12/8/2026", "M/d/yyyy"},     {"dd/MM/yyyy", "08/12/2026", "dd/MM/yyyy"},
+      {"d.M.yy", "8.12.2026", "d.M.yyyy"},       {"yyyy-MM-dd", "2026-12-08", "yyyy-MM-dd"},
+      {"dd'/'MM'/'yyyy", "08/12/2026", "dd'/'MM'/'yyyy"},
+      // Names of months or days, or a missing field: the fallback.
+      {"d MMM yyyy", "08/12/2026", "dd/MM/yyyy"}, {"dddd d/M/yyyy", "08/12/2026", "dd/MM/yyyy"},
+      {"M/yyyy", "08/12/2026", "dd/MM/yyyy"},    {"", "08/12/2026", "dd/MM/yyyy"},
+  };
+  for (const Case& c : cases) {
+    const ShortDateFormat format(c.picture);
+    EXPECT_EQ(format.Picture(), c.usedPicture) << c.picture;
+    EXPECT_EQ(format.Format(dec8), c.shown) << c.picture;
+    TDateTime back = 0;
+    EXPECT_TRUE(format.TryParse(c.shown, &back)) << c.picture;
+    EXPECT_EQ(back, dec8) << c.picture;
+  }
+  const ShortDateFormat us("M/d/yyyy");
+  TDateTime d = 0;
+  EXPECT_TRUE(us.TryParse("2-29-24", &d));  // any separator; two-digit year
+  EXPECT_EQ(d, EncodeDate(2024, 2, 29));
+  for (const char* bad : {"2/29/2023", "13/1/2024", "1/2", "1/2/3/4", "Jan/2/2024", "1/2/20245",
+                          ""}) {
+    EXPECT_FALSE(us.TryParse(bad, &d)) << bad;
+  }
+}
+
+TEST(DateFormat, EditorTextFailsWithTheFixedMessage) {
+  UserDateFormat us("M/d/yyyy");
+  EXPECT_EQ(StrToDateTime("12/8/2026 7:05:09"),
+            EncodeDate(2026, 12, 8) + EncodeTime(7, 5, 9, 0));
+  for (const char* bad : {"12/8/2026 25:30:15", "13/8/2026 10:00:00", "12/8/2026 :30:15",
+                          "12/8/2026", "12/8/2026 1:2:3x"}) {
+    try {
+      StrToDateTime(bad);
+      ADD_FAILURE() << bad;
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(e.Message(), "'" + std::string(bad) + "' is not a valid date and time");
+    }
+  }
+}
+
+TEST(DateFormat, WeekendsOfAMonth) {
+  // February 2026 begins on a Sunday.
+  const uint32_t feb = (1u << 0) | (1u << 6) | (1u << 7) | (1u << 13) | (1u << 14) | (1u << 20) |
+                       (1u << 21) | (1u << 27);
+  EXPECT_EQ(WeekendDayBits(2026, 2), feb);
+  EXPECT_EQ(WeekendDayBits(2024, 2) >> 28, 0u);  // 29 February 2024 is a Thursday
+  EXPECT_EQ(WeekendDayBits(2024, 13), 0u);
 }
 
 TEST(Controls, DateEditShowsTheDatePartAndFollowsTypedDates) {
+  UserDateFormat us("M/d/yyyy");
   TComponent owner(nullptr);
   auto* date = new TDateEdit(&owner);
   int changes = 0;
   date->OnChange = [&](TObject*) { ++changes; };
   date->SetDate(EncodeDate(2024, 2, 29) + 0.75);
-  EXPECT_EQ(date->Text(), "29/02/2024");
+  EXPECT_EQ(date->Text(), "2/29/2024");
   EXPECT_EQ(date->Date(), EncodeDate(2024, 2, 29));
   date->SetDate(EncodeDate(2024, 2, 29) + 0.25);  // same day: no change
   EXPECT_EQ(changes, 1);
-  date->SetText("01/03/2024");
+  date->SetText("3/1/2024");
   EXPECT_EQ(date->Date(), EncodeDate(2024, 3, 1));
-  date->SetText("31/02/2024");  // no such day: the date stays
+  date->SetText("2/31/2024");  // no such day: the date stays
   EXPECT_EQ(date->Date(), EncodeDate(2024, 3, 1));
 }
 
