@@ -3,30 +3,12 @@
 // launch-state lists kept in step.
 #include "app/main_form.h"
 
-#include <cstdio>
-
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/text.h"
+#include "ui/date_format.h"
 
 namespace marrowby {
-
-namespace {
-
-// The editor's date and time text ("dd/mm/yyyy h:m:s") as a value; text that
-// is no valid date and time fails as the run-time library's conversion does.
-TDateTime StrToDateTime(const std::string& text) {
-  int d, m, y, h, mi, s;
-  char tail;
-  TDateTime date, time;
-  if (std::sscanf(text.c_str(), "%d/%d/%d %d:%d:%d%c", &d, &m, &y, &h, &mi, &s, &tail) != 6 ||
-      !TryEncodeDate(y, m, d, &date) || !TryEncodeTime(h, mi, s, 0, &time)) {
-    throw EConvertError("'" + text + "' is not a valid date and time");
-  }
-  return date + time;
-}
-
-}  // namespace
 
 void TMainForm::GetSchedValues(int componentIndex) {
   auto* slot = static_cast<TLauncher*>(Components(componentIndex));
@@ -64,8 +46,11 @@ void TMainForm::SetSchedValues() {
   slot->SetChecks(checks);
   // A text that does not convert stops the store here, and with it the
   // operation that asked for it.
-  slot->SetDateTime(StrToDateTime(DateEdit1->Text() + " " + Hours->Text() + ":" +
-                                  Minutes->Text() + ":" + Seconds->Text()));
+  // The spin edits give the numbers they show (an edit emptied to type anew
+  // gives the one it held); the date is read in the user's short format.
+  slot->SetDateTime(StrToDateTime(DateEdit1->Text() + " " + std::to_string(Hours->Value()) + ":" +
+                                  std::to_string(Minutes->Value()) + ":" +
+                                  std::to_string(Seconds->Value())));
   slot->SetMonthDay(static_cast<TDay>(MDEdit->Value()));
   slot->SetEnabled(EnableCb->Checked());
 
@@ -116,6 +101,8 @@ void TMainForm::SetEditorEnabled(bool enabled) {
            FirstBtn, LastBtn, GetBtn}) {
     c->SetEnabled(enabled);
   }
+  // "Allow Cancel" follows "Announce Launch" whenever the editor is enabled.
+  if (enabled) DelayCb->SetEnabled(AnnounceCb->Checked());
 }
 
 void TMainForm::DaysBtnClick() { DayPanel->SetTop(7); }

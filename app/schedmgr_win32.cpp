@@ -14,6 +14,7 @@
 #include "app/shell_parts_win32.h"
 #include "core/errors.h"
 #include "ui/application_win32.h"
+#include "ui/date_format.h"
 #include "ui/form_win32.h"
 
 namespace marrowby {
@@ -114,10 +115,7 @@ class Win32MainHost : public MainFormHost {
   }
 
  private:
-  HWND Owner() const {
-    HWND active = GetActiveWindow();
-    return active ? active : Application().Handle();
-  }
+  HWND Owner() const { return Application().DialogOwner(); }
 
   TMainForm* form_ = nullptr;
   MainShellParts parts_;
@@ -128,6 +126,8 @@ int Run() {
   INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_DATE_CLASSES |
                                                 ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
+  // Dates show and read as the user writes them.
+  UseUserShortDateFormat();
   TApplication& app = Application();
   app.SetTitle(kTitle);
   app.SetHelpFile(kHelpFile);

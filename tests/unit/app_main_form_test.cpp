@@ -377,7 +377,7 @@ TEST_F(MainForm, AnUnconvertibleTimeStopsTheStoreAfterTheCriteria) {
   Add("A", "C:\\a.exe");
   form->CommandEdit->SetFileName("C:\\changed.exe");
   form->MDCb->SetChecked(true);
-  form->Hours->SetText("");
+  form->DateEdit1->SetText("");  // an emptied date
   form->MDEdit->SetValue(9);
   try {
     form->SetSchedValues();
