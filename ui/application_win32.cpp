@@ -1,5 +1,7 @@
 #include "ui/application_win32.h"
 
+#include <algorithm>
+
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/typeinfo.h"
@@ -129,8 +131,18 @@ void TApplication::HandleException(const std::exception& e) {
 }
 
 void TApplication::ShowException(const std::exception& e) {
-  HWND owner = GetActiveWindow();
-  MessageBoxA(owner ? owner : handle_, e.what(), Title().c_str(), MB_OK | MB_ICONSTOP);
+  const std::string text = e.what();
+  if (std::find(errorsShown_.begin(), errorsShown_.end(), text) != errorsShown_.end()) return;
+  errorsShown_.push_back(text);
+  MessageBoxA(DialogOwner(), text.c_str(), Title().c_str(), MB_OK | MB_ICONSTOP);
+  errorsShown_.erase(std::find(errorsShown_.begin(), errorsShown_.end(), text));
+}
+
+HWND TApplication::DialogOwner() const {
+  HWND active = GetActiveWindow();
+  if (active && IsWindowVisible(active)) return active;
+  if (mainWindow_ && IsWindowVisible(mainWindow_)) return mainWindow_;
+  return handle_;
 }
 
 void TApplication::SetHint(const std::string& hint) {

@@ -9,6 +9,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/object.h"
 
@@ -60,8 +61,16 @@ class TApplication : public TObject {
   // The error display: OnException when assigned, else ShowException.
   void HandleException(const std::exception& e);
   // The standard error box: the message, the title as caption, stop icon.
+  // While a box shows an error, the same error raised again (a timer or a
+  // deactivation repeating the failed step) is not stacked on top of it.
   void ShowException(const std::exception& e);
   std::function<void(TObject* Sender, const std::exception& E)> OnException;
+
+  // The owner of a message box: the active window when the user can see it,
+  // else the main window when it is shown, else the application window. A
+  // box shown from the tray menu (whose hidden window is active then) thus
+  // still holds the shown main window while it is open.
+  HWND DialogOwner() const;
 
   // The current hint text; OnHint runs when it changes.
   const std::string& Hint() const { return hint_; }
@@ -78,6 +87,7 @@ class TApplication : public TObject {
   HWND mainWindow_ = nullptr;
   std::string helpFile_;
   std::string hint_;
+  std::vector<std::string> errorsShown_;  // messages of the error boxes open now
   bool minimized_ = false;
 };
 

@@ -195,7 +195,8 @@ void Win32FormView::Center() {
   GetWindowRect(hwnd_, &r);
   const int w = r.right - r.left, h = r.bottom - r.top;
   SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-               (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+               (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // activation comes with showing
 }
 
 void Win32FormView::Show() {
@@ -203,9 +204,12 @@ void Win32FormView::Show() {
     Center();
     centered_ = true;
   }
+  // FormShow runs before the window appears: showing it activates it at
+  // once (WM_ACTIVATE comes from inside ShowWindow), and FormActivate must
+  // find what FormShow prepared, as the toolkit's forms do.
+  if (!form_.Visible()) form_.DoShow();
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
-  if (!form_.Visible()) form_.DoShow();
 }
 
 void Win32FormView::Hide() {
@@ -263,6 +267,15 @@ void Win32FormView::Release() {
   // The form may be freed right after this; no message may reach it.
   bindings_.clear();
   SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+  // A secondary window (an announcement, the about box) goes with its form;
+  // the main window stays until the program's end, so that what is saved at
+  // its destruction still finds it.
+  if (Application().MainWindow() != hwnd_) {
+    DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+    DeleteObject(font_);
+    font_ = nullptr;
+  }
 }
 
 LRESULT Win32FormView::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool* handled) {

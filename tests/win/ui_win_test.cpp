@@ -1,0 +1,170 @@
+// The Win32 views of forms and controls in-process under Wine: what typing
+// does to a spin edit, the order of a form's show and activate events, the
+// end of a secondary window, the owner of message boxes, error boxes that do
+// not stack.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "core/errors.h"
+#include "tests/win/win_test_util.h"
+#include "ui/application_win32.h"
+#include "ui/form_win32.h"
+
+namespace marrowby {
+namespace {
+
+class TestForm : public TForm {
+ public:
+  TestForm() : TForm(nullptr) {
+    SetName("TestForm");
+    SetClientSize(200, 100);
+    Hours = NewControl<TSpinEdit>(this, nullptr, "Hours", 10, 10, 38, 21);
+    Hours->MaxValue = 23;
+    Hours->SetValue(10);
+  }
+  TSpinEdit* Hours;
+  std::vector<std::string> events;
+
+ protected:
+  void FormShow() override { events.push_back("show"); }
+  void FormActivate() override { events.push_back("activate"); }
+};
+
+class Views : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&icc);
+  }
+  static std::string TextOf(HWND hwnd) {
+    char buf[64] = {};
+    GetWindowTextA(hwnd, buf, sizeof(buf));
+    return buf;
+  }
+  // Keys as the edit gets them from the keyboard.
+  static void Type(HWND edit, const std::string& keys) {
+    for (char c : keys) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+  }
+  static void SelectAll(HWND edit) { SendMessageA(edit, EM_SETSEL, 0, -1); }
+};
+
+TEST_F(Views, SpinEditTypedOverShowsWhatItHolds) {
+  TestForm form;
+  Win32FormView view(form);
+  HWND edit = view.ControlWindow(form.Hours);
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(TextOf(edit), "10");
+  // Cleared with Backspace it stays empty: typing 20 gives 20.
+  SelectAll(edit);
+  Type(edit, "\b");
+  EXPECT_EQ(TextOf(edit), "");
+  Type(edit, "20");
+  EXPECT_EQ(TextOf(edit), "20");
+  EXPECT_EQ(form.Hours->Text(), "20");
+  // 25 is beyond the hours: the edit and the component both hold 23.
+  SelectAll(edit);
+  Type(edit, "25");
+  EXPECT_EQ(TextOf(edit), "23");
+  EXPECT_EQ(form.Hours->Text(), "23");
+  Type(edit, "9");  // no third digit
+  EXPECT_EQ(TextOf(edit), "23");
+  // The arrow keys step from what is shown.
+  SendMessageA(edit, WM_KEYDOWN, VK_DOWN, 1);
+  SendMessageA(edit, WM_KEYUP, VK_DOWN, 1);
+  EXPECT_EQ(TextOf(edit), "22");
+  EXPECT_EQ(form.Hours->Value(), 22);
+  // Emptied and left, it shows its number again.
+  SelectAll(edit);
+  Type(edit, "\b");
+  SendMessageA(edit, WM_KILLFOCUS, 0, 0);
+  EXPECT_EQ(TextOf(edit), "22");
+  EXPECT_EQ(form.Hours->Text(), "22");
+}
+
+TEST_F(Views, FormShowRunsBeforeTheWindowActivates) {
+  TestForm form;
+  Win32FormView view(form);
+  form.Show();
+  wintest::PumpFor(200);
+  ASSERT_GE(form.events.size(), 2u);
+  EXPECT_EQ(form.events[0], "show");
+  EXPECT_EQ(form.events[1], "activate");
+  EXPECT_EQ(std::count(form.events.begin(), form.events.end(), "show"), 1);
+}
+
+TEST_F(Views, AReleasedSecondaryWindowIsGone) {
+  TestForm form;
+  Win32FormView view(form);
+  HWND hwnd = view.Hwnd();
+  form.Show();
+  view.Release();
+  EXPECT_FALSE(IsWindow(hwnd));
+  form.AttachView(nullptr);
+}
+
+TEST_F(Views, BoxesBelongToTheShownMainWindow) {
+  TestForm form;
+  Win32FormView view(form);
+  TApplication& app = Application();
+  app.SetMainWindow(view.Hwnd());
+  // A hidden window is active, as the tray icon's is while its menu works.
+  HWND tray = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  form.Show();
+  SetForegroundWindow(tray);
+  SetActiveWindow(tray);
+  ASSERT_EQ(GetActiveWindow(), tray);
+  EXPECT_EQ(app.DialogOwner(), view.Hwnd());
+  ShowWindow(view.Hwnd(), SW_HIDE);
+  EXPECT_EQ(app.DialogOwner(), app.Handle());
+  app.SetMainWindow(nullptr);
+  DestroyWindow(tray);
+}
+
+// Error boxes open on this thread, counted by a timer that runs inside them.
+struct BoxWatch {
+  int ticks = 0;
+  size_t most = 0;
+};
+BoxWatch g_watch;
+
+BOOL CALLBACK CollectBox(HWND hwnd, LPARAM lp) {
+  char cls[16] = {};
+  GetClassNameA(hwnd, cls, sizeof(cls));
+  if (std::string(cls) == "#32770" && IsWindowVisible(hwnd)) {
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+  }
+  return TRUE;
+}
+
+void CALLBACK WatchBoxes(HWND, UINT, UINT_PTR id, DWORD) {
+  std::vector<HWND> boxes;
+  EnumThreadWindows(GetCurrentThreadId(), CollectBox, reinterpret_cast<LPARAM>(&boxes));
+  g_watch.most = std::max(g_watch.most, boxes.size());
+  if (++g_watch.ticks <= 3) {
+    // The failed step again, while its box is open (a timer, a deactivation).
+    HandleException(EConvertError("'1/1/2026 25:30:15' is not a valid date and time"));
+    return;
+  }
+  for (HWND box : boxes) PostMessageA(box, WM_COMMAND, IDOK, 0);
+  if (boxes.empty()) KillTimer(nullptr, id);
+}
+
+TEST_F(Views, TheSameErrorIsShownOnceWhileItsBoxIsOpen) {
+  Application();  // the error display
+  g_watch = {};
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, WatchBoxes);
+  HandleException(EConvertError("'1/1/2026 25:30:15' is not a valid date and time"));
+  KillTimer(nullptr, timer);
+  EXPECT_GT(g_watch.ticks, 3);
+  EXPECT_EQ(g_watch.most, 1u);
+}
+
+}  // namespace
+}  // namespace marrowby
