@@ -43,6 +43,7 @@ TEST_F(Launches, CancelStartsNothing) {
   ASSERT_NE(announce, nullptr);
   Click(FindControl(announce, "CancelBtn"));
   ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(announce); }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(announce); }, 5000));  // freed as it closed
   Wait(3000);
   EXPECT_EQ(wintest::CountLines(Marker()), 0);
   // Cancelled still counts as launched today.

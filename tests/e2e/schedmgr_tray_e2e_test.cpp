@@ -50,6 +50,7 @@ TEST_F(Tray, MenuIsDrawnAndExitWhileHiddenAsksWithTheWindowShown) {
   MessageBoxInfo box = WaitMessageBox(program_->Pid(), 5000);
   EXPECT_EQ(box.text, "Do you wish to quit the Schedule Manager ?");
   EXPECT_TRUE(IsWindowVisible(form_));  // shown for the question
+  EXPECT_EQ(GetWindow(box.hwnd, GW_OWNER), form_);  // and held by the question
   PressButton(box, "Cancel");
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 5000));
   EXPECT_TRUE(program_->Running());
@@ -63,6 +64,14 @@ TEST_F(Tray, SummaryFromTheMenu) {
   StartReady();
   NewSchedule("One", "C:\\windows\\notepad.exe");
   NewSchedule("Two", "C:\\windows\\regedit.exe");
+  // From the menu while the window is shown: the box holds the window.
+  ChooseTrayItem(2);
+  MessageBoxInfo shown = WaitMessageBox(program_->Pid(), 5000);
+  ASSERT_NE(shown.hwnd, nullptr);
+  EXPECT_EQ(GetWindow(shown.hwnd, GW_OWNER), form_);
+  EXPECT_FALSE(IsWindowEnabled(form_));
+  Ok(shown);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(form_) != FALSE; }, 5000));
   Click(C("HideBtn"));
   ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 5000));
   ChooseTrayItem(2);  // "Nº of Schedules"
@@ -71,6 +80,7 @@ TEST_F(Tray, SummaryFromTheMenu) {
             "There are 2 set schedules of which 0 have launched today\n0 Schedules still to launch "
             "(though not necassarily today)");
   EXPECT_TRUE(IsWindowVisible(form_));  // shown under the box
+  EXPECT_EQ(GetWindow(box.hwnd, GW_OWNER), form_);
   Shoot("summary");
   Ok(box);
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 5000));
