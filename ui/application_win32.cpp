@@ -139,8 +139,10 @@ void TApplication::ShowException(const std::exception& e) {
 }
 
 HWND TApplication::DialogOwner() const {
+  // The application window itself, active after a restore, is only the
+  // taskbar's stand-in: no box should hang on it while the main window shows.
   HWND active = GetActiveWindow();
-  if (active && IsWindowVisible(active)) return active;
+  if (active && active != handle_ && IsWindowVisible(active)) return active;
   if (mainWindow_ && IsWindowVisible(mainWindow_)) return mainWindow_;
   return handle_;
 }

@@ -306,8 +306,10 @@ class DateEditBinding : public ControlBinding {
     SendMessageA(hwnd_, DTM_SETFORMATA, 0,
                  reinterpret_cast<LPARAM>(UserShortDateFormat().Picture().c_str()));
     // Where the date edit makes its calendar at each drop-down (Windows
-    // Vista and later), it makes it with day states.
+    // Vista and later), it makes it with day states. The calendar writes in
+    // the window's font, with the bold of that font for the marked days.
     SendMessageA(hwnd_, DTM_SETMCSTYLE, 0, MCS_DAYSTATE);
+    SendMessageA(hwnd_, DTM_SETMCFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     ShowState(ControlAspect::Text);
   }
   void ShowState(ControlAspect aspect) override {
