@@ -257,8 +257,12 @@ void MarkWeekends(const SYSTEMTIME& first, int months, MONTHDAYSTATE* states) {
   }
 }
 
+// MCN_GETDAYSTATE is MCN_FIRST - 1 (as Windows and Wine send it); the
+// mingw-w64 header spells it MCN_FIRST + 3.
+const UINT kGetDayState = 0U - 747U;
+
 LRESULT CALLBACK AnswerDayStates(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-  if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == MCN_GETDAYSTATE) {
+  if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == kGetDayState) {
     auto* ask = reinterpret_cast<NMDAYSTATE*>(lp);
     MarkWeekends(ask->stStart, ask->cDayState, ask->prgDayState);
     return 0;
@@ -274,7 +278,7 @@ LRESULT CALLBACK AcceptDayStates(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-void MarkCalendarWeekends(HWND calendar) {
+void MarkCalendarWeekends(HWND dateEdit, HWND calendar) {
   if (!calendar) return;
   const LONG_PTR style = GetWindowLongPtrA(calendar, GWL_STYLE);
   if (!(style & MCS_DAYSTATE)) {
@@ -282,9 +286,13 @@ void MarkCalendarWeekends(HWND calendar) {
     SetWindowLongPtrA(calendar, GWL_STYLE, style | MCS_DAYSTATE);
     RemoveWindowSubclass(calendar, AcceptDayStates, 1);
   }
-  // Where the calendar sends its notifications: its parent, or the owner of
-  // a drop-down calendar.
-  SetWindowSubclass(GetParent(calendar), AnswerDayStates, 1, 0);
+  // The calendar tells the window it was made for: the date edit (Wine), or
+  // a drop-down window of the date edit's own (Windows); a popup's parent as
+  // the system reports it is the top window, not that one.
+  HWND parent = GetParent(calendar);
+  if (parent && parent != GetAncestor(dateEdit, GA_ROOT)) {
+    SetWindowSubclass(parent, AnswerDayStates, 1, 0);
+  }
   SYSTEMTIME range[2] = {};
   MONTHDAYSTATE states[16];
   const int months = static_cast<int>(
@@ -310,6 +318,7 @@ class DateEditBinding : public ControlBinding {
     // the window's font, with the bold of that font for the marked days.
     SendMessageA(hwnd_, DTM_SETMCSTYLE, 0, MCS_DAYSTATE);
     SendMessageA(hwnd_, DTM_SETMCFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SetWindowSubclass(hwnd_, AnswerDayStates, 1, 0);
     ShowState(ControlAspect::Text);
   }
   void ShowState(ControlAspect aspect) override {
@@ -328,7 +337,8 @@ class DateEditBinding : public ControlBinding {
   }
   LRESULT Notify(NMHDR* hdr) override {
     if (hdr->code == DTN_DROPDOWN) {
-      MarkCalendarWeekends(reinterpret_cast<HWND>(SendMessageA(hwnd_, DTM_GETMONTHCAL, 0, 0)));
+      MarkCalendarWeekends(hwnd_,
+                           reinterpret_cast<HWND>(SendMessageA(hwnd_, DTM_GETMONTHCAL, 0, 0)));
     } else if (hdr->code == DTN_DATETIMECHANGE && !updating_) {
       auto* change = reinterpret_cast<NMDATETIMECHANGE*>(hdr);
       if (change->dwFlags == GDT_VALID) {
