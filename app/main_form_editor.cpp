@@ -18,7 +18,13 @@ void TMainForm::GetSchedValues(int componentIndex) {
   TimeCb->SetChecked(checks.Contains(lcTime));
   WDCb->SetChecked(checks.Contains(lcWeekDay));
   MDCb->SetChecked(checks.Contains(lcMonthDay));
-  DateEdit1->SetDate(slot->DateTime());
+  // Only the date shows. A stored date that cannot exist (a damaged settings
+  // file) must not stop the load and leave the editor unusable: the date
+  // edit keeps what it shows, and the next store writes that date back.
+  TDateTime date;
+  if (TryEncodeDate(slot->Date()->Year(), slot->Date()->Month(), slot->Date()->Day(), &date)) {
+    DateEdit1->SetDate(date);
+  }
   Hours->SetValue(slot->Time()->Hour());
   Minutes->SetValue(slot->Time()->Min());
   Seconds->SetValue(slot->Time()->Sec());

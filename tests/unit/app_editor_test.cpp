@@ -89,5 +89,19 @@ TEST_F(Editor, DatesInTheUsersFormat) {
   EXPECT_EQ(form->SlotAt(1)->DateTime(), At(2025, 12, 31, 8, 41, 0));
 }
 
+TEST_F(Editor, ASlotWhoseDateAndTimeCannotExistStillLoadsAndIsRepairedByTheStore) {
+  Add("damaged", false, false);
+  TLauncher* slot = form->SlotAt(1);
+  slot->Date()->SetMonth(13);  // as a damaged settings file restores it
+  slot->Time()->SetHour(99);
+  form->DateEdit1->SetDate(At(2024, 3, 4));
+  form->Hours->SetValue(8);
+  form->GetSchedValues(slot->ComponentIndex());
+  EXPECT_EQ(form->DateEdit1->Date(), At(2024, 3, 4));
+  EXPECT_EQ(form->Hours->Text(), "23");
+  form->SetSchedValues();
+  EXPECT_EQ(form->SlotAt(1)->DateTime(), At(2024, 3, 4, 23, 41, 0));
+}
+
 }  // namespace
 }  // namespace marrowby
