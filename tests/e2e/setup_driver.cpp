@@ -74,6 +74,12 @@ BOOL CALLBACK VisibleProc(HWND w, LPARAM l) {
 
 }  // namespace
 
+HWND FindWindowWithControl(DWORD pid, int controlId) {
+  Search s{pid, controlId, nullptr};
+  EnumWindows(FindProc, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
 // Wine's X11 driver waits up to a second for every managed window it hides
 // when no window manager runs (as on the test display). Unmanaged windows
 // spare the programs under test that wait; nothing else changes for them.
