@@ -50,10 +50,10 @@ void TMainForm::SetSchedValues() {
   if (WDCb->Checked()) checks.Include(lcWeekDay);
   if (MDCb->Checked()) checks.Include(lcMonthDay);
   slot->SetChecks(checks);
-  // A text that does not convert stops the store here, and with it the
-  // operation that asked for it.
   // The spin edits give the numbers they show (an edit emptied to type anew
-  // gives the one it held); the date is read in the user's short format.
+  // gives the one it held); the date is read in the user's short format. A
+  // text that does not convert stops the store here, and with it the
+  // operation that asked for it.
   slot->SetDateTime(StrToDateTime(DateEdit1->Text() + " " + std::to_string(Hours->Value()) + ":" +
                                   std::to_string(Minutes->Value()) + ":" +
                                   std::to_string(Seconds->Value())));

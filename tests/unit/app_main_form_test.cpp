@@ -373,7 +373,7 @@ TEST_F(MainForm, LaunchStateFollowsTheEnableBox) {
   EXPECT_EQ(States()[0], "NO");
 }
 
-TEST_F(MainForm, AnUnconvertibleTimeStopsTheStoreAfterTheCriteria) {
+TEST_F(MainForm, AnUnconvertibleDateStopsTheStoreAfterTheCriteria) {
   Add("A", "C:\\a.exe");
   form->CommandEdit->SetFileName("C:\\changed.exe");
   form->MDCb->SetChecked(true);
