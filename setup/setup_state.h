@@ -35,6 +35,9 @@ struct SetupState {
   bool error;
   intptr_t packageHandle;
   uint8_t partCounter;
+  // Why the rebuild of a split package failed, when a part was to blame;
+  // empty otherwise (the generic rebuild message is shown then).
+  char partProblem[kPathSize + 160];
   ExtractedFiles extracted;
   bool installStarted;
   bool extractionSucceeded;

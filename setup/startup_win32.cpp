@@ -155,7 +155,7 @@ bool StartUp() {
     return false;
   }
   if (s.error) {
-    ErrorBox(kMsgRebuildError);
+    ErrorBox(s.partProblem[0] ? s.partProblem : kMsgRebuildError);
     return false;
   }
   s.packageHandle = g_io->open(s.packagePath, OpenParams{});

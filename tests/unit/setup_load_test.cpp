@@ -3,6 +3,7 @@
 // joining a split package.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "setup/messages.h"
 #include "setup/package_load.h"
 #include "setup/scramble.h"
+#include "setup/sha256.h"
 #include "tests/unit/setup_fake_io.h"
 
 namespace marrowby::setup {
@@ -286,14 +288,51 @@ class RebuildTest : public LoadTest {
     prompts.clear();
     answers.clear();
   }
-  void Split(size_t partSize) {
-    for (size_t at = 0, k = 0; at < whole.size(); at += partSize, ++k) {
-      std::string name = "C:\\dl\\setup.exe";
-      if (k > 0) name = "C:\\dl\\setup." + std::string(k < 10 ? "00" : "0") + std::to_string(k);
-      const size_t end = std::min(whole.size(), at + partSize);
-      fs.files[name].assign(whole.begin() + static_cast<long>(at), whole.begin() + static_cast<long>(end));
-    }
+  static std::string PartName(size_t k) {
+    char digits[16];
+    std::snprintf(digits, sizeof(digits), "%03zu", k % 1000);
+    return k == 0 ? "C:\\dl\\setup.exe" : std::string("C:\\dl\\setup.") + digits;
   }
+  // Splits `whole` into parts of partSize bytes; with `record`, writes the
+  // part record into the image area of part 1 first.
+  size_t Split(size_t partSize, bool record = false) {
+    for (const auto& name : Parts()) fs.files.erase(name);
+    const size_t count = (whole.size() + partSize - 1) / partSize;
+    if (record) {
+      PartRecord r{};
+      r.count = static_cast<uint32_t>(count);
+      r.firstSize = r.middleSize = static_cast<uint32_t>(partSize);
+      r.lastSize = static_cast<uint32_t>(whole.size() - (count - 1) * partSize);
+      Sha256 all;
+      Sha256Begin(&all);
+      for (size_t k = 0; k < count; ++k) {
+        const size_t from = k == 0 ? kImageSize : k * partSize;
+        const size_t end = std::min(whole.size(), (k + 1) * partSize);
+        Sha256 one;
+        Sha256Begin(&one);
+        Sha256Add(&one, whole.data() + from, end - from);
+        uint8_t digest[kDigestSize];
+        Sha256Finish(&one, digest);
+        Sha256Add(&all, digest, sizeof(digest));
+      }
+      Sha256Finish(&all, r.digest);
+      WritePartRecord(r, whole.data() + kPartRecordOffset);
+    }
+    for (size_t k = 0; k < count; ++k) {
+      const size_t at = k * partSize, end = std::min(whole.size(), at + partSize);
+      fs.files[PartName(k)].assign(whole.begin() + static_cast<long>(at),
+                                   whole.begin() + static_cast<long>(end));
+    }
+    return count;
+  }
+  std::vector<std::string> Parts() const {
+    std::vector<std::string> names;
+    for (const auto& f : fs.files) {
+      if (f.first.rfind("C:\\dl\\", 0) == 0) names.push_back(f.first);
+    }
+    return names;
+  }
+  const std::vector<uint8_t>& Rebuilt() { return fs.files["C:\\T\\$Tessara.Tmp\\Tessara.pkg"]; }
   static bool Prompt(uint32_t part) {
     prompts.push_back(part);
     if (answers.empty()) return false;
@@ -395,6 +434,105 @@ TEST_F(RebuildTest, ATooLongRebuiltPathIsAFailureNotAnOverflow) {
   RebuildPackage(&g_state, Prompt);
   EXPECT_TRUE(g_state.error);
   EXPECT_EQ(fs.openCount, 0);
+}
+
+// The program plus .001 to .255: every name the part counter can give.
+TEST_F(RebuildTest, TwoHundredFiftySixPartsAreJoinedWithOrWithoutARecord) {
+  whole.assign(kImageSize + 255 * 100, 0);
+  for (size_t i = 0; i < whole.size(); ++i) whole[i] = static_cast<uint8_t>(i % 251);
+  g_state.header.packageSize = static_cast<uint32_t>(whole.size());
+  for (bool record : {false, true}) {
+    SCOPED_TRACE(record);
+    // Part 1 carries the image area; 255 parts of 100 bytes follow it.
+    for (const auto& name : Parts()) fs.files.erase(name);
+    FillBytes(whole.data() + kPartRecordOffset, 0, kPartRecordSize);
+    PartRecord r{};
+    r.count = 256;
+    r.firstSize = kImageSize;
+    r.middleSize = r.lastSize = 100;
+    Sha256 all;
+    Sha256Begin(&all);
+    for (size_t k = 0; k < 256; ++k) {
+      const size_t at = k == 0 ? 0 : kImageSize + (k - 1) * 100;
+      const size_t end = k == 0 ? kImageSize : at + 100;
+      Sha256 one;
+      Sha256Begin(&one);
+      if (k > 0) Sha256Add(&one, whole.data() + at, end - at);
+      uint8_t d[kDigestSize];
+      Sha256Finish(&one, d);
+      Sha256Add(&all, d, sizeof(d));
+    }
+    Sha256Finish(&all, r.digest);
+    if (record) WritePartRecord(r, whole.data() + kPartRecordOffset);
+    for (size_t k = 0; k < 256; ++k) {
+      const size_t at = k == 0 ? 0 : kImageSize + (k - 1) * 100;
+      const size_t end = k == 0 ? kImageSize : at + 100;
+      fs.files[PartName(k)].assign(whole.begin() + static_cast<long>(at),
+                                   whole.begin() + static_cast<long>(end));
+    }
+    g_state.error = false;
+    RebuildPackage(&g_state, Prompt);
+    EXPECT_FALSE(g_state.error) << g_state.partProblem;
+    EXPECT_EQ(Rebuilt(), whole);
+    EXPECT_TRUE(prompts.empty());
+    // A package that would need a 257th part cannot be joined.
+    ++g_state.header.packageSize;
+    if (!record) {
+      RebuildPackage(&g_state, Prompt);
+      EXPECT_TRUE(g_state.error);
+      EXPECT_TRUE(prompts.empty());
+    }
+    --g_state.header.packageSize;
+  }
+}
+
+// With a part record every part is checked before the package is used: a
+// short or long part is named, parts that do not belong together are refused,
+// and no disk prompt asks for a part that was never made.
+TEST_F(RebuildTest, ARecordNamesAShortOrLongPartAndRefusesSwappedParts) {
+  struct Case {
+    const char* what;
+    void (*damage)(FakeFiles& files);
+    const char* message;
+  } cases[] = {
+      {"short", [](FakeFiles& f) { f.files["C:\\dl\\setup.001"].resize(20000); },
+       "The part file setup.001 is damaged: it is shorter than it should be. Please obtain a "
+       "new copy of the program."},
+      {"long", [](FakeFiles& f) { f.files["C:\\dl\\setup.003"].push_back(0); },
+       "The part file setup.003 is damaged: it is longer than it should be. Please obtain a new "
+       "copy of the program."},
+      {"swapped",
+       [](FakeFiles& f) { std::swap(f.files["C:\\dl\\setup.001"], f.files["C:\\dl\\setup.002"]); },
+       kMsgPartsDiffer},
+      {"one byte changed", [](FakeFiles& f) { f.files["C:\\dl\\setup.003"][5] ^= 1; },
+       kMsgPartsDiffer},
+      {"image data changed", [](FakeFiles& f) { f.files["C:\\dl\\setup.exe"][kImageSize] ^= 1; },
+       kMsgPartsDiffer},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(Split(30000, true), 4u);
+    RebuildPackage(&g_state, Prompt);
+    ASSERT_FALSE(g_state.error) << g_state.partProblem;
+    ASSERT_EQ(Rebuilt(), whole);
+    c.damage(fs);
+    RebuildPackage(&g_state, Prompt);
+    EXPECT_TRUE(g_state.error);
+    EXPECT_STREQ(g_state.partProblem, c.message);
+    EXPECT_TRUE(prompts.empty());
+    EXPECT_EQ(fs.allocations, 0);
+    g_state.error = false;
+  }
+}
+
+TEST_F(RebuildTest, ARecordedPackageStillPromptsForAMissingPart) {
+  Split(30000, true);
+  fs.files.erase("C:\\dl\\setup.003");
+  answers = {false};
+  RebuildPackage(&g_state, Prompt);
+  EXPECT_EQ(prompts, (std::vector<uint32_t>{4}));
+  EXPECT_TRUE(g_state.error);
+  EXPECT_STREQ(g_state.partProblem, "");
 }
 
 }  // namespace
