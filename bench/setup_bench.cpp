@@ -289,10 +289,10 @@ int Profile(const std::string& package, const std::string& cabinet, const std::s
     return 1;
   }
   s::g_io->close(h);
-  // Best of three of each, alternating, so that both see a warm cache.
+  // Best of five of each, alternating, so that both see a warm cache.
   double stub = 1e9, base = 1e9;
   CallTimes reads, writes, seeks, others;
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 5; ++i) {
     const double b = BaselineRun(cabinet);
     const double t = StubRun(dir);
     if (b < 0 || t < 0) {
