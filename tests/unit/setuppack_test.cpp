@@ -275,7 +275,7 @@ TEST(PackageBuilder, RefusesACabinetWithUnsafeNames) {
   e[1].name = "..\\evil.dll";
   BuildOptions o = Options();
   o.cabinet = WriteCabinet(e, Compression::kNone);
-  ExpectRefused(o, "unsafe file name \"..\\evil.dll\"");
+  ExpectRefused(o, "unsafe file name \"..\\\\evil.dll\"");
 }
 
 TEST(PackageReader, RefusesWhatIsNoPackageOrIsCutShort) {

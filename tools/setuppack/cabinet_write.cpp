@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "tools/setuppack/cabinet.h"
+#include "tools/setuppack/terminal_text.h"
 
 namespace marrowby::setuppack {
 
@@ -53,7 +54,7 @@ std::vector<uint8_t> WriteCabinet(const std::vector<CabEntry>& entries, Compress
   uint64_t total = 0;
   for (const CabEntry& e : entries) {
     if (e.name.empty() || e.name.size() > 255) {
-      throw std::runtime_error("file name \"" + e.name + "\" must have 1 to 255 bytes");
+      throw std::runtime_error("file name " + Shown(e.name) + " must have 1 to 255 bytes");
     }
     total += e.data.size();
   }

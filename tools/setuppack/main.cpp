@@ -331,8 +331,8 @@ int Extract(const std::vector<std::string>& args) {
   // Every name is checked before anything is written.
   for (const CabListing::File& f : listing.files) {
     if (setup::CheckCabinetName(f.name.c_str()) != setup::NameCheck::kOk) {
-      throw std::runtime_error("the cabinet holds the unsafe file name \"" + f.name +
-                               "\"; nothing was extracted");
+      throw std::runtime_error("the cabinet holds the unsafe file name " + Shown(f.name) +
+                               "; nothing was extracted");
     }
   }
   ExtractTarget target{args[1]};

@@ -10,6 +10,7 @@
 #include "setup/package_load.h"
 #include "setup/scramble.h"
 #include "setup/sha256.h"
+#include "tools/setuppack/terminal_text.h"
 
 namespace marrowby::setuppack {
 
@@ -47,11 +48,11 @@ void CheckCabinet(const std::vector<uint8_t>& cabinet, const std::string& infNam
   bool found = false;
   for (const CabListing::File& f : listing.files) {
     if (setup::CheckCabinetName(f.name.c_str()) != setup::NameCheck::kOk) {
-      throw std::runtime_error("the cabinet holds the unsafe file name \"" + f.name + "\"");
+      throw std::runtime_error("the cabinet holds the unsafe file name " + Shown(f.name));
     }
     found = found || Lower(f.name) == Lower(infName);
   }
-  if (!found) throw std::runtime_error("the INF file \"" + infName + "\" is not in the cabinet");
+  if (!found) throw std::runtime_error("the INF file " + Shown(infName) + " is not in the cabinet");
 }
 
 // The installer's command line carries the INF path unquoted after the
@@ -67,7 +68,7 @@ void CheckInfName(const std::string& name) {
                       : c < 0x20 || c == 0x7F             ? "a control character"
                                                           : nullptr;
     if (why) {
-      throw std::runtime_error("the INF name \"" + name + "\" holds " + why +
+      throw std::runtime_error("the INF name " + Shown(name) + " holds " + why +
                                "; the installer's command line takes the name unquoted, so it "
                                "must be a plain file name without folder separators, spaces or "
                                "commas");

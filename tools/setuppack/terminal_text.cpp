@@ -1,6 +1,8 @@
 #include "tools/setuppack/terminal_text.h"
 
 #include <iconv.h>
+#include <langinfo.h>
+#include <langinfo.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -139,6 +141,10 @@ std::string TerminalText(const std::string& text, bool utf8, const std::string& 
     }
   }
   return out + "\"";
+}
+
+std::string Shown(const std::string& text, bool utf8) {
+  return TerminalText(text, utf8, nl_langinfo(CODESET));
 }
 
 size_t StatusLines(const std::string& text) {

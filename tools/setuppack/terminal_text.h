@@ -15,6 +15,10 @@ namespace marrowby::setuppack {
 // character set lacks it. A hostile package cannot drive the terminal.
 std::string TerminalText(const std::string& text, bool utf8, const std::string& codeset);
 
+// TerminalText for the terminal this process writes to (its locale's
+// character set): for names from a package inside messages.
+std::string Shown(const std::string& text, bool utf8 = false);
+
 // The status area of the setup dialog (228 x 75 dialog units of 8-point MS
 // Sans Serif) shows 9 lines of about 57 average characters.
 constexpr size_t kStatusLines = 9;
