@@ -32,7 +32,7 @@ bool HashAdd(void* context, const void* data, uint32_t count) {
 bool HashFinish(void* context, uint8_t* digest) {
   const HCRYPTHASH hash = reinterpret_cast<HCRYPTHASH>(context);
   DWORD size = 32;
-  const bool ok = !digest || CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0);
+  const bool ok = CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0) != FALSE;
   CryptDestroyHash(hash);
   return ok && size == 32;
 }

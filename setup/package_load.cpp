@@ -144,23 +144,21 @@ LibraryPlacement PlaceCabinetLibrary(SetupState* s, intptr_t package,
 
 namespace {
 
-// Appends one whole part (size bytes) to the rebuilt file; false on any short
-// read or failed write. When a hash context is given, the bytes from offset
-// `skip` of the part on are hashed as they pass.
-bool CopyPart(intptr_t part, uint64_t size, intptr_t out, uint8_t* buffer, uint64_t* written,
-              void* hash, uint32_t skip) {
-  for (uint64_t at = 0; at < size;) {
-    const uint64_t left = size - at;
-    const uint32_t want = left < kCopyBufferSize ? static_cast<uint32_t>(left) : kCopyBufferSize;
+// Appends one whole part (size bytes) to the rebuilt file, hashing its bytes
+// from offset `skip` on as they pass when a hash context is given; false on
+// any short read or failed write. Sizes stay below kMaxPackageSize.
+bool CopyPart(intptr_t part, uint32_t size, intptr_t out, uint8_t* buffer, void* hash,
+              uint32_t skip) {
+  for (uint32_t at = 0; at < size;) {
+    const uint32_t want = size - at < kCopyBufferSize ? size - at : kCopyBufferSize;
     const uint32_t got = g_io->read(part, buffer, want);
     if (got == kIoError || got == 0 || got > want) return false;
     if (hash && at + got > skip) {
-      const uint32_t from = at < skip ? static_cast<uint32_t>(skip - at) : 0;
+      const uint32_t from = at < skip ? skip - at : 0;
       if (!g_io->hashAdd(hash, buffer + from, got - from)) return false;
     }
     if (g_io->write(out, buffer, got) != got) return false;
     at += got;
-    *written += got;
   }
   return true;
 }
@@ -169,11 +167,10 @@ bool CopyPart(intptr_t part, uint64_t size, intptr_t out, uint8_t* buffer, uint6
 bool ReadPartRecord(const char* path, PartRecord* record) {
   const intptr_t h = g_io->open(path, OpenParams{});
   if (h == kNoHandle) return false;
+  // A failed seek leaves bytes that are no record.
   uint8_t bytes[kPartRecordSize];
-  const bool found =
-      g_io->seek(h, static_cast<int32_t>(kPartRecordOffset), 0) ==
-          static_cast<int32_t>(kPartRecordOffset) &&
-      ReadExact(h, bytes, kPartRecordSize) && ParsePartRecord(bytes, record);
+  g_io->seek(h, static_cast<int32_t>(kPartRecordOffset), 0);
+  const bool found = ReadExact(h, bytes, kPartRecordSize) && ParsePartRecord(bytes, record);
   g_io->close(h);
   return found;
 }
@@ -182,41 +179,32 @@ void ReportPart(SetupState* s, const char* partPath, const char* problem) {
   TextCopy(s->partProblem, sizeof(s->partProblem), kMsgPartFile);
   TextAppend(s->partProblem, sizeof(s->partProblem), partPath + FileNameStart(partPath));
   TextAppend(s->partProblem, sizeof(s->partProblem), problem);
-  s->error = true;
 }
 
-// Copies part `index` into the rebuilt file. With a part record, its size is
-// checked first and its digest is added to `all`.
-void JoinPart(SetupState* s, intptr_t part, const char* partPath, uint32_t index,
+// Copies part `index` into the rebuilt file and adds its size to *written.
+// With a part record, its size is checked first and its digest is added to
+// `all`. False on any failure; a part of the wrong size is reported.
+bool JoinPart(SetupState* s, intptr_t part, const char* partPath, uint32_t index,
               const PartRecord* record, void* all, intptr_t out, uint8_t* buffer,
-              uint64_t* written) {
+              uint32_t* written) {
   const int64_t size = g_io->size(part);
-  if (size < 0) {
-    s->error = true;
-    return;
-  }
+  if (size < 0 || size > kMaxPackageSize) return false;
   void* hash = nullptr;
   if (record) {
     const uint32_t expected = RecordedPartSize(*record, index);
-    if (static_cast<uint64_t>(size) != expected) {
-      ReportPart(s, partPath, static_cast<uint64_t>(size) < expected ? kMsgPartShort : kMsgPartLong);
-      return;
+    if (size != expected) {
+      ReportPart(s, partPath, size < expected ? kMsgPartShort : kMsgPartLong);
+      return false;
     }
     hash = g_io->hashBegin();
-    if (!hash) {
-      s->error = true;
-      return;
-    }
+    if (!hash) return false;
   }
-  uint8_t digest[kDigestSize];
-  const bool copied = CopyPart(part, static_cast<uint64_t>(size), out, buffer, written, hash,
+  *written += static_cast<uint32_t>(size);
+  const bool copied = CopyPart(part, static_cast<uint32_t>(size), out, buffer, hash,
                                index == 0 ? kImageSize : 0);
-  bool hashed = true;
-  if (hash) {
-    hashed = g_io->hashFinish(hash, copied ? digest : nullptr) && copied &&
-             g_io->hashAdd(all, digest, kDigestSize);
-  }
-  if (!copied || !hashed) s->error = true;
+  uint8_t digest[kDigestSize];
+  return copied && (!hash || (g_io->hashFinish(hash, digest) &&
+                              g_io->hashAdd(all, digest, kDigestSize)));
 }
 
 }  // namespace
@@ -245,7 +233,7 @@ void RebuildPackage(SetupState* s, DiskPrompt prompt) {
   void* all = recorded ? g_io->hashBegin() : nullptr;
   uint8_t* buffer = static_cast<uint8_t*>(g_io->alloc(kCopyBufferSize));
   if (!buffer || (recorded && !all)) s->error = true;
-  uint64_t written = 0;
+  uint32_t written = 0;
   // Part k (k >= 1) is named with k as three digits, so .255 is the last
   // name there is; a record counts its parts, older packages stop at the size.
   uint32_t k = 0;
@@ -259,17 +247,20 @@ void RebuildPackage(SetupState* s, DiskPrompt prompt) {
       if (!prompt(k + 1)) s->error = true;
       continue;
     }
-    JoinPart(s, part, partName, k, recorded ? &record : nullptr, all, out, buffer, &written);
+    if (!JoinPart(s, part, partName, k, recorded ? &record : nullptr, all, out, buffer, &written)) {
+      s->error = true;
+    }
     g_io->close(part);
     ++k;
     s->partCounter = static_cast<uint8_t>(k > 255 ? 255 : k);
   }
-  if (!s->error && written < s->header.packageSize) s->error = true;
+  if (written < s->header.packageSize) s->error = true;
   if (all) {
+    // The context is ended whatever happened before.
     uint8_t digest[kDigestSize];
-    const bool done = g_io->hashFinish(all, s->error ? nullptr : digest);
-    if (!s->error && (!done || !BytesEqual(digest, record.digest, kDigestSize))) {
-      TextCopy(s->partProblem, sizeof(s->partProblem), kMsgPartsDiffer);
+    if (!g_io->hashFinish(all, digest) ||
+        (!s->error && !BytesEqual(digest, record.digest, kDigestSize))) {
+      if (!s->error) TextCopy(s->partProblem, sizeof(s->partProblem), kMsgPartsDiffer);
       s->error = true;
     }
   }

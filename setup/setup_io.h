@@ -40,8 +40,7 @@ struct SetupIo {
   void* (*alloc)(uint32_t bytes);                                 // null on failure
   void (*release)(void* block);
   // SHA-256 of a run of bytes: a context (null on failure), the bytes in
-  // order, then the 32-byte digest. hashFinish always ends the context; with
-  // a null digest it only ends it.
+  // order, then the 32-byte digest; hashFinish always ends the context.
   void* (*hashBegin)();
   bool (*hashAdd)(void* context, const void* data, uint32_t count);
   bool (*hashFinish)(void* context, uint8_t* digest);

@@ -106,7 +106,7 @@ bool HashAdd(void* context, const void* data, uint32_t count) {
 
 bool HashFinish(void* context, uint8_t* digest) {
   auto* h = static_cast<Sha256*>(context);
-  if (digest) Sha256Finish(h, digest);
+  Sha256Finish(h, digest);
   delete h;
   return true;
 }
