@@ -268,6 +268,11 @@ int Info(const std::vector<std::string>& args) {
   std::printf("package size: %u (read %llu)%s\n", h.packageSize,
               static_cast<unsigned long long>(c.size),
               !h.multiPart && c.size != h.packageSize ? "  CORRUPTED: sizes differ" : "");
+  if (h.multiPart) {
+    std::printf("parts: %u (%s)\n", c.parts,
+                c.partsChecked ? "sizes and SHA-256 digests match the part record"
+                               : "no part record: not checked");
+  }
   std::printf("attended: %d\nadministrator: %d\nnotice hidden: %d\nmulti-part: %d\n"
               "installer: %s\ncabinet scrambled: %d\ncabinet offset: %u\n",
               h.attended != 0, h.admin != 0, h.noticeHidden != 0, h.multiPart != 0,

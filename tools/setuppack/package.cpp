@@ -330,6 +330,10 @@ PackageContents ReadPackageFile(const std::string& path) {
     for (size_t k = 1; k < parts.size(); ++k) {
       bytes.insert(bytes.end(), parts[k].begin(), parts[k].end());
     }
+    PackageContents c = ParsePackage(bytes);
+    c.parts = static_cast<uint32_t>(parts.size());
+    c.partsChecked = recorded;
+    return c;
   }
   return ParsePackage(bytes);
 }
