@@ -293,24 +293,30 @@ class RebuildTest : public LoadTest {
     std::snprintf(digits, sizeof(digits), "%03zu", k % 1000);
     return k == 0 ? "C:\\dl\\setup.exe" : std::string("C:\\dl\\setup.") + digits;
   }
-  // Splits `whole` into parts of partSize bytes; with `record`, writes the
-  // part record into the image area of part 1 first.
-  size_t Split(size_t partSize, bool record = false) {
+  // Splits `whole` into part 1 of firstSize bytes (default partSize) and
+  // parts of partSize bytes; with `record`, writes the part record into the
+  // image area of part 1 first.
+  size_t Split(size_t partSize, bool record = false, size_t firstSize = 0) {
+    if (firstSize == 0) firstSize = partSize;
     for (const auto& name : Parts()) fs.files.erase(name);
-    const size_t count = (whole.size() + partSize - 1) / partSize;
+    std::vector<size_t> starts{0};
+    for (size_t at = firstSize; at < whole.size(); at += partSize) starts.push_back(at);
+    starts.push_back(whole.size());
+    const size_t count = starts.size() - 1;
+    FillBytes(whole.data() + kPartRecordOffset, 0, kPartRecordSize);
     if (record) {
       PartRecord r{};
       r.count = static_cast<uint32_t>(count);
-      r.firstSize = r.middleSize = static_cast<uint32_t>(partSize);
-      r.lastSize = static_cast<uint32_t>(whole.size() - (count - 1) * partSize);
+      r.firstSize = static_cast<uint32_t>(firstSize);
+      r.middleSize = static_cast<uint32_t>(partSize);
+      r.lastSize = static_cast<uint32_t>(whole.size() - starts[count - 1]);
       Sha256 all;
       Sha256Begin(&all);
       for (size_t k = 0; k < count; ++k) {
-        const size_t from = k == 0 ? kImageSize : k * partSize;
-        const size_t end = std::min(whole.size(), (k + 1) * partSize);
+        const size_t from = k == 0 ? kImageSize : starts[k];
         Sha256 one;
         Sha256Begin(&one);
-        Sha256Add(&one, whole.data() + from, end - from);
+        Sha256Add(&one, whole.data() + from, starts[k + 1] - from);
         uint8_t digest[kDigestSize];
         Sha256Finish(&one, digest);
         Sha256Add(&all, digest, sizeof(digest));
@@ -319,9 +325,8 @@ class RebuildTest : public LoadTest {
       WritePartRecord(r, whole.data() + kPartRecordOffset);
     }
     for (size_t k = 0; k < count; ++k) {
-      const size_t at = k * partSize, end = std::min(whole.size(), at + partSize);
-      fs.files[PartName(k)].assign(whole.begin() + static_cast<long>(at),
-                                   whole.begin() + static_cast<long>(end));
+      fs.files[PartName(k)].assign(whole.begin() + static_cast<long>(starts[k]),
+                                   whole.begin() + static_cast<long>(starts[k + 1]));
     }
     return count;
   }
@@ -438,52 +443,24 @@ TEST_F(RebuildTest, ATooLongRebuiltPathIsAFailureNotAnOverflow) {
 
 // The program plus .001 to .255: every name the part counter can give.
 TEST_F(RebuildTest, TwoHundredFiftySixPartsAreJoinedWithOrWithoutARecord) {
+  // Part 1 carries the image area; 255 parts of 100 bytes follow it.
   whole.assign(kImageSize + 255 * 100, 0);
   for (size_t i = 0; i < whole.size(); ++i) whole[i] = static_cast<uint8_t>(i % 251);
   g_state.header.packageSize = static_cast<uint32_t>(whole.size());
   for (bool record : {false, true}) {
     SCOPED_TRACE(record);
-    // Part 1 carries the image area; 255 parts of 100 bytes follow it.
-    for (const auto& name : Parts()) fs.files.erase(name);
-    FillBytes(whole.data() + kPartRecordOffset, 0, kPartRecordSize);
-    PartRecord r{};
-    r.count = 256;
-    r.firstSize = kImageSize;
-    r.middleSize = r.lastSize = 100;
-    Sha256 all;
-    Sha256Begin(&all);
-    for (size_t k = 0; k < 256; ++k) {
-      const size_t at = k == 0 ? 0 : kImageSize + (k - 1) * 100;
-      const size_t end = k == 0 ? kImageSize : at + 100;
-      Sha256 one;
-      Sha256Begin(&one);
-      if (k > 0) Sha256Add(&one, whole.data() + at, end - at);
-      uint8_t d[kDigestSize];
-      Sha256Finish(&one, d);
-      Sha256Add(&all, d, sizeof(d));
-    }
-    Sha256Finish(&all, r.digest);
-    if (record) WritePartRecord(r, whole.data() + kPartRecordOffset);
-    for (size_t k = 0; k < 256; ++k) {
-      const size_t at = k == 0 ? 0 : kImageSize + (k - 1) * 100;
-      const size_t end = k == 0 ? kImageSize : at + 100;
-      fs.files[PartName(k)].assign(whole.begin() + static_cast<long>(at),
-                                   whole.begin() + static_cast<long>(end));
-    }
-    g_state.error = false;
+    ASSERT_EQ(Split(100, record, kImageSize), 256u);
     RebuildPackage(&g_state, Prompt);
     EXPECT_FALSE(g_state.error) << g_state.partProblem;
     EXPECT_EQ(Rebuilt(), whole);
     EXPECT_TRUE(prompts.empty());
-    // A package that would need a 257th part cannot be joined.
-    ++g_state.header.packageSize;
-    if (!record) {
-      RebuildPackage(&g_state, Prompt);
-      EXPECT_TRUE(g_state.error);
-      EXPECT_TRUE(prompts.empty());
-    }
-    --g_state.header.packageSize;
   }
+  // Without a record, a package that would need a 257th part cannot be joined.
+  Split(100, false, kImageSize);
+  ++g_state.header.packageSize;
+  RebuildPackage(&g_state, Prompt);
+  EXPECT_TRUE(g_state.error);
+  EXPECT_TRUE(prompts.empty());
 }
 
 // With a part record every part is checked before the package is used: a
