@@ -53,7 +53,7 @@ for mb in $sizes; do
   tail -c +$((offset + 1)) "$work/extract$mb.exe" > "$work/data$mb.cab"
   echo "package_${mb}mb_bytes: $(stat -c %s "$work/extract$mb.exe")"
   runs_native="" runs_stub=""
-  for run in 1 2 3; do
+  for run in 1 2 3 4 5; do
     mkdir "$work/out"
     t0=$(now)
     cabextract -q -d "$work/out" "$work/data$mb.cab"
@@ -69,7 +69,7 @@ for mb in $sizes; do
   stub=$(best $runs_stub)
   echo "cabextract_native_${mb}mb_seconds: $native (best of:$runs_native)"
   echo "setupstub_extract_${mb}mb_seconds: $stub (best of:$runs_stub; from process start)"
-  echo "-- where the stub's extraction time goes ($mb MB, in-process, best of 5)"
+  echo "-- where the stub's extraction time goes ($mb MB, in-process, best of 6)"
   profile=$("$WINE64" "$BENCH" profile "$(winpath "$work/extract$mb.exe")" \
     "$(winpath "$work/data$mb.cab")" "$(winpath "$work/profile")" | tr -d '\r')
   echo "$profile"
