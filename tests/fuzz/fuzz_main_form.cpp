@@ -110,7 +110,7 @@ bool FuzzMainForm(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   const size_t nul = input.find('\0');
   store.fs.files[kFile] = input.substr(0, nul);
-  const std::string ops = nul == std::string::npos ? "" : input.substr(nul + 1, 64);
+  const std::string ops = nul == std::string::npos ? "" : input.substr(nul + 1, 16);
 
   bool ok = true;
   {

@@ -20,7 +20,7 @@ bool FuzzProfile(const uint8_t* data, size_t size);
 bool FuzzRestore(const uint8_t* data, size_t size);
 
 // The main window restored from arbitrary settings text (up to the first
-// NUL), then worked by the bytes after it (navigation, New, Remove, Get,
+// NUL), then worked by up to 16 bytes after it (navigation, New, Remove, Get,
 // stores, launches, changes of day), saved and restored again: the schedule
 // lists stay in step throughout and the restart gives back what was saved.
 // Defined in fuzz_main_form.cpp.

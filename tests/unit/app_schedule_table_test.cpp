@@ -161,5 +161,32 @@ TEST_F(Restored, ARemovalThatFailsHalfWayKeepsTheListsInStep) {
   EXPECT_EQ(Descs(), (Lines{"b, renamed", "c"}));
 }
 
+TEST_F(Restored, AnArmedSlotThatCannotTickRestsUntilStoredOrTheNextDay) {
+  std::vector<std::string> errors;
+  SetExceptionHandler([&](const std::exception& e) { errors.push_back(e.what()); });
+  p.clock.Set(At(2024, 3, 4, 9, 0));
+  Start("[TMainForm]\r\n" + Slot(1, "C:\\a.exe", false) + Slot(2, "C:\\b.exe", true) +
+        "Launcher2_TimeHour=24\r\n" + List("ListBox1", {"a", "b"}, 2) +
+        List("DateList", {"NO", "YES"}, 2));
+  p.timers.AdvanceMs(10000);
+  EXPECT_EQ(errors, Lines{"Invalid argument to time encode"});
+  EXPECT_FALSE(form->SlotAt(2)->Enabled());
+  EXPECT_EQ(States(), (Lines{"NO", "YES"}));
+  // The next day re-arms it: one more report.
+  p.timers.AdvanceMs(15 * 3600 * 1000LL + 10000);
+  EXPECT_EQ(errors.size(), 2u);
+  EXPECT_FALSE(form->SlotAt(2)->Enabled());
+  // Stored from the editor (which holds hour 23 at most) it is sound again.
+  form->CurrentSpinBottomClick();
+  form->Minutes->SetValue(0);
+  form->EnableCb->SetChecked(true);
+  form->SetSchedValues();
+  p.timers.AdvanceMs(10000);
+  EXPECT_EQ(errors.size(), 2u);
+  EXPECT_TRUE(form->SlotAt(2)->Enabled());  // waiting for 23:00
+  EXPECT_EQ(form->SlotAt(2)->Time()->Hour(), 23);
+  SetExceptionHandler(nullptr);
+}
+
 }  // namespace
 }  // namespace marrowby
