@@ -78,11 +78,11 @@ class TLauncher : public TComponent {
 
   // The due test against the current clock.
   bool IsDue() const;
+
+ private:
   // A tick that fails (an impossible date or time, a failing handler)
   // disarms the slot and hands the failure to the error display, which shows
   // one such failure at a time; the slot rests until its owner arms it again.
-
- private:
   void Tick(TObject* sender);
   void Launch(TObject* sender);
   int32_t BuiltInStart(TObject* sender, intptr_t* process);
