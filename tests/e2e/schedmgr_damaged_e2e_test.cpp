@@ -21,14 +21,18 @@ class Damaged : public SchedmgrFixture {
 };
 
 TEST_F(Damaged, AnImpossibleTimeIsReportedOnceAndTheSlotRestsUntilStoredAgain) {
+  // The broken schedule is the second one, so that nothing stores it from
+  // the editor before the user does.
   wintest::WriteFile(SettingsFile(),
                      "[TMainForm]\r\n"
-                     "Launcher1_Checks=[lcTime]\r\n"
-                     "Launcher1_CommandLine=" + MarkerExe() + "\r\n"
-                     "Launcher1_Enabled=True\r\n"
-                     "Launcher1_TimeHour=24\r\n"
-                     "[TMainForm.ListBox1_Items]\r\nCount=1\r\nItem0=Broken\r\n"
-                     "[TMainForm.DateList_Items]\r\nCount=1\r\nItem0=YES\r\n");
+                     "Launcher1_CommandLine=C:\\first.exe\r\n"
+                     "Launcher1_Enabled=False\r\n"
+                     "Launcher2_Checks=[lcTime]\r\n"
+                     "Launcher2_CommandLine=" + MarkerExe() + "\r\n"
+                     "Launcher2_Enabled=True\r\n"
+                     "Launcher2_TimeHour=24\r\n"
+                     "[TMainForm.ListBox1_Items]\r\nCount=2\r\nItem0=First\r\nItem1=Broken\r\n"
+                     "[TMainForm.DateList_Items]\r\nCount=2\r\nItem0=NO\r\nItem1=YES\r\n");
   Start();
   MessageBoxInfo box = WaitMessageBox(program_->Pid(), 10000);
   ASSERT_NE(box.hwnd, nullptr);
@@ -46,6 +50,8 @@ TEST_F(Damaged, AnImpossibleTimeIsReportedOnceAndTheSlotRestsUntilStoredAgain) {
   // armed again and, now sound, launches.
   ShowWindowAgain();
   Wait(300);
+  Spin(false);
+  ASSERT_TRUE(WaitFor([&] { return Text(C("SchedNum")) == "2"; }, 5000));
   SYSTEMTIME now;
   GetLocalTime(&now);
   SetText(C("Hours"), std::to_string(now.wHour));
