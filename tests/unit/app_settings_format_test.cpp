@@ -50,9 +50,9 @@ const std::string kPlacement =
     "MinMaxPos(1024x768)=-1,-1,-1,-1\r\nMinMaxPos=-1,-1,-1,-1\r\n"
     "NormPos(1024x768)=10,20,410,320\r\nNormPos=10,20,410,320\r\nVisible=0\r\n";
 
-class StoreFormat : public ::testing::Test {
+class SettingsFormat : public ::testing::Test {
  protected:
-  StoreFormat() {
+  SettingsFormat() {
     WindowPlacement& p = store.windows[&windowTag].placement;
     p.showCmd = 1;
     p.minPosition = {-1, -1};
@@ -81,7 +81,7 @@ class StoreFormat : public ::testing::Test {
   Form form{host, &windowTag};
 };
 
-TEST_F(StoreFormat, TheWorkedExampleByteForByte) {
+TEST_F(SettingsFormat, TheWorkedExampleByteForByte) {
   TLauncher* slot = form.Launcher(1);
   slot->SetChecks({lcDate, lcTime});
   slot->SetCommandLine("");
@@ -121,7 +121,7 @@ TEST_F(StoreFormat, TheWorkedExampleByteForByte) {
 // The same through the window's own four stores: slot 1 is written at the
 // head of the section, and every slot, used or not, carries the window's
 // fixed date and time unless a schedule set its own.
-TEST_F(StoreFormat, TheWorkedExampleThroughTheWindowsStores) {
+TEST_F(SettingsFormat, TheWorkedExampleThroughTheWindowsStores) {
   TLauncher* slot = form.Launcher(1);
   slot->SetChecks({lcDate, lcTime});
   slot->SetEnabled(true);
@@ -158,7 +158,7 @@ TEST_F(StoreFormat, TheWorkedExampleThroughTheWindowsStores) {
   }
 }
 
-TEST_F(StoreFormat, TheFourStoresShareOneSectionInListOrder) {
+TEST_F(SettingsFormat, TheFourStoresShareOneSectionInListOrder) {
   form->StatusBar1->SetTag(80624);
   form->DateList->Items()->SetLines({"YES"});
   form.SaveAll();
@@ -175,7 +175,7 @@ TEST_F(StoreFormat, TheFourStoresShareOneSectionInListOrder) {
   EXPECT_EQ(store.fs.replaces, 4) << "one write per store";
 }
 
-TEST_F(StoreFormat, AFreshInstallationRestoresNothingAndRaisesNothing) {
+TEST_F(SettingsFormat, AFreshInstallationRestoresNothingAndRaisesNothing) {
   form.Launcher(7)->SetCommandLine("  keep me ");
   form->ListBox1->Items()->SetLines({"a"});
   EXPECT_NO_THROW(form.RestoreAll());
@@ -184,7 +184,7 @@ TEST_F(StoreFormat, AFreshInstallationRestoresNothingAndRaisesNothing) {
   EXPECT_TRUE(store.fs.files.empty());
 }
 
-TEST_F(StoreFormat, AnEmptySavedListErasesItsSectionAndRestoreKeepsTheCurrentLines) {
+TEST_F(SettingsFormat, AnEmptySavedListErasesItsSectionAndRestoreKeepsTheCurrentLines) {
   form->ListBox1->Items()->SetLines({"old"});
   form.SaveAll();
   ASSERT_NE(File().find("[TMainForm.ListBox1_Items]"), std::string::npos);
@@ -196,7 +196,7 @@ TEST_F(StoreFormat, AnEmptySavedListErasesItsSectionAndRestoreKeepsTheCurrentLin
   EXPECT_EQ(form->ListBox1->Items()->Lines(), std::vector<std::string>{"current"});
 }
 
-TEST_F(StoreFormat, ListSectionsReadBackAsStored) {
+TEST_F(SettingsFormat, ListSectionsReadBackAsStored) {
   RestoreFrom("[TMainForm.ListBox1_Items]\r\nCount=3\r\nItem0=first\r\nItem2=third\r\n"
               "[TMainForm.DateList_Items]\r\nCount= $2 \r\nItem0=YES\r\nItem1=DONE\r\n");
   EXPECT_EQ(form->ListBox1->Items()->Lines(), (std::vector<std::string>{"first", "", "third"}));
@@ -208,13 +208,13 @@ TEST_F(StoreFormat, ListSectionsReadBackAsStored) {
   EXPECT_EQ(form->ListBox1->Items()->Lines(), std::vector<std::string>{"x"});
 }
 
-TEST_F(StoreFormat, AHugeCountIsReadOnlyUpToTheLimit) {
+TEST_F(SettingsFormat, AHugeCountIsReadOnlyUpToTheLimit) {
   RestoreFrom("[TMainForm.ListBox1_Items]\r\nCount=2000000000\r\nItem0=a\r\n");
   EXPECT_EQ(form->ListBox1->Items()->Count(), kMaxStoredListLines);
   EXPECT_EQ(form->ListBox1->Items()->Get(0), "a");
 }
 
-TEST_F(StoreFormat, EnumerationsAndBooleansByIdentifierOnly) {
+TEST_F(SettingsFormat, EnumerationsAndBooleansByIdentifierOnly) {
   TLauncher* s5 = form.Launcher(5);
   RestoreFrom("[TMainForm]\r\nLauncher5_Enabled=yes\r\nLauncher5_WeekDay=LDFRIDAY\r\n");
   EXPECT_FALSE(s5->Enabled()) << "'yes' is no identifier of the type";
@@ -224,7 +224,7 @@ TEST_F(StoreFormat, EnumerationsAndBooleansByIdentifierOnly) {
   EXPECT_EQ(s5->WeekDay(), ldFriday);
 }
 
-TEST_F(StoreFormat, SetsWordByWordSkippingUnknownWords) {
+TEST_F(SettingsFormat, SetsWordByWordSkippingUnknownWords) {
   TLauncher* s5 = form.Launcher(5);
   RestoreFrom("[TMainForm]\r\nLauncher5_Checks=[lcTime, bogus ,lcWeekDay]\r\n");
   EXPECT_EQ(s5->Checks(), (TApplyChecks{lcTime, lcWeekDay}));
@@ -234,7 +234,7 @@ TEST_F(StoreFormat, SetsWordByWordSkippingUnknownWords) {
   EXPECT_TRUE(s5->Checks().Empty());
 }
 
-TEST_F(StoreFormat, IntegersThatDoNotParseGiveZero) {
+TEST_F(SettingsFormat, IntegersThatDoNotParseGiveZero) {
   TLauncher* s5 = form.Launcher(5);
   s5->SetMonthDay(9);
   RestoreFrom("[TMainForm]\r\nLauncher5_MonthDay=abc\r\nLauncher5_Tag=$FF\r\n");
@@ -247,7 +247,7 @@ TEST_F(StoreFormat, IntegersThatDoNotParseGiveZero) {
   EXPECT_EQ(s5->Date()->Year(), 70000 & 0xFFFF) << "kept to the field's width";
 }
 
-TEST_F(StoreFormat, CommandLinesTrimmedQuotedAndCut) {
+TEST_F(SettingsFormat, CommandLinesTrimmedQuotedAndCut) {
   TLauncher* s = form.Launcher(3);
   s->SetCommandLine("  notepad.exe c:\\a.txt \t");
   form.SaveAll();
@@ -269,7 +269,7 @@ TEST_F(StoreFormat, CommandLinesTrimmedQuotedAndCut) {
   EXPECT_EQ(s->CommandLine(), std::string(1023, 'c'));
 }
 
-TEST_F(StoreFormat, LineBreaksInValuesCannotInjectKeys) {
+TEST_F(SettingsFormat, LineBreaksInValuesCannotInjectKeys) {
   form.Launcher(2)->SetCommandLine("evil.exe\r\nLauncher1_CommandLine=format.com");
   form->ListBox1->Items()->SetLines({"one\r\n[TMainForm]", "two"});
   form.SaveAll();
@@ -281,7 +281,7 @@ TEST_F(StoreFormat, LineBreaksInValuesCannotInjectKeys) {
   EXPECT_EQ(form->ListBox1->Items()->Lines(), (std::vector<std::string>{"one  [TMainForm]", "two"}));
 }
 
-TEST_F(StoreFormat, FieldsAreAssignedInNameOrder) {
+TEST_F(SettingsFormat, FieldsAreAssignedInNameOrder) {
   std::vector<std::string> order;
   TLauncher* s = form.Launcher(4);
   s->Date()->OnChange = [&](TObject*) {
@@ -299,7 +299,7 @@ TEST_F(StoreFormat, FieldsAreAssignedInNameOrder) {
                                              "T14:5:49.520", "T14:5:49.250", "T14:5:9.250"}));
 }
 
-TEST_F(StoreFormat, AReadOnlyFileFailsNamingItAndStaysAsItWas) {
+TEST_F(SettingsFormat, AReadOnlyFileFailsNamingItAndStaysAsItWas) {
   File() = "[TMainForm]\r\nLauncher1_Tag=5\r\n";
   store.fs.readOnly.insert(kFile);
   form.Launcher(1)->SetTag(6);
@@ -307,7 +307,7 @@ TEST_F(StoreFormat, AReadOnlyFileFailsNamingItAndStaysAsItWas) {
   EXPECT_EQ(File(), "[TMainForm]\r\nLauncher1_Tag=5\r\n");
 }
 
-TEST_F(StoreFormat, AFailedSaveWritesNothingAtAll) {
+TEST_F(SettingsFormat, AFailedSaveWritesNothingAtAll) {
   form.SaveAll();
   const std::string before = File();
   form.Launcher(1)->SetTag(1234);
@@ -319,7 +319,7 @@ TEST_F(StoreFormat, AFailedSaveWritesNothingAtAll) {
 
 // Every stored property of every slot, the lists and the day stamp with
 // random values: what is saved comes back.
-TEST_F(StoreFormat, AllHundredSlotsRoundTripWithRandomValues) {
+TEST_F(SettingsFormat, AllHundredSlotsRoundTripWithRandomValues) {
   std::mt19937 rng(7);
   auto rnd = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   auto text = [&](int maxLen) {
