@@ -123,11 +123,7 @@ LibraryPlacement PlaceCabinetLibrary(SetupState* s, intptr_t package,
   } else if (!IsPeImage(buffer, kLibrarySize)) {
     result = LibraryPlacement::kNotAnImage;
   } else {
-    OpenParams p;
-    p.access = kAccessWrite;
-    p.share = kShareWrite;
-    p.creation = kCreateAlways;
-    const intptr_t out = g_io->open(path, p);
+    const intptr_t out = g_io->open(path, WriteParams(kCreateAlways));
     if (out == kNoHandle) {
       result = LibraryPlacement::kCannotCreate;
     } else {
@@ -165,7 +161,7 @@ bool CopyPart(intptr_t part, uint32_t size, intptr_t out, uint8_t* buffer, void*
 
 // The part record in the image area of the program's own file, if any.
 bool ReadPartRecord(const char* path, PartRecord* record) {
-  const intptr_t h = g_io->open(path, OpenParams{});
+  const intptr_t h = g_io->open(path, kReadExisting);
   if (h == kNoHandle) return false;
   // A failed seek leaves bytes that are no record.
   uint8_t bytes[kPartRecordSize];
@@ -219,15 +215,14 @@ void RebuildPackage(SetupState* s, DiskPrompt prompt) {
     s->error = true;
     return;
   }
-  OpenParams p;
-  p.access = kAccessWrite;
-  p.share = kShareWrite;
-  p.creation = kCreateAlways;
-  const intptr_t out = g_io->open(s->packagePath, p);
+  // Created anew in the freshly made working folder: a file already there was
+  // not made by this process and is never used.
+  const intptr_t out = g_io->open(s->packagePath, WriteParams(kCreateNew));
   if (out == kNoHandle) {
     s->error = true;
     return;
   }
+  s->rebuiltCreated = true;
   PartRecord record;
   const bool recorded = ReadPartRecord(s->ownPath, &record);
   void* all = recorded ? g_io->hashBegin() : nullptr;
@@ -242,7 +237,7 @@ void RebuildPackage(SetupState* s, DiskPrompt prompt) {
       s->error = true;
       break;
     }
-    const intptr_t part = g_io->open(partName, OpenParams{});
+    const intptr_t part = g_io->open(partName, kReadExisting);
     if (part == kNoHandle) {
       if (!prompt(k + 1)) s->error = true;
       continue;
