@@ -337,6 +337,11 @@ class RebuildTest : public LoadTest {
     }
     return names;
   }
+  // A rebuild in a working folder that holds no rebuilt package yet.
+  void Rebuild() {
+    fs.files.erase("C:\\T\\$Tessara.Tmp\\Tessara.pkg");
+    RebuildPackage(&g_state, Prompt);
+  }
   const std::vector<uint8_t>& Rebuilt() { return fs.files["C:\\T\\$Tessara.Tmp\\Tessara.pkg"]; }
   static bool Prompt(uint32_t part) {
     prompts.push_back(part);
@@ -466,7 +471,7 @@ TEST_F(RebuildTest, TwoHundredFiftySixPartsAreJoinedWithOrWithoutARecord) {
   for (bool record : {false, true}) {
     SCOPED_TRACE(record);
     ASSERT_EQ(Split(100, record, kImageSize), 256u);
-    RebuildPackage(&g_state, Prompt);
+    Rebuild();
     EXPECT_FALSE(g_state.error) << g_state.partProblem;
     EXPECT_EQ(Rebuilt(), whole);
     EXPECT_TRUE(prompts.empty());
@@ -474,7 +479,7 @@ TEST_F(RebuildTest, TwoHundredFiftySixPartsAreJoinedWithOrWithoutARecord) {
   // Without a record, a package that would need a 257th part cannot be joined.
   Split(100, false, kImageSize);
   ++g_state.header.packageSize;
-  RebuildPackage(&g_state, Prompt);
+  Rebuild();
   EXPECT_TRUE(g_state.error);
   EXPECT_TRUE(prompts.empty());
 }
@@ -505,11 +510,11 @@ TEST_F(RebuildTest, ARecordNamesAShortOrLongPartAndRefusesSwappedParts) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ASSERT_EQ(Split(30000, true), 4u);
-    RebuildPackage(&g_state, Prompt);
+    Rebuild();
     ASSERT_FALSE(g_state.error) << g_state.partProblem;
     ASSERT_EQ(Rebuilt(), whole);
     c.damage(fs);
-    RebuildPackage(&g_state, Prompt);
+    Rebuild();
     EXPECT_TRUE(g_state.error);
     EXPECT_STREQ(g_state.partProblem, c.message);
     EXPECT_TRUE(prompts.empty());
@@ -522,7 +527,7 @@ TEST_F(RebuildTest, ARecordedPackageStillPromptsForAMissingPart) {
   Split(30000, true);
   fs.files.erase("C:\\dl\\setup.003");
   answers = {false};
-  RebuildPackage(&g_state, Prompt);
+  Rebuild();
   EXPECT_EQ(prompts, (std::vector<uint32_t>{4}));
   EXPECT_TRUE(g_state.error);
   EXPECT_STREQ(g_state.partProblem, "");
