@@ -1,0 +1,238 @@
+#include "app/history_window_win32.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/launch_history.h"
+#include "store/form_placement.h"
+#include "store/store_platform.h"
+#include "ui/application_win32.h"
+
+namespace marrowby {
+
+namespace {
+
+const char kClass[] = "THistoryForm";
+const char kCaption[] = "Launch History";
+enum : int { kListId = 100, kPathId = 101, kRefreshId = 102 };
+constexpr int kBarHeight = 36;
+
+struct Column {
+  const char* title;
+  int width;
+};
+const Column kColumns[] = {{"Date and time", 130}, {"No.", 36},          {"Description", 130},
+                           {"Item", 200},          {"Outcome", 190},     {"Started by", 130}};
+
+// "YYYY-MM-DD HH:MM:SS" in the user's short date and time formats.
+std::string LocalTimeText(const std::string& stamp) {
+  SYSTEMTIME st = {};
+  st.wYear = static_cast<WORD>(std::stoi(stamp.substr(0, 4)));
+  st.wMonth = static_cast<WORD>(std::stoi(stamp.substr(5, 2)));
+  st.wDay = static_cast<WORD>(std::stoi(stamp.substr(8, 2)));
+  st.wHour = static_cast<WORD>(std::stoi(stamp.substr(11, 2)));
+  st.wMinute = static_cast<WORD>(std::stoi(stamp.substr(14, 2)));
+  st.wSecond = static_cast<WORD>(std::stoi(stamp.substr(17, 2)));
+  char date[64], time[64];
+  if (!GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, sizeof(date)) ||
+      !GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, sizeof(time))) {
+    return stamp;
+  }
+  return std::string(date) + " " + time;
+}
+
+class HistoryWindow {
+ public:
+  static HistoryWindow* instance;
+
+  static void Open() {
+    if (!instance) {
+      instance = new HistoryWindow();
+      if (!instance->Create()) {
+        delete instance;
+        instance = nullptr;
+        return;
+      }
+    }
+    instance->Reload();
+    if (IsIconic(instance->hwnd_)) ShowWindow(instance->hwnd_, SW_RESTORE);
+    ShowWindow(instance->hwnd_, SW_SHOW);
+    SetForegroundWindow(instance->hwnd_);
+  }
+
+  void Reload() {
+    std::vector<HistoryEntry> entries;
+    std::string path;
+    try {
+      StorePlatform& platform = CurrentStorePlatform();
+      LaunchHistory history(platform.Files(), DefaultIniFileName(platform.ExeName()));
+      path = history.Path();
+      entries = history.ReadAll();
+    } catch (const std::exception& e) {
+      path = e.what();
+    }
+    SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(list_);
+    for (size_t i = 0; i < entries.size(); ++i) AddRow(static_cast<int>(i), entries[i]);
+    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+    const std::string note = entries.empty() ? "No launches recorded yet in " + path
+                                             : std::to_string(entries.size()) +
+                                                   (entries.size() == 1 ? " launch" : " launches") +
+                                                   " recorded in " + path;
+    SetWindowTextA(pathLabel_, note.c_str());
+  }
+
+  void Close() { DestroyWindow(hwnd_); }
+
+ private:
+  bool Create() {
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    WNDCLASSA wc = {};
+    if (!GetClassInfoA(inst, kClass, &wc)) {
+      wc.lpfnWndProc = WndProc;
+      wc.hInstance = inst;
+      wc.hIcon = LoadIconA(inst, "MAINICON");
+      wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+      wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+      wc.lpszClassName = kClass;
+      if (!RegisterClassA(&wc)) return false;
+    }
+    // A window of its own on the taskbar, so that it stays reachable while
+    // the manager hides in the notification area.
+    hwnd_ = CreateWindowExA(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kClass, kCaption,
+                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                            840, 400, nullptr, nullptr, inst, this);
+    return hwnd_ != nullptr;
+  }
+
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+      auto* self = static_cast<HistoryWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+      self->hwnd_ = hwnd;
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<HistoryWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    try {
+      return self->Handle(msg, wp, lp);
+    } catch (const std::exception& e) {
+      Application().HandleException(e);
+      return 0;
+    }
+  }
+
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+      case WM_CREATE:
+        OnCreate();
+        return 0;
+      case WM_SIZE:
+        Layout(LOWORD(lp), HIWORD(lp));
+        return 0;
+      case WM_COMMAND:
+        OnCommand(LOWORD(wp));
+        return 0;
+      case WM_NCDESTROY: {
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        if (font_) DeleteObject(font_);
+        instance = nullptr;
+        const LRESULT r = DefWindowProcA(hwnd_, msg, wp, lp);
+        delete this;
+        return r;
+      }
+      default:
+        return DefWindowProcA(hwnd_, msg, wp, lp);
+    }
+  }
+
+  void OnCreate() {
+    NONCLIENTMETRICSA ncm = {};
+    ncm.cbSize = sizeof(ncm);
+    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) {
+      font_ = CreateFontIndirectA(&ncm.lfMessageFont);
+    }
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    list_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
+                            0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(kListId), inst, nullptr);
+    ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
+      LVCOLUMNA col = {};
+      col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+      col.pszText = const_cast<char*>(kColumns[i].title);
+      col.cx = kColumns[i].width;
+      col.iSubItem = i;
+      SendMessageA(list_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+    }
+    pathLabel_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP |
+                                 SS_PATHELLIPSIS, 0, 0, 0, 0, hwnd_,
+                                 reinterpret_cast<HMENU>(kPathId), inst, nullptr);
+    refresh_ = CreateWindowExA(0, "BUTTON", "&Refresh", WS_CHILD | WS_VISIBLE | WS_TABSTOP |
+                               BS_PUSHBUTTON, 0, 0, 0, 0, hwnd_,
+                               reinterpret_cast<HMENU>(kRefreshId), inst, nullptr);
+    close_ = CreateWindowExA(0, "BUTTON", "&Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP |
+                             BS_DEFPUSHBUTTON, 0, 0, 0, 0, hwnd_,
+                             reinterpret_cast<HMENU>(IDCANCEL), inst, nullptr);
+    for (HWND h : {list_, pathLabel_, refresh_, close_}) {
+      if (font_) SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    }
+  }
+
+  void Layout(int width, int height) {
+    const int barTop = height - kBarHeight;
+    MoveWindow(list_, 0, 0, width, barTop, TRUE);
+    MoveWindow(pathLabel_, 8, barTop + 11, width - 8 - 2 * 83 - 8, 16, TRUE);
+    MoveWindow(refresh_, width - 2 * 83, barTop + 6, 75, 24, TRUE);
+    MoveWindow(close_, width - 83, barTop + 6, 75, 24, TRUE);
+  }
+
+  // Escape and Enter reach here as IDCANCEL through the dialog keys of the
+  // application's message loop.
+  void OnCommand(int id) {
+    if (id == IDCANCEL || id == IDOK) Close();
+    if (id == kRefreshId) Reload();
+  }
+
+  void AddRow(int row, const HistoryEntry& e) {
+    const std::string cells[] = {LocalTimeText(e.time), std::to_string(e.position), e.description,
+                                 e.item, OutcomeText(e), WayText(e.way)};
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = const_cast<char*>(cells[0].c_str());
+    SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    for (int i = 1; i < static_cast<int>(std::size(cells)); ++i) {
+      item.iSubItem = i;
+      item.pszText = const_cast<char*>(cells[i].c_str());
+      SendMessageA(list_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    }
+  }
+
+  HWND hwnd_ = nullptr;
+  HWND list_ = nullptr;
+  HWND pathLabel_ = nullptr;
+  HWND refresh_ = nullptr;
+  HWND close_ = nullptr;
+  HFONT font_ = nullptr;
+};
+
+HistoryWindow* HistoryWindow::instance = nullptr;
+
+}  // namespace
+
+void ShowHistoryWindow() { HistoryWindow::Open(); }
+
+void RefreshHistoryWindow() {
+  if (HistoryWindow::instance) HistoryWindow::instance->Reload();
+}
+
+void CloseHistoryWindow() {
+  if (HistoryWindow::instance) HistoryWindow::instance->Close();
+}
+
+}  // namespace marrowby
