@@ -106,7 +106,7 @@ class Win32MainHost : public MainFormHost {
 
   std::string SystemErrorText(uint32_t code) override {
     char* text = nullptr;
-    const DWORD n = FormatMessageA(
+    const DWORD n = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string s = n && text ? std::string(text, n) : "Error " + std::to_string(code);

@@ -11,8 +11,18 @@ std::string SchedmgrFixture::SettingsFile() {
   return std::string(buf) + "\\schedmgr.INI";
 }
 
+namespace {
+// The launch history beside the settings file, both generations.
+void DeleteHistory(const std::string& settings) {
+  const std::string log = settings.substr(0, settings.size() - 3) + "log";
+  DeleteFileA(log.c_str());
+  DeleteFileA((log + ".1").c_str());
+}
+}  // namespace
+
 void SchedmgrFixture::SetUp() {
   DeleteFileA(SettingsFile().c_str());
+  DeleteHistory(SettingsFile());
   dir_ = wintest::MakeTempDir("sched");
   marker_ = dir_ + "started.txt";
   // The started items inherit it from the program, which inherits it from here.
@@ -23,6 +33,7 @@ void SchedmgrFixture::TearDown() {
   program_.reset();
   wintest::RemoveTree(dir_);
   DeleteFileA(SettingsFile().c_str());
+  DeleteHistory(SettingsFile());
 }
 
 HWND SchedmgrFixture::Start() {
@@ -104,7 +115,7 @@ void SchedmgrFixture::ChooseTrayItem(int position) {
   HWND menu = OpenTrayMenu();
   ASSERT_NE(menu, nullptr);
   // Down from no selection lands on the first item; separators are skipped.
-  const int separatorsBefore = position > 7 ? 2 : position > 5 ? 1 : 0;
+  const int separatorsBefore = position > 8 ? 2 : position > 6 ? 1 : 0;
   for (int i = 0; i <= position - separatorsBefore; ++i) {
     PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
     Wait(80);
