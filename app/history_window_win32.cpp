@@ -77,6 +77,7 @@ class HistoryWindow {
     }
     SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(list_);
+    ListView_SetItemCount(list_, static_cast<int>(entries.size()));
     for (size_t i = 0; i < entries.size(); ++i) AddRow(static_cast<int>(i), entries[i]);
     SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list_, nullptr, TRUE);
