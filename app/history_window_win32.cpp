@@ -4,13 +4,14 @@
 #include <commctrl.h>
 
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/launch_history.h"
+#include "core/message_window.h"
 #include "store/form_placement.h"
 #include "store/store_platform.h"
-#include "ui/application_win32.h"
 
 namespace marrowby {
 
@@ -45,24 +46,45 @@ std::string LocalTimeText(const std::string& stamp) {
   return std::string(date) + " " + time;
 }
 
-class HistoryWindow {
+class HistoryWindow : public MessageWindow {
  public:
-  static HistoryWindow* instance;
-
-  static void Open() {
-    if (!instance) {
-      instance = new HistoryWindow();
-      if (!instance->Create()) {
-        delete instance;
-        instance = nullptr;
-        return;
-      }
-    }
-    instance->Reload();
-    if (IsIconic(instance->hwnd_)) ShowWindow(instance->hwnd_, SW_RESTORE);
-    ShowWindow(instance->hwnd_, SW_SHOW);
-    SetForegroundWindow(instance->hwnd_);
+  static std::unique_ptr<HistoryWindow>& Instance() {
+    static std::unique_ptr<HistoryWindow> instance;
+    return instance;
   }
+
+  ~HistoryWindow() override {
+    DestroyOwnWindow();
+    if (font_) DeleteObject(font_);
+  }
+
+  // Makes the window when it is not there (first opening, or closed since).
+  bool Open() {
+    if (!OwnWindow()) {
+      Spec spec;
+      spec.className = kClass;
+      spec.text = kCaption;
+      spec.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+      // A window of its own on the taskbar, so that it stays reachable while
+      // the manager hides in the notification area.
+      spec.exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+      spec.x = spec.y = CW_USEDEFAULT;
+      spec.width = 840;
+      spec.height = 400;
+      spec.classIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+      spec.classCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+      spec.classBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+      if (!CreateOwnWindow(spec)) return false;
+    }
+    Reload();
+    HWND hwnd = Hwnd();
+    if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+    ShowWindow(hwnd, SW_SHOW);
+    SetForegroundWindow(hwnd);
+    return true;
+  }
+
+  bool IsOpen() const { return OwnWindow() != nullptr; }
 
   void Reload() {
     std::vector<HistoryEntry> entries;
@@ -88,46 +110,8 @@ class HistoryWindow {
     SetWindowTextA(pathLabel_, note.c_str());
   }
 
-  void Close() { DestroyWindow(hwnd_); }
-
- private:
-  bool Create() {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
-    WNDCLASSA wc = {};
-    if (!GetClassInfoA(inst, kClass, &wc)) {
-      wc.lpfnWndProc = WndProc;
-      wc.hInstance = inst;
-      wc.hIcon = LoadIconA(inst, "MAINICON");
-      wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-      wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-      wc.lpszClassName = kClass;
-      if (!RegisterClassA(&wc)) return false;
-    }
-    // A window of its own on the taskbar, so that it stays reachable while
-    // the manager hides in the notification area.
-    hwnd_ = CreateWindowExA(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kClass, kCaption,
-                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                            840, 400, nullptr, nullptr, inst, this);
-    return hwnd_ != nullptr;
-  }
-
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-      auto* self = static_cast<HistoryWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-      self->hwnd_ = hwnd;
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<HistoryWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-    try {
-      return self->Handle(msg, wp, lp);
-    } catch (const std::exception& e) {
-      Application().HandleException(e);
-      return 0;
-    }
-  }
-
-  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) {
+ protected:
+  intptr_t HandleMessage(unsigned msg, uintptr_t wp, intptr_t lp) override {
     switch (msg) {
       case WM_CREATE:
         OnCreate();
@@ -138,29 +122,28 @@ class HistoryWindow {
       case WM_COMMAND:
         OnCommand(LOWORD(wp));
         return 0;
-      case WM_NCDESTROY: {
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-        if (font_) DeleteObject(font_);
-        instance = nullptr;
-        const LRESULT r = DefWindowProcA(hwnd_, msg, wp, lp);
-        delete this;
-        return r;
-      }
+      case WM_CLOSE:
+        DestroyOwnWindow();  // made again at the next opening
+        return 0;
       default:
-        return DefWindowProcA(hwnd_, msg, wp, lp);
+        return DefaultHandling(msg, wp, lp);
     }
   }
+
+ private:
+  HWND Hwnd() const { return static_cast<HWND>(OwnWindow()); }
 
   void OnCreate() {
     NONCLIENTMETRICSA ncm = {};
     ncm.cbSize = sizeof(ncm);
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) {
+    if (!font_ && SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) {
       font_ = CreateFontIndirectA(&ncm.lfMessageFont);
     }
+    HWND parent = Hwnd();
     HINSTANCE inst = GetModuleHandleA(nullptr);
     list_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
-                            0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(kListId), inst, nullptr);
+                            0, 0, 0, 0, parent, reinterpret_cast<HMENU>(kListId), inst, nullptr);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
       LVCOLUMNA col = {};
@@ -171,13 +154,13 @@ class HistoryWindow {
       SendMessageA(list_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
     }
     pathLabel_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP |
-                                 SS_PATHELLIPSIS, 0, 0, 0, 0, hwnd_,
+                                 SS_PATHELLIPSIS, 0, 0, 0, 0, parent,
                                  reinterpret_cast<HMENU>(kPathId), inst, nullptr);
     refresh_ = CreateWindowExA(0, "BUTTON", "&Refresh", WS_CHILD | WS_VISIBLE | WS_TABSTOP |
-                               BS_PUSHBUTTON, 0, 0, 0, 0, hwnd_,
+                               BS_PUSHBUTTON, 0, 0, 0, 0, parent,
                                reinterpret_cast<HMENU>(kRefreshId), inst, nullptr);
     close_ = CreateWindowExA(0, "BUTTON", "&Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP |
-                             BS_DEFPUSHBUTTON, 0, 0, 0, 0, hwnd_,
+                             BS_DEFPUSHBUTTON, 0, 0, 0, 0, parent,
                              reinterpret_cast<HMENU>(IDCANCEL), inst, nullptr);
     for (HWND h : {list_, pathLabel_, refresh_, close_}) {
       if (font_) SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -195,7 +178,7 @@ class HistoryWindow {
   // Escape and Enter reach here as IDCANCEL through the dialog keys of the
   // application's message loop.
   void OnCommand(int id) {
-    if (id == IDCANCEL || id == IDOK) Close();
+    if (id == IDCANCEL || id == IDOK) DestroyOwnWindow();
     if (id == kRefreshId) Reload();
   }
 
@@ -214,7 +197,6 @@ class HistoryWindow {
     }
   }
 
-  HWND hwnd_ = nullptr;
   HWND list_ = nullptr;
   HWND pathLabel_ = nullptr;
   HWND refresh_ = nullptr;
@@ -222,18 +204,19 @@ class HistoryWindow {
   HFONT font_ = nullptr;
 };
 
-HistoryWindow* HistoryWindow::instance = nullptr;
-
 }  // namespace
 
-void ShowHistoryWindow() { HistoryWindow::Open(); }
+void ShowHistoryWindow() {
+  auto& window = HistoryWindow::Instance();
+  if (!window) window = std::make_unique<HistoryWindow>();
+  window->Open();
+}
 
 void RefreshHistoryWindow() {
-  if (HistoryWindow::instance) HistoryWindow::instance->Reload();
+  auto& window = HistoryWindow::Instance();
+  if (window && window->IsOpen()) window->Reload();
 }
 
-void CloseHistoryWindow() {
-  if (HistoryWindow::instance) HistoryWindow::instance->Close();
-}
+void CloseHistoryWindow() { HistoryWindow::Instance().reset(); }
 
 }  // namespace marrowby
