@@ -6,11 +6,14 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/flag_digits.h"
+#include "app/launch_history.h"
 #include "app/main_form_host.h"
+#include "app/schedule_table.h"
 #include "core/timer.h"
 #include "scheduler/launcher.h"
 #include "ui/form.h"
@@ -71,6 +74,7 @@ class TMainForm : public TForm {
   TButton* HideBtn;
   TButton* HelpBtn;
   TButton* CloseBtn;
+  TButton* HistoryBtn;
   TStatusBar* StatusBar1;
   TPanel* DescPanel;
   TListBox* ListBox1;
@@ -89,11 +93,14 @@ class TMainForm : public TForm {
   std::array<TFormStorage*, 4> Stores;
 
   // ---- State ---------------------------------------------------------------
+  // The slot table, descriptions and launch states, typed.
+  ScheduleTable& Schedules() const { return *schedules_; }
   // N: the number of set schedules (lines of the description list).
-  int Count() const { return ListBox1->Items()->Count(); }
+  int Count() const { return schedules_->Count(); }
   // The current position, 0 when no schedule is shown.
   int Position() const { return CurrentSpin->Tag(); }
   bool EditFlag() const { return edited_; }
+  bool Removing() const { return removing_; }
   bool AskOnClose() const { return askOnClose_; }
   // Hidden exactly while the tray menu's "Show Manager" is enabled.
   bool ManagerHidden() const { return hidden_; }
@@ -140,6 +147,10 @@ class TMainForm : public TForm {
   // The handler of every slot's BeforeLaunch.
   void Launcher1BeforeLaunch(TObject* Sender, bool& Cancel);
   void NumSchedsMiClick();
+  // "History" in the tray menu and the main window's button.
+  void HistoryMiClick() { host_->ShowHistory(); }
+  // The launch history beside the settings file.
+  LaunchHistory History() const;
   void AboutMiClick();
   void WebsiteMiClick() { MarrowbyWebSite(); }
   void MarrowbyWebSite();
@@ -187,7 +198,9 @@ class TMainForm : public TForm {
   void ShowManager();
   void SaveStoresNow();
   void ScheduleDayCheck();
-  void MoveDown(int from, int to);
+  // Moves the schedule in slot `from` to slot `to` through the editor, or,
+  // when the editor cannot carry it, property by property.
+  void MoveSchedule(TLauncher* from, TLauncher* to, int toPosition);
   void ClearSlot(TLauncher* slot);
   // The next selected weekday after today (tomorrow .. Saturday, then from
   // Sunday); -1 when no day is selected.
@@ -195,10 +208,20 @@ class TMainForm : public TForm {
   // Shows the announcement of a launch; true when the user cancelled it.
   bool Announce(const std::string& commandLine, const std::string& description,
                 const FlagDigits& flags);
-  void StartItem(const std::string& commandLine, int position);
+  struct StartResult {
+    LaunchOutcome outcome;
+    StartWay way;
+    std::string error;
+  };
+  StartResult StartItem(const std::string& commandLine, int position);
+  // Appends the launch to the history; a failure to write it is shown once
+  // in the status bar and never stops the launch.
+  void RecordLaunch(int position, const std::string& description, const std::string& commandLine,
+                    const StartResult& result);
   void AfterLaunch(int position, const FlagDigits& flags);
 
   MainFormHost* host_;
+  std::unique_ptr<ScheduleTable> schedules_;
   // Positions of the schedules whose launch is being handled (an
   // announcement may be open); a removal moves them with their schedules,
   // and sets 0 for a removed one.
@@ -209,6 +232,7 @@ class TMainForm : public TForm {
   bool removing_ = false;
   bool askOnClose_ = false;
   bool hidden_ = false;
+  bool historyFailed_ = false;
 };
 
 }  // namespace marrowby

@@ -45,6 +45,15 @@ build -o "$out/auto.exe" --dir "$data/auto" --inf auto.inf
 build -o "$out/licence.exe" --dir "$data/auto" --inf auto.inf --attended \
   --title "Marrowby Licence Test" --welcome-file "$data/welcome.txt" \
   --licence-file "$data/licence.txt" --notice-file "$data/notice.txt"
+# A licence of 200 lines, longer than its box.
+i=1
+while [ $i -le 200 ]; do
+  printf 'Licence line %d of the long test licence.\r\n' $i
+  i=$((i + 1))
+done > "$work/long-licence.txt"
+build -o "$out/long-licence.exe" --dir "$data/auto" --inf auto.inf --attended \
+  --title "Marrowby Long Licence Test" --welcome-file "$data/welcome.txt" \
+  --licence-file "$work/long-licence.txt"
 build -o "$out/hidden.exe" --dir "$data/auto" --inf auto.inf --attended --notice-hidden \
   --welcome-file "$data/welcome.txt" --notice-file "$data/notice.txt"
 build -o "$out/scrambled.exe" --dir "$data/auto" --inf auto.inf --scramble-cabinet --attended \
@@ -64,6 +73,15 @@ head -c 150000 /dev/urandom > "$work/multi/random.bin"
 build -o "$out/multi.exe" --dir "$work/multi" --inf auto.inf --compress none --split 40000 \
   --title "Marrowby Split Test" --attended --welcome-file "$data/welcome.txt"
 cp "$work/multi/random.bin" "$out/expected/multi-random.bin"
+
+# The most parts there can be: the program and .001 to .255.
+mkdir "$work/many"
+cp "$data/auto/"* "$work/many/"
+head -c 254000 /dev/urandom > "$work/many/random.bin"
+build -o "$out/many.exe" --dir "$work/many" --inf auto.inf --compress none --split 1000 \
+  --title "Marrowby Many Parts Test" --attended --welcome-file "$data/welcome.txt"
+[ -f "$out/many.255" ] || { echo "error: many.exe was not split up to many.255" >&2; exit 1; }
+cp "$work/many/random.bin" "$out/expected/many-random.bin"
 
 # An installer that runs for a few seconds (advpack starts the sleeper).
 mkdir "$work/slow"

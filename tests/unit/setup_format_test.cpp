@@ -2,6 +2,7 @@
 // installer command lines, message tables, open flags and bounded texts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "setup/package_format.h"
 #include "setup/scramble.h"
 #include "setup/setup_io.h"
+#include "setup/sha256.h"
 
 namespace marrowby::setup {
 namespace {
@@ -136,6 +138,68 @@ TEST(Scramble, CompileTimeScramblingEqualsTheRoutine) {
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "Hello, notice");
 }
 
+std::string Hex(const uint8_t* d, size_t n) {
+  std::string out;
+  for (size_t i = 0; i < n; ++i) {
+    out += "0123456789abcdef"[d[i] >> 4];
+    out += "0123456789abcdef"[d[i] & 15];
+  }
+  return out;
+}
+
+// The published test vectors, fed whole and in uneven pieces.
+TEST(Sha256, KnownDigestsWhateverThePieces) {
+  const std::string million(1000000, 'a');
+  const struct {
+    std::string in;
+    const char* digest;
+  } cases[] = {
+      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+      {million, "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+  };
+  for (const auto& c : cases) {
+    for (size_t piece : {size_t{1000001}, size_t{63}, size_t{1}}) {
+      if (piece == 1 && c.in.size() > 1000) continue;
+      Sha256 h;
+      Sha256Begin(&h);
+      for (size_t at = 0; at < c.in.size(); at += piece) {
+        Sha256Add(&h, c.in.data() + at, std::min(piece, c.in.size() - at));
+      }
+      uint8_t d[kDigestSize];
+      Sha256Finish(&h, d);
+      EXPECT_EQ(Hex(d, sizeof(d)), c.digest) << c.in.size() << " in pieces of " << piece;
+    }
+  }
+}
+
+TEST(PartRecord, RoundTripAndOnlyAValidCountIsARecord) {
+  PartRecord r{};
+  r.count = 256;
+  r.firstSize = 40000;
+  r.middleSize = 1000;
+  r.lastSize = 7;
+  for (int i = 0; i < 32; ++i) r.digest[i] = static_cast<uint8_t>(i * 9);
+  uint8_t b[kPartRecordSize];
+  WritePartRecord(r, b);
+  PartRecord back{};
+  ASSERT_TRUE(ParsePartRecord(b, &back));
+  EXPECT_EQ(std::memcmp(&r, &back, sizeof(r)), 0);
+  EXPECT_EQ(RecordedPartSize(back, 0), 40000u);
+  EXPECT_EQ(RecordedPartSize(back, 1), 1000u);
+  EXPECT_EQ(RecordedPartSize(back, 254), 1000u);
+  EXPECT_EQ(RecordedPartSize(back, 255), 7u);
+  const uint8_t zeros[kPartRecordSize] = {};
+  EXPECT_FALSE(ParsePartRecord(zeros, &back));  // the padding of older packages
+  for (uint32_t count : {0u, 1u, 257u}) {
+    r.count = count;
+    WritePartRecord(r, b);
+    EXPECT_FALSE(ParsePartRecord(b, &back)) << count;
+  }
+}
+
 TEST(PartNames, LastThreeCharactersBecomeThePartNumber) {
   char name[32] = "C:\\dl\\setup.exe";
   ASSERT_TRUE(SetPartNumber(name, 1));
@@ -148,6 +212,21 @@ TEST(PartNames, LastThreeCharactersBecomeThePartNumber) {
   EXPECT_FALSE(SetPartNumber(shortName, 1));
   EXPECT_STREQ(shortName, "ab");
   EXPECT_FALSE(SetPartNumber(name, 1000));
+}
+
+TEST(WorkDirNames, UsualNameFirstThenUniqueSuffixesThatFit) {
+  char out[kPathSize];
+  ASSERT_TRUE(WorkDirName("C:\\TEMP\\$Tessara.Tmp\\", 1234, 0, out, sizeof(out)));
+  EXPECT_STREQ(out, "C:\\TEMP\\$Tessara.Tmp\\");
+  ASSERT_TRUE(WorkDirName("C:\\TEMP\\$Tessara.Tmp\\", 1234, 1, out, sizeof(out)));
+  EXPECT_STREQ(out, "C:\\TEMP\\$Tessara.Tmp.1234-1\\");
+  ASSERT_TRUE(WorkDirName("C:\\TEMP\\$Tessara.Tmp\\", 4294967295u, 63, out, sizeof(out)));
+  EXPECT_STREQ(out, "C:\\TEMP\\$Tessara.Tmp.4294967295-63\\");
+  // A usual name that just fits leaves no room for a suffix: refused, not cut.
+  const std::string full = "C:\\" + std::string(kPathSize - 8, 'x') + "\\$T\\";
+  ASSERT_EQ(full.size(), kPathSize - 1);
+  EXPECT_TRUE(WorkDirName(full.c_str(), 7, 0, out, sizeof(out)));
+  EXPECT_FALSE(WorkDirName(full.c_str(), 7, 1, out, sizeof(out)));
 }
 
 TEST(CabinetNames, PlainRelativeNamesPass) {
@@ -225,6 +304,34 @@ TEST(InstallCommands, BasicRunUsesSetupxOnlyWhenItIsPresent) {
   EXPECT_EQ(Command(InstallRun::kBasic, true, true),
             "\"C:\\WINDOWS\\system32\\rundll.exe\" setupx.dll,InstallHinfSection DefaultInstall "
             "132 C:\\T\\$Tessara.Tmp\\a.inf");
+}
+
+// Only a host that started and ended with 0 counts as installed; every other
+// end gets a failure text, never the completion text.
+TEST(InstallCommands, OutcomesAndTheirFailureTexts) {
+  const struct {
+    InstallOutcome outcome;
+    bool succeeded;
+    const char* text;
+  } cases[] = {
+      {{true, 0}, true, nullptr},
+      {{false, 0}, false, "\r\n\r\n\r\n\r\nInstallation failed: the installer could not be started."},
+      {{true, 1}, false,
+       "\r\n\r\n\r\n\r\nInstallation failed: the installer ended with exit code 0x00000001."},
+      {{true, 0xC0000005u}, false,
+       "\r\n\r\n\r\n\r\nInstallation failed: the installer ended with exit code 0xC0000005."},
+      {{true, 259}, false,  // STILL_ACTIVE: its end could not be read
+       "\r\n\r\n\r\n\r\nInstallation failed: the installer ended with exit code 0x00000103."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.outcome.Succeeded(), c.succeeded) << c.outcome.exitCode;
+    if (!c.text) continue;
+    char text[160];
+    ASSERT_TRUE(InstallFailureText(c.outcome, text, sizeof(text)));
+    EXPECT_STREQ(text, c.text);
+  }
+  char tiny[20];
+  EXPECT_FALSE(InstallFailureText({true, 7}, tiny, sizeof(tiny)));
 }
 
 TEST(InstallCommands, ATooLongCommandIsRefusedNotOverflowed) {
