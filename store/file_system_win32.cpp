@@ -20,6 +20,25 @@ FileStatus FromError(DWORD err) {
   }
 }
 
+// Another program reading the old file (a virus scanner, an indexer, an
+// editor) makes the replace fail for a moment with a sharing violation or
+// access denied. Waiting briefly and trying again keeps the settings where
+// they are instead of reporting a failure, or moving them to the per-user
+// folder, for a lock that lasts milliseconds.
+bool MoveRetrying(const Win32FileApi& api, const std::string& from, const std::string& to) {
+  for (int tries = 1;; ++tries) {
+    if (api.moveFileEx(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+    const DWORD err = GetLastError();
+    if (tries == 20 || (err != ERROR_SHARING_VIOLATION && err != ERROR_ACCESS_DENIED)) {
+      SetLastError(err);
+      return false;
+    }
+    Sleep(25);
+  }
+}
+
 class Handle {
  public:
   explicit Handle(HANDLE h) : h_(h) {}
@@ -121,8 +140,7 @@ FileStatus Win32FileSystem::Replace(const std::string& path, const std::string& 
   // power failure could leave an empty settings file.
   ok = ok && api_.flushFileBuffers(h.Get());
   ok = h.Close() && ok;
-  if (ok && api_.moveFileEx(temp.c_str(), path.c_str(),
-                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (ok && MoveRetrying(api_, temp, path)) {
     if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
       SetFileAttributesA(path.c_str(), attrs & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                                 FILE_ATTRIBUTE_ARCHIVE));

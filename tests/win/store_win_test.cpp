@@ -167,6 +167,28 @@ BOOL WINAPI FailMove(LPCSTR, LPCSTR, DWORD) {
   return FALSE;
 }
 
+// Fails like a file held open by another reader for the first three tries.
+int g_lockedTries = 0;
+BOOL WINAPI MoveAfterLock(LPCSTR from, LPCSTR to, DWORD flags) {
+  if (g_lockedTries-- > 0) {
+    SetLastError(g_lockedTries % 2 ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  return MoveFileExA(from, to, flags);
+}
+
+TEST_F(StoreWin, AFileLockedForAMomentIsStillReplacedInPlace) {
+  const std::string path = dir_ + "s.ini";
+  WriteFile(path, "[S]\r\nold=1\r\n");
+  Win32FileApi api = Win32FileApi::Default();
+  api.moveFileEx = &MoveAfterLock;
+  g_lockedTries = 3;
+  Win32FileSystem fs(api);
+  EXPECT_EQ(fs.Replace(path, "[S]\r\nnew=1\r\n"), FileStatus::Ok);
+  EXPECT_EQ(ReadFile(path), "[S]\r\nnew=1\r\n");
+  EXPECT_FALSE(FileExists(path + "~"));
+}
+
 TEST_F(StoreWin, WhateverFailsTheOldFileStaysWholeAndNoTemporaryFileStays) {
   const std::string path = dir_ + "s.ini";
   const std::string before = "[S]\r\nold=1\r\n";
