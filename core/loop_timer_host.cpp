@@ -21,6 +21,13 @@ TimerId LoopTimerHost::Start(uint32_t periodMs, std::function<void()> tick) {
 
 void LoopTimerHost::Stop(TimerId id) { queue_.Remove(id); }
 
+void LoopTimerHost::Defer(TimerId id, TDateTime at) {
+  const uint64_t now = MonotonicMs();
+  queue_.Defer(id, now, now + MillisecondsUntil(at, CurrentClock().Now()));
+}
+
+void LoopTimerHost::ClockChanged() { queue_.EndDeferrals(MonotonicMs()); }
+
 void LoopTimerHost::Run(uint64_t durationMs) {
   const uint64_t end = MonotonicMs() + durationMs;
   for (;;) {

@@ -14,6 +14,8 @@ class LoopTimerHost : public TimerHost {
   explicit LoopTimerHost(bool coalesce = true);
   TimerId Start(uint32_t periodMs, std::function<void()> tick) override;
   void Stop(TimerId id) override;
+  void Defer(TimerId id, TDateTime at) override;
+  void ClockChanged() override;
 
   // Runs due timers for durationMs milliseconds of monotonic time.
   void Run(uint64_t durationMs);

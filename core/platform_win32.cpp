@@ -14,12 +14,20 @@ const UINT_PTR kSystemTimerId = 1;
 // within this margin runs now rather than costing another wake-up.
 const uint64_t kSlackMs = 10;
 
+// Set when the clock or the time zone changes: the next reading looks up the
+// local offset afresh instead of using the one cached for this second.
+bool g_offsetStale = false;
+
 LRESULT CALLBACK HostWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<Win32TimerHost*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  const bool resumed =
+      msg == WM_POWERBROADCAST && (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND);
   if (msg == WM_TIMER && wp == kSystemTimerId) {
-    auto* self = reinterpret_cast<Win32TimerHost*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (self) self->OnSystemTimer();
     return 0;
   }
+  // A time-zone change comes as WM_TIMECHANGE or as a setting change.
+  if (self && (msg == WM_TIMECHANGE || msg == WM_SETTINGCHANGE || resumed)) self->ClockChanged();
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
@@ -35,7 +43,8 @@ class Win32Clock : public Clock {
     const int64_t utc = static_cast<int64_t>(static_cast<ULONGLONG>(ft.dwHighDateTime) << 32 |
                                              ft.dwLowDateTime);
     const int64_t second = utc / 10000000;
-    if (second != cachedSecond_) {
+    if (second != cachedSecond_ || g_offsetStale) {
+      g_offsetStale = false;
       FILETIME local;
       if (FileTimeToLocalFileTime(&ft, &local)) {
         offset_ = static_cast<int64_t>(static_cast<ULONGLONG>(local.dwHighDateTime) << 32 |
@@ -57,7 +66,8 @@ class Win32Clock : public Clock {
 
 }  // namespace
 
-Win32TimerHost::Win32TimerHost() : queue_(GetTickCount64()) {
+Win32TimerHost::Win32TimerHost(bool deferrals)
+    : deferrals_(deferrals), queue_(GetTickCount64()) {
   queue_.OnScheduleChanged = [this] { Reschedule(); };
 }
 
@@ -76,8 +86,9 @@ bool Win32TimerHost::EnsureWindow() {
     wc.lpszClassName = kWindowClass;
     if (!RegisterClassA(&wc)) return false;
   }
-  HWND hwnd = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst,
-                              nullptr);
+  // Top-level (never shown), so that broadcasts reach it.
+  HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                              nullptr, inst, nullptr);
   if (!hwnd) return false;
   SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   hwnd_ = hwnd;
@@ -90,6 +101,17 @@ TimerId Win32TimerHost::Start(uint32_t periodMs, std::function<void()> tick) {
 }
 
 void Win32TimerHost::Stop(TimerId id) { queue_.Remove(id); }
+
+void Win32TimerHost::Defer(TimerId id, TDateTime at) {
+  if (!deferrals_) return;
+  const uint64_t now = GetTickCount64();
+  queue_.Defer(id, now, now + MillisecondsUntil(at, CurrentClock().Now()));
+}
+
+void Win32TimerHost::ClockChanged() {
+  g_offsetStale = true;
+  queue_.EndDeferrals(GetTickCount64());
+}
 
 void Win32TimerHost::Reschedule() {
   if (!hwnd_) return;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,10 +20,13 @@ class FakeClock : public Clock {
     ++reads_;
     return base_ + static_cast<double>(offsetMs_) / static_cast<double>(kMSecsPerDay);
   }
+  // Setting the clock is a clock change, as the system reports it.
   void Set(TDateTime now) {
     base_ = now;
     offsetMs_ = 0;
+    if (OnSet) OnSet();
   }
+  std::function<void()> OnSet;
   void AdvanceMs(int64_t ms) { offsetMs_ += ms; }
   uint64_t Reads() const { return reads_; }
 
@@ -34,13 +38,17 @@ class FakeClock : public Clock {
 
 // Timers on a virtual millisecond counter. Advancing moves the counter (and
 // the clock, when one is attached) from one due time to the next, running the
-// timers due there, as a message loop would.
+// timers due there, as a message loop would. Without deferrals it ticks every
+// timer at every period, as the system timers of old did.
 class FakeTimerHost : public TimerHost {
  public:
-  explicit FakeTimerHost(FakeClock* clock = nullptr) : clock_(clock) {}
+  explicit FakeTimerHost(FakeClock* clock = nullptr, bool deferrals = true)
+      : clock_(clock), deferrals_(deferrals) {}
 
   TimerId Start(uint32_t periodMs, std::function<void()> tick) override;
   void Stop(TimerId id) override { queue_.Remove(id); }
+  void Defer(TimerId id, TDateTime at) override;
+  void ClockChanged() override;
 
   void AdvanceMs(uint64_t ms);
   // Refuse the next `count` timer starts, as a system out of timers does.
@@ -51,6 +59,7 @@ class FakeTimerHost : public TimerHost {
 
  private:
   FakeClock* clock_;
+  bool deferrals_;
   TimerQueue queue_;
   uint64_t nowMs_ = 0;
   uint64_t wakeUps_ = 0;
@@ -75,13 +84,14 @@ class FakeProcessApi : public ProcessApi {
 
 class FakePlatform {
  public:
-  FakePlatform();
+  // Without deferrals its timers tick at every period, as the engine of old.
+  explicit FakePlatform(bool deferrals = true);
   ~FakePlatform();
   FakePlatform(const FakePlatform&) = delete;
   FakePlatform& operator=(const FakePlatform&) = delete;
 
   FakeClock clock;
-  FakeTimerHost timers{&clock};
+  FakeTimerHost timers;
   FakeProcessApi processes;
 };
 
