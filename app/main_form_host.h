@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/datetime.h"
+
 namespace marrowby {
 
 class TForm;
@@ -48,6 +50,12 @@ class MainFormHost {
 
   // Saving the settings file failed or succeeded; nothing to do by default.
   virtual void SettingsSaved() {}
+
+  // A date and time as the user's locale writes them (short date, then the
+  // time); day/month/year and 24 hours where there is no locale.
+  virtual std::string FormatDateTime(TDateTime value);
+  // The notification-area icon's hint (its tooltip is the part before "|").
+  virtual void SetTrayHint(const std::string& hint) { (void)hint; }
 };
 
 }  // namespace marrowby

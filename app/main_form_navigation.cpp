@@ -27,6 +27,7 @@ void TMainForm::ShowPosition(int position) {
   DescEdit->SetText(ListBox1->Items()->Get(position - 1));
   CurrentSpin->SetTag(position);
   SchedNum->SetCaption(std::to_string(position));
+  ShowNextLaunch();
 }
 
 void TMainForm::CurrentSpinTopClick() {
@@ -96,6 +97,7 @@ void TMainForm::NewBtnClick() {
   TotalNum->SetCaption(std::to_string(n + 1));
   NewBtn->SetEnabled(false);
   SaveStoresNow();
+  ShowNextLaunch();
 }
 
 void TMainForm::ClearSlot(TLauncher* slot) {
@@ -143,6 +145,7 @@ void TMainForm::RemoveBtnClick() {
   }
   edited_ = false;
   SaveStoresNow();
+  ShowNextLaunch();
 }
 
 void TMainForm::GetBtnClick() {

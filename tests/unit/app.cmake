@@ -3,5 +3,6 @@ marrowby_test(unit_app
   app_fakes.cpp
   app_main_form_test.cpp
   app_launch_test.cpp
+  app_next_launch_test.cpp
   ui_controls_test.cpp
   LIBS app_model store_test_support)

@@ -78,7 +78,9 @@ class FakeHost : public MainFormHost {
   }
   void OpenWebSite(const std::string& address) override { websites.push_back(address); }
   void AttachView(TForm& form) override;
+  void SetTrayHint(const std::string& hint) override { trayHint = hint; }
 
+  std::string trayHint;
   std::vector<Shown> messages;
   std::function<void(MessageKind, const std::string&)> onMessage;
   std::vector<std::string> questions;
