@@ -11,7 +11,8 @@ namespace marrowby {
 
 class LoopTimerHost : public TimerHost {
  public:
-  explicit LoopTimerHost(bool coalesce = true);
+  // Without deferrals every timer ticks every period.
+  explicit LoopTimerHost(bool coalesce = true, bool deferrals = true);
   TimerId Start(uint32_t periodMs, std::function<void()> tick) override;
   void Stop(TimerId id) override;
   void Defer(TimerId id, TDateTime at) override;
@@ -26,6 +27,7 @@ class LoopTimerHost : public TimerHost {
 
  private:
   TimerQueue queue_;
+  bool deferrals_;
   uint64_t wakeUps_ = 0;
   double busySeconds_ = 0;
 };
