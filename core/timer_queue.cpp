@@ -32,7 +32,7 @@ const TimerQueue::Entry* TimerQueue::Find(Id id) const {
 TimerQueue::Id TimerQueue::Add(uint64_t nowMs, uint32_t periodMs, std::function<void()> tick) {
   const Id id = nextId_++;
   const uint64_t first = FirstDue(nowMs, periodMs);
-  entries_.push_back(Entry{id, periodMs, true, first, first, std::move(tick)});
+  entries_.push_back(Entry{id, periodMs, true, first, first, std::move(tick), false});
   ++live_;
   Changed();
   return id;
@@ -71,7 +71,8 @@ void TimerQueue::Defer(Id id, uint64_t nowMs, uint64_t wakeMs) {
   Entry* e = Find(id);
   if (!e) return;
   CatchUp(*e, nowMs);
-  const uint64_t wake = wakeMs > e->due ? wakeMs : e->due;
+  uint64_t wake = e->due;
+  if (wakeMs > nowMs) wake = e->ticked || wakeMs > e->due ? wakeMs : e->due;
   if (wake == e->wake) return;
   e->wake = wake;
   Changed();
@@ -104,6 +105,7 @@ void TimerQueue::RunDue(uint64_t nowMs, uint64_t slackMs) {
     e.due += period;
     if (e.due <= nowMs) e.due += (nowMs - e.due) / period * period + period;
     e.wake = e.due;
+    e.ticked = true;
     ready.push_back({was, e.id, e.due});
   }
   if (ready.empty()) return;

@@ -9,9 +9,10 @@
 // is kept exactly; only the phase of the first tick moves, by at most 500 ms.
 //
 // Deferring: a timer whose owner knows that its ticks before a given instant
-// would do nothing can be left asleep until then. It then runs at the later
-// of that instant (exactly, off the grid) and its next due time; afterwards
-// it is back on its own grid, as if it had ticked all along.
+// would do nothing can be left asleep until then, and run at that instant
+// exactly, off its grid (but never before its first due time: a started
+// timer still waits one period). Afterwards it is back on its own grid, as if
+// it had ticked all along.
 #pragma once
 
 #include <cstdint>
@@ -40,9 +41,10 @@ class TimerQueue {
   // The earliest due time, if any timer is queued.
   std::optional<uint64_t> NextDue() const;
 
-  // Lets a timer sleep until wakeMs: it runs next at the later of wakeMs and
-  // its next instant on its grid after nowMs. A wakeMs at or before that ends
-  // a deferral.
+  // Lets a timer sleep until wakeMs, or wake earlier than its grid: it runs
+  // next at wakeMs, but never before its first due time (a started timer
+  // waits one period). A wakeMs at or before nowMs ends a deferral: the timer
+  // runs at its next instant on its grid.
   void Defer(Id id, uint64_t nowMs, uint64_t wakeMs);
   // Ends every deferral (the clock was set or the machine resumed: what the
   // owners worked out from the old clock no longer holds). Each deferred
@@ -66,8 +68,9 @@ class TimerQueue {
     uint32_t period;
     bool live;
     uint64_t due;   // on the timer's grid
-    uint64_t wake;  // when it runs next: due, or later while deferred
+    uint64_t wake;  // when it runs next: due, or another time while deferred
     std::function<void()> tick;
+    bool ticked = false;  // has run since it was started
   };
   struct Ready {
     uint64_t due;
