@@ -30,10 +30,11 @@ std::string ExeDir() {
   return s.substr(0, s.find_last_of("\\/") + 1);
 }
 
-std::string SettingsFile() {
+// The program's settings file is named after its executable.
+std::string SettingsFile(const std::string& exe) {
   char dir[MAX_PATH];
   GetWindowsDirectoryA(dir, MAX_PATH);
-  return std::string(dir) + "\\schedmgr.INI";
+  return std::string(dir) + "\\" + exe.substr(0, exe.rfind('.')) + ".INI";
 }
 
 struct Schedule {
@@ -42,7 +43,7 @@ struct Schedule {
 };
 
 // The settings file as the program's stores write it.
-void WriteSettings(const std::vector<Schedule>& schedules) {
+void WriteSettings(const std::string& exe, const std::vector<Schedule>& schedules) {
   std::ostringstream out;
   out << "[TMainForm]\r\n";
   for (size_t i = 0; i < schedules.size(); ++i) {
@@ -68,7 +69,7 @@ void WriteSettings(const std::vector<Schedule>& schedules) {
     out << "\r\n[TMainForm.DateList_Items]\r\nCount=" << schedules.size() << "\r\n";
     for (size_t i = 0; i < schedules.size(); ++i) out << "Item" << i << "=YES\r\n";
   }
-  std::ofstream(SettingsFile(), std::ios::binary | std::ios::trunc) << out.str();
+  std::ofstream(SettingsFile(exe), std::ios::binary | std::ios::trunc) << out.str();
 }
 
 struct Running {
@@ -87,7 +88,7 @@ Running StartSchedmgr(const std::string& exe) {
   }
   for (int i = 0; i < 100 && r.proc.empty(); ++i) {
     Sleep(100);
-    r.proc = bench::LinuxProcessDir(exe);
+    r.proc = bench::LinuxProcessDir(ExeDir() + exe);  // by full path: other copies may run
   }
   return r;
 }
@@ -109,7 +110,7 @@ Rest AtRest(const std::string& exe, size_t count, double seconds) {
   later.wMonth = 12;
   later.wDay = 31;
   later.wHour = 23;
-  WriteSettings(std::vector<Schedule>(count, Schedule{"[lcDate,lcTime]", "C:\\never.exe", later}));
+  WriteSettings(exe, std::vector<Schedule>(count, Schedule{"[lcDate,lcTime]", "C:\\never.exe", later}));
   Running r = StartSchedmgr(exe);
   Sleep(5000);  // shown, hidden into the tray, settled
   const double cpu0 = bench::LinuxCpuSeconds(r.proc), wake0 = bench::LinuxWakeUps(r.proc);
@@ -152,7 +153,7 @@ double DueToStartMs(const std::string& exe, const std::string& marker) {
   FileTimeToLocalFileTime(&ft, &local);
   SYSTEMTIME when;
   FileTimeToSystemTime(&local, &when);
-  WriteSettings({Schedule{"[lcDate,lcTime]", ExeDir() + "marker.exe", when}});
+  WriteSettings(exe, {Schedule{"[lcDate,lcTime]", ExeDir() + "marker.exe", when}});
   Running r = StartSchedmgr(exe);
   const unsigned long long started = MarkerStart(marker);
   Stop(r);
@@ -201,7 +202,8 @@ int main(int argc, char** argv) {
   const Delays ours = ThreeRuns([&] { return DueToStartMs(kOurs, marker); });
   const Delays old = ThreeRuns([&] { return DueToStartMs(kTicking, marker); });
   const Delays direct = ThreeRuns([&] { return DirectStartMs(marker); });
-  DeleteFileA(SettingsFile().c_str());
+  DeleteFileA(SettingsFile(kOurs).c_str());
+  DeleteFileA(SettingsFile(kTicking).c_str());
   DeleteFileA(marker.c_str());
   std::printf("schedmgr_rest_seconds: %.0f\n", seconds);
   std::printf("schedmgr_100_armed_wakeups_per_s: %.2f\n", hundred.wakeUpsPerSecond);
