@@ -18,19 +18,6 @@ const uint64_t kSlackMs = 10;
 // local offset afresh instead of using the one cached for this second.
 bool g_offsetStale = false;
 
-LRESULT CALLBACK HostWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<Win32TimerHost*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  const bool resumed =
-      msg == WM_POWERBROADCAST && (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND);
-  if (msg == WM_TIMER && wp == kSystemTimerId) {
-    if (self) self->OnSystemTimer();
-    return 0;
-  }
-  // A time-zone change comes as WM_TIMECHANGE or as a setting change.
-  if (self && (msg == WM_TIMECHANGE || msg == WM_SETTINGCHANGE || resumed)) self->ClockChanged();
-  return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
 // Local time from the system's UTC clock plus the local offset. The offset is
 // looked up once per UTC second (so a zone or daylight-saving change shows
 // within a second); each reading is then one cheap call, which matters with
@@ -73,26 +60,31 @@ Win32TimerHost::Win32TimerHost(bool deferrals)
 
 Win32TimerHost::~Win32TimerHost() {
   queue_.OnScheduleChanged = nullptr;
-  if (hwnd_) DestroyWindow(static_cast<HWND>(hwnd_));
+  DestroyOwnWindow();
 }
 
 bool Win32TimerHost::EnsureWindow() {
-  if (hwnd_) return true;
-  HINSTANCE inst = GetModuleHandleA(nullptr);
-  WNDCLASSA wc = {};
-  if (!GetClassInfoA(inst, kWindowClass, &wc)) {
-    wc.lpfnWndProc = HostWndProc;
-    wc.hInstance = inst;
-    wc.lpszClassName = kWindowClass;
-    if (!RegisterClassA(&wc)) return false;
+  Spec spec;
+  spec.className = kWindowClass;
+  // A hidden top-level window, not a message-only one: broadcasts (a clock
+  // or time-zone change, a resume) reach only top-level windows.
+  spec.style = WS_POPUP;
+  spec.exStyle = WS_EX_TOOLWINDOW;
+  return CreateOwnWindow(spec);
+}
+
+intptr_t Win32TimerHost::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
+  if (message == WM_TIMER && wParam == kSystemTimerId) {
+    OnSystemTimer();
+    return 0;
   }
-  // Top-level (never shown), so that broadcasts reach it.
-  HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                              nullptr, inst, nullptr);
-  if (!hwnd) return false;
-  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  hwnd_ = hwnd;
-  return true;
+  // The clock set, the time zone changed (as WM_TIMECHANGE or as a setting
+  // change), or the machine resumed: what sleeping timers worked out from the
+  // old clock no longer holds.
+  const bool resumed = message == WM_POWERBROADCAST &&
+                       (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND);
+  if (message == WM_TIMECHANGE || message == WM_SETTINGCHANGE || resumed) ClockChanged();
+  return DefaultHandling(message, wParam, lParam);
 }
 
 TimerId Win32TimerHost::Start(uint32_t periodMs, std::function<void()> tick) {
@@ -114,8 +106,8 @@ void Win32TimerHost::ClockChanged() {
 }
 
 void Win32TimerHost::Reschedule() {
-  if (!hwnd_) return;
-  HWND hwnd = static_cast<HWND>(hwnd_);
+  HWND hwnd = static_cast<HWND>(OwnWindow());
+  if (!hwnd) return;
   const auto next = queue_.NextDue();
   if (!next) {
     if (systemPeriod_) KillTimer(hwnd, kSystemTimerId);

@@ -7,12 +7,13 @@
 
 #include <cstdint>
 
+#include "core/message_window.h"
 #include "core/platform.h"
 #include "core/timer_queue.h"
 
 namespace marrowby {
 
-class Win32TimerHost : public TimerHost {
+class Win32TimerHost : public TimerHost, private MessageWindow {
  public:
   // Without deferrals every timer ticks at every period (the engine of old,
   // kept for the benchmarks' baseline).
@@ -32,14 +33,15 @@ class Win32TimerHost : public TimerHost {
   double BusySeconds() const { return busySeconds_; }
   size_t ArmedCount() const { return queue_.Size(); }
 
-  // Called by the hidden window on each expiry of the system timer.
+  // Runs the due timers; the hidden window calls it on each expiry of the
+  // system timer.
   void OnSystemTimer();
 
  private:
+  intptr_t HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) override;
   bool EnsureWindow();
   void Reschedule();
 
-  void* hwnd_ = nullptr;
   bool deferrals_;
   TimerQueue queue_;
   uint64_t wakeUps_ = 0;

@@ -14,9 +14,7 @@
 namespace marrowby {
 namespace {
 
-TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-  return EncodeDate(y, mo, d) + EncodeTime(h, mi, s, 0);
-}
+using testing::At;
 
 struct Edge {
   const char* what;
