@@ -98,8 +98,12 @@ std::string TMainForm::TrayHintText() const {
 }
 
 void TMainForm::ShowNextLaunch() {
+  // A notice of another kind in the status bar (a mended settings file, say)
+  // is shown once: it stays until a hint takes its place.
+  const std::string& shown = StatusBar1->PanelText();
+  const bool notice = !hintShown_ && !shown.empty() && shown != nextLaunchText_;
   nextLaunchText_ = Position() > 0 ? NextLaunchText(Position()) : "";
-  if (!hintShown_) StatusBar1->SetPanelText(nextLaunchText_);
+  if (!hintShown_ && !notice) StatusBar1->SetPanelText(nextLaunchText_);
   host_->SetTrayHint(TrayHintText());
 }
 

@@ -17,6 +17,7 @@ class LoopHost : public BenchHost {
   void Stop(TimerId id) override { host_.Stop(id); }
   void Defer(TimerId id, TDateTime at) override { host_.Defer(id, at); }
   void ClockChanged() override { host_.ClockChanged(); }
+  bool Defers() const override { return host_.Defers(); }
   void RunFor(uint64_t ms) override { host_.Run(ms); }
   uint64_t WakeUps() const override { return host_.WakeUps(); }
   double BusySeconds() const override { return host_.BusySeconds(); }

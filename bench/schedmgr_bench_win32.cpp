@@ -144,7 +144,8 @@ unsigned long long MarkerStart(const std::string& marker) {
 // the start of its item (the helper program writes its start time).
 double DueToStartMs(const std::string& exe, const std::string& marker) {
   DeleteFileA(marker.c_str());
-  const unsigned long long due = (NowMs() / 1000 + 8) * 1000;  // a whole second, 7-8 s ahead
+  // A whole second 14-15 s ahead: start-up is over by then even on a busy machine.
+  const unsigned long long due = (NowMs() / 1000 + 15) * 1000;
   FILETIME ft;
   const unsigned long long t = due * 10000;
   ft.dwLowDateTime = static_cast<DWORD>(t);

@@ -17,6 +17,7 @@ class LoopTimerHost : public TimerHost {
   void Stop(TimerId id) override;
   void Defer(TimerId id, TDateTime at) override;
   void ClockChanged() override;
+  bool Defers() const override { return deferrals_; }
 
   // Runs due timers for durationMs milliseconds of monotonic time.
   void Run(uint64_t durationMs);

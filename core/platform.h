@@ -37,6 +37,9 @@ class TimerHost {
     (void)id;
     (void)at;
   }
+  // Whether Defer does anything: owners need not work out when to wake
+  // otherwise.
+  virtual bool Defers() const { return false; }
   // The clock was set, the time zone changed or the machine resumed: every
   // deferral ends, so that the owners look again with the new clock.
   virtual void ClockChanged() {}

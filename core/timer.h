@@ -35,6 +35,8 @@ class TTimer : public TComponent {
   // them (see TimerHost::Defer). A passed instant ticks at the period again.
   // Nothing happens while the timer does not run.
   void DeferTo(TDateTime at);
+  // True while the timer runs on a host that lets timers sleep.
+  bool CanDefer() const { return id_ != 0 && host_->Defers(); }
 
  private:
   void UpdateTimer();

@@ -26,6 +26,7 @@ class Win32TimerHost : public TimerHost, private MessageWindow {
   void Stop(TimerId id) override;
   void Defer(TimerId id, TDateTime at) override;
   void ClockChanged() override;
+  bool Defers() const override { return deferrals_; }
 
   // Expiries of the system timer so far, and the time spent running the
   // timers at them (for the benchmarks).

@@ -1,10 +1,58 @@
 #include "scheduler/launcher.h"
 
+#include <algorithm>
+#include <deque>
+
+#include "core/errors.h"
 #include "core/platform.h"
 #include "scheduler/next_due.h"
 #include "scheduler/process.h"
 
 namespace marrowby {
+
+namespace {
+
+// The error display of failed ticks shows one message at a time. The display
+// is modal and its message loop delivers further ticks: a failure meanwhile
+// waits until the open message is closed, and a text that is open or waiting
+// already is not shown again.
+struct TickFailures {
+  bool showing = false;
+  std::string open;
+  std::deque<std::string> waiting;
+};
+
+TickFailures& Failures() {
+  static TickFailures failures;
+  return failures;
+}
+
+void ReportTickFailure(const std::string& text) {
+  TickFailures& f = Failures();
+  if (f.showing) {
+    if (text != f.open && std::find(f.waiting.begin(), f.waiting.end(), text) == f.waiting.end()) {
+      f.waiting.push_back(text);
+    }
+    return;
+  }
+  f.showing = true;
+  struct Done {
+    TickFailures& f;
+    ~Done() {
+      f.showing = false;
+      f.open.clear();
+    }
+  } done{f};
+  f.open = text;
+  HandleException(Exception(text));
+  while (!f.waiting.empty()) {
+    f.open = f.waiting.front();
+    f.waiting.pop_front();
+    HandleException(Exception(f.open));
+  }
+}
+
+}  // namespace
 
 namespace {
 const char* const kLaunchChecksNames[] = {"lcDate", "lcTime", "lcWeekDay", "lcMonthDay"};
@@ -46,13 +94,6 @@ const PropInfo kLauncherProps[] = {
 
 const ClassInfo TLauncher::kClassInfo = {"TLauncher", &TComponent::kClassInfo, kLauncherProps,
                                          std::size(kLauncherProps)};
-
-bool MonthDayMatches(int m, int d, int month) {
-  if (d == m) return true;
-  if (m != 31) return false;
-  if (d == 30 && (month == 4 || month == 6 || month == 9 || month == 11)) return true;
-  return month == 2 && (d == 28 || d == 29);
-}
 
 TSlotTimerEvent& TSlotTimerEvent::operator=(TNotifyEvent handler) {
   const bool had = static_cast<bool>(handler_);
@@ -115,7 +156,7 @@ void TLauncher::SetWeekDay(TLaunchWeekDay v) {
 }
 
 void TLauncher::Reschedule() {
-  if (!timer_ || !timer_->Running()) return;
+  if (!timer_ || !timer_->CanDefer()) return;
   if (OnTimer) {
     timer_->DeferTo(0);  // every tick is seen by the handler
     return;
@@ -166,7 +207,7 @@ bool DueTest(TApplyChecks checks, const TDateNum& date, const TTimeNum& time,
   if (checks.Contains(lcMonthDay)) {
     int y, m, d;
     DecodeDate(DateOf(now()), &y, &m, &d);
-    due = due && MonthDayMatches(monthDay, d, m);
+    due = due && MonthDayMatches(monthDay, y, m, d);
   }
   return due;
 }
@@ -182,16 +223,29 @@ bool TLauncher::IsDueAt(TDateTime now) const {
 }
 
 void TLauncher::Tick(TObject* sender) {
-  if (OnTimer) {
-    // A copy: the handler may replace itself.
-    const TNotifyEvent handler = OnTimer.Handler();
-    handler(sender);
-  }
-  if (IsDue()) {
-    Launch(sender);
+  std::string failure;
+  try {
+    if (OnTimer) {
+      // A copy: the handler may replace itself.
+      const TNotifyEvent handler = OnTimer.Handler();
+      handler(sender);
+    }
+    if (IsDue()) {
+      Launch(sender);
+      return;
+    }
+    if (!OnTimer) Reschedule();
     return;
+  } catch (const std::exception& e) {
+    failure = e.what();
+  } catch (...) {
+    failure = "Unknown error";
   }
-  if (!OnTimer) Reschedule();
+  // A slot whose tick failed (an impossible date or time, a failing handler)
+  // would fail the same way a second later: it stays disarmed until its owner
+  // arms it again, and the failure is shown once.
+  SetEnabled(false);
+  ReportTickFailure(failure);
 }
 
 void TLauncher::Launch(TObject* sender) {

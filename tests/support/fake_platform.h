@@ -49,6 +49,7 @@ class FakeTimerHost : public TimerHost {
   void Stop(TimerId id) override { queue_.Remove(id); }
   void Defer(TimerId id, TDateTime at) override;
   void ClockChanged() override;
+  bool Defers() const override { return deferrals_; }
 
   void AdvanceMs(uint64_t ms);
   // Refuse the next `count` timer starts, as a system out of timers does.
