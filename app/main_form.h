@@ -158,6 +158,16 @@ class TMainForm : public TForm {
   TCopyRightForm* CopyRightForm = nullptr;
   // The summary sentence of NumSchedsMiClick.
   std::string SummaryText() const;
+  // When the schedule at a position launches next: "Next launch: " and the
+  // date and time, "Due now", "Not armed" (or the due test's failure).
+  std::string NextLaunchText(int position) const;
+  // The tray tooltip: the title, then the first schedule to launch and when.
+  std::string TrayHintText() const;
+  // Shows both anew: after a store, a launch, a re-arming, a change of day
+  // and whenever another schedule comes into the editor.
+  void ShowNextLaunch();
+  // What the status bar shows while no hint is shown.
+  const std::string& NextLaunchStatus() const { return nextLaunchText_; }
   static std::string StripDate(const std::string& text);
   // Today's day stamp: "ddmmyy" as an integer.
   static int32_t DayStamp(TDateTime today);
@@ -220,7 +230,15 @@ class TMainForm : public TForm {
                     const StartResult& result);
   void AfterLaunch(int position, const FlagDigits& flags);
 
+  struct NextLaunch {
+    enum Kind { kNotArmed, kDueNow, kAt, kNever } kind = kNotArmed;
+    TDateTime at = 0;
+  };
+  NextLaunch NextLaunchOf(int position, TDateTime now) const;
+
   MainFormHost* host_;
+  std::string nextLaunchText_;
+  bool hintShown_ = false;
   std::unique_ptr<ScheduleTable> schedules_;
   // Positions of the schedules whose launch is being handled (an
   // announcement may be open); a removal moves them with their schedules,

@@ -94,7 +94,9 @@ void TMainForm::SetSchedValues() {
     }
   }
   edited_ = false;
-  if (!removing_) SaveStoresNow();
+  if (removing_) return;
+  SaveStoresNow();
+  ShowNextLaunch();
 }
 
 void TMainForm::EnableGUI() { SetEditorEnabled(true); }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/datetime.h"
+
 namespace marrowby {
 
 class TForm;
@@ -56,6 +58,11 @@ class MainFormHost {
   virtual void ShowHistory() {}
   // A line was added to the launch history: an open History window reloads.
   virtual void HistoryChanged() {}
+  // A date and time as the user's locale writes them (short date, then the
+  // time); day/month/year and 24 hours where there is no locale.
+  virtual std::string FormatDateTime(TDateTime value);
+  // The notification-area icon's hint (its tooltip is the part before "|").
+  virtual void SetTrayHint(const std::string& hint) { (void)hint; }
 };
 
 }  // namespace marrowby

@@ -40,6 +40,7 @@ void TMainForm::Launcher1BeforeLaunch(TObject* Sender, bool& Cancel) {
       auto& v = form->launchesInProgress_;
       v.erase(std::remove(v.begin(), v.end(), position), v.end());
       if (--form->animations_ == 0) form->host_->SetTrayAnimated(false);
+      CallGuarded([this] { form->ShowNextLaunch(); });
     }
   } done{this, &position};
   if (animations_++ == 0) host_->SetTrayAnimated(true);

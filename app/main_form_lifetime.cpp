@@ -51,6 +51,7 @@ void TMainForm::FormActivate() {
   CurrentSpin->SetTag(1);
   SchedNum->SetCaption("1");
   EnableGUI();
+  ShowNextLaunch();
 }
 
 void TMainForm::FormDeactivate() { SetSchedValues(); }
@@ -111,7 +112,10 @@ void TMainForm::AppEvents1Restore() {
 
 void TMainForm::AppEvents1Hint(const std::string& hint) {
   const size_t bar = hint.find('|');
-  StatusBar1->SetPanelText(bar == std::string::npos ? hint : hint.substr(bar + 1));
+  const std::string text = bar == std::string::npos ? hint : hint.substr(bar + 1);
+  // Away from the controls the status bar tells when the schedule launches.
+  hintShown_ = !text.empty();
+  StatusBar1->SetPanelText(hintShown_ ? text : nextLaunchText_);
 }
 
 void TMainForm::Timer1Timer() {
@@ -153,11 +157,13 @@ void TMainForm::SetEnables() {
     table.Slot(p)->SetEnabled(table.State(p) != LaunchState::No);
   }
   StatusBar1->SetTag(today);
+  ShowNextLaunch();
 }
 
 void TMainForm::TimeChanged() {
   SetEnables();
   ScheduleDayCheck();
+  ShowNextLaunch();
 }
 
 void TMainForm::ScheduleDayCheck() {

@@ -31,6 +31,7 @@ void TMainForm::ShowPosition(int position) {
   DescEdit->SetText(Schedules().Description(position));
   CurrentSpin->SetTag(position);
   SchedNum->SetCaption(std::to_string(position));
+  ShowNextLaunch();
 }
 
 void TMainForm::CurrentSpinTopClick() {
@@ -99,6 +100,7 @@ void TMainForm::NewBtnClick() {
   TotalNum->SetCaption(std::to_string(n + 1));
   NewBtn->SetEnabled(false);
   SaveStoresNow();
+  ShowNextLaunch();
 }
 
 void TMainForm::ClearSlot(TLauncher* slot) {
@@ -185,6 +187,7 @@ void TMainForm::RemoveBtnClick() {
   }
   edited_ = false;
   SaveStoresNow();
+  ShowNextLaunch();
   if (failure) std::rethrow_exception(failure);
 }
 

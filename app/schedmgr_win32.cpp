@@ -114,6 +114,28 @@ class Win32MainHost : public MainFormHost {
   }
   void ShowHistory() override { ShowHistoryWindow(); }
   void HistoryChanged() override { RefreshHistoryWindow(); }
+  std::string FormatDateTime(TDateTime value) override {
+    int y, mo, d, h, mi, s, ms;
+    DecodeDate(value, &y, &mo, &d);
+    DecodeTime(value, &h, &mi, &s, &ms);
+    SYSTEMTIME st = {};
+    st.wYear = static_cast<WORD>(y);
+    st.wMonth = static_cast<WORD>(mo);
+    st.wDay = static_cast<WORD>(d);
+    st.wHour = static_cast<WORD>(h);
+    st.wMinute = static_cast<WORD>(mi);
+    st.wSecond = static_cast<WORD>(s);
+    char date[80], time[80];
+    if (!GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, sizeof(date)) ||
+        !GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, sizeof(time))) {
+      return MainFormHost::FormatDateTime(value);
+    }
+    return std::string(date) + " " + time;
+  }
+
+  void SetTrayHint(const std::string& hint) override {
+    if (parts_.TrayIcon1) parts_.TrayIcon1->SetHint(hint);
+  }
 
   void AttachView(TForm& form) override {
     // Views of forms that have gone (announcements) are dropped here.

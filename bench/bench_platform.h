@@ -20,8 +20,12 @@ class BenchHost : public TimerHost {
   virtual double BusySeconds() const = 0;
 };
 
-// coalesce: our host; otherwise one system timer per timer.
-std::unique_ptr<BenchHost> MakeHost(bool coalesce);
+enum class HostKind {
+  kSleeping,      // our host: one system timer, timers sleep while deferred
+  kTicking,       // one system timer, every timer ticks every period
+  kTimerPerSlot,  // one system timer per timer, as a timer component per slot
+};
+std::unique_ptr<BenchHost> MakeHost(HostKind kind);
 double ProcessCpuSeconds();
 // CPU time of the Wine server, which does part of the work for every Wine
 // process; negative where there is none.

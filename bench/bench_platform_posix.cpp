@@ -9,11 +9,15 @@ namespace marrowby::bench {
 namespace {
 class LoopHost : public BenchHost {
  public:
-  explicit LoopHost(bool coalesce) : host_(coalesce) {}
+  explicit LoopHost(HostKind kind)
+      : host_(kind != HostKind::kTimerPerSlot, kind == HostKind::kSleeping) {}
   TimerId Start(uint32_t periodMs, std::function<void()> tick) override {
     return host_.Start(periodMs, std::move(tick));
   }
   void Stop(TimerId id) override { host_.Stop(id); }
+  void Defer(TimerId id, TDateTime at) override { host_.Defer(id, at); }
+  void ClockChanged() override { host_.ClockChanged(); }
+  bool Defers() const override { return host_.Defers(); }
   void RunFor(uint64_t ms) override { host_.Run(ms); }
   uint64_t WakeUps() const override { return host_.WakeUps(); }
   double BusySeconds() const override { return host_.BusySeconds(); }
@@ -23,7 +27,7 @@ class LoopHost : public BenchHost {
 };
 }  // namespace
 
-std::unique_ptr<BenchHost> MakeHost(bool coalesce) { return std::make_unique<LoopHost>(coalesce); }
+std::unique_ptr<BenchHost> MakeHost(HostKind kind) { return std::make_unique<LoopHost>(kind); }
 
 double ProcessCpuSeconds() {
   timespec ts;

@@ -25,10 +25,14 @@ void PumpFor(uint64_t ms) {
 
 class SharedHost : public BenchHost {
  public:
+  explicit SharedHost(bool deferrals) : host_(deferrals) {}
   TimerId Start(uint32_t periodMs, std::function<void()> tick) override {
     return host_.Start(periodMs, std::move(tick));
   }
   void Stop(TimerId id) override { host_.Stop(id); }
+  void Defer(TimerId id, TDateTime at) override { host_.Defer(id, at); }
+  void ClockChanged() override { host_.ClockChanged(); }
+  bool Defers() const override { return host_.Defers(); }
   void RunFor(uint64_t ms) override { PumpFor(ms); }
   uint64_t WakeUps() const override { return host_.WakeUps(); }
   double BusySeconds() const override { return host_.BusySeconds(); }
@@ -90,9 +94,9 @@ class PerTimerHost : public BenchHost {
 
 }  // namespace
 
-std::unique_ptr<BenchHost> MakeHost(bool coalesce) {
-  if (coalesce) return std::make_unique<SharedHost>();
-  return std::make_unique<PerTimerHost>();
+std::unique_ptr<BenchHost> MakeHost(HostKind kind) {
+  if (kind == HostKind::kTimerPerSlot) return std::make_unique<PerTimerHost>();
+  return std::make_unique<SharedHost>(kind == HostKind::kSleeping);
 }
 
 namespace {

@@ -13,13 +13,22 @@ uint64_t MonotonicMs() {
 }
 }  // namespace
 
-LoopTimerHost::LoopTimerHost(bool coalesce) : queue_(MonotonicMs(), coalesce) {}
+LoopTimerHost::LoopTimerHost(bool coalesce, bool deferrals)
+    : queue_(MonotonicMs(), coalesce), deferrals_(deferrals) {}
 
 TimerId LoopTimerHost::Start(uint32_t periodMs, std::function<void()> tick) {
   return queue_.Add(MonotonicMs(), periodMs, std::move(tick));
 }
 
 void LoopTimerHost::Stop(TimerId id) { queue_.Remove(id); }
+
+void LoopTimerHost::Defer(TimerId id, TDateTime at) {
+  if (!deferrals_) return;
+  const uint64_t now = MonotonicMs();
+  queue_.Defer(id, now, now + MillisecondsUntil(at, CurrentClock().Now()));
+}
+
+void LoopTimerHost::ClockChanged() { queue_.EndDeferrals(MonotonicMs()); }
 
 void LoopTimerHost::Run(uint64_t durationMs) {
   const uint64_t end = MonotonicMs() + durationMs;

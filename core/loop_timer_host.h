@@ -11,9 +11,13 @@ namespace marrowby {
 
 class LoopTimerHost : public TimerHost {
  public:
-  explicit LoopTimerHost(bool coalesce = true);
+  // Without deferrals every timer ticks every period.
+  explicit LoopTimerHost(bool coalesce = true, bool deferrals = true);
   TimerId Start(uint32_t periodMs, std::function<void()> tick) override;
   void Stop(TimerId id) override;
+  void Defer(TimerId id, TDateTime at) override;
+  void ClockChanged() override;
+  bool Defers() const override { return deferrals_; }
 
   // Runs due timers for durationMs milliseconds of monotonic time.
   void Run(uint64_t durationMs);
@@ -24,6 +28,7 @@ class LoopTimerHost : public TimerHost {
 
  private:
   TimerQueue queue_;
+  bool deferrals_;
   uint64_t wakeUps_ = 0;
   double busySeconds_ = 0;
 };

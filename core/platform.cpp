@@ -13,6 +13,14 @@ void SetCurrentClock(Clock* clock) { g_clock = clock; }
 TimerHost& CurrentTimerHost() { return g_timers ? *g_timers : PlatformTimerHost(); }
 void SetCurrentTimerHost(TimerHost* host) { g_timers = host; }
 TDateTime Now() { return CurrentClock().Now(); }
+uint64_t MillisecondsUntil(TDateTime at, TDateTime now) {
+  if (!(at > now)) return 0;
+  const double ms = (at - now) * static_cast<double>(kMSecsPerDay);
+  // Beyond a year the answer no longer matters: deferrals are far shorter.
+  if (ms >= 365.0 * kMSecsPerDay) return 365ull * kMSecsPerDay;
+  const uint64_t whole = static_cast<uint64_t>(ms + 0.5);
+  return whole ? whole : 1;
+}
 bool ApplicationTerminated() { return g_terminated; }
 void SetApplicationTerminated(bool terminated) { g_terminated = terminated; }
 

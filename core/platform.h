@@ -28,7 +28,27 @@ class TimerHost {
   virtual TimerId Start(uint32_t periodMs, std::function<void()> tick) = 0;
   // Stops a timer; an unknown or already stopped id is ignored.
   virtual void Stop(TimerId id) = 0;
+
+  // The timer's owner knows that its ticks before the local time `at` would
+  // do nothing: the host may leave it asleep until then, and runs it next at
+  // the later of `at` and its next period. A host that ignores this simply
+  // ticks every period. An instant already passed ends a deferral.
+  virtual void Defer(TimerId id, TDateTime at) {
+    (void)id;
+    (void)at;
+  }
+  // Whether Defer does anything: owners need not work out when to wake
+  // otherwise.
+  virtual bool Defers() const { return false; }
+  // The clock was set, the time zone changed or the machine resumed: every
+  // deferral ends, so that the owners look again with the new clock.
+  virtual void ClockChanged() {}
 };
+
+// The whole milliseconds from `now` to `at` on the local clock, rounded; at
+// least 1 when `at` is later at all (so a timer woken a hair early is not
+// woken again at the same moment), 0 when it is not.
+uint64_t MillisecondsUntil(TDateTime at, TDateTime now);
 
 // The clock and timer host in use. Passing null restores the platform's own.
 Clock& CurrentClock();

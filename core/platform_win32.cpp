@@ -14,6 +14,10 @@ const UINT_PTR kSystemTimerId = 1;
 // within this margin runs now rather than costing another wake-up.
 const uint64_t kSlackMs = 10;
 
+// Set when the clock or the time zone changes: the next reading looks up the
+// local offset afresh instead of using the one cached for this second.
+bool g_offsetStale = false;
+
 // Local time from the system's UTC clock plus the local offset. The offset is
 // looked up once per UTC second (so a zone or daylight-saving change shows
 // within a second); each reading is then one cheap call, which matters with
@@ -26,7 +30,8 @@ class Win32Clock : public Clock {
     const int64_t utc = static_cast<int64_t>(static_cast<ULONGLONG>(ft.dwHighDateTime) << 32 |
                                              ft.dwLowDateTime);
     const int64_t second = utc / 10000000;
-    if (second != cachedSecond_) {
+    if (second != cachedSecond_ || g_offsetStale) {
+      g_offsetStale = false;
       FILETIME local;
       if (FileTimeToLocalFileTime(&ft, &local)) {
         offset_ = static_cast<int64_t>(static_cast<ULONGLONG>(local.dwHighDateTime) << 32 |
@@ -48,7 +53,8 @@ class Win32Clock : public Clock {
 
 }  // namespace
 
-Win32TimerHost::Win32TimerHost() : queue_(GetTickCount64()) {
+Win32TimerHost::Win32TimerHost(bool deferrals)
+    : deferrals_(deferrals), queue_(GetTickCount64()) {
   queue_.OnScheduleChanged = [this] { Reschedule(); };
 }
 
@@ -60,7 +66,10 @@ Win32TimerHost::~Win32TimerHost() {
 bool Win32TimerHost::EnsureWindow() {
   Spec spec;
   spec.className = kWindowClass;
-  spec.messageOnly = true;
+  // A hidden top-level window, not a message-only one: broadcasts (a clock
+  // or time-zone change, a resume) reach only top-level windows.
+  spec.style = WS_POPUP;
+  spec.exStyle = WS_EX_TOOLWINDOW;
   return CreateOwnWindow(spec);
 }
 
@@ -69,6 +78,12 @@ intptr_t Win32TimerHost::HandleMessage(unsigned message, uintptr_t wParam, intpt
     OnSystemTimer();
     return 0;
   }
+  // The clock set, the time zone changed (as WM_TIMECHANGE or as a setting
+  // change), or the machine resumed: what sleeping timers worked out from the
+  // old clock no longer holds.
+  const bool resumed = message == WM_POWERBROADCAST &&
+                       (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND);
+  if (message == WM_TIMECHANGE || message == WM_SETTINGCHANGE || resumed) ClockChanged();
   return DefaultHandling(message, wParam, lParam);
 }
 
@@ -78,6 +93,17 @@ TimerId Win32TimerHost::Start(uint32_t periodMs, std::function<void()> tick) {
 }
 
 void Win32TimerHost::Stop(TimerId id) { queue_.Remove(id); }
+
+void Win32TimerHost::Defer(TimerId id, TDateTime at) {
+  if (!deferrals_) return;
+  const uint64_t now = GetTickCount64();
+  queue_.Defer(id, now, now + MillisecondsUntil(at, CurrentClock().Now()));
+}
+
+void Win32TimerHost::ClockChanged() {
+  g_offsetStale = true;
+  queue_.EndDeferrals(GetTickCount64());
+}
 
 void Win32TimerHost::Reschedule() {
   HWND hwnd = static_cast<HWND>(OwnWindow());

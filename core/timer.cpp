@@ -40,6 +40,10 @@ void TTimer::SetOnTimer(TNotifyEvent handler) {
   UpdateTimer();
 }
 
+void TTimer::DeferTo(TDateTime at) {
+  if (id_) host_->Defer(id_, at);
+}
+
 TTimer* NewTimer(TComponent* owner, const char* name, uint32_t interval, bool enabled,
                  TNotifyEvent onTimer) {
   auto* timer = new TTimer(owner);

@@ -31,6 +31,13 @@ class TTimer : public TComponent {
   // True while the system timer runs: Enabled, Interval not 0, OnTimer assigned.
   bool Running() const { return id_ != 0; }
 
+  // The ticks before the local time `at` would do nothing: the host may skip
+  // them (see TimerHost::Defer). A passed instant ticks at the period again.
+  // Nothing happens while the timer does not run.
+  void DeferTo(TDateTime at);
+  // True while the timer runs on a host that lets timers sleep.
+  bool CanDefer() const { return id_ != 0 && host_->Defers(); }
+
  private:
   void UpdateTimer();
 

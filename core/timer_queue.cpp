@@ -31,7 +31,8 @@ const TimerQueue::Entry* TimerQueue::Find(Id id) const {
 
 TimerQueue::Id TimerQueue::Add(uint64_t nowMs, uint32_t periodMs, std::function<void()> tick) {
   const Id id = nextId_++;
-  entries_.push_back(Entry{id, periodMs, true, FirstDue(nowMs, periodMs), std::move(tick)});
+  const uint64_t first = FirstDue(nowMs, periodMs);
+  entries_.push_back(Entry{id, periodMs, true, first, first, std::move(tick), false});
   ++live_;
   Changed();
   return id;
@@ -55,9 +56,37 @@ void TimerQueue::Compact() {
 std::optional<uint64_t> TimerQueue::NextDue() const {
   std::optional<uint64_t> next;
   for (const Entry& e : entries_) {
-    if (e.live && (!next || e.due < *next)) next = e.due;
+    if (e.live && (!next || e.wake < *next)) next = e.wake;
   }
   return next;
+}
+
+void TimerQueue::CatchUp(Entry& e, uint64_t nowMs) {
+  if (e.wake == e.due || e.due > nowMs) return;
+  const uint64_t period = e.period ? e.period : 1;
+  e.due += ((nowMs - e.due) / period + 1) * period;
+}
+
+void TimerQueue::Defer(Id id, uint64_t nowMs, uint64_t wakeMs) {
+  Entry* e = Find(id);
+  if (!e) return;
+  CatchUp(*e, nowMs);
+  uint64_t wake = e->due;
+  if (wakeMs > nowMs) wake = e->ticked || wakeMs > e->due ? wakeMs : e->due;
+  if (wake == e->wake) return;
+  e->wake = wake;
+  Changed();
+}
+
+void TimerQueue::EndDeferrals(uint64_t nowMs) {
+  bool changed = false;
+  for (Entry& e : entries_) {
+    if (!e.live || e.wake == e.due) continue;
+    CatchUp(e, nowMs);
+    e.wake = e.due;
+    changed = true;
+  }
+  if (changed) Changed();
 }
 
 void TimerQueue::RunDue(uint64_t nowMs, uint64_t slackMs) {
@@ -66,12 +95,17 @@ void TimerQueue::RunDue(uint64_t nowMs, uint64_t slackMs) {
   std::vector<Ready>& ready = depth_ == 0 ? ready_ : nestedList;
   ready.clear();
   for (Entry& e : entries_) {
-    if (!e.live || e.due > nowMs + slackMs) continue;
-    const uint64_t was = e.due;
+    if (!e.live) continue;
+    // A deferred timer was set for its instant exactly: no slack.
+    const bool deferred = e.wake != e.due;
+    if (deferred ? e.wake > nowMs : e.due > nowMs + slackMs) continue;
+    const uint64_t was = e.wake;
     // Next due time: one period on; missed periods are skipped.
     const uint64_t period = e.period ? e.period : 1;
     e.due += period;
     if (e.due <= nowMs) e.due += (nowMs - e.due) / period * period + period;
+    e.wake = e.due;
+    e.ticked = true;
     ready.push_back({was, e.id, e.due});
   }
   if (ready.empty()) return;

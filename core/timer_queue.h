@@ -7,6 +7,12 @@
 // the queue's origin). All such timers then share the same instants, so any
 // number of armed 1000 ms timers cost one wake-up a second. The period itself
 // is kept exactly; only the phase of the first tick moves, by at most 500 ms.
+//
+// Deferring: a timer whose owner knows that its ticks before a given instant
+// would do nothing can be left asleep until then, and run at that instant
+// exactly, off its grid (but never before its first due time: a started
+// timer still waits one period). Afterwards it is back on its own grid, as if
+// it had ticked all along.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +41,16 @@ class TimerQueue {
   // The earliest due time, if any timer is queued.
   std::optional<uint64_t> NextDue() const;
 
+  // Lets a timer sleep until wakeMs, or wake earlier than its grid: it runs
+  // next at wakeMs, but never before its first due time (a started timer
+  // waits one period). A wakeMs at or before nowMs ends a deferral: the timer
+  // runs at its next instant on its grid.
+  void Defer(Id id, uint64_t nowMs, uint64_t wakeMs);
+  // Ends every deferral (the clock was set or the machine resumed: what the
+  // owners worked out from the old clock no longer holds). Each deferred
+  // timer runs at its next instant on its grid after nowMs.
+  void EndDeferrals(uint64_t nowMs);
+
   // Runs once every timer due at or before nowMs + slackMs, in due order
   // (ties in start order). A timer that fell behind by whole periods runs
   // once, as a system timer would. Ticks may stop, start or re-enter the
@@ -51,8 +67,10 @@ class TimerQueue {
     Id id;
     uint32_t period;
     bool live;
-    uint64_t due;
+    uint64_t due;   // on the timer's grid
+    uint64_t wake;  // when it runs next: due, or another time while deferred
     std::function<void()> tick;
+    bool ticked = false;  // has run since it was started
   };
   struct Ready {
     uint64_t due;
@@ -60,6 +78,9 @@ class TimerQueue {
     uint64_t next;  // the due time set for it; if it moved, a nested run ticked it
   };
   uint64_t FirstDue(uint64_t nowMs, uint32_t periodMs) const;
+  // A deferred timer's due time that has passed moves on along its grid, as
+  // if it had ticked all along.
+  static void CatchUp(Entry& e, uint64_t nowMs);
   Entry* Find(Id id);
   const Entry* Find(Id id) const;
   void Compact();

@@ -32,6 +32,7 @@ template <class T, class Owner>
 void SetField(T& field, T v, Owner* self) {
   if (field == v) return;
   field = v;
+  if (self->OwnerNotify) self->OwnerNotify();
   if (self->OnChange) self->OnChange(self);
 }
 
@@ -72,6 +73,7 @@ void TDateNum::Assign(const TPersistent* source) {
 }
 
 void TDateNum::Changed() {
+  if (OwnerNotify) OwnerNotify();
   if (OnChange) OnChange(this);
 }
 
@@ -104,6 +106,7 @@ void TTimeNum::Assign(const TPersistent* source) {
 }
 
 void TTimeNum::Changed() {
+  if (OwnerNotify) OwnerNotify();
   if (OnChange) OnChange(this);
 }
 

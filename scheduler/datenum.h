@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "core/datetime.h"
 #include "core/object.h"
@@ -50,6 +51,9 @@ class TDateNum : public TPersistent {
   void Assign(const TPersistent* source) override;
 
   TNotifyEvent OnChange;
+  // Heard by the owning slot after every change, before OnChange (which stays
+  // free for others). Not published.
+  std::function<void()> OwnerNotify;
 
  private:
   void Changed();
@@ -84,6 +88,8 @@ class TTimeNum : public TPersistent {
   void Assign(const TPersistent* source) override;
 
   TNotifyEvent OnChange;
+  // As for TDateNum.
+  std::function<void()> OwnerNotify;
 
  private:
   void Changed();

@@ -5,6 +5,7 @@
 
 #include "core/errors.h"
 #include "core/platform.h"
+#include "scheduler/next_due.h"
 #include "scheduler/process.h"
 
 namespace marrowby {
@@ -94,8 +95,17 @@ const PropInfo kLauncherProps[] = {
 const ClassInfo TLauncher::kClassInfo = {"TLauncher", &TComponent::kClassInfo, kLauncherProps,
                                          std::size(kLauncherProps)};
 
+TSlotTimerEvent& TSlotTimerEvent::operator=(TNotifyEvent handler) {
+  const bool had = static_cast<bool>(handler_);
+  handler_ = std::move(handler);
+  if (had != static_cast<bool>(handler_)) slot_->Reschedule();
+  return *this;
+}
+
 TLauncher::TLauncher(TComponent* owner) : TComponent(owner) {
   lastResult_ = kNeverLaunched;
+  date_.OwnerNotify = [this] { Reschedule(); };
+  time_.OwnerNotify = [this] { Reschedule(); };
   date_.SetDay(1);
   date_.SetMonth(1);
   date_.SetYear(1);
@@ -120,12 +130,43 @@ void TLauncher::SetEnabled(bool v) {
   if (v == enabled_) return;
   enabled_ = v;
   timer_->SetEnabled(v);
+  Reschedule();
 }
 
 void TLauncher::SetInterval(uint16_t v) {
   if (v == interval_) return;
   interval_ = v;
   timer_->SetInterval(v);
+  Reschedule();
+}
+
+void TLauncher::SetChecks(TApplyChecks v) {
+  checks_ = v;
+  Reschedule();
+}
+
+void TLauncher::SetMonthDay(TDay v) {
+  monthDay_ = v;
+  Reschedule();
+}
+
+void TLauncher::SetWeekDay(TLaunchWeekDay v) {
+  weekDay_ = v;
+  Reschedule();
+}
+
+void TLauncher::Reschedule() {
+  if (!timer_ || !timer_->CanDefer()) return;
+  if (OnTimer) {
+    timer_->DeferTo(0);  // every tick is seen by the handler
+    return;
+  }
+  TDateTime wake = 0;  // a failing due test is left to the next tick to report
+  try {
+    wake = NextCheck(*this, Now());
+  } catch (const std::exception&) {
+  }
+  timer_->DeferTo(wake);
 }
 
 TDateTime TLauncher::DateTime() const {
@@ -146,30 +187,54 @@ void TLauncher::SetDateTime(TDateTime v) {
   time_.SetMSec(static_cast<TMSec>(ms));
 }
 
-bool TLauncher::IsDue() const {
+namespace {
+
+// The due test, written once: `now` gives every reading of the clock, fresh
+// ones for the tick, a fixed instant when working out the next due moment.
+template <class NowFn>
+bool DueTest(TApplyChecks checks, const TDateNum& date, const TTimeNum& time,
+             TLaunchWeekDay weekDay, TDay monthDay, NowFn now) {
   bool due = true;
-  TDateTime target = Now();
-  if (checks_.Contains(lcDate)) {
-    target = EncodeDate(date_.Year(), date_.Month(), date_.Day()) + TimeOf(target);
+  TDateTime target = now();
+  if (checks.Contains(lcDate)) {
+    target = EncodeDate(date.Year(), date.Month(), date.Day()) + TimeOf(target);
   }
-  if (checks_.Contains(lcTime)) {
-    target = DateOf(target) + EncodeTime(time_.Hour(), time_.Min(), time_.Sec(), time_.MSec());
+  if (checks.Contains(lcTime)) {
+    target = DateOf(target) + EncodeTime(time.Hour(), time.Min(), time.Sec(), time.MSec());
   }
-  if (checks_.Contains(lcDate) || checks_.Contains(lcTime)) due = Now() >= target;
-  if (checks_.Contains(lcWeekDay)) due = due && WeekDayOf(Now()) == static_cast<int>(weekDay_);
-  if (checks_.Contains(lcMonthDay)) {
+  if (checks.Contains(lcDate) || checks.Contains(lcTime)) due = now() >= target;
+  if (checks.Contains(lcWeekDay)) due = due && WeekDayOf(now()) == static_cast<int>(weekDay);
+  if (checks.Contains(lcMonthDay)) {
     int y, m, d;
-    DecodeDate(DateOf(Now()), &y, &m, &d);
-    due = due && MonthDayMatches(monthDay_, y, m, d);
+    DecodeDate(DateOf(now()), &y, &m, &d);
+    due = due && MonthDayMatches(monthDay, y, m, d);
   }
   return due;
+}
+
+}  // namespace
+
+bool TLauncher::IsDue() const {
+  return DueTest(checks_, date_, time_, weekDay_, monthDay_, [] { return Now(); });
+}
+
+bool TLauncher::IsDueAt(TDateTime now) const {
+  return DueTest(checks_, date_, time_, weekDay_, monthDay_, [now] { return now; });
 }
 
 void TLauncher::Tick(TObject* sender) {
   std::string failure;
   try {
-    if (OnTimer) OnTimer(sender);
-    if (IsDue()) Launch(sender);
+    if (OnTimer) {
+      // A copy: the handler may replace itself.
+      const TNotifyEvent handler = OnTimer.Handler();
+      handler(sender);
+    }
+    if (IsDue()) {
+      Launch(sender);
+      return;
+    }
+    if (!OnTimer) Reschedule();
     return;
   } catch (const std::exception& e) {
     failure = e.what();

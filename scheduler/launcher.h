@@ -34,6 +34,27 @@ inline constexpr int32_t kLaunchVetoed = -2;
 inline constexpr int32_t kNoCommandLine = -3;
 inline constexpr int32_t kStartFailed = 0;
 
+class TLauncher;
+
+// A slot's OnTimer: an event like any other, except that the slot hears when
+// it is assigned or cleared. A slot without one need not tick at every period
+// (nothing observable happens at a tick before the slot can be due), so it
+// lets its timer sleep until then; with one, it ticks at every period.
+class TSlotTimerEvent {
+ public:
+  explicit TSlotTimerEvent(TLauncher* slot) : slot_(slot) {}
+  TSlotTimerEvent(const TSlotTimerEvent&) = delete;
+  TSlotTimerEvent& operator=(const TSlotTimerEvent&) = delete;
+  TSlotTimerEvent& operator=(TNotifyEvent handler);
+  explicit operator bool() const { return static_cast<bool>(handler_); }
+  void operator()(TObject* sender) const { handler_(sender); }
+  const TNotifyEvent& Handler() const { return handler_; }
+
+ private:
+  TLauncher* slot_;
+  TNotifyEvent handler_;
+};
+
 class TLauncher : public TComponent {
  public:
   explicit TLauncher(TComponent* owner);
@@ -43,7 +64,7 @@ class TLauncher : public TComponent {
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
 
   TApplyChecks Checks() const { return checks_; }
-  void SetChecks(TApplyChecks v) { checks_ = v; }
+  void SetChecks(TApplyChecks v);
   const std::string& CommandLine() const { return commandLine_; }
   void SetCommandLine(const std::string& v) { commandLine_ = v; }
   TDateNum* Date() const { return &date_; }
@@ -53,17 +74,17 @@ class TLauncher : public TComponent {
   uint16_t Interval() const { return interval_; }
   void SetInterval(uint16_t v);
   TDay MonthDay() const { return monthDay_; }
-  void SetMonthDay(TDay v) { monthDay_ = v; }
+  void SetMonthDay(TDay v);
   TTimeNum* Time() const { return &time_; }
   bool Wait() const { return wait_; }
   void SetWait(bool v) { wait_ = v; }
   TLaunchWeekDay WeekDay() const { return weekDay_; }
-  void SetWeekDay(TLaunchWeekDay v) { weekDay_ = v; }
+  void SetWeekDay(TLaunchWeekDay v);
 
   TBeforeLaunchEvent BeforeLaunch;
   TAfterLaunchEvent AfterLaunch;
   TAfterLaunchEvent BeforeWait;
-  TNotifyEvent OnTimer;
+  TSlotTimerEvent OnTimer{this};
 
   int32_t LastResult() const { return lastResult_; }
   uint32_t LastError() const { return lastError_; }
@@ -78,8 +99,14 @@ class TLauncher : public TComponent {
 
   // The due test against the current clock.
   bool IsDue() const;
+  // The same test with every reading of the clock giving `now`.
+  bool IsDueAt(TDateTime now) const;
 
  private:
+  friend class TSlotTimerEvent;
+  // The criteria, the arming, the period or OnTimer changed: an armed slot
+  // without OnTimer works out afresh when its timer must next wake.
+  void Reschedule();
   // A tick that fails (an impossible date or time, a failing handler)
   // disarms the slot and hands the failure to the error display, which shows
   // one such failure at a time; the slot rests until its owner arms it again.

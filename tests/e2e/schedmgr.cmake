@@ -10,6 +10,7 @@ if(TARGET schedmgr)
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_tray_e2e_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_settings_e2e_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_editor_e2e_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/schedmgr_next_launch_e2e_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_damaged_e2e_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_history_e2e_test.cpp
     LIBS e2e_schedmgr_support gdi32 comctl32

@@ -10,6 +10,14 @@ TimerId FakeTimerHost::Start(uint32_t periodMs, std::function<void()> tick) {
   return queue_.Add(nowMs_, periodMs, std::move(tick));
 }
 
+void FakeTimerHost::Defer(TimerId id, TDateTime at) {
+  if (!deferrals_) return;
+  const TDateTime now = clock_ ? clock_->Now() : CurrentClock().Now();
+  queue_.Defer(id, nowMs_, nowMs_ + MillisecondsUntil(at, now));
+}
+
+void FakeTimerHost::ClockChanged() { queue_.EndDeferrals(nowMs_); }
+
 void FakeTimerHost::AdvanceMs(uint64_t ms) {
   const uint64_t end = nowMs_ + ms;
   for (;;) {
@@ -42,7 +50,8 @@ bool FakeProcessApi::StartProgram(const std::string& program, const std::string&
   return failWith == 0;
 }
 
-FakePlatform::FakePlatform() {
+FakePlatform::FakePlatform(bool deferrals) : timers(&clock, deferrals) {
+  clock.OnSet = [this] { timers.ClockChanged(); };
   SetCurrentClock(&clock);
   SetCurrentTimerHost(&timers);
   SetCurrentProcessApi(&processes);

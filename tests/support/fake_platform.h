@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <set>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,13 @@ class FakeClock : public Clock {
     ++reads_;
     return base_ + static_cast<double>(offsetMs_) / static_cast<double>(kMSecsPerDay);
   }
+  // Setting the clock is a clock change, as the system reports it.
   void Set(TDateTime now) {
     base_ = now;
     offsetMs_ = 0;
+    if (OnSet) OnSet();
   }
+  std::function<void()> OnSet;
   void AdvanceMs(int64_t ms) { offsetMs_ += ms; }
   uint64_t Reads() const { return reads_; }
 
@@ -35,13 +39,18 @@ class FakeClock : public Clock {
 
 // Timers on a virtual millisecond counter. Advancing moves the counter (and
 // the clock, when one is attached) from one due time to the next, running the
-// timers due there, as a message loop would.
+// timers due there, as a message loop would. Without deferrals it ticks every
+// timer at every period, as the system timers of old did.
 class FakeTimerHost : public TimerHost {
  public:
-  explicit FakeTimerHost(FakeClock* clock = nullptr) : clock_(clock) {}
+  explicit FakeTimerHost(FakeClock* clock = nullptr, bool deferrals = true)
+      : clock_(clock), deferrals_(deferrals) {}
 
   TimerId Start(uint32_t periodMs, std::function<void()> tick) override;
   void Stop(TimerId id) override { queue_.Remove(id); }
+  void Defer(TimerId id, TDateTime at) override;
+  void ClockChanged() override;
+  bool Defers() const override { return deferrals_; }
 
   void AdvanceMs(uint64_t ms);
   // Refuse the next `count` timer starts, as a system out of timers does.
@@ -52,6 +61,7 @@ class FakeTimerHost : public TimerHost {
 
  private:
   FakeClock* clock_;
+  bool deferrals_;
   TimerQueue queue_;
   uint64_t nowMs_ = 0;
   uint64_t wakeUps_ = 0;
@@ -89,13 +99,14 @@ inline TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int 
 
 class FakePlatform {
  public:
-  FakePlatform();
+  // Without deferrals its timers tick at every period, as the engine of old.
+  explicit FakePlatform(bool deferrals = true);
   ~FakePlatform();
   FakePlatform(const FakePlatform&) = delete;
   FakePlatform& operator=(const FakePlatform&) = delete;
 
   FakeClock clock;
-  FakeTimerHost timers{&clock};
+  FakeTimerHost timers;
   FakeProcessApi processes;
 };
 

@@ -5,6 +5,7 @@ marrowby_test(unit_app
   app_launch_test.cpp
   app_editor_test.cpp
   app_history_test.cpp
+  app_next_launch_test.cpp
   app_settings_format_test.cpp
   app_schedule_table_test.cpp
   ui_controls_test.cpp

@@ -82,7 +82,9 @@ class FakeHost : public MainFormHost {
   std::string SystemErrorText(uint32_t code) override { return "system text " + std::to_string(code); }
   void ShowHistory() override { ++historyShown; }
   void AttachView(TForm& form) override;
+  void SetTrayHint(const std::string& hint) override { trayHint = hint; }
 
+  std::string trayHint;
   std::vector<Shown> messages;
   std::function<void(MessageKind, const std::string&)> onMessage;
   std::vector<std::string> questions;

@@ -217,7 +217,7 @@ TEST_F(LaunchRecords, StartedFailedAndCancelledLaunchesEachLeaveTheirLine) {
                              LaunchOutcome::Failed, StartWay::Shell, "system text 5"));
   ExpectSame(lines[0], Entry("2024-03-04 09:04:00", 4, "Not now", "C:\\tools\\later.exe",
                              LaunchOutcome::Cancelled, StartWay::None));
-  EXPECT_EQ(form->StatusBar1->PanelText(), "");
+  EXPECT_EQ(form->StatusBar1->PanelText().find("could not be written"), std::string::npos);
 }
 
 TEST_F(LaunchRecords, AProgramWithArgumentsStartsOnlyWhenTheShellCannotFindTheLine) {
@@ -256,7 +256,7 @@ TEST_F(LaunchRecords, AnUnwritableHistoryNeverStopsALaunchAndIsShownOnce) {
   form->StatusBar1->SetPanelText("");
   p.timers.AdvanceMs(60 * 1000);
   EXPECT_EQ(host.opened.size(), 2u);
-  EXPECT_EQ(form->StatusBar1->PanelText(), "");  // not again
+  EXPECT_EQ(form->StatusBar1->PanelText().find("could not be written"), std::string::npos);  // not again
   EXPECT_EQ(form->DateList->Items()->Lines(), (std::vector<std::string>{"DONE", "DONE"}));
 }
 

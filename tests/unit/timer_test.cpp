@@ -91,6 +91,31 @@ TEST(TimerQueue, AFailingTickGoesToTheErrorHandlerAndOthersStillRun) {
   EXPECT_EQ(ran, 1);
 }
 
+TEST(TimerQueue, DeferredTimerRunsAtItsInstantExactlyThenBackOnItsGrid) {
+  TimerQueue q(0);
+  int runs = 0;
+  const auto id = q.Add(0, 1000, [&] { ++runs; });
+  q.Defer(id, 0, 500);  // a started timer still waits its first period
+  EXPECT_EQ(*q.NextDue(), 1000u);
+  q.Defer(id, 0, 2500);
+  EXPECT_EQ(*q.NextDue(), 2500u);
+  q.RunDue(2495, 10);  // no slack for an instant set exactly
+  EXPECT_EQ(runs, 0);
+  q.RunDue(2500);
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(*q.NextDue(), 3000u);  // back on its grid
+  // Woken a hair early by the system: it may sleep a few milliseconds more
+  // rather than wait for its grid; an instant not ahead ends the deferral.
+  q.Defer(id, 2500, 2503);
+  EXPECT_EQ(*q.NextDue(), 2503u);
+  q.Defer(id, 2500, 2500);
+  EXPECT_EQ(*q.NextDue(), 3000u);
+  // A clock change while it sleeps: its next instant on the grid after now.
+  q.Defer(id, 2500, 3600000);
+  q.EndDeferrals(7300);
+  EXPECT_EQ(*q.NextDue(), 8000u);
+}
+
 TEST(Timer, RunsOnlyWhileEnabledWithIntervalAndHandler) {
   FakePlatform p;
   TTimer t(nullptr);

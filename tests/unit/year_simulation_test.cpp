@@ -1,7 +1,10 @@
 // A simulated leap year of 100 slots with random criteria, re-armed every
 // midnight as the main window does at the change of day: each slot launches at
 // most once per arming, and exactly at the first tick at which its criteria
-// hold (read independently of the due test).
+// hold (read independently of the due test). Then the engine whose timers
+// sleep until a slot can be due, beside the one that ticks every period,
+// through a year with the clock put forward and back: the same launches, each
+// within the same tick.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -52,7 +55,7 @@ bool Due(const SimSlot& s, int64_t absMs) {
 }
 
 TEST(YearSimulation, HundredSlotsLaunchExactlyWhenDueAndOncePerArming) {
-  testing::FakePlatform p;
+  testing::FakePlatform p(/*deferrals=*/false);  // every slot ticks every period
   std::mt19937 rng(2024);
   const int64_t firstDay = static_cast<int64_t>(EncodeDate(2024, 1, 1));
   const int kDays = 366;
@@ -137,6 +140,80 @@ TEST(YearSimulation, HundredSlotsLaunchExactlyWhenDueAndOncePerArming) {
     total += static_cast<int>(launches[i].size());
   }
   EXPECT_GT(total, 5000);  // the daily ones launch every day
+}
+
+struct YearRun {
+  std::vector<std::vector<uint64_t>> launches;  // per slot, on the timers' counter
+  uint64_t wakeUps = 0;
+  int clockChanges = 0;
+};
+
+// 100 random schedules for a year with a period of a minute; every slot is
+// re-armed at the first period after the clock's day changes, and now and
+// then the clock is put back by up to a day or forward by up to two.
+YearRun RunYear(bool deferrals, uint32_t seed) {
+  testing::FakePlatform p(deferrals);
+  std::mt19937 rng(seed);
+  const uint16_t kPeriod = 60000;
+  const int64_t firstDay = static_cast<int64_t>(EncodeDate(2024, 1, 1));
+  p.clock.Set(EncodeDate(2023, 12, 31) + EncodeTime(23, 55, 0, 0));
+  YearRun run;
+  run.launches.resize(100);
+  TComponent owner(nullptr);
+  std::vector<TLauncher*> slots;
+  for (int i = 0; i < 100; ++i) {
+    auto* slot = new TLauncher(&owner);
+    slot->SetInterval(kPeriod);
+    slot->SetChecks(TApplyChecks::FromBits(rng() % 16));
+    slot->Date()->SetValue(static_cast<double>(firstDay + static_cast<int64_t>(rng() % 380) - 7));
+    // Whole minutes, as whole seconds are for the program's one-second period.
+    const uint32_t minute = rng() % 1440;
+    slot->Time()->SetValue(EncodeTime(static_cast<int>(minute / 60), static_cast<int>(minute % 60), 0, 0));
+    slot->SetWeekDay(static_cast<TLaunchWeekDay>(rng() % 7));
+    slot->SetMonthDay(static_cast<TDay>(rng() % 4 == 0 ? 28 + rng() % 4 : rng() % 32));
+    slot->SetCommandLine("job.exe");
+    slot->BeforeLaunch = [&run, &p, i](TObject*, bool& cancel) {
+      run.launches[i].push_back(p.timers.NowMs());
+      cancel = true;
+    };
+    slots.push_back(slot);
+  }
+  int64_t stamp = static_cast<int64_t>(DateOf(p.clock.Now()));
+  for (int step = 0; step < 366 * 1440; ++step) {
+    p.timers.AdvanceMs(kPeriod);
+    if (rng() % 4000 == 0) {
+      const int64_t jumpMs = static_cast<int64_t>(rng() % (3 * kDay)) - kDay;
+      p.clock.Set(p.clock.Now() + static_cast<double>(jumpMs) / kDay);
+      ++run.clockChanges;
+    }
+    const int64_t today = static_cast<int64_t>(DateOf(p.clock.Now()));
+    if (today == stamp) continue;
+    stamp = today;
+    for (TLauncher* slot : slots) slot->SetEnabled(true);
+  }
+  run.wakeUps = p.timers.WakeUps();
+  return run;
+}
+
+TEST(YearSimulation, SleepingTimersLaunchWithinTheSameTickAsTickingOnesThroughClockChanges) {
+  const YearRun ticking = RunYear(false, 1914);
+  const YearRun sleeping = RunYear(true, 1914);
+  EXPECT_GT(ticking.clockChanges, 50);
+  size_t total = 0;
+  for (int i = 0; i < 100; ++i) {
+    ASSERT_EQ(sleeping.launches[i].size(), ticking.launches[i].size()) << "slot " << i;
+    for (size_t k = 0; k < ticking.launches[i].size(); ++k) {
+      // The ticking engine launches at the first tick at or after the moment;
+      // the sleeping one at the moment itself, so within the period before.
+      EXPECT_LE(sleeping.launches[i][k], ticking.launches[i][k]) << "slot " << i << " launch " << k;
+      EXPECT_GT(sleeping.launches[i][k] + 60000, ticking.launches[i][k]) << "slot " << i;
+    }
+    total += ticking.launches[i].size();
+  }
+  EXPECT_GT(total, 5000u);
+  // One wake-up a period for the ticking engine; the sleeping one wakes at
+  // due moments, whole hours and after clock changes.
+  EXPECT_LT(sleeping.wakeUps * 20, ticking.wakeUps);
 }
 
 }  // namespace

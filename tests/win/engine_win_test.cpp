@@ -65,6 +65,42 @@ TEST_F(EngineWin, HostTicksOnTheUiThreadAndServesWholeSecondTimersWithOneWakeUp)
   EXPECT_LE(coalescing.WakeUps(), 6u);
 }
 
+// A slot sleeps until its moment and launches at it, not at the next whole
+// second; a sleeping slot looks again when the system broadcasts a clock
+// change, and not before.
+TEST_F(EngineWin, SleepingSlotsWakeAtTheirMomentAndAtAClockChange) {
+  Win32TimerHost host;
+  SetCurrentTimerHost(&host);
+  TLauncher later(nullptr);
+  later.SetChecks({lcDate});
+  later.Date()->SetValue(EncodeDate(2049, 12, 31));
+  TLauncher soon(nullptr);
+  soon.SetChecks({lcDate, lcTime});
+  soon.SetDateTime(Now() + 1300.0 / kMSecsPerDay);
+  double delayMs = -1;
+  soon.BeforeLaunch = [&](TObject*, bool& cancel) {
+    cancel = true;
+    delayMs = (Now() - soon.DateTime()) * kMSecsPerDay;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return delayMs >= 0; }, 5000));
+  EXPECT_LT(delayMs, 100);  // about 0 on a quiet machine
+  EXPECT_LE(host.WakeUps(), 3u);
+
+  SYSTEMTIME local;
+  GetLocalTime(&local);
+  const uint64_t before = host.WakeUps();
+  PumpFor(1500);
+  if (local.wMinute != 59) {
+    EXPECT_EQ(host.WakeUps(), before);  // no whole hour in between
+  }
+  DWORD_PTR result;
+  SendMessageTimeoutA(HWND_BROADCAST, WM_TIMECHANGE, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
+  PumpFor(1500);
+  EXPECT_GE(host.WakeUps(), before + 1);
+  EXPECT_TRUE(later.Enabled());
+  SetCurrentTimerHost(nullptr);
+}
+
 TEST_F(EngineWin, SlotWithoutCriteriaStartsTheProgramExactlyOnce) {
   const std::string marker = dir_ + "runs.txt";
   TLauncher slot(nullptr);
