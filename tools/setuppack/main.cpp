@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "marrowby_version.h"
 #include "setup/names.h"
 #include "tools/setuppack/package.h"
 
@@ -30,6 +31,7 @@ const char kUsage[] =
     "  setuppack info PACKAGE\n"
     "  setuppack extract PACKAGE DIR\n"
     "  setuppack --help\n"
+    "  setuppack --version\n"
     "\n"
     "build writes a self-extracting setup package: the stub, a copy of the cabinet\n"
     "library, the package header and texts, and a cabinet with the files to install.\n"
@@ -297,6 +299,10 @@ int main(int argc, char** argv) {
   try {
     if (command == "--help" || command == "-h" || command == "help") {
       std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (command == "--version") {
+      std::printf("setuppack %s\n", MARROWBY_VERSION_TEXT);
       return 0;
     }
     if (command == "build") return Build(args);
