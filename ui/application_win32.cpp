@@ -54,6 +54,7 @@ std::string TApplication::Title() const {
 void TApplication::SetTitle(const std::string& title) { SetWindowTextA(handle_, title.c_str()); }
 
 bool TApplication::HelpCommand(UINT command, ULONG_PTR data) {
+  if (OnHelp && OnHelp(command, data)) return true;
   if (helpFile_.empty()) return false;
   HWND owner = mainWindow_ ? mainWindow_ : handle_;
   return WinHelpA(owner, helpFile_.c_str(), command, data) != FALSE;

@@ -190,6 +190,21 @@ ControlBinding* Win32FormView::BindingFor(HWND hwnd) const {
   return nullptr;
 }
 
+void Win32FormView::ShowHelpFor(const HELPINFO& info) {
+  int context = 0;
+  if (info.iContextType == HELPINFO_WINDOW) {
+    for (HWND h = static_cast<HWND>(info.hItemHandle); h && h != hwnd_ && !context;
+         h = GetParent(h)) {
+      if (ControlBinding* b = BindingFor(h)) context = b->Control().HelpContext();
+    }
+  }
+  if (context > 0) {
+    Application().HelpCommand(HELP_CONTEXT, static_cast<ULONG_PTR>(context));
+  } else {
+    Application().HelpCommand(HELP_CONTENTS, 0);
+  }
+}
+
 void Win32FormView::Center() {
   RECT r;
   GetWindowRect(hwnd_, &r);
@@ -322,6 +337,9 @@ LRESULT Win32FormView::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
         return;
       case WM_CLOSE:
         form_.Close();
+        return;
+      case WM_HELP:  // F1: the help of the control, or of its nearest container
+        ShowHelpFor(*reinterpret_cast<const HELPINFO*>(lp));
         return;
       case WM_SYSCOMMAND:
         if ((wp & 0xFFF0) == SC_MINIMIZE && Application().MainWindow() == hwnd_) {

@@ -46,6 +46,7 @@ class Win32FormView : public FormView {
   void CreateControls();
   void AddHint(HWND control, const TControl* c);
   ControlBinding* BindingFor(HWND hwnd) const;
+  void ShowHelpFor(const HELPINFO& info);
   void Center();
 
   TForm& form_;
