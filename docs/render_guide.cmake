@@ -12,3 +12,18 @@ file(READ ${TEMPLATE} page)
 string(REPLACE "@VERSION@" "${VERSION}" page "${page}")
 string(REPLACE "@BODY@" "${BODY}" page "${page}")
 file(WRITE ${OUT} "${page}")
+
+# F1 opens the guide at the control's help context: every context the main
+# window's controls carry must be an anchor here.
+foreach(context RANGE 13 33)
+  list(APPEND contexts ${context})
+endforeach()
+foreach(context RANGE 38 44)
+  list(APPEND contexts ${context})
+endforeach()
+foreach(context ${contexts})
+  string(FIND "${BODY}" "id=\"${context}\"" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${IN}: no anchor <a id=\"${context}\"></a> for help context ${context}")
+  endif()
+endforeach()

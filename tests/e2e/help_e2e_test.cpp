@@ -17,29 +17,39 @@ namespace {
 
 using wintest::ExeDir;
 
-const char kClasses[] = "Software\\Classes\\";
 const char kProgId[] = "MarrowbyTest.Browser";
 constexpr UINT kKeyF1 = 0x004D;  // WM_KEYF1, not in the SDK headers
 
+std::string DefaultOf(const std::string& key) {
+  char buf[512];
+  DWORD size = sizeof(buf);
+  if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, buf, &size) !=
+      ERROR_SUCCESS) {
+    return "";
+  }
+  return buf;
+}
 void SetDefault(const std::string& key, const std::string& value) {
-  RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), nullptr, REG_SZ, value.c_str(),
+  RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, value.c_str(),
                   static_cast<DWORD>(value.size() + 1));
 }
 
+// The program for .html files is record_args.exe while a test runs (the
+// shell of this Wine looks only at the machine's file types).
 class HelpE2E : public SchedmgrFixture {
  protected:
   void SetUp() override {
     SchedmgrFixture::SetUp();
     log_ = Dir() + "browser.txt";
     SetEnvironmentVariableA("MARROWBY_ARGS_LOG", log_.c_str());
-    const std::string classes = kClasses;
-    SetDefault(classes + ".html", kProgId);
-    SetDefault(classes + kProgId + "\\shell\\open\\command",
+    savedType_ = DefaultOf(".html");
+    SetDefault(".html", kProgId);
+    SetDefault(std::string(kProgId) + "\\shell\\open\\command",
                "\"" + ExeDir() + "record_args.exe\" \"%1\"");
   }
   void TearDown() override {
-    RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(kClasses) + kProgId).c_str());
-    RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(kClasses) + ".html").c_str());
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, kProgId);
+    SetDefault(".html", savedType_);
     SchedmgrFixture::TearDown();
   }
 
@@ -56,6 +66,7 @@ class HelpE2E : public SchedmgrFixture {
   }
 
   std::string log_;
+  std::string savedType_;
 };
 
 TEST_F(HelpE2E, HelpButtonAndTrayHelpOpenTheGuide) {
@@ -78,7 +89,8 @@ TEST_F(HelpE2E, F1OnAControlOpensTheGuideAtItsTopic) {
                                     {"DateCb", 15},
                                     {"Hours", 20},
                                     {"DelayCb", 28},
-                                    {"NewBtn", 0}}) {
+                                    {"GetBtn", 33},
+                                    {"HideBtn", 0}}) {
     HWND control = C(name);
     ASSERT_NE(control, nullptr) << name;
     // What the system posts to the focused control for a press of F1; the

@@ -8,7 +8,7 @@
 int main(int argc, char** argv) {
   const char* file = std::getenv("MARROWBY_ARGS_LOG");
   if (!file) return 2;
-  FILE* f = std::fopen(file, "a");
+  FILE* f = std::fopen(file, "ab");
   if (!f) return 3;
   for (int i = 1; i < argc; ++i) std::fprintf(f, i > 1 ? " %s" : "%s", argv[i]);
   std::fprintf(f, "\n");
