@@ -22,7 +22,16 @@ std::string PictureDir() {
   return n && n < MAX_PATH ? dir : "";
 }
 
-// Saves the screen's pixels under the window as <name>.bmp.
+// True when most of the pixels are black: a window not painted yet.
+bool Unpainted(const void* bits, DWORD size) {
+  const auto* p = static_cast<const unsigned char*>(bits);
+  DWORD black = 0;
+  for (DWORD i = 0; i + 2 < size; i += 3) black += p[i] == 0 && p[i + 1] == 0 && p[i + 2] == 0;
+  return black * 3 > size / 2;
+}
+
+// Saves the screen's pixels under the window as <name>.bmp, once the window
+// has painted.
 void Picture(HWND window, const std::string& name) {
   Wait(400);  // let it paint
   RECT r;
@@ -39,9 +48,14 @@ void Picture(HWND window, const std::string& name) {
   void* bits = nullptr;
   HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  SelectObject(mem, old);
   const DWORD size = ((static_cast<DWORD>(w) * 3 + 3) & ~3u) * static_cast<DWORD>(h);
+  for (int tries = 0; tries < 8; ++tries) {
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    if (!Unpainted(bits, size)) break;
+    Wait(100);
+  }
+  SelectObject(mem, old);
   BITMAPFILEHEADER fh = {};
   fh.bfType = 0x4D42;
   fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
@@ -141,6 +155,7 @@ TEST_F(Pictures, Announcements) {
     }
     return announce != nullptr;
   }, 20000));
+  Wait(100);  // it shows for one second: no longer wait than needed
   Picture(announce, "announce_without_buttons");
 }
 
