@@ -9,10 +9,72 @@ namespace marrowby {
 namespace {
 const PropInfo kMainFormProps[] = {EventProp("OnCreate")};
 
-
 void Hint(TControl* c, const std::string& shortHint, const std::string& longHint, int help) {
   c->SetHint(shortHint + "|" + longHint);
   c->SetHelpContext(help);
+}
+
+// One control of a table: made in its parent (a field that an earlier row or
+// statement has set) and kept in its field; with a caption, hints ("short|long")
+// and a help context when given.
+struct ControlRow {
+  template <class T>
+  ControlRow(T** f, TPanel** p, const char* n, TBounds b, const char* c = nullptr,
+             const char* sh = nullptr, const char* lh = nullptr, int h = 0)
+      : field(f), parent(p), name(n), bounds(b), caption(c), shortHint(sh), longHint(lh),
+        help(h), make(&Make<T>) {}
+
+  template <class T>
+  static TControl* Make(TComponent* owner, void* out, TControl* in, const char* n,
+                        const TBounds& b) {
+    T* c = NewControl<T>(owner, in, n, b.Left, b.Top, b.Width, b.Height);
+    *static_cast<T**>(out) = c;
+    return c;
+  }
+
+  void* field;
+  TPanel** parent;
+  const char* name;
+  TBounds bounds;
+  const char* caption;
+  const char* shortHint;
+  const char* longHint;
+  int help;
+  TControl* (*make)(TComponent*, void*, TControl*, const char*, const TBounds&);
+};
+
+// Makes the controls of a table in its order (their order in the form).
+void MakeControls(TComponent* owner, std::initializer_list<ControlRow> rows) {
+  for (const ControlRow& r : rows) {
+    TControl* c = r.make(owner, r.field, *r.parent, r.name, r.bounds);
+    if (r.caption) c->SetCaption(r.caption);
+    if (r.shortHint) c->SetHint(std::string(r.shortHint) + "|" + r.longHint);
+    if (r.help) c->SetHelpContext(r.help);
+  }
+}
+
+// A column of controls of one kind and size in a group, step pixels apart
+// from the first one's place, each with a caption and hints.
+template <class T>
+struct ColumnRow {
+  T** field;
+  const char* name;
+  const char* caption;
+  const char* shortHint;
+  const char* longHint;
+  int help;
+};
+
+template <class T>
+void MakeColumn(TComponent* owner, TPanel* group, TBounds first, int step,
+                std::initializer_list<ColumnRow<T>> rows) {
+  TBounds b = first;
+  for (const ColumnRow<T>& r : rows) {
+    *r.field = NewControl<T>(owner, group, r.name, b.Left, b.Top, b.Width, b.Height);
+    (*r.field)->SetCaption(r.caption);
+    Hint(*r.field, r.shortHint, r.longHint, r.help);
+    b.Top += step;
+  }
 }
 }  // namespace
 
@@ -100,15 +162,7 @@ void TMainForm::BuildNavigation() {
   GroupBox5 = NewControl<TPanel>(this, Panel2, "GroupBox5", 413, 135, 93, 133);
   GroupBox5->GroupFrame = true;
   GroupBox5->SetCaption("  Schedule  ");
-  struct Btn {
-    TButton** field;
-    const char* name;
-    const char* caption;
-    const char* shortHint;
-    const char* longHint;
-    int help;
-  };
-  const Btn buttons[] = {
+  MakeColumn<TButton>(this, GroupBox5, {10, 16, 73, 22}, 22, {
       {&NewBtn, "NewBtn", "&New", "New", "Initialise a new schedule", 29},
       {&RemoveBtn, "RemoveBtn", "&Remove", "Remove", "Delete the current schedule that is displayed",
        30},
@@ -116,14 +170,7 @@ void TMainForm::BuildNavigation() {
       {&LastBtn, "LastBtn", "&Last", "Last", "Display the last schedule that is set", 32},
       {&GetBtn, "GetBtn", "&Get", "Get",
        "Select a schedule from those available via a list of the task descriptions", 33},
-  };
-  int y = 16;
-  for (const Btn& b : buttons) {
-    *b.field = NewControl<TButton>(this, GroupBox5, b.name, 10, y, 73, 22);
-    (*b.field)->SetCaption(b.caption);
-    Hint(*b.field, b.shortHint, b.longHint, b.help);
-    y += 22;
-  }
+  });
   NewBtn->OnClick = [this](TObject*) { NewBtnClick(); };
   RemoveBtn->OnClick = [this](TObject*) { RemoveBtnClick(); };
   FirstBtn->OnClick = [this](TObject*) { FirstBtnClick(); };
@@ -132,82 +179,65 @@ void TMainForm::BuildNavigation() {
 }
 
 void TMainForm::BuildEditor() {
-  GroupBox1 = NewControl<TPanel>(this, Panel2, "GroupBox1", 12, 46, 494, 46);
-  GroupBox1->GroupFrame = true;
-  GroupBox1->SetCaption("  Task Description  ( shown in the announcement dialog )  ");
-  DescEdit = NewControl<TEdit>(this, GroupBox1, "DescEdit", 9, 17, 475, 21);
-  Hint(DescEdit, "Description",
-       "Description of task to perform (this is shown in the announcement dialog)", 13);
-
-  GroupBox6 = NewControl<TPanel>(this, Panel2, "GroupBox6", 11, 93, 495, 40);
-  GroupBox6->GroupFrame = true;
-  GroupBox6->SetCaption("  Item To Launch  ");
-  CommandEdit = NewControl<TFilenameEdit>(this, GroupBox6, "CommandEdit", 9, 13, 477, 21);
+  MakeControls(this, {
+      {&GroupBox1, &Panel2, "GroupBox1", {12, 46, 494, 46},
+       "  Task Description  ( shown in the announcement dialog )  "},
+      {&DescEdit, &GroupBox1, "DescEdit", {9, 17, 475, 21}, nullptr, "Description",
+       "Description of task to perform (this is shown in the announcement dialog)", 13},
+      {&GroupBox6, &Panel2, "GroupBox6", {11, 93, 495, 40}, "  Item To Launch  "},
+      {&CommandEdit, &GroupBox6, "CommandEdit", {9, 13, 477, 21}, nullptr, "Item to launch",
+       "The item to launch, which can be any associated file", 14},
+      {&GroupBox2, &Panel2, "GroupBox2", {12, 135, 262, 133}, "  Schedule Task For :  "},
+  });
+  MakeColumn<TCheckBox>(this, GroupBox2, {16, 20, 120, 17}, 28, {
+      {&DateCb, "DateCb", "Specific &Date", "Date", "Launch task on this specific date", 15},
+      {&TimeCb, "TimeCb", "Specific &Time", "Time", "Launch task at this time", 16},
+      {&WDCb, "WDCb", "Day of the &Week", "Week days", "Launch task on these days", 17},
+      {&MDCb, "MDCb", "Day of the &Month", "Month day", "Launch task on this day of the month", 18},
+  });
+  MakeControls(this, {
+      {&DateEdit1, &GroupBox2, "DateEdit1", {145, 21, 106, 21}, nullptr, "Date",
+       "This is the specific date to be used ", 19},
+      {&Hours, &GroupBox2, "Hours", {144, 48, 38, 21}, nullptr, "Hour",
+       "The hour of the time to use when checking for launch ability", 20},
+      {&Minutes, &GroupBox2, "Minutes", {179, 48, 38, 21}, nullptr, "Minutes",
+       "The minutes to be used when checking for launch ability ", 21},
+      {&Seconds, &GroupBox2, "Seconds", {214, 48, 38, 21}, nullptr, "Seconds",
+       "The seconds to use when checking for launch ability", 22},
+      {&DaysBtn, &GroupBox2, "DaysBtn", {145, 74, 107, 22}, "&Select Days", "Select days",
+       "Set the days of the week to lauch this schedule on", 23},
+      {&MDEdit, &GroupBox2, "MDEdit", {145, 101, 49, 24}, nullptr, "Day of month",
+       "The day of the month to launch this schedule on", 24},
+      {&DayPanel, &GroupBox2, "DayPanel", {144, -125, 108, 125}},
+      {&Days[0], &DayPanel, "Sunday", {8, 3, 95, 14}, "Sunday", nullptr, nullptr, 38},
+      {&Days[1], &DayPanel, "Monday", {8, 17, 95, 14}, "Monday", nullptr, nullptr, 39},
+      {&Days[2], &DayPanel, "Tuesday", {8, 31, 95, 14}, "Tuesday", nullptr, nullptr, 40},
+      {&Days[3], &DayPanel, "Wednesday", {8, 45, 95, 14}, "Wednesday", nullptr, nullptr, 41},
+      {&Days[4], &DayPanel, "Thursday", {8, 59, 95, 14}, "Thursday", nullptr, nullptr, 42},
+      {&Days[5], &DayPanel, "Friday", {8, 73, 95, 14}, "Friday", nullptr, nullptr, 43},
+      {&Days[6], &DayPanel, "Saturday", {8, 87, 95, 14}, "Saturday", nullptr, nullptr, 44},
+      {&OKBtn, &DayPanel, "OKBtn", {27, 101, 55, 21}, "OK"},
+      {&GroupBox4, &Panel2, "GroupBox4", {276, 135, 135, 133}, "  Action :  "},
+  });
+  MakeColumn<TCheckBox>(this, GroupBox4, {15, 20, 112, 17}, 28, {
+      {&EnableCb, "EnableCb", "Enable &Schedule", "Enable", "Enable this schedule", 25},
+      {&AnnounceCb, "AnnounceCb", "Announce La&unch", "Announce",
+       "Announce that this scheduled task is about to be launched", 26},
+      {&OnceCb, "OnceCb", "Launch &Once", "Once", "Launch this task once, then erase", 27},
+      {&DelayCb, "DelayCb", "&Allow Cancel", "Allow cancel",
+       "Provide the ability to cancel this scheduled task when launched (ten second delay)", 28},
+  });
+  for (TPanel* g : {GroupBox1, GroupBox6, GroupBox2, GroupBox4}) g->GroupFrame = true;
   CommandEdit->DialogTitle = "Browse For Item To Launch";
-  Hint(CommandEdit, "Item to launch", "The item to launch, which can be any associated file", 14);
-
-  GroupBox2 = NewControl<TPanel>(this, Panel2, "GroupBox2", 12, 135, 262, 133);
-  GroupBox2->GroupFrame = true;
-  GroupBox2->SetCaption("  Schedule Task For :  ");
-  DateCb = NewControl<TCheckBox>(this, GroupBox2, "DateCb", 16, 20, 120, 17);
-  DateCb->SetCaption("Specific &Date");
-  Hint(DateCb, "Date", "Launch task on this specific date", 15);
-  TimeCb = NewControl<TCheckBox>(this, GroupBox2, "TimeCb", 16, 48, 120, 17);
-  TimeCb->SetCaption("Specific &Time");
-  Hint(TimeCb, "Time", "Launch task at this time", 16);
-  WDCb = NewControl<TCheckBox>(this, GroupBox2, "WDCb", 16, 76, 120, 17);
-  WDCb->SetCaption("Day of the &Week");
-  Hint(WDCb, "Week days", "Launch task on these days", 17);
-  MDCb = NewControl<TCheckBox>(this, GroupBox2, "MDCb", 16, 104, 120, 17);
-  MDCb->SetCaption("Day of the &Month");
-  Hint(MDCb, "Month day", "Launch task on this day of the month", 18);
-  DateEdit1 = NewControl<TDateEdit>(this, GroupBox2, "DateEdit1", 145, 21, 106, 21);
-  Hint(DateEdit1, "Date", "This is the specific date to be used ", 19);
-  Hours = NewControl<TSpinEdit>(this, GroupBox2, "Hours", 144, 48, 38, 21);
   Hours->MaxValue = 23;
-  Hint(Hours, "Hour", "The hour of the time to use when checking for launch ability", 20);
-  Minutes = NewControl<TSpinEdit>(this, GroupBox2, "Minutes", 179, 48, 38, 21);
   Minutes->MaxValue = 59;
-  Hint(Minutes, "Minutes", "The minutes to be used when checking for launch ability ", 21);
-  Seconds = NewControl<TSpinEdit>(this, GroupBox2, "Seconds", 214, 48, 38, 21);
   Seconds->MaxValue = 59;
-  Hint(Seconds, "Seconds", "The seconds to use when checking for launch ability", 22);
-  DaysBtn = NewControl<TButton>(this, GroupBox2, "DaysBtn", 145, 74, 107, 22);
-  DaysBtn->SetCaption("&Select Days");
-  Hint(DaysBtn, "Select days", "Set the days of the week to lauch this schedule on", 23);
-  MDEdit = NewControl<TSpinEdit>(this, GroupBox2, "MDEdit", 145, 101, 49, 24);
   MDEdit->MinValue = 1;
   MDEdit->MaxValue = 31;
-  Hint(MDEdit, "Day of month", "The day of the month to launch this schedule on", 24);
+  BindEditor();
+}
 
-  DayPanel = NewControl<TPanel>(this, GroupBox2, "DayPanel", 144, -125, 108, 125);
-  const char* const dayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                  "Thursday", "Friday", "Saturday"};
-  for (int d = 0; d < 7; ++d) {
-    Days[d] = NewControl<TCheckBox>(this, DayPanel, dayNames[d], 8, 3 + d * 14, 95, 14);
-    Days[d]->SetCaption(dayNames[d]);
-    Days[d]->SetHelpContext(38 + d);
-  }
-  OKBtn = NewControl<TButton>(this, DayPanel, "OKBtn", 27, 101, 55, 21);
-  OKBtn->SetCaption("OK");
-
-  GroupBox4 = NewControl<TPanel>(this, Panel2, "GroupBox4", 276, 135, 135, 133);
-  GroupBox4->GroupFrame = true;
-  GroupBox4->SetCaption("  Action :  ");
-  EnableCb = NewControl<TCheckBox>(this, GroupBox4, "EnableCb", 15, 20, 112, 17);
-  EnableCb->SetCaption("Enable &Schedule");
-  Hint(EnableCb, "Enable", "Enable this schedule", 25);
-  AnnounceCb = NewControl<TCheckBox>(this, GroupBox4, "AnnounceCb", 15, 48, 112, 17);
-  AnnounceCb->SetCaption("Announce La&unch");
-  Hint(AnnounceCb, "Announce", "Announce that this scheduled task is about to be launched", 26);
-  OnceCb = NewControl<TCheckBox>(this, GroupBox4, "OnceCb", 15, 76, 112, 17);
-  OnceCb->SetCaption("Launch &Once");
-  Hint(OnceCb, "Once", "Launch this task once, then erase", 27);
-  DelayCb = NewControl<TCheckBox>(this, GroupBox4, "DelayCb", 15, 104, 112, 17);
-  DelayCb->SetCaption("&Allow Cancel");
-  Hint(DelayCb, "Allow cancel",
-       "Provide the ability to cancel this scheduled task when launched (ten second delay)", 28);
-
+void TMainForm::BindEditor() {
   // Initial values, before the change handlers are bound.
   TimeCb->SetChecked(true);
   Hours->SetValue(10);

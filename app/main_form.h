@@ -175,6 +175,8 @@ class TMainForm : public TForm {
  private:
   void BuildComponents();
   void BuildEditor();
+  // The editor's initial values and change handlers.
+  void BindEditor();
   void BuildNavigation();
   void BuildSlots();
   void BuildStores();

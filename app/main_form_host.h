@@ -1,7 +1,7 @@
 // What the main window's handlers need from the platform beyond their
 // controls: message boxes, the application's window state, the notification
 // area icon and menu, the shell, help and the windows of other forms. The
-// Win32 program implements it (main_form_win32.cpp); tests use a fake.
+// Win32 program implements it (schedmgr_win32.cpp); tests use a fake.
 #pragma once
 
 #include <cstdint>

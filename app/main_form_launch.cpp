@@ -1,9 +1,8 @@
 // Launching a due schedule: the announcement, the start through the shell,
 // the failure report and the bookkeeping (Launch Once removes, any other is
-// marked done and moves on to its next weekday); and the summary sentence.
+// marked done and moves on to its next weekday).
 #include <algorithm>
 
-#include "app/about_form.h"
 #include "app/announce_form.h"
 #include "app/main_form.h"
 #include "core/errors.h"
@@ -87,43 +86,5 @@ void TMainForm::AfterLaunch(int position, const FlagDigits& flags) {
   if (Position() == position) EnableCb->SetChecked(slot->Enabled());
   SaveStoresNow();
 }
-
-std::string TMainForm::SummaryText() const {
-  const int n = Count();
-  if (n <= 0) return "There are no schedules set";
-  int done = 0, pending = 0;
-  for (const std::string& state : DateList->Items()->Lines()) {
-    done += state == "DONE";
-    pending += state == "YES";
-  }
-  std::string text = "There ";
-  text += n < 2 ? "is " : "are ";
-  text += std::to_string(n) + " set schedule";
-  if (n > 1) text += "s";
-  text += " of which " + std::to_string(done) + (done == 1 ? " has" : " have") + " launched today";
-  text += "\n" + std::to_string(pending) + " Schedule";
-  if (pending != 1) text += "s";
-  text += " still to launch (though not necassarily today)";
-  return text;
-}
-
-void TMainForm::NumSchedsMiClick() {
-  const bool wasHidden = hidden_;
-  if (wasHidden) ShowManager();
-  host_->Message(MessageKind::Information, SummaryText());
-  if (wasHidden) HideManager();
-}
-
-}  // namespace marrowby
-
-namespace marrowby {
-
-void TMainForm::AboutMiClick() {
-  TAboutForm about(nullptr, CopyRightForm, [this] { MarrowbyWebSite(); });
-  host_->AttachView(about);
-  about.ShowModal();
-}
-
-void TMainForm::MarrowbyWebSite() { host_->OpenWebSite(maker::kWebUrl); }
 
 }  // namespace marrowby

@@ -38,10 +38,7 @@ LRESULT CALLBACK YesCancelHook(int code, WPARAM wp, LPARAM lp) {
 
 class Win32MainHost : public MainFormHost {
  public:
-  void Bind(TMainForm* form) {
-    form_ = form;
-    parts_ = MakeShellParts(*form);
-  }
+  void Bind(TMainForm* form) { parts_ = MakeShellParts(*form); }
   const MainShellParts& Parts() const { return parts_; }
 
   void Message(MessageKind kind, const std::string& text) override {
@@ -120,7 +117,6 @@ class Win32MainHost : public MainFormHost {
     return active ? active : Application().Handle();
   }
 
-  TMainForm* form_ = nullptr;
   MainShellParts parts_;
   std::vector<std::unique_ptr<Win32FormView>> views_;
 };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "shell/menu_draw_win32.h"
 
 namespace marrowby {
 
@@ -64,15 +65,12 @@ void TrayPopDrawMargin(TTrayPopupMenu* menu, const TRect& rect) {
   lf.lfEscapement = lf.lfOrientation = 900;
   lf.lfCharSet = DEFAULT_CHARSET;
   lstrcpyA(lf.lfFaceName, "Courier New");
-  HFONT font = CreateFontIndirectA(&lf);
   menu->PaintMarginGradient(rect, RGBColor(0, 255, 0), RGBColor(0, 63, 0));
-  HGDIOBJ old = SelectObject(dc, font);
+  FontScope font(dc, CreateFontIndirectA(&lf));
   SetTextColor(dc, RGB(255, 255, 255));
   SetBkMode(dc, TRANSPARENT);
   RECT clip = {rect.Left, rect.Top, rect.Right, rect.Bottom};
   ExtTextOutA(dc, rect.Left, rect.Bottom - 5, ETO_CLIPPED, &clip, "Marrowby", 8, nullptr);
-  SelectObject(dc, old);
-  DeleteObject(font);
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <string>
 
 #include "bench/bench_platform.h"
+#include "setup/resource_ids.h"
+#include "tests/e2e/setup_driver.h"
 
 using namespace marrowby;
 
@@ -53,26 +55,10 @@ struct Child {
   }
 };
 
-struct Find {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND w, LPARAM l) {
-  auto* f = reinterpret_cast<Find*>(l);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(w, &pid);
-  if (pid == f->pid && GetDlgItem(w, 3002)) {
-    f->found = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 std::string Status(HWND dialog) {
   char buf[1024];
   DWORD_PTR n = 0;
-  if (!SendMessageTimeoutA(GetDlgItem(dialog, 3002), WM_GETTEXT, sizeof(buf),
+  if (!SendMessageTimeoutA(GetDlgItem(dialog, SETUP_ID_STATUS), WM_GETTEXT, sizeof(buf),
                            reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, &n)) {
     return "";
   }
@@ -82,10 +68,10 @@ std::string Status(HWND dialog) {
 // Polls (every 5 ms) until the stub's status text holds the fragment.
 bool WaitForStatus(Child& c, const char* fragment, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
-  Find f{c.pi.dwProcessId, nullptr};
+  HWND dialog = nullptr;
   while (GetTickCount64() < end && c.Running()) {
-    if (!f.found) EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&f));
-    if (f.found && Status(f.found).find(fragment) != std::string::npos) return true;
+    if (!dialog) dialog = e2e::FindWindowWithControl(c.pi.dwProcessId, SETUP_ID_STATUS);
+    if (dialog && Status(dialog).find(fragment) != std::string::npos) return true;
     Sleep(5);
   }
   return false;

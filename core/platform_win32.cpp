@@ -14,15 +14,6 @@ const UINT_PTR kSystemTimerId = 1;
 // within this margin runs now rather than costing another wake-up.
 const uint64_t kSlackMs = 10;
 
-LRESULT CALLBACK HostWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_TIMER && wp == kSystemTimerId) {
-    auto* self = reinterpret_cast<Win32TimerHost*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self) self->OnSystemTimer();
-    return 0;
-  }
-  return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
 // Local time from the system's UTC clock plus the local offset. The offset is
 // looked up once per UTC second (so a zone or daylight-saving change shows
 // within a second); each reading is then one cheap call, which matters with
@@ -63,25 +54,22 @@ Win32TimerHost::Win32TimerHost() : queue_(GetTickCount64()) {
 
 Win32TimerHost::~Win32TimerHost() {
   queue_.OnScheduleChanged = nullptr;
-  if (hwnd_) DestroyWindow(static_cast<HWND>(hwnd_));
+  DestroyOwnWindow();
 }
 
 bool Win32TimerHost::EnsureWindow() {
-  if (hwnd_) return true;
-  HINSTANCE inst = GetModuleHandleA(nullptr);
-  WNDCLASSA wc = {};
-  if (!GetClassInfoA(inst, kWindowClass, &wc)) {
-    wc.lpfnWndProc = HostWndProc;
-    wc.hInstance = inst;
-    wc.lpszClassName = kWindowClass;
-    if (!RegisterClassA(&wc)) return false;
+  Spec spec;
+  spec.className = kWindowClass;
+  spec.messageOnly = true;
+  return CreateOwnWindow(spec);
+}
+
+intptr_t Win32TimerHost::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
+  if (message == WM_TIMER && wParam == kSystemTimerId) {
+    OnSystemTimer();
+    return 0;
   }
-  HWND hwnd = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst,
-                              nullptr);
-  if (!hwnd) return false;
-  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  hwnd_ = hwnd;
-  return true;
+  return DefaultHandling(message, wParam, lParam);
 }
 
 TimerId Win32TimerHost::Start(uint32_t periodMs, std::function<void()> tick) {
@@ -92,8 +80,8 @@ TimerId Win32TimerHost::Start(uint32_t periodMs, std::function<void()> tick) {
 void Win32TimerHost::Stop(TimerId id) { queue_.Remove(id); }
 
 void Win32TimerHost::Reschedule() {
-  if (!hwnd_) return;
-  HWND hwnd = static_cast<HWND>(hwnd_);
+  HWND hwnd = static_cast<HWND>(OwnWindow());
+  if (!hwnd) return;
   const auto next = queue_.NextDue();
   if (!next) {
     if (systemPeriod_) KillTimer(hwnd, kSystemTimerId);

@@ -5,12 +5,13 @@
 
 #include <cstdint>
 
+#include "core/message_window.h"
 #include "core/platform.h"
 #include "core/timer_queue.h"
 
 namespace marrowby {
 
-class Win32TimerHost : public TimerHost {
+class Win32TimerHost : public TimerHost, private MessageWindow {
  public:
   Win32TimerHost();
   ~Win32TimerHost() override;
@@ -26,14 +27,15 @@ class Win32TimerHost : public TimerHost {
   double BusySeconds() const { return busySeconds_; }
   size_t ArmedCount() const { return queue_.Size(); }
 
-  // Called by the hidden window on each expiry of the system timer.
+  // Runs the due timers; the hidden window calls it on each expiry of the
+  // system timer.
   void OnSystemTimer();
 
  private:
+  intptr_t HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) override;
   bool EnsureWindow();
   void Reschedule();
 
-  void* hwnd_ = nullptr;
   TimerQueue queue_;
   uint64_t wakeUps_ = 0;
   double busySeconds_ = 0;

@@ -1,4 +1,4 @@
-// GDI helpers of the tray menu: colours, fonts, pictures with a transparent
+// GDI helpers of the tray menu: colours, fonts and a font scope, pictures with a transparent
 // colour or in the disabled look, and the margin strip.
 #pragma once
 
@@ -21,6 +21,24 @@ LOGFONTA SystemMenuLogFont(bool newStyle);
 TFontDesc DescFromLogFont(const LOGFONTA& lf, TColor color);
 // A font made from base with what desc says (name, height, style, angle).
 HFONT CreateFontFromDesc(const LOGFONTA& base, const TFontDesc& desc);
+
+// A font selected into a device context for a while: put back and deleted
+// at the end of the scope.
+class FontScope {
+ public:
+  FontScope(HDC dc, HFONT font) : dc_(dc), font_(font), old_(SelectObject(dc, font)) {}
+  ~FontScope() {
+    SelectObject(dc_, old_);
+    DeleteObject(font_);
+  }
+  FontScope(const FontScope&) = delete;
+  FontScope& operator=(const FontScope&) = delete;
+
+ private:
+  HDC dc_;
+  HFONT font_;
+  HGDIOBJ old_;
+};
 
 // True on systems of major version 4 and later.
 bool NewStyleSystem();

@@ -1,9 +1,9 @@
 #include <windows.h>
 
+#include "core/application_window.h"
 #include "core/typeinfo.h"
 #include "shell/shell_text.h"
 #include "shell/single_instance.h"
-#include "ui/application_win32.h"
 
 namespace marrowby {
 
@@ -39,6 +39,10 @@ std::string ClassNameOf(HWND hwnd) {
   return std::string(buf, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
+HWND ApplicationWindowHandle() {
+  return static_cast<HWND>(CurrentApplicationWindow().ApplicationHandle());
+}
+
 }  // namespace
 
 const ClassInfo TSingleInstance::kClassInfo = {"TSingleInstance", &TComponent::kClassInfo,
@@ -46,7 +50,7 @@ const ClassInfo TSingleInstance::kClassInfo = {"TSingleInstance", &TComponent::k
                                                std::size(kSingleInstanceProps)};
 
 std::string TSingleInstance::MutexName() {
-  return SingleInstanceMutexName(WindowText(Application().Handle()));
+  return SingleInstanceMutexName(WindowText(ApplicationWindowHandle()));
 }
 
 TSingleInstance::TSingleInstance(TComponent* owner) : TComponent(owner) {
@@ -68,16 +72,16 @@ void TSingleInstance::Loaded() {
   TComponent::Loaded();
   if (mutex_ || quitting_) return;
   quitting_ = true;
-  TApplication& app = Application();
   if (!stopMsg_.empty()) {
-    MessageBoxA(app.Handle(), stopMsg_.c_str(), app.Title().c_str(), MB_OK | MB_ICONWARNING);
+    MessageBoxA(ApplicationWindowHandle(), stopMsg_.c_str(),
+                CurrentApplicationWindow().Title().c_str(), MB_OK | MB_ICONWARNING);
   }
   if (activate_) ActivateRunningCopy();
   PostQuitMessage(0);
 }
 
 void TSingleInstance::ActivateRunningCopy() {
-  HWND own = Application().Handle();
+  HWND own = ApplicationWindowHandle();
   const std::string className = ClassNameOf(own);
   const std::string title = FullWindowText(own);
   // With its own text gone for a moment, the search cannot find this copy.

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/component.h"
+#include "core/message_window.h"
 #include "core/set.h"
 #include "shell/icon.h"
 
@@ -36,7 +37,7 @@ using TrayNotifyFunction = std::function<bool(unsigned message, void* record)>;
 void SetTrayNotifyFunction(TrayNotifyFunction fn);
 bool ShellNotifyIcon(unsigned message, void* record);
 
-class TTrayIcon : public TComponent {
+class TTrayIcon : public TComponent, private MessageWindow {
  public:
   // The message the shell sends to the hidden window; its last parameter is
   // the mouse message.
@@ -83,19 +84,18 @@ class TTrayIcon : public TComponent {
   // The frame shown while animated (-1 before the first animation).
   int FrameIndex() const { return frameIndex_; }
   // The hidden window the shell sends its notifications to (an HWND).
-  void* WindowHandle() const { return window_; }
+  void* WindowHandle() const { return OwnWindow(); }
 
   // Pops the menu up at the cursor as a right click does; true when shown.
   bool ShowPopup();
-
-  // The hidden window's messages.
-  intptr_t WindowProc(unsigned message, uintptr_t wParam, intptr_t lParam);
 
  protected:
   void Loaded() override;
   void Notification(TComponent* component, Operation op) override;
 
  private:
+  // The hidden window's messages.
+  intptr_t HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) override;
   void Show();
   void Remove();
   void IconChanged();
@@ -115,7 +115,6 @@ class TTrayIcon : public TComponent {
   uint16_t interval_ = 150;
   TTrayPopupMenu* popupMenu_ = nullptr;
 
-  void* window_ = nullptr;
   bool added_ = false;
   int frameIndex_ = -1;
   Set<TMouseButton> pressed_;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/application_window.h"
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/typeinfo.h"
@@ -11,7 +12,6 @@
 #include "shell/shell_text.h"
 #include "shell/tray_icon.h"
 #include "shell/tray_menu.h"
-#include "ui/application_win32.h"
 
 namespace marrowby {
 
@@ -72,31 +72,6 @@ void AllowTaskbarCreated(HWND hwnd) {
   if (filterEx) filterEx(hwnd, TaskbarCreatedMessage(), 1 /* MSGFLT_ALLOW */, nullptr);
 }
 
-LRESULT CALLBACK TrayWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* icon = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (icon) return icon->WindowProc(msg, wp, lp);
-  return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-HWND CreateHiddenWindow(TTrayIcon* icon) {
-  HINSTANCE inst = GetModuleHandleA(nullptr);
-  WNDCLASSA wc = {};
-  if (!GetClassInfoA(inst, kWindowClass, &wc)) {
-    wc.lpfnWndProc = TrayWndProc;
-    wc.hInstance = inst;
-    wc.lpszClassName = kWindowClass;
-    RegisterClassA(&wc);
-  }
-  // A top-level window (never shown): message-only windows do not receive
-  // the taskbar's broadcast.
-  HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                              nullptr, inst, nullptr);
-  if (!hwnd) return nullptr;
-  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(icon));
-  AllowTaskbarCreated(hwnd);
-  return hwnd;
-}
-
 TShiftState KeyShift() {
   TShiftState s;
   if (GetKeyState(VK_SHIFT) < 0) s.Include(ssShift);
@@ -118,7 +93,13 @@ const ClassInfo TTrayIcon::kClassInfo = {"TTrayIcon", &TComponent::kClassInfo, k
 
 TTrayIcon::TTrayIcon(TComponent* owner)
     : TComponent(owner), icon_(std::make_unique<TIcon>()), icons_(std::make_unique<TIconList>()) {
-  window_ = CreateHiddenWindow(this);
+  // A top-level window (never shown): message-only windows do not receive
+  // the taskbar's broadcast.
+  Spec spec;
+  spec.className = kWindowClass;
+  spec.style = WS_POPUP;
+  spec.exStyle = WS_EX_TOOLWINDOW;
+  if (CreateOwnWindow(spec)) AllowTaskbarCreated(static_cast<HWND>(OwnWindow()));
   icon_->OnChange = [this](TObject*) { IconChanged(); };
   icons_->OnChange = [this](TObject*) { IconChanged(); };
 }
@@ -133,10 +114,7 @@ TTrayIcon::~TTrayIcon() {
   ticker_.reset();
   Remove();
   SetPopupMenu(nullptr);
-  if (window_) {
-    SetWindowLongPtrA(static_cast<HWND>(window_), GWLP_USERDATA, 0);
-    DestroyWindow(static_cast<HWND>(window_));
-  }
+  DestroyOwnWindow();
 }
 
 void TTrayIcon::Loaded() {
@@ -192,7 +170,7 @@ bool TTrayIcon::Notify(unsigned message) {
   NOTIFYICONDATAA nid;
   std::memset(&nid, 0, sizeof(nid));
   nid.cbSize = NOTIFYICONDATAA_V1_SIZE;  // the record every shell version reads
-  nid.hWnd = static_cast<HWND>(window_);
+  nid.hWnd = static_cast<HWND>(OwnWindow());
   nid.uID = 0;
   nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   nid.uCallbackMessage = kCallbackMessage;
@@ -205,7 +183,7 @@ bool TTrayIcon::Notify(unsigned message) {
 }
 
 void TTrayIcon::Show() {
-  if (!window_) return;
+  if (!OwnWindow()) return;
   Remove();
   if (ActiveIconHandle()) {
     pressed_ = {};
@@ -215,7 +193,7 @@ void TTrayIcon::Show() {
 }
 
 void TTrayIcon::Remove() {
-  if (window_) Notify(NIM_DELETE);
+  if (OwnWindow()) Notify(NIM_DELETE);
   added_ = false;
   pressed_ = {};
   if (animated_ && ticker_) ticker_->SetHeld(true);
@@ -246,7 +224,7 @@ void TTrayIcon::SetAnimated(bool v) {
   if (v == animated_) return;
   if (v) {
     if (icons_->Count() == 0) return;
-    HWND hwnd = static_cast<HWND>(window_);
+    HWND hwnd = static_cast<HWND>(OwnWindow());
     const uintptr_t generation = ++tickerGeneration_;
     ticker_ = std::make_unique<FrameTicker>(interval_, !added_, [hwnd, generation] {
       return PostMessageA(hwnd, kFrameStepMessage, generation, 0) != FALSE;
@@ -272,32 +250,29 @@ void TTrayIcon::FrameStep(uintptr_t generation) {
 
 // ---- Mouse ------------------------------------------------------------------------
 
-intptr_t TTrayIcon::WindowProc(unsigned message, uintptr_t wParam, intptr_t lParam) {
-  HWND hwnd = static_cast<HWND>(window_);
+intptr_t TTrayIcon::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
   if (message == kCallbackMessage) {
-    if (!enabled_) return DefWindowProcA(hwnd, message, wParam, lParam);
-    CallGuarded([&] { MouseMessage(static_cast<unsigned>(lParam)); });
+    if (!enabled_) return DefaultHandling(message, wParam, lParam);
+    MouseMessage(static_cast<unsigned>(lParam));
     return 0;
   }
   if (message == kFrameStepMessage) {
-    CallGuarded([&] { FrameStep(wParam); });
+    FrameStep(wParam);
     return 0;
   }
   if (message == TaskbarCreatedMessage()) {
     // Explorer started again: its new notification area has no icon of ours.
-    CallGuarded([&] {
-      if (active_ && !Loading()) {
-        added_ = false;
-        Show();
-      }
-    });
+    if (active_ && !Loading()) {
+      added_ = false;
+      Show();
+    }
     return 0;
   }
   intptr_t result = 0;
   if (popupMenu_ && popupMenu_->HandleOwnerMessage(message, wParam, lParam, &result)) {
     return result;
   }
-  return DefWindowProcA(hwnd, message, wParam, lParam);
+  return DefaultHandling(message, wParam, lParam);
 }
 
 void TTrayIcon::MouseMessage(unsigned message) {
@@ -362,13 +337,13 @@ void TTrayIcon::DblClick() {
 }
 
 bool TTrayIcon::ShowPopup() {
-  if (!active_ || !popupMenu_ || !popupMenu_->AutoPopup() || !window_) return false;
-  HWND hwnd = static_cast<HWND>(window_);
+  HWND hwnd = static_cast<HWND>(OwnWindow());
+  if (!active_ || !popupMenu_ || !popupMenu_->AutoPopup() || !hwnd) return false;
   TTrayPopupMenu* menu = popupMenu_;
   menu->SetPopupComponent(this);
   // A control that holds the mouse (a pressed button, a drag) lets go first.
   HWND target = GetActiveWindow();
-  if (!target) target = Application().MainWindow();
+  if (!target) target = static_cast<HWND>(CurrentApplicationWindow().MainWindowHandle());
   if (target) {
     HWND focus = GetFocus();
     if (!focus || (focus != target && !IsChild(target, focus))) focus = target;
@@ -377,7 +352,7 @@ bool TTrayIcon::ShowPopup() {
   // The menu's owner must be the foreground window, or the menu stays open
   // when the user clicks elsewhere.
   if (IsWindowEnabled(hwnd)) SetForegroundWindow(hwnd);
-  Application().ProcessMessages();
+  CurrentApplicationWindow().ProcessMessages();
   if (popupMenu_ != menu) return false;  // the menu went while messages ran
   POINT pt = {0, 0};
   GetCursorPos(&pt);

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "core/component.h"
+#include "core/message_window.h"
 #include "core/set.h"
 #include "shell/graphics.h"
 #include "shell/menu_item.h"
@@ -45,7 +46,7 @@ using TDrawMenuItemEvent = std::function<void(TTrayPopupMenu* Sender, TMenuItem*
 using TMeasureMenuItemEvent =
     std::function<void(TTrayPopupMenu* Sender, TMenuItem* Item, int& Width, int& Height)>;
 
-class TTrayPopupMenu : public TComponent {
+class TTrayPopupMenu : public TComponent, private MessageWindow {
  public:
   explicit TTrayPopupMenu(TComponent* owner);
   ~TTrayPopupMenu() override;
@@ -116,7 +117,9 @@ class TTrayPopupMenu : public TComponent {
   void AskItemParams(TMenuItem* item, TOwnerDrawState state, TFontDesc& font, TColor& background,
                      TMenuGraphic& graphic, int& glyphs);
   void DrawContent(TMenuItem* item, const TRect& rect, TOwnerDrawState state);
-  void* OwnWindow();
+  // The menu's own hidden window, made on first use.
+  void* MenuWindow();
+  intptr_t HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) override;
 
   TMenuItem* items_ = nullptr;
   bool autoPopup_ = true;
@@ -126,7 +129,6 @@ class TTrayPopupMenu : public TComponent {
   bool showCheckMarks_ = true;
   TComponent* popupComponent_ = nullptr;
   void* canvas_ = nullptr;
-  void* window_ = nullptr;
   bool tracking_ = false;
 };
 

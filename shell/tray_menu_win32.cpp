@@ -38,30 +38,6 @@ const PropInfo kTrayMenuProps[] = {
 const TColor kDefaultMarginStart = clActiveCaption;
 const TColor kDefaultMarginEnd = clBtnFace;
 
-LRESULT CALLBACK MenuWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* menu = reinterpret_cast<TTrayPopupMenu*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  intptr_t result = 0;
-  if (menu && menu->HandleOwnerMessage(msg, wp, lp, &result)) return result;
-  return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-// The device context's font, replaced for a while and put back.
-class FontScope {
- public:
-  FontScope(HDC dc, HFONT font) : dc_(dc), font_(font), old_(SelectObject(dc, font)) {}
-  ~FontScope() {
-    SelectObject(dc_, old_);
-    DeleteObject(font_);
-  }
-  FontScope(const FontScope&) = delete;
-  FontScope& operator=(const FontScope&) = delete;
-
- private:
-  HDC dc_;
-  HFONT font_;
-  HGDIOBJ old_;
-};
-
 SIZE TextSize(HDC dc, const std::string& s) {
   SIZE size = {0, 0};
   GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &size);
@@ -89,7 +65,7 @@ TTrayPopupMenu::~TTrayPopupMenu() {
   MarkDestroying();
   delete items_;  // frees the items of the menu as well
   items_ = nullptr;
-  if (window_) DestroyWindow(static_cast<HWND>(window_));
+  DestroyOwnWindow();
 }
 
 void TTrayPopupMenu::SetPopupComponent(TComponent* c) {
@@ -114,21 +90,19 @@ TFontDesc TTrayPopupMenu::MenuFont() {
   return DescFromLogFont(SystemMenuLogFont(newStyle), clMenuText);
 }
 
-void* TTrayPopupMenu::OwnWindow() {
-  if (window_) return window_;
-  HINSTANCE inst = GetModuleHandleA(nullptr);
-  WNDCLASSA wc = {};
-  if (!::GetClassInfoA(inst, kWindowClass, &wc)) {
-    wc.lpfnWndProc = MenuWndProc;
-    wc.hInstance = inst;
-    wc.lpszClassName = kWindowClass;
-    RegisterClassA(&wc);
-  }
-  HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                              nullptr, inst, nullptr);
-  if (hwnd) SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  window_ = hwnd;
-  return window_;
+void* TTrayPopupMenu::MenuWindow() {
+  Spec spec;
+  spec.className = kWindowClass;
+  spec.style = WS_POPUP;
+  spec.exStyle = WS_EX_TOOLWINDOW;
+  CreateOwnWindow(spec);
+  return OwnWindow();
+}
+
+intptr_t TTrayPopupMenu::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
+  intptr_t result = 0;
+  if (HandleOwnerMessage(message, wParam, lParam, &result)) return result;
+  return DefaultHandling(message, wParam, lParam);
 }
 
 // ---- Showing ------------------------------------------------------------------
@@ -175,7 +149,7 @@ bool TTrayPopupMenu::Track(void* ownerWindow, int x, int y, uint32_t* command) {
   });
   HMENU menu = static_cast<HMENU>(BuildMenu(items_));
   if (!menu) return false;
-  HWND owner = static_cast<HWND>(ownerWindow ? ownerWindow : OwnWindow());
+  HWND owner = static_cast<HWND>(ownerWindow ? ownerWindow : MenuWindow());
   tracking_ = true;
   // The command comes back as the result rather than as a posted message, so
   // it is clicked only after the menu has gone, whoever owns the menu.
@@ -195,7 +169,7 @@ bool TTrayPopupMenu::ClickCommand(uint32_t command) {
 }
 
 bool TTrayPopupMenu::Popup(int x, int y) {
-  HWND owner = static_cast<HWND>(OwnWindow());
+  HWND owner = static_cast<HWND>(MenuWindow());
   // A menu whose owner is not in the foreground stays open when the user
   // clicks elsewhere; the empty message afterwards lets the next one close.
   if (owner) SetForegroundWindow(owner);

@@ -4,8 +4,8 @@
 
 #include <commctrl.h>
 
+#include "core/application_window.h"
 #include "store/store_platform.h"
-#include "ui/application_win32.h"
 
 namespace marrowby {
 
@@ -90,20 +90,21 @@ void Win32SetPlacement(void* window, const WindowPlacement& pl) {
 }
 
 bool Win32IsMinimizedMainWindow(void* window) {
-  return window && Application().MainWindow() == static_cast<HWND>(window) &&
-         Application().Minimized();
+  ApplicationWindow& app = CurrentApplicationWindow();
+  return window && app.MainWindowHandle() == window && app.Minimized();
 }
 
 void Win32SetWindowState(void* window, TWindowState state) {
   HWND hwnd = static_cast<HWND>(window);
   if (!hwnd) return;
-  if (Application().MainWindow() == hwnd) {
+  ApplicationWindow& app = CurrentApplicationWindow();
+  if (app.MainWindowHandle() == hwnd) {
     // The main window is minimised by minimising the application.
     if (state == TWindowState::Minimized) {
-      Application().Minimize();
+      app.Minimize();
       return;
     }
-    if (Application().Minimized()) Application().Restore();
+    if (app.Minimized()) app.Restore();
   }
   if (!IsWindowVisible(hwnd)) return;
   // Through the placement record rather than ShowWindow: under Wine a

@@ -10,53 +10,42 @@ namespace {
 
 const char kClassName[] = "TApplication";
 
-LRESULT CALLBACK AppWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* app = reinterpret_cast<TApplication*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (app) return app->WindowProc(msg, wp, lp);
-  return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
 }  // namespace
 
 const ClassInfo TApplication::kClassInfo = {"TApplication", &TObject::kClassInfo, nullptr, 0};
 
 TApplication::TApplication() {
   HINSTANCE inst = GetModuleHandleA(nullptr);
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = AppWndProc;
-  wc.hInstance = inst;
-  wc.hIcon = LoadIconA(inst, "MAINICON");
-  if (!wc.hIcon) wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-  wc.lpszClassName = kClassName;
-  RegisterClassA(&wc);
-  const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
-  handle_ = CreateWindowExA(0, kClassName, "", WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS |
-                            WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0, nullptr, nullptr, inst,
-                            nullptr);
-  SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  Spec spec;
+  spec.className = kClassName;
+  spec.style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
+  spec.x = GetSystemMetrics(SM_CXSCREEN) / 2;
+  spec.y = GetSystemMetrics(SM_CYSCREEN) / 2;
+  spec.classIcon = LoadIconA(inst, "MAINICON");
+  if (!spec.classIcon) spec.classIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  CreateOwnWindow(spec);
   SetExceptionHandler([this](const std::exception& e) { HandleException(e); });
+  SetApplicationWindow(this);
 }
 
 TApplication::~TApplication() {
+  SetApplicationWindow(nullptr);
   SetExceptionHandler(nullptr);
-  if (handle_) {
-    SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
-    DestroyWindow(handle_);
-  }
+  DestroyOwnWindow();
 }
 
 std::string TApplication::Title() const {
   char buf[256];
-  const int n = GetWindowTextA(handle_, buf, sizeof(buf));
+  const int n = GetWindowTextA(Handle(), buf, sizeof(buf));
   return std::string(buf, n > 0 ? n : 0);
 }
 
-void TApplication::SetTitle(const std::string& title) { SetWindowTextA(handle_, title.c_str()); }
+void TApplication::SetTitle(const std::string& title) { SetWindowTextA(Handle(), title.c_str()); }
 
 bool TApplication::HelpCommand(UINT command, ULONG_PTR data) {
   if (OnHelp && OnHelp(command, data)) return true;
   if (helpFile_.empty()) return false;
-  HWND owner = mainWindow_ ? mainWindow_ : handle_;
+  HWND owner = mainWindow_ ? mainWindow_ : Handle();
   return WinHelpA(owner, helpFile_.c_str(), command, data) != FALSE;
 }
 
@@ -90,12 +79,12 @@ void TApplication::Run() {
 }
 
 void TApplication::Minimize() {
-  if (!IsIconic(handle_)) ShowWindow(handle_, SW_MINIMIZE);
+  if (!IsIconic(Handle())) ShowWindow(Handle(), SW_MINIMIZE);
   StateChanged(true);
 }
 
 void TApplication::Restore() {
-  if (IsIconic(handle_) || !IsWindowVisible(handle_)) ShowWindow(handle_, SW_RESTORE);
+  if (IsIconic(Handle()) || !IsWindowVisible(Handle())) ShowWindow(Handle(), SW_RESTORE);
   StateChanged(false);
 }
 
@@ -131,7 +120,7 @@ void TApplication::HandleException(const std::exception& e) {
 
 void TApplication::ShowException(const std::exception& e) {
   HWND owner = GetActiveWindow();
-  MessageBoxA(owner ? owner : handle_, e.what(), Title().c_str(), MB_OK | MB_ICONSTOP);
+  MessageBoxA(owner ? owner : Handle(), e.what(), Title().c_str(), MB_OK | MB_ICONSTOP);
 }
 
 void TApplication::SetHint(const std::string& hint) {
@@ -142,7 +131,7 @@ void TApplication::SetHint(const std::string& hint) {
   });
 }
 
-LRESULT TApplication::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+intptr_t TApplication::HandleMessage(unsigned msg, uintptr_t wp, intptr_t lp) {
   switch (msg) {
     case WM_SIZE:
       // Minimised or restored by anyone: the taskbar, another copy of the
@@ -163,7 +152,7 @@ LRESULT TApplication::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (mainWindow_) return SendMessageA(mainWindow_, msg, wp, lp);
       break;
   }
-  return DefWindowProcA(handle_, msg, wp, lp);
+  return DefaultHandling(msg, wp, lp);
 }
 
 TApplication& Application() {

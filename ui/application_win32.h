@@ -1,7 +1,9 @@
 // The application object of a Win32 GUI program: its title, the hidden
 // application window that stands for the program on the taskbar and owns the
 // main window, the message loop, minimising and restoring the whole program,
-// and the error display that every callback hands its exceptions to.
+// and the error display that every callback hands its exceptions to. It is
+// the program's application window (core/application_window.h) for the
+// settings store and the shell parts, registered as it is created.
 #pragma once
 
 #include <windows.h>
@@ -10,11 +12,13 @@
 #include <functional>
 #include <string>
 
+#include "core/application_window.h"
+#include "core/message_window.h"
 #include "core/object.h"
 
 namespace marrowby {
 
-class TApplication : public TObject {
+class TApplication : public TObject, public ApplicationWindow, private MessageWindow {
  public:
   TApplication();
   ~TApplication() override;
@@ -26,9 +30,10 @@ class TApplication : public TObject {
 
   // The application window (class "TApplication"): a zero-size top-level
   // window whose text is the title. Created with the object.
-  HWND Handle() const { return handle_; }
+  HWND Handle() const { return static_cast<HWND>(OwnWindow()); }
+  void* ApplicationHandle() const override { return OwnWindow(); }
 
-  std::string Title() const;
+  std::string Title() const override;
   void SetTitle(const std::string& title);
   const std::string& HelpFile() const { return helpFile_; }
   void SetHelpFile(const std::string& file) { helpFile_ = file; }
@@ -40,6 +45,7 @@ class TApplication : public TObject {
 
   // The main window: closing it ends the message loop.
   HWND MainWindow() const { return mainWindow_; }
+  void* MainWindowHandle() const override { return mainWindow_; }
   void SetMainWindow(HWND hwnd) { mainWindow_ = hwnd; }
 
   // Terminated: set once the loop has seen (or been asked for) a quit request.
@@ -47,16 +53,16 @@ class TApplication : public TObject {
   void Terminate();
   // Dispatches the pending messages; a quit request sets Terminated and is
   // left for Run to see.
-  void ProcessMessages();
+  void ProcessMessages() override;
   // Runs the message loop until a quit request.
   void Run();
 
   // Minimising hides the main window behind the minimised application window;
   // restoring shows it again. OnMinimize and OnRestore follow every change of
   // state, whoever caused it (the program, the taskbar, another copy).
-  void Minimize();
-  void Restore();
-  bool Minimized() const { return minimized_; }
+  void Minimize() override;
+  void Restore() override;
+  bool Minimized() const override { return minimized_; }
   TNotifyEvent OnMinimize;
   TNotifyEvent OnRestore;
 
@@ -71,13 +77,11 @@ class TApplication : public TObject {
   void SetHint(const std::string& hint);
   TNotifyEvent OnHint;
 
-  // Called by the application window's procedure.
-  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
 
  private:
+  intptr_t HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) override;
   void StateChanged(bool minimized);
 
-  HWND handle_ = nullptr;
   HWND mainWindow_ = nullptr;
   std::string helpFile_;
   std::string hint_;

@@ -17,22 +17,7 @@ namespace {
 const int kFirstId = 100;
 
 Win32FormView* ViewOf(HWND hwnd) {
-  HWND root = GetAncestor(hwnd, GA_ROOT);
-  return reinterpret_cast<Win32FormView*>(GetWindowLongPtrA(root, GWLP_USERDATA));
-}
-
-LRESULT CALLBACK FormWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-  }
-  auto* view = reinterpret_cast<Win32FormView*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (view) {
-    bool handled = false;
-    const LRESULT r = view->HandleMessage(hwnd, msg, wp, lp, &handled);
-    if (handled) return r;
-  }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return dynamic_cast<Win32FormView*>(MessageWindow::ObjectOf(GetAncestor(hwnd, GA_ROOT)));
 }
 
 void PaintContainer(HWND hwnd, const TPanel& panel) {
@@ -66,9 +51,8 @@ LRESULT CALLBACK ContainerWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY:
     case WM_MOUSEMOVE:
       if (Win32FormView* view = ViewOf(hwnd)) {
-        bool handled = false;
-        const LRESULT r = view->HandleMessage(hwnd, msg, wp, lp, &handled);
-        if (handled) return r;
+        LRESULT r = 0;
+        if (view->HandleContainerMessage(msg, wp, lp, &r)) return r;
       }
       break;
     case WM_PAINT:
@@ -99,26 +83,12 @@ Win32FormView::~Win32FormView() {
   // After Release the form may be gone; it no longer knows this view anyway.
   if (!released_ && form_.View() == this) form_.AttachView(nullptr);
   bindings_.clear();
-  if (hwnd_) {
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-  }
+  DestroyOwnWindow();
   if (font_) DeleteObject(font_);
 }
 
 void Win32FormView::CreateFormWindow() {
   HINSTANCE inst = GetModuleHandleA(nullptr);
-  const std::string cls = form_.ClassName();
-  WNDCLASSA wc = {};
-  if (!GetClassInfoA(inst, cls.c_str(), &wc)) {
-    wc.lpfnWndProc = FormWndProc;
-    wc.hInstance = inst;
-    wc.hIcon = LoadIconA(inst, "MAINICON");
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = cls.c_str();
-    RegisterClassA(&wc);
-  }
   HDC screen = GetDC(nullptr);
   const int height = -MulDiv(form_.FontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
   ReleaseDC(nullptr, screen);
@@ -137,13 +107,25 @@ void Win32FormView::CreateFormWindow() {
   }
   RECT r = {0, 0, form_.ClientWidth(), form_.ClientHeight()};
   AdjustWindowRectEx(&r, style, FALSE, ex);
-  hwnd_ = CreateWindowExA(ex, cls.c_str(), form_.Caption().c_str(), style, CW_USEDEFAULT,
-                          CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, Application().Handle(),
-                          nullptr, inst, this);
-  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  const std::string cls = form_.ClassName();
+  const std::string caption = form_.Caption();
+  Spec spec;
+  spec.className = cls.c_str();
+  spec.text = caption.c_str();
+  spec.style = style;
+  spec.exStyle = ex;
+  spec.x = spec.y = CW_USEDEFAULT;
+  spec.width = r.right - r.left;
+  spec.height = r.bottom - r.top;
+  spec.parent = Application().Handle();
+  spec.classIcon = LoadIconA(inst, "MAINICON");
+  spec.classCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  spec.classBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  CreateOwnWindow(spec);
+  SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON, 0, 0, 0, 0,
-                             hwnd_, nullptr, inst, nullptr);
+                             Hwnd(), nullptr, inst, nullptr);
   SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 300);
 }
 
@@ -154,8 +136,8 @@ void Win32FormView::CreateControls() {
     if (!control) continue;
     std::unique_ptr<ControlBinding> binding = MakeBinding(*control, font_);
     if (!binding) continue;
-    HWND parent = control->Parent() ? ControlWindow(control->Parent()) : hwnd_;
-    binding->Create(parent ? parent : hwnd_, id);
+    HWND parent = control->Parent() ? ControlWindow(control->Parent()) : Hwnd();
+    binding->Create(parent ? parent : Hwnd(), id);
     id += 2;  // a file edit's browse button takes the next id
     control->AttachView(binding.get());
     if (!control->Hint().empty()) AddHint(binding->Hwnd(), control);
@@ -170,7 +152,7 @@ void Win32FormView::AddHint(HWND control, const TControl* c) {
   TTTOOLINFOA ti = {};
   ti.cbSize = TTTOOLINFOA_V2_SIZE;
   ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_CENTERTIP;
-  ti.hwnd = hwnd_;
+  ti.hwnd = Hwnd();
   ti.uId = reinterpret_cast<UINT_PTR>(control);
   ti.lpszText = &(*texts.back())[0];
   SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
@@ -193,7 +175,7 @@ ControlBinding* Win32FormView::BindingFor(HWND hwnd) const {
 void Win32FormView::ShowHelpFor(const HELPINFO& info) {
   int context = 0;
   if (info.iContextType == HELPINFO_WINDOW) {
-    for (HWND h = static_cast<HWND>(info.hItemHandle); h && h != hwnd_ && !context;
+    for (HWND h = static_cast<HWND>(info.hItemHandle); h && h != Hwnd() && !context;
          h = GetParent(h)) {
       if (ControlBinding* b = BindingFor(h)) context = b->Control().HelpContext();
     }
@@ -207,9 +189,9 @@ void Win32FormView::ShowHelpFor(const HELPINFO& info) {
 
 void Win32FormView::Center() {
   RECT r;
-  GetWindowRect(hwnd_, &r);
+  GetWindowRect(Hwnd(), &r);
   const int w = r.right - r.left, h = r.bottom - r.top;
-  SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+  SetWindowPos(Hwnd(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
@@ -218,13 +200,13 @@ void Win32FormView::Show() {
     Center();
     centered_ = true;
   }
-  ShowWindow(hwnd_, SW_SHOW);
-  SetForegroundWindow(hwnd_);
+  ShowWindow(Hwnd(), SW_SHOW);
+  SetForegroundWindow(Hwnd());
   if (!form_.Visible()) form_.DoShow();
 }
 
 void Win32FormView::Hide() {
-  ShowWindow(hwnd_, SW_HIDE);
+  ShowWindow(Hwnd(), SW_HIDE);
   form_.DoHide();
 }
 
@@ -243,7 +225,7 @@ int Win32FormView::ShowModal() {
   modalEnded_ = false;
   // Every other window of the program waits while the form is up; timers and
   // other messages keep flowing.
-  std::vector<HWND> disabled{hwnd_};
+  std::vector<HWND> disabled{Hwnd()};
   EnumThreadWindows(GetCurrentThreadId(), DisableOthers, reinterpret_cast<LPARAM>(&disabled));
   Show();
   MSG msg;
@@ -252,7 +234,7 @@ int Win32FormView::ShowModal() {
       PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
       break;
     }
-    if (IsDialogMessageA(hwnd_, &msg)) continue;
+    if (IsDialogMessageA(Hwnd(), &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -262,112 +244,141 @@ int Win32FormView::ShowModal() {
 }
 
 void Win32FormView::Refresh() {
-  SetWindowTextA(hwnd_, form_.Caption().c_str());
+  SetWindowTextA(Hwnd(), form_.Caption().c_str());
   RECT r = {0, 0, form_.ClientWidth(), form_.ClientHeight()};
-  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
-  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(Hwnd(), GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrA(Hwnd(), GWL_EXSTYLE)));
+  SetWindowPos(Hwnd(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32FormView::Release() {
   if (released_) return;
   released_ = true;
-  ShowWindow(hwnd_, SW_HIDE);
-  if (Application().MainWindow() == hwnd_) PostQuitMessage(0);
+  ShowWindow(Hwnd(), SW_HIDE);
+  if (Application().MainWindow() == Hwnd()) PostQuitMessage(0);
   // The form may be freed right after this; no message may reach it.
   bindings_.clear();
-  SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+  DetachOwnWindow();
 }
 
-LRESULT Win32FormView::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool* handled) {
-  *handled = true;
+// ---- Messages ----------------------------------------------------------------
+
+intptr_t Win32FormView::HandleMessage(unsigned msg, uintptr_t wp, intptr_t lp) {
   LRESULT result = 0;
-  CallGuarded([&] {
-    switch (msg) {
-      case WM_COMMAND: {
-        HWND from = reinterpret_cast<HWND>(lp);
-        if (ControlBinding* b = BindingFor(from)) {
-          if (from == b->Helper() && LOWORD(wp) == b->Id() + 1) {
-            BrowseForFile(*b);
-          } else {
-            b->Command(HIWORD(wp));
-          }
-        } else if (!from && (LOWORD(wp) == IDOK)) {
-          // Enter without a default button of our own: nothing to do.
-        }
-        return;
+  if (Dispatch(msg, wp, lp, &result)) return result;
+  return DefaultHandling(msg, wp, lp);
+}
+
+bool Win32FormView::HandleContainerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+  bool handled = true;  // a message whose handler failed counts as handled
+  CallGuarded([&] { handled = Dispatch(msg, wp, lp, result); });
+  return handled;
+}
+
+bool Win32FormView::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+  switch (msg) {
+    case WM_COMMAND:
+      OnCommand(reinterpret_cast<HWND>(lp), LOWORD(wp), HIWORD(wp));
+      return true;
+    case WM_NOTIFY:
+      *result = OnNotify(reinterpret_cast<NMHDR*>(lp));
+      return true;
+    case kDeferredStepMessage:
+      OnDeferredStep(static_cast<int>(wp), lp != 0);
+      return true;
+    case DM_GETDEFID:
+      *result = DefaultButtonId();
+      return true;
+    case WM_MOUSEMOVE:
+      Application().SetHint("");
+      return false;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) {
+        form_.DoDeactivate();
+      } else {
+        form_.DoActivate();
       }
-      case WM_NOTIFY: {
-        auto* hdr = reinterpret_cast<NMHDR*>(lp);
-        if (hdr->hwndFrom == tooltip_ && hdr->code == TTN_SHOW) {
-          if (ControlBinding* b = BindingFor(reinterpret_cast<HWND>(hdr->idFrom))) {
-            Application().SetHint(b->Control().Hint());
-          }
-          return;
-        }
-        if (ControlBinding* b = BindingFor(hdr->hwndFrom)) result = b->Notify(hdr);
-        return;
-      }
-      case kDeferredStepMessage:
-        for (const auto& b : bindings_) {
-          if (b->Id() == static_cast<int>(wp)) RunDeferredStep(*b, lp != 0);
-        }
-        return;
-      case DM_GETDEFID:
-        for (const auto& b : bindings_) {
-          auto* button = dynamic_cast<TButton*>(&b->Control());
-          if (button && button->Default && button->Visible()) {
-            result = MAKELONG(b->Id(), DC_HASDEFID);
-            return;
-          }
-        }
-        return;
-      case WM_MOUSEMOVE:
-        Application().SetHint("");
-        *handled = false;
-        return;
-      case WM_ACTIVATE:
-        if (LOWORD(wp) == WA_INACTIVE) {
-          form_.DoDeactivate();
-        } else {
-          form_.DoActivate();
-        }
-        *handled = false;
-        return;
-      case WM_CLOSE:
-        form_.Close();
-        return;
-      case WM_HELP:  // F1: the help of the control, or of its nearest container
-        ShowHelpFor(*reinterpret_cast<const HELPINFO*>(lp));
-        return;
-      case WM_SYSCOMMAND:
-        if ((wp & 0xFFF0) == SC_MINIMIZE && Application().MainWindow() == hwnd_) {
-          Application().Minimize();
-          return;
-        }
-        *handled = false;
-        return;
-      case WM_QUERYENDSESSION:
-        result = form_.QueryEndSession() ? TRUE : FALSE;
-        return;
-      case WM_ENDSESSION:
-        form_.EndSession(wp != 0);
-        return;
-      case WM_TIMECHANGE:
-        form_.SystemTimeChanged();
-        return;
-      case WM_POWERBROADCAST:
-        if (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND) form_.SystemTimeChanged();
-        result = TRUE;
-        return;
-      default:
-        *handled = false;
-        return;
+      return false;
+    case WM_CLOSE:
+      form_.Close();
+      return true;
+    case WM_HELP:  // F1: the help of the control, or of its nearest container
+      ShowHelpFor(*reinterpret_cast<const HELPINFO*>(lp));
+      return true;
+    case WM_SYSCOMMAND:
+      return OnSysCommand(wp & 0xFFF0);
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+    case WM_TIMECHANGE:
+    case WM_POWERBROADCAST:
+      *result = OnSession(msg, wp);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A control's notification, or a click on a file edit's browse button.
+void Win32FormView::OnCommand(HWND from, WORD id, WORD code) {
+  ControlBinding* b = BindingFor(from);
+  if (!b) return;  // Enter without a default button of our own: nothing to do
+  if (from == b->Helper() && id == b->Id() + 1) {
+    BrowseForFile(*b);
+  } else {
+    b->Command(code);
+  }
+}
+
+// A balloon hint about to show puts its control's hint in the application's.
+LRESULT Win32FormView::OnNotify(NMHDR* hdr) {
+  if (hdr->hwndFrom == tooltip_ && hdr->code == TTN_SHOW) {
+    if (ControlBinding* b = BindingFor(reinterpret_cast<HWND>(hdr->idFrom))) {
+      Application().SetHint(b->Control().Hint());
     }
-  });
-  (void)hwnd;
-  return result;
+    return 0;
+  }
+  ControlBinding* b = BindingFor(hdr->hwndFrom);
+  return b ? b->Notify(hdr) : 0;
+}
+
+void Win32FormView::OnDeferredStep(int id, bool up) {
+  for (const auto& b : bindings_) {
+    if (b->Id() == id) RunDeferredStep(*b, up);
+  }
+}
+
+LRESULT Win32FormView::DefaultButtonId() const {
+  for (const auto& b : bindings_) {
+    auto* button = dynamic_cast<TButton*>(&b->Control());
+    if (button && button->Default && button->Visible()) return MAKELONG(b->Id(), DC_HASDEFID);
+  }
+  return 0;
+}
+
+// Minimising the main window minimises the application; true when handled.
+bool Win32FormView::OnSysCommand(WPARAM command) {
+  if (command != SC_MINIMIZE || Application().MainWindow() != Hwnd()) return false;
+  Application().Minimize();
+  return true;
+}
+
+// The end of the session, and changes of the system's time (a new time, a
+// resume from standby) that the form's timers must hear of.
+LRESULT Win32FormView::OnSession(UINT msg, WPARAM wp) {
+  switch (msg) {
+    case WM_QUERYENDSESSION:
+      return form_.QueryEndSession() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      form_.EndSession(wp != 0);
+      return 0;
+    case WM_TIMECHANGE:
+      form_.SystemTimeChanged();
+      return 0;
+    default:  // WM_POWERBROADCAST
+      if (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND) form_.SystemTimeChanged();
+      return TRUE;
+  }
 }
 
 }  // namespace marrowby

@@ -10,20 +10,21 @@
 #include <memory>
 #include <vector>
 
+#include "core/message_window.h"
 #include "ui/form.h"
 
 namespace marrowby {
 
 class ControlBinding;
 
-class Win32FormView : public FormView {
+class Win32FormView : public FormView, public MessageWindow {
  public:
   explicit Win32FormView(TForm& form);
   ~Win32FormView() override;
   Win32FormView(const Win32FormView&) = delete;
   Win32FormView& operator=(const Win32FormView&) = delete;
 
-  void* Handle() override { return hwnd_; }
+  void* Handle() override { return OwnWindow(); }
   void Show() override;
   void Hide() override;
   int ShowModal() override;
@@ -34,14 +35,25 @@ class Win32FormView : public FormView {
   // Release has run: the form is gone or closed for good.
   bool Released() const { return released_; }
   TForm& Form() { return form_; }
-  HWND Hwnd() const { return hwnd_; }
+  HWND Hwnd() const { return static_cast<HWND>(OwnWindow()); }
   HFONT Font() const { return font_; }
   // The window of a control component, or null.
   HWND ControlWindow(const TControl* control) const;
-  // Handles a message for the form window or a container inside it.
-  LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool* handled);
+  // Handles a message of a container inside the form (its controls'
+  // notifications, the mouse); true when handled, with the answer in result.
+  bool HandleContainerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
 
  private:
+  intptr_t HandleMessage(unsigned msg, uintptr_t wp, intptr_t lp) override;
+  // The messages of the form window and of its containers; true when handled.
+  bool Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+  void OnCommand(HWND from, WORD id, WORD code);
+  LRESULT OnNotify(NMHDR* hdr);
+  void OnDeferredStep(int id, bool up);
+  LRESULT DefaultButtonId() const;
+  bool OnSysCommand(WPARAM command);
+  LRESULT OnSession(UINT msg, WPARAM wp);
+
   void CreateFormWindow();
   void CreateControls();
   void AddHint(HWND control, const TControl* c);
@@ -50,7 +62,6 @@ class Win32FormView : public FormView {
   void Center();
 
   TForm& form_;
-  HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
   HFONT font_ = nullptr;
   std::vector<std::unique_ptr<ControlBinding>> bindings_;

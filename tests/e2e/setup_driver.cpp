@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "setup/resource_ids.h"
 #include "tests/win/win_test_util.h"
 
 namespace marrowby::e2e {
@@ -73,6 +74,12 @@ BOOL CALLBACK VisibleProc(HWND w, LPARAM l) {
 
 }  // namespace
 
+HWND FindWindowWithControl(DWORD pid, int controlId) {
+  Search s{pid, controlId, nullptr};
+  EnumWindows(FindProc, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
 // Wine's X11 driver waits up to a second for every managed window it hides
 // when no window manager runs (as on the test display). Unmanaged windows
 // spare the programs under test that wait; nothing else changes for them.
@@ -113,23 +120,23 @@ SetupRun::~SetupRun() {
 HWND SetupRun::FindWindowWith(int controlId, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   do {
-    Search s{pi_.dwProcessId, controlId, nullptr};
-    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&s));
-    if (s.found) return s.found;
+    if (HWND found = FindWindowWithControl(pi_.dwProcessId, controlId)) return found;
     if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0) return nullptr;
     PumpFor(50);
   } while (GetTickCount64() < end);
   return nullptr;
 }
 
-HWND SetupRun::MainDialog(DWORD timeoutMs) { return FindWindowWith(3002, timeoutMs); }
-HWND SetupRun::LicenceDialog(DWORD timeoutMs) { return FindWindowWith(2002, timeoutMs); }
+HWND SetupRun::MainDialog(DWORD timeoutMs) { return FindWindowWith(SETUP_ID_STATUS, timeoutMs); }
+HWND SetupRun::LicenceDialog(DWORD timeoutMs) {
+  return FindWindowWith(SETUP_ID_LICENCE_TEXT, timeoutMs);
+}
 HWND SetupRun::MessageBoxWindow(DWORD timeoutMs) { return FindWindowWith(0xFFFF, timeoutMs); }
 
 bool SetupRun::WaitStatus(HWND dialog, const std::string& fragment, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   do {
-    if (ControlText(dialog, 3002).find(fragment) != std::string::npos) return true;
+    if (ControlText(dialog, SETUP_ID_STATUS).find(fragment) != std::string::npos) return true;
     PumpFor(50);
   } while (GetTickCount64() < end && IsWindow(dialog));
   return false;

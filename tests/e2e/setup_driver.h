@@ -25,7 +25,7 @@ class SetupRun {
   SetupRun& operator=(const SetupRun&) = delete;
 
   bool started() const { return pi_.hProcess != nullptr; }
-  // The main dialog (it has the status control 3002), or null after timeoutMs.
+  // The main dialog (it has the status control), or null after timeoutMs.
   HWND MainDialog(DWORD timeoutMs = 20000);
   HWND LicenceDialog(DWORD timeoutMs = 20000);
   // A message box (a dialog whose static 0xFFFF holds the text).
@@ -44,6 +44,10 @@ class SetupRun {
   HWND FindWindowWith(int controlId, DWORD timeoutMs);
   PROCESS_INFORMATION pi_{};
 };
+
+// A visible top-level window of the process that has a control with that id
+// (SETUP_ID_STATUS: the main dialog), or null; one look, no waiting.
+HWND FindWindowWithControl(DWORD pid, int controlId);
 
 std::string Text(HWND window);
 std::string ControlText(HWND dialog, int id);

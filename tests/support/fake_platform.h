@@ -73,6 +73,11 @@ class FakeProcessApi : public ProcessApi {
   intptr_t nextHandle_ = 0x100;
 };
 
+// A local date and time of day, for the fake clock and for expectations.
+inline TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
+  return EncodeDate(y, mo, d) + EncodeTime(h, mi, s, ms);
+}
+
 class FakePlatform {
  public:
   FakePlatform();

@@ -97,10 +97,6 @@ class FakeHost : public MainFormHost {
   FakeTimerHost& timers_;
 };
 
-inline TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-  return EncodeDate(y, mo, d) + EncodeTime(h, mi, s, 0);
-}
-
 // A main window made, loaded, created and shown as the program does it.
 std::unique_ptr<TMainForm> MakeShownForm(FakeHost& host);
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "tests/support/error_log.h"
 #include "tests/support/fake_platform.h"
 
 namespace marrowby {
@@ -13,18 +14,8 @@ namespace {
 
 using testing::FakePlatform;
 
-TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
-  return EncodeDate(y, mo, d) + EncodeTime(h, mi, s, ms);
-}
-
-// Collects what reaches the application's error display.
-struct ErrorLog {
-  ErrorLog() {
-    SetExceptionHandler([this](const std::exception& e) { messages.push_back(e.what()); });
-  }
-  ~ErrorLog() { SetExceptionHandler(nullptr); }
-  std::vector<std::string> messages;
-};
+using testing::At;
+using testing::ErrorLog;
 
 TEST(Slot, CreationState) {
   FakePlatform p;

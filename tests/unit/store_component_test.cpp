@@ -9,6 +9,7 @@
 
 #include "store/form_storage.h"
 #include "store/prop_codec.h"
+#include "tests/support/error_log.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/fake_store_platform.h"
 #include "tests/support/store_test_form.h"
@@ -151,11 +152,9 @@ TEST_F(StoreComponents, AWriteErrorOfAnActiveStoreGoesToTheApplicationHandler) {
   NewStore({"Launcher1.Tag"}, true);
   form.Shown();
   store.fs.readOnly.insert(kFile);
-  std::string shown;
-  SetExceptionHandler([&](const std::exception& e) { shown = e.what(); });
+  testing::ErrorLog errors;
   form.Closing();
-  SetExceptionHandler(nullptr);
-  EXPECT_EQ(shown, "Unable to write to schedmgr.INI");
+  EXPECT_EQ(errors.messages, (std::vector<std::string>{"Unable to write to schedmgr.INI"}));
 }
 
 TEST_F(StoreComponents, PlacementKeysOnEverySaveAppliedOnlyAsOptionsAsk) {

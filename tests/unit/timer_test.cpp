@@ -7,6 +7,7 @@
 
 #include "core/errors.h"
 #include "core/timer_queue.h"
+#include "tests/support/error_log.h"
 #include "tests/support/fake_platform.h"
 
 namespace marrowby {
@@ -80,15 +81,13 @@ TEST(TimerQueue, TicksMayStopTimersAndReenterWithoutDoubleTicks) {
 }
 
 TEST(TimerQueue, AFailingTickGoesToTheErrorHandlerAndOthersStillRun) {
-  std::vector<std::string> errors;
-  SetExceptionHandler([&](const std::exception& e) { errors.push_back(e.what()); });
+  testing::ErrorLog errors;
   TimerQueue q(0);
   int ran = 0;
   q.Add(0, 1000, [] { throw EConvertError("Invalid argument to date encode"); });
   q.Add(0, 1000, [&] { ++ran; });
   q.RunDue(1000);
-  SetExceptionHandler(nullptr);
-  EXPECT_EQ(errors, (std::vector<std::string>{"Invalid argument to date encode"}));
+  EXPECT_EQ(errors.messages, (std::vector<std::string>{"Invalid argument to date encode"}));
   EXPECT_EQ(ran, 1);
 }
 

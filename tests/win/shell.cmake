@@ -4,11 +4,11 @@ marrowby_test(win_shell
   shell_tray_win_test.cpp
   shell_menu_win_test.cpp
   shell_drop_win_test.cpp
-  LIBS shell win_test_util
+  LIBS shell ui win_test_util
   TIMEOUT 240)
 
 add_executable(shell_instance_app shell_instance_app.cpp)
-target_link_libraries(shell_instance_app PRIVATE shell)
+target_link_libraries(shell_instance_app PRIVATE shell ui)
 marrowby_test(win_single_instance shell_instance_win_test.cpp LIBS win_test_util TIMEOUT 240)
 add_dependencies(win_single_instance shell_instance_app)
 

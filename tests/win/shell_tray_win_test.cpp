@@ -13,6 +13,7 @@
 #include "core/platform.h"
 #include "shell/tray_icon.h"
 #include "shell/tray_menu.h"
+#include "tests/support/error_log.h"
 #include "tests/support/icon_images.h"
 #include "tests/win/win_test_util.h"
 #include "ui/application_win32.h"
@@ -291,15 +292,13 @@ TEST_F(TrayIconTest, MouseMessagesFollowTheTable) {
 }
 
 TEST_F(TrayIconTest, HandlerErrorsGoToTheErrorDisplay) {
-  std::vector<std::string> shown;
-  SetExceptionHandler([&](const std::exception& e) { shown.push_back(e.what()); });
+  testing::ErrorLog errors;
   TTrayIcon icon(nullptr);
   icon.OnMouseDown = [](TObject*, TMouseButton, TShiftState, int, int) {
     throw Exception("handler failed");
   };
   SendMouse(icon, WM_LBUTTONDOWN);
-  SetExceptionHandler(nullptr);
-  EXPECT_EQ(shown, (std::vector<std::string>{"handler failed"}));
+  EXPECT_EQ(errors.messages, (std::vector<std::string>{"handler failed"}));
 }
 
 // The sample tray menu: Show Manager (default), Hide Manager, ..., Exit.

@@ -4,4 +4,4 @@ marrowby_test(win_store_profile_diff store_profile_diff_test.cpp LIBS store win_
 marrowby_test(win_store
   store_win_test.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/store_test_form.cpp
-  LIBS store scheduler win_test_util TIMEOUT 300)
+  LIBS store scheduler ui win_test_util TIMEOUT 300)

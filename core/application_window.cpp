@@ -1,0 +1,29 @@
+#include "core/application_window.h"
+
+namespace marrowby {
+
+namespace {
+
+class NoApplicationWindow : public ApplicationWindow {
+ public:
+  void* ApplicationHandle() const override { return nullptr; }
+  std::string Title() const override { return std::string(); }
+  void* MainWindowHandle() const override { return nullptr; }
+  bool Minimized() const override { return false; }
+  void Minimize() override {}
+  void Restore() override {}
+  void ProcessMessages() override {}
+};
+
+ApplicationWindow* g_window = nullptr;
+
+}  // namespace
+
+ApplicationWindow& CurrentApplicationWindow() {
+  static NoApplicationWindow none;
+  return g_window ? *g_window : none;
+}
+
+void SetApplicationWindow(ApplicationWindow* window) { g_window = window; }
+
+}  // namespace marrowby
