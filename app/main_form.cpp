@@ -133,6 +133,8 @@ void TMainForm::BuildComponents() {
   LaunchList->SetVisible(false);
   DateList = NewControl<TListBox>(this, Panel2, "DateList", 0, 0, 0, 0);
   DateList->SetVisible(false);
+  schedules_ = std::make_unique<ScheduleTable>(LaunchList->Items(), ListBox1->Items(),
+                                               DateList->Items());
 
   BuildSlots();
 
@@ -270,10 +272,18 @@ void TMainForm::BuildSlots() {
     auto* slot = new TLauncher(this);
     slot->SetName("Launcher" + std::to_string(i + 1));
     // The window's definition of every slot: disarmed, not waiting, Sunday,
-    // the shared launch handler.
+    // a fixed date and time (so that unused slots read the same in the
+    // settings file at every run), the shared launch handler.
     slot->SetEnabled(false);
     slot->SetWait(false);
     slot->SetWeekDay(ldSunday);
+    slot->Date()->SetDay(16);
+    slot->Date()->SetMonth(2);
+    slot->Date()->SetYear(1999);
+    slot->Time()->SetHour(19);
+    slot->Time()->SetMin(36);
+    slot->Time()->SetSec(49);
+    slot->Time()->SetMSec(520);
     slot->BeforeLaunch = [this](TObject* sender, bool& cancel) {
       Launcher1BeforeLaunch(sender, cancel);
     };
@@ -281,16 +291,8 @@ void TMainForm::BuildSlots() {
   }
 }
 
-TLauncher* TMainForm::SlotAt(int position) const {
-  const int line = position - 1;
-  if (line < 0 || line >= LaunchList->Items()->Count()) return nullptr;
-  const int index = std::stoi(LaunchList->Items()->Get(line));
-  return static_cast<TLauncher*>(Components(index));
-}
+TLauncher* TMainForm::SlotAt(int position) const { return schedules_->Slot(position); }
 
-int TMainForm::PositionOf(const TLauncher* slot) const {
-  const int line = LaunchList->Items()->IndexOf(std::to_string(slot->ComponentIndex()));
-  return line + 1;
-}
+int TMainForm::PositionOf(const TLauncher* slot) const { return schedules_->PositionOf(slot); }
 
 }  // namespace marrowby

@@ -6,11 +6,13 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/flag_digits.h"
 #include "app/main_form_host.h"
+#include "app/schedule_table.h"
 #include "core/timer.h"
 #include "scheduler/launcher.h"
 #include "ui/form.h"
@@ -89,11 +91,14 @@ class TMainForm : public TForm {
   std::array<TFormStorage*, 4> Stores;
 
   // ---- State ---------------------------------------------------------------
+  // The slot table, descriptions and launch states, typed.
+  ScheduleTable& Schedules() const { return *schedules_; }
   // N: the number of set schedules (lines of the description list).
-  int Count() const { return ListBox1->Items()->Count(); }
+  int Count() const { return schedules_->Count(); }
   // The current position, 0 when no schedule is shown.
   int Position() const { return CurrentSpin->Tag(); }
   bool EditFlag() const { return edited_; }
+  bool Removing() const { return removing_; }
   bool AskOnClose() const { return askOnClose_; }
   // Hidden exactly while the tray menu's "Show Manager" is enabled.
   bool ManagerHidden() const { return hidden_; }
@@ -187,7 +192,9 @@ class TMainForm : public TForm {
   void ShowManager();
   void SaveStoresNow();
   void ScheduleDayCheck();
-  void MoveDown(int from, int to);
+  // Moves the schedule in slot `from` to slot `to` through the editor, or,
+  // when the editor cannot carry it, property by property.
+  void MoveSchedule(TLauncher* from, TLauncher* to, int toPosition);
   void ClearSlot(TLauncher* slot);
   // The next selected weekday after today (tomorrow .. Saturday, then from
   // Sunday); -1 when no day is selected.
@@ -199,6 +206,7 @@ class TMainForm : public TForm {
   void AfterLaunch(int position, const FlagDigits& flags);
 
   MainFormHost* host_;
+  std::unique_ptr<ScheduleTable> schedules_;
   // Positions of the schedules whose launch is being handled (an
   // announcement may be open); a removal moves them with their schedules,
   // and sets 0 for a removed one.

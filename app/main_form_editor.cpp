@@ -36,7 +36,15 @@ void TMainForm::GetSchedValues(int componentIndex) {
   TimeCb->SetChecked(checks.Contains(lcTime));
   WDCb->SetChecked(checks.Contains(lcWeekDay));
   MDCb->SetChecked(checks.Contains(lcMonthDay));
-  DateEdit1->SetDate(slot->DateTime());
+  // Loading never fails, so the editor never shows part of one schedule
+  // under another one's position: a date that cannot exist shows as today,
+  // a time that cannot exist as far as the spin edits' ranges allow.
+  TDateTime date;
+  const TDateNum* slotDate = slot->Date();
+  if (!TryEncodeDate(slotDate->Year(), slotDate->Month(), slotDate->Day(), &date)) {
+    date = DateOf(Now());
+  }
+  DateEdit1->SetDate(date);
   Hours->SetValue(slot->Time()->Hour());
   Minutes->SetValue(slot->Time()->Min());
   Seconds->SetValue(slot->Time()->Sec());
@@ -87,17 +95,16 @@ void TMainForm::SetSchedValues() {
 
   const std::string desc = DescEdit->Text().empty() ? "Not Defined" : DescEdit->Text();
   if (!removing_) {
-    TStrings& descs = *ListBox1->Items();
-    TStrings& states = *DateList->Items();
-    if (descs.Count() < p) {
-      descs.Add(desc);
-      states.Add(EnableCb->Checked() ? "YES" : "NO");
+    ScheduleTable& table = Schedules();
+    if (table.Count() < p) {
+      table.Append(desc, EnableCb->Checked() ? LaunchState::Yes : LaunchState::No);
     } else {
-      descs.Put(p - 1, desc);
+      table.SetDescription(p, desc);
+      // Disabling leaves a "DONE" as it is.
       if (EnableCb->Checked()) {
-        states.Put(p - 1, "YES");
-      } else if (states[p - 1] == "YES") {
-        states.Put(p - 1, "NO");
+        table.SetState(p, LaunchState::Yes);
+      } else if (table.State(p) == LaunchState::Yes) {
+        table.SetState(p, LaunchState::No);
       }
     }
   }

@@ -43,11 +43,12 @@ void TMainForm::Launcher1BeforeLaunch(TObject* Sender, bool& Cancel) {
   const FlagDigits flags = FlagDigits::FromTag(slot->Tag());
   const std::string commandLine = slot->CommandLine();
   const std::string description =
-      position > 0 && position <= Count() ? ListBox1->Items()->Get(position - 1) : "";
+      Schedules().IsSet(position) ? Schedules().Description(position) : "";
   bool cancelled = false;
   if (flags.Announce()) cancelled = Announce(commandLine, description, flags);
   if (!cancelled) StartItem(commandLine, position);
-  if (position > 0) AfterLaunch(position, flags);
+  // A removal meanwhile (position 0) leaves nothing to mark.
+  if (Schedules().IsSet(position)) AfterLaunch(position, flags);
 }
 
 bool TMainForm::Announce(const std::string& commandLine, const std::string& description,
@@ -80,7 +81,7 @@ void TMainForm::AfterLaunch(int position, const FlagDigits& flags) {
     const int next = NextWeekDayAfter(flags, WeekDayOf(Now()));
     if (next >= 0) slot->SetWeekDay(static_cast<TLaunchWeekDay>(next));
   }
-  DateList->Items()->Put(position - 1, "DONE");
+  Schedules().SetState(position, LaunchState::Done);
   // The editor showing this schedule shows it disarmed now, so that storing
   // the editor later does not arm it again the same day and launch it twice.
   if (Position() == position) EnableCb->SetChecked(slot->Enabled());

@@ -16,13 +16,17 @@ const char kQuitQuestion[] = "Do you wish to quit the Schedule Manager ?";
 void TMainForm::FormCreate() {
   askOnClose_ = false;
   removing_ = false;
-  // The slot table: the component index of every slot, in component order.
-  std::vector<std::string> table;
+  // The slot table: every slot, in component order.
+  std::vector<TLauncher*> slots;
   for (int i = 0; i < ComponentCount(); ++i) {
-    if (dynamic_cast<TLauncher*>(Components(i))) table.push_back(std::to_string(i));
+    if (auto* slot = dynamic_cast<TLauncher*>(Components(i))) slots.push_back(slot);
   }
-  LaunchList->Items()->SetLines(std::move(table));
+  Schedules().SetSlots(std::move(slots));
   RestoreStores();
+  // A damaged or hand-edited settings file: the lists are put in step before
+  // anything reads them, and the user is told once, in the status bar.
+  const std::string mended = Schedules().Mend();
+  if (!mended.empty()) StatusBar1->SetPanelText(mended);
   SetEnables();
   ScheduleDayCheck();
 }
@@ -43,7 +47,7 @@ void TMainForm::FormActivate() {
   TotalNum->SetCaption(std::to_string(n));
   if (n == 0) return;
   GetSchedValues(SlotAt(1)->ComponentIndex());
-  DescEdit->SetText(ListBox1->Items()->Get(0));
+  DescEdit->SetText(Schedules().Description(1));
   CurrentSpin->SetTag(1);
   SchedNum->SetCaption("1");
   EnableGUI();
@@ -144,10 +148,9 @@ int32_t TMainForm::DayStamp(TDateTime today) {
 void TMainForm::SetEnables() {
   const int32_t today = DayStamp(DateOf(Now()));
   if (today == StatusBar1->Tag()) return;
-  const TStrings& states = *DateList->Items();
-  for (int i = 0; i < states.Count(); ++i) {
-    TLauncher* slot = SlotAt(i + 1);
-    if (slot) slot->SetEnabled(states[i] != "NO");
+  const ScheduleTable& table = Schedules();
+  for (int p = 1; p <= table.Count(); ++p) {
+    table.Slot(p)->SetEnabled(table.State(p) != LaunchState::No);
   }
   StatusBar1->SetTag(today);
 }

@@ -6,13 +6,9 @@
 namespace marrowby {
 
 std::string TMainForm::SummaryText() const {
-  const int n = Count();
+  const ScheduleTable::Tally tally = Schedules().Counts();
+  const int n = tally.set, done = tally.done, pending = tally.pending;
   if (n <= 0) return "There are no schedules set";
-  int done = 0, pending = 0;
-  for (const std::string& state : DateList->Items()->Lines()) {
-    done += state == "DONE";
-    pending += state == "YES";
-  }
   std::string text = "There ";
   text += n < 2 ? "is " : "are ";
   text += std::to_string(n) + " set schedule";

@@ -3,6 +3,9 @@
 // the description list, and schedules made from dropped files.
 #include "app/main_form.h"
 
+#include <exception>
+
+#include "core/errors.h"
 #include "core/platform.h"
 
 namespace marrowby {
@@ -23,8 +26,9 @@ const char kAllSlotsUsed[] =
 }  // namespace
 
 void TMainForm::ShowPosition(int position) {
+  if (!Schedules().IsSet(position)) return;
   GetSchedValues(SlotAt(position)->ComponentIndex());
-  DescEdit->SetText(ListBox1->Items()->Get(position - 1));
+  DescEdit->SetText(Schedules().Description(position));
   CurrentSpin->SetTag(position);
   SchedNum->SetCaption(std::to_string(position));
 }
@@ -71,7 +75,7 @@ void TMainForm::LastBtnClick() {
 
 void TMainForm::NewBtnClick() {
   const int n = Count();
-  if (n >= LaunchList->Items()->Count()) {
+  if (n >= Schedules().SlotCount()) {
     host_->Message(MessageKind::Information, kAllSlotsUsed);
     return;
   }
@@ -89,8 +93,7 @@ void TMainForm::NewBtnClick() {
   slot->SetTag(FlagDigits().ToTag());
   GetSchedValues(slot->ComponentIndex());
   DescEdit->SetText("New Schedule");
-  ListBox1->Items()->Add(DescEdit->Text());
-  DateList->Items()->Add("NO");
+  Schedules().Append(DescEdit->Text(), LaunchState::No);
   CurrentSpin->SetTag(n + 1);
   SchedNum->SetCaption(std::to_string(n + 1));
   TotalNum->SetCaption(std::to_string(n + 1));
@@ -106,21 +109,60 @@ void TMainForm::ClearSlot(TLauncher* slot) {
   slot->SetEnabled(false);
 }
 
+void TMainForm::MoveSchedule(TLauncher* from, TLauncher* to, int toPosition) {
+  try {
+    GetSchedValues(from->ComponentIndex());
+    edited_ = true;
+    CurrentSpin->SetTag(toPosition);
+    SetSchedValues();
+  } catch (...) {
+    // Every stored property as it is, so the slots stay in step with the
+    // lists; the first error is reported when the removal is complete.
+    to->SetCommandLine(from->CommandLine());
+    to->SetChecks(from->Checks());
+    to->Date()->SetYear(from->Date()->Year());
+    to->Date()->SetMonth(from->Date()->Month());
+    to->Date()->SetDay(from->Date()->Day());
+    to->Time()->SetHour(from->Time()->Hour());
+    to->Time()->SetMin(from->Time()->Min());
+    to->Time()->SetSec(from->Time()->Sec());
+    to->Time()->SetMSec(from->Time()->MSec());
+    to->SetMonthDay(from->MonthDay());
+    to->SetWeekDay(from->WeekDay());
+    to->SetTag(from->Tag());
+    // Arming keeps the value even when the system has no timer left; that
+    // failure is the one being reported already.
+    try {
+      to->SetEnabled(from->Enabled());
+    } catch (const EOutOfResources&) {
+    }
+    throw;
+  }
+}
+
 void TMainForm::RemoveBtnClick() {
   const int p = Position();
   const int n = Count();
   if (p < 1 || p > n) return;
-  removing_ = true;
-  ListBox1->Items()->Delete(p - 1);
-  DateList->Items()->Delete(p - 1);
-  for (int q = p + 1; q <= n; ++q) {
-    GetSchedValues(SlotAt(q)->ComponentIndex());
-    edited_ = true;
-    CurrentSpin->SetTag(q - 1);
-    SetSchedValues();
+  std::exception_ptr failure;
+  {
+    // Stores during the moves leave the lists alone, and whatever fails,
+    // later stores update them again.
+    removing_ = true;
+    struct ClearFlag {
+      bool& flag;
+      ~ClearFlag() { flag = false; }
+    } clearFlag{removing_};
+    Schedules().MoveDownOver(p);
+    for (int q = p + 1; q <= n; ++q) {
+      try {
+        MoveSchedule(SlotAt(q), SlotAt(q - 1), q - 1);
+      } catch (...) {
+        if (!failure) failure = std::current_exception();
+      }
+    }
+    ClearSlot(SlotAt(n));
   }
-  ClearSlot(SlotAt(n));
-  removing_ = false;
   // Launches in progress follow their schedules down the list.
   for (int* pos : launchesInProgress_) {
     if (*pos == p) {
@@ -143,6 +185,7 @@ void TMainForm::RemoveBtnClick() {
   }
   edited_ = false;
   SaveStoresNow();
+  if (failure) std::rethrow_exception(failure);
 }
 
 void TMainForm::GetBtnClick() {

@@ -1,9 +1,57 @@
 #include "scheduler/launcher.h"
 
+#include <algorithm>
+#include <deque>
+
+#include "core/errors.h"
 #include "core/platform.h"
 #include "scheduler/process.h"
 
 namespace marrowby {
+
+namespace {
+
+// The error display of failed ticks shows one message at a time. The display
+// is modal and its message loop delivers further ticks: a failure meanwhile
+// waits until the open message is closed, and a text that is open or waiting
+// already is not shown again.
+struct TickFailures {
+  bool showing = false;
+  std::string open;
+  std::deque<std::string> waiting;
+};
+
+TickFailures& Failures() {
+  static TickFailures failures;
+  return failures;
+}
+
+void ReportTickFailure(const std::string& text) {
+  TickFailures& f = Failures();
+  if (f.showing) {
+    if (text != f.open && std::find(f.waiting.begin(), f.waiting.end(), text) == f.waiting.end()) {
+      f.waiting.push_back(text);
+    }
+    return;
+  }
+  f.showing = true;
+  struct Done {
+    TickFailures& f;
+    ~Done() {
+      f.showing = false;
+      f.open.clear();
+    }
+  } done{f};
+  f.open = text;
+  HandleException(Exception(text));
+  while (!f.waiting.empty()) {
+    f.open = f.waiting.front();
+    f.waiting.pop_front();
+    HandleException(Exception(f.open));
+  }
+}
+
+}  // namespace
 
 namespace {
 const char* const kLaunchChecksNames[] = {"lcDate", "lcTime", "lcWeekDay", "lcMonthDay"};
@@ -45,13 +93,6 @@ const PropInfo kLauncherProps[] = {
 
 const ClassInfo TLauncher::kClassInfo = {"TLauncher", &TComponent::kClassInfo, kLauncherProps,
                                          std::size(kLauncherProps)};
-
-bool MonthDayMatches(int m, int d, int month) {
-  if (d == m) return true;
-  if (m != 31) return false;
-  if (d == 30 && (month == 4 || month == 6 || month == 9 || month == 11)) return true;
-  return month == 2 && (d == 28 || d == 29);
-}
 
 TLauncher::TLauncher(TComponent* owner) : TComponent(owner) {
   lastResult_ = kNeverLaunched;
@@ -119,14 +160,27 @@ bool TLauncher::IsDue() const {
   if (checks_.Contains(lcMonthDay)) {
     int y, m, d;
     DecodeDate(DateOf(Now()), &y, &m, &d);
-    due = due && MonthDayMatches(monthDay_, d, m);
+    due = due && MonthDayMatches(monthDay_, y, m, d);
   }
   return due;
 }
 
 void TLauncher::Tick(TObject* sender) {
-  if (OnTimer) OnTimer(sender);
-  if (IsDue()) Launch(sender);
+  std::string failure;
+  try {
+    if (OnTimer) OnTimer(sender);
+    if (IsDue()) Launch(sender);
+    return;
+  } catch (const std::exception& e) {
+    failure = e.what();
+  } catch (...) {
+    failure = "Unknown error";
+  }
+  // A slot whose tick failed (an impossible date or time, a failing handler)
+  // would fail the same way a second later: it stays disarmed until its owner
+  // arms it again, and the failure is shown once.
+  SetEnabled(false);
+  ReportTickFailure(failure);
 }
 
 void TLauncher::Launch(TObject* sender) {

@@ -10,6 +10,7 @@
 #include "core/set.h"
 #include "core/timer.h"
 #include "scheduler/datenum.h"
+#include "scheduler/month_day.h"
 
 namespace marrowby {
 
@@ -32,10 +33,6 @@ inline constexpr int32_t kNeverLaunched = -1;
 inline constexpr int32_t kLaunchVetoed = -2;
 inline constexpr int32_t kNoCommandLine = -3;
 inline constexpr int32_t kStartFailed = 0;
-
-// True when day m of the month matches the date (day d of month M): d = m, or
-// m = 31 standing for the last day of a 30-day month and for 28 and 29 February.
-bool MonthDayMatches(int m, int d, int month);
 
 class TLauncher : public TComponent {
  public:
@@ -83,6 +80,9 @@ class TLauncher : public TComponent {
   bool IsDue() const;
 
  private:
+  // A tick that fails (an impossible date or time, a failing handler)
+  // disarms the slot and hands the failure to the error display, which shows
+  // one such failure at a time; the slot rests until its owner arms it again.
   void Tick(TObject* sender);
   void Launch(TObject* sender);
   int32_t BuiltInStart(TObject* sender, intptr_t* process);

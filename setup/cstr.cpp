@@ -51,6 +51,13 @@ bool TextAppendUnsigned(char* out, size_t capacity, uint32_t value) {
   return TextAppend(out, capacity, digits + i);
 }
 
+bool TextAppendHex(char* out, size_t capacity, uint32_t value) {
+  char digits[11] = "0x";
+  for (int i = 0; i < 8; ++i) digits[2 + i] = "0123456789ABCDEF"[value >> (28 - 4 * i) & 0xF];
+  digits[10] = 0;
+  return TextAppend(out, capacity, digits);
+}
+
 size_t FileNameStart(const char* path) {
   size_t start = 0;
   for (size_t i = 0; path[i]; ++i) {

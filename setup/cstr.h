@@ -19,6 +19,8 @@ bool TextCopy(char* out, size_t capacity, const char* src);
 bool TextAppend(char* out, size_t capacity, const char* src);
 // Appends the decimal form of value.
 bool TextAppendUnsigned(char* out, size_t capacity, uint32_t value);
+// Appends "0x" and the eight upper-case hexadecimal digits of value.
+bool TextAppendHex(char* out, size_t capacity, uint32_t value);
 // Index just past the last '\\', '/' or ':' of a path, 0 when there is none.
 size_t FileNameStart(const char* path);
 bool ContainsChar(const char* s, char c);

@@ -12,6 +12,9 @@ namespace {
 // buttons are disabled then, but Escape and the close box still send their
 // commands; they must not delete files the installer is working on.
 bool g_busy;
+// Set while the licence question is open: a second Install command then
+// (the owner's disabling is all that would stop it) is ignored.
+bool g_asking;
 
 void CentreWindow(HWND w) {
   RECT r;
@@ -19,6 +22,16 @@ void CentreWindow(HWND w) {
   const int x = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
   SetWindowPos(w, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+// Ends a modal dialog. The dialog's loop looks at the end only after a
+// message it has retrieved; when the end comes from a message handled while
+// the loop waits (Wine hands a key sent to the window with XSendEvent over
+// that way), nothing follows it and the loop would wait on, with the dialog
+// hidden and its owner still disabled. A posted empty message wakes it up.
+void EndModal(HWND dialog, INT_PTR result) {
+  EndDialog(dialog, result);
+  PostMessageA(dialog, WM_NULL, 0, 0);
 }
 
 void ClickButton(HWND dialog, int id) {
@@ -41,6 +54,22 @@ void ShowInformation() {
   MessageBoxA(nullptr, text, kCaptionInfo, MB_OK | MB_ICONINFORMATION);
 }
 
+// Posted by the licence dialog to itself, to run once it has been shown.
+constexpr UINT kLicenceShown = WM_APP + 1;
+
+// Focus on the declining default button, so that Enter declines (the
+// multi-line edit would otherwise take the Enter key for itself), and the
+// licence at its first line with nothing selected. Done once the dialog is
+// active: on activation the dialog manager gives the focus to its first
+// control, the edit, which then selects its whole text and scrolls to its end.
+void ShowLicenceFromTheTop(HWND dialog) {
+  SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDCANCEL)), TRUE);
+  const HWND text = GetDlgItem(dialog, SETUP_ID_LICENCE_TEXT);
+  SendMessageA(text, EM_SETSEL, 0, 0);
+  SendMessageA(text, WM_VSCROLL, SB_TOP, 0);
+  SendMessageA(text, WM_HSCROLL, SB_LEFT, 0);
+}
+
 INT_PTR CALLBACK LicenceProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   if (msg == WM_INITDIALOG) {
     SetDlgItemTextA(dialog, SETUP_ID_LICENCE_TEXT, g_state.licence);
@@ -49,27 +78,54 @@ INT_PTR CALLBACK LicenceProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
     SetDlgItemTextA(dialog, IDOK, "I agree");
     SetDlgItemTextA(dialog, IDCANCEL, "&Cancel");
     CentreWindow(dialog);
-    // Enter declines: the focus starts on the declining default button (the
-    // multi-line edit would otherwise take the Enter key for itself).
     SendMessageA(dialog, DM_SETDEFID, IDCANCEL, 0);
-    SetFocus(GetDlgItem(dialog, IDCANCEL));
+    ShowLicenceFromTheTop(dialog);
+    PostMessageA(dialog, kLicenceShown, 0, 0);
     return FALSE;
   }
+  if (msg == kLicenceShown) {
+    ShowLicenceFromTheTop(dialog);
+    return TRUE;
+  }
   if (msg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-    EndDialog(dialog, LOWORD(wParam));
+    EndModal(dialog, LOWORD(wParam));
     return TRUE;
   }
   return FALSE;
 }
 
+// Shows the licence; true when the user agrees. The licence dialog is owned
+// by the main dialog, which it disables while the question is open; however
+// the question ends (a button, Enter, Escape, the close box, a failure to
+// show it), the main dialog is enabled again and keeps the focus on Install,
+// so that Install can always be pressed again.
+bool AskLicence(HWND dialog) {
+  g_asking = true;
+  const INT_PTR answer =
+      DialogBoxParamA(GetModuleHandleA(nullptr), "DLG_LIC", dialog, LicenceProc, 0);
+  g_asking = false;
+  EnableWindow(dialog, TRUE);
+  if (answer == IDOK) return true;
+  SetForegroundWindow(dialog);
+  SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);
+  return false;
+}
+
+// The finished state: "&Ok" closes, "&Info" (unless hidden) shows the notice.
+void WaitForTheUser(HWND dialog, const char* status) {
+  SetDlgItemTextA(dialog, IDCANCEL, "&Ok");
+  SetStatusText(dialog, status);
+  const HWND info = GetDlgItem(dialog, IDOK);
+  if (info) SetWindowTextA(info, "&Info");
+  if (info) EnableWindow(info, TRUE);
+  EnableWindow(GetDlgItem(dialog, IDCANCEL), TRUE);
+  // The focus was on Install, which is disabled or gone: Enter now closes.
+  SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDCANCEL)), TRUE);
+}
+
 void Install(HWND dialog) {
   SetupState& s = g_state;
-  // The licence dialog is owned by the main dialog, so that Install cannot be
-  // pressed a second time while the question is open.
-  if (s.header.licenceLength > 0 &&
-      DialogBoxParamA(GetModuleHandleA(nullptr), "DLG_LIC", dialog, LicenceProc, 0) != IDOK) {
-    return;
-  }
+  if (s.header.licenceLength > 0 && !AskLicence(dialog)) return;
   s.installStarted = true;
   g_busy = true;
   EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
@@ -77,21 +133,26 @@ void Install(HWND dialog) {
   if (s.header.noticeHidden) DestroyWindow(GetDlgItem(dialog, IDOK));
   ExtractCabinet(dialog, Progress);
   if (!s.extractionSucceeded) {
+    // What was extracted before the failure goes, as on Close; the exit
+    // clean-up then removes the folder.
+    DeleteExtractedFiles(dialog);
     g_busy = false;
-    EndDialog(dialog, 1);
+    EndModal(dialog, 1);
     return;
   }
   SetStatusText(dialog, kStatusUpdating);
-  InstallInf(dialog);
+  const InstallOutcome outcome = InstallInf(dialog);
   g_busy = false;
-  const HWND info = GetDlgItem(dialog, IDOK);
-  if (s.header.attended) {
-    SetDlgItemTextA(dialog, IDCANCEL, "&Ok");
-    SetStatusText(dialog, kStatusCompleted);
-    if (info) SetWindowTextA(info, "&Info");
-    if (info) EnableWindow(info, TRUE);
-    EnableWindow(GetDlgItem(dialog, IDCANCEL), TRUE);
+  if (!outcome.Succeeded()) {
+    // Never the completion text; and an unattended package stays open too,
+    // so that the failure is seen.
+    char text[160];
+    InstallFailureText(outcome, text, sizeof(text));
+    WaitForTheUser(dialog, text);
+  } else if (s.header.attended) {
+    WaitForTheUser(dialog, kStatusCompleted);
   } else {
+    const HWND info = GetDlgItem(dialog, IDOK);
     if (info) EnableWindow(info, TRUE);
     EnableWindow(GetDlgItem(dialog, IDCANCEL), TRUE);
     ClickButton(dialog, IDCANCEL);
@@ -133,14 +194,14 @@ INT_PTR CALLBACK MainProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
     return TRUE;
   }
   if (msg != WM_COMMAND) return FALSE;
-  if (g_busy) return TRUE;
+  if (g_busy || g_asking) return TRUE;
   if (LOWORD(wParam) == IDOK) {
     OnButton1(dialog);
     return TRUE;
   }
   if (LOWORD(wParam) == IDCANCEL) {
     DeleteExtractedFiles(dialog);
-    EndDialog(dialog, IDCANCEL);
+    EndModal(dialog, IDCANCEL);
     return TRUE;
   }
   return FALSE;
@@ -153,6 +214,7 @@ INT_PTR CALLBACK MainProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 // The process starts here: no C runtime, no command line, no arguments.
 extern "C" [[noreturn]] void SetupMain() {
   using namespace marrowby::setup;
+  RestrictLibrarySearch();
   if (StartUp()) DialogBoxParamA(GetModuleHandleA(nullptr), "DLG_MAIN", nullptr, MainProc, 0);
   ExitCleanUp();
   ExitProcess(0);

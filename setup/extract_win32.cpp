@@ -41,6 +41,10 @@ struct Extraction {
   ProgressRoutine progress;
   Refusal refusal;
   char refusedName[kPathSize];
+  // The file being written, from its creation until it is finished: a copy
+  // that fails half-way leaves it unfinished and unlisted.
+  intptr_t partial;
+  char partialPath[kPathSize];
 };
 
 Extraction g_ex;
@@ -87,7 +91,10 @@ void DIAMONDAPI FdiFree(void* pv) { GlobalFree(pv); }
 INT_PTR DIAMONDAPI FdiOpen(char* name, int oflag, int) { return CabOpen(&g_ex.io, name, oflag); }
 UINT DIAMONDAPI FdiRead(INT_PTR h, void* pv, UINT cb) { return CabRead(&g_ex.io, h, pv, cb); }
 UINT DIAMONDAPI FdiWrite(INT_PTR h, void* pv, UINT cb) { return CabWrite(&g_ex.io, h, pv, cb); }
-int DIAMONDAPI FdiClose(INT_PTR h) { return CabClose(&g_ex.io, h); }
+int DIAMONDAPI FdiClose(INT_PTR h) {
+  if (h == g_ex.partial) g_ex.partial = kNoHandle;
+  return CabClose(&g_ex.io, h);
+}
 __LONG32 DIAMONDAPI FdiSeek(INT_PTR h, __LONG32 dist, int origin) {
   return CabSeek(&g_ex.io, h, dist, origin);
 }
@@ -110,11 +117,18 @@ INT_PTR CopyFileNotification(FDINOTIFICATION* n) {
   char path[kPathSize];
   if (!TargetPath(n->psz1, path)) return -1;
   if (g_ex.progress) g_ex.progress(n->psz1);
-  return CabOpen(&g_ex.io, path, 0x8121);
+  const intptr_t h = CabOpen(&g_ex.io, path, 0x8121);
+  if (h != kNoHandle) {
+    g_ex.partial = h;
+    TextCopy(g_ex.partialPath, sizeof(g_ex.partialPath), path);
+  }
+  return h;
 }
 
 void FinishFile(FDINOTIFICATION* n) {
   CloseHandle(reinterpret_cast<HANDLE>(n->hf));
+  g_ex.partial = kNoHandle;
+  g_ex.partialPath[0] = 0;
   char path[kPathSize];
   if (!TargetPath(n->psz1, path)) return;
   const HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
@@ -214,11 +228,17 @@ void ExtractCabinet(HWND dialog, ProgressRoutine progress) {
   s.extracted.count = 0;
   g_ex.progress = progress;
   g_ex.refusal = Refusal::kNone;
+  g_ex.partial = kNoHandle;
+  g_ex.partialPath[0] = 0;
   ERF erf;
   FillBytes(&erf, 0, sizeof(erf));
   const Failure failure = g_cabinet.loaded ? RunLibrary(&erf) : Failure::kCreate;
   s.extractionSucceeded = failure == Failure::kNone;
   if (!s.extractionSucceeded) {
+    // The file the copy stopped in is deleted at once; the finished ones are
+    // in the list, for the caller to delete.
+    if (g_ex.partial != kNoHandle) CloseHandle(reinterpret_cast<HANDLE>(g_ex.partial));
+    if (g_ex.partialPath[0]) DeleteFileA(g_ex.partialPath);
     ReportFailure(failure, erf);
     SetStatusText(dialog, kMsgExtractFailed);
   }

@@ -1,6 +1,7 @@
 #include "setup/install_commands.h"
 
 #include "setup/cstr.h"
+#include "setup/messages.h"
 
 namespace marrowby::setup {
 
@@ -29,6 +30,12 @@ bool BuildInstallCommand(const InstallCommandInput& in, char* out, size_t capaci
       break;
   }
   return ok;
+}
+
+bool InstallFailureText(const InstallOutcome& outcome, char* out, size_t capacity) {
+  if (!outcome.started) return TextCopy(out, capacity, kStatusInstallNotStarted);
+  return TextCopy(out, capacity, kStatusInstallFailed) &&
+         TextAppendHex(out, capacity, outcome.exitCode) && TextAppend(out, capacity, ".");
 }
 
 }  // namespace marrowby::setup

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <stddef.h>
+#include <stdint.h>
 
 namespace marrowby::setup {
 
@@ -28,5 +29,18 @@ const char* InstallHost(const InstallCommandInput& in);
 // quotation marks, so that no program of the same name in the current folder
 // or on the search path is started instead. False when it does not fit.
 bool BuildInstallCommand(const InstallCommandInput& in, char* out, size_t capacity);
+
+// What became of a run of the installer(s). The host returns 0 whatever the
+// INF did, so only a host that could not start or that ended with another
+// code (killed, crashed) counts as a failure.
+struct InstallOutcome {
+  bool started;
+  uint32_t exitCode;
+  bool Succeeded() const { return started && exitCode == 0; }
+};
+
+// The status text after a failed installation, in the layout of the other
+// status texts: which of the two failures, and the exit code.
+bool InstallFailureText(const InstallOutcome& outcome, char* out, size_t capacity);
 
 }  // namespace marrowby::setup

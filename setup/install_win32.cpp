@@ -53,7 +53,8 @@ const char* HostDir(const InstallCommandInput& in) {
   return g_state.systemDir;
 }
 
-bool RunInstaller(InstallCommandInput in, DWORD creationFlags, bool report) {
+// Starts one installer run and waits for it; its outcome.
+InstallOutcome RunInstaller(InstallCommandInput in, DWORD creationFlags, bool report) {
   in.hostDir = HostDir(in);
   char command[2 * kPathSize + 128];
   STARTUPINFOA si;
@@ -62,42 +63,59 @@ bool RunInstaller(InstallCommandInput in, DWORD creationFlags, bool report) {
   si.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
   si.wShowWindow = SW_SHOW;
   PROCESS_INFORMATION pi;
+  InstallOutcome outcome = {false, 0};
   if (!BuildInstallCommand(in, command, sizeof(command)) ||
       !CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr,
                       &si, &pi)) {
     if (report) ErrorBox(kMsgCannotInstall);
-    return false;
+    return outcome;
   }
   WaitForInstaller(pi.hProcess);
+  DWORD code = STILL_ACTIVE;
+  // A process whose end cannot be read counts as failed, never as done.
+  if (!GetExitCodeProcess(pi.hProcess, &code)) code = STILL_ACTIVE;
+  outcome.started = true;
+  outcome.exitCode = code;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  return true;
+  return outcome;
 }
 
 }  // namespace
 
-void InstallInf(HWND) {
+InstallOutcome InstallInf(HWND) {
   SetupState& s = g_state;
   char infPath[kPathSize];
   char setupx[kPathSize];
-  InstallCommandInput in;
-  in.infPath = infPath;
-  in.ntFamily = IsNtFamily();
-  in.setupxPresent = TextCopy(setupx, sizeof(setupx), s.systemDir) &&
-                     TextAppend(setupx, sizeof(setupx), "\\SetupX.dll") && PathExists(setupx);
+  const bool setupxPresent = TextCopy(setupx, sizeof(setupx), s.systemDir) &&
+                             TextAppend(setupx, sizeof(setupx), "\\SetupX.dll") &&
+                             PathExists(setupx);
+  // Every field given: a defaulted one would be copied from a writable
+  // template (see kReadExisting).
+  InstallCommandInput in = {s.header.advanced ? InstallRun::kAdvancedFirst : InstallRun::kBasic,
+                            "", infPath, IsNtFamily(), setupxPresent};
   if (!TextCopy(infPath, sizeof(infPath), s.tempDir) ||
       !TextAppend(infPath, sizeof(infPath), s.infName)) {
     ErrorBox(kMsgPathTooLong);
-    return;
+    return InstallOutcome{false, 0};
+  }
+  // A cabinet without the INF it names leaves the installer nothing to do
+  // (it would end normally, as if it had installed).
+  if (!PathExists(infPath)) {
+    ErrorBox(kMsgCannotInstall);
+    return InstallOutcome{false, 0};
   }
   if (!SetCurrentDirectoryA(s.tempDir)) FatalRunTimeError(kMsgChangeDirFailed);
-  in.run = s.header.advanced ? InstallRun::kAdvancedFirst : InstallRun::kBasic;
-  RunInstaller(in, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, true);
+  InstallOutcome outcome = RunInstaller(in, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, true);
   if (s.header.advanced) {
+    // The second run follows whether or not the first could start; the
+    // first failure is the one reported.
     in.run = InstallRun::kAdvancedSecond;
-    RunInstaller(in, CREATE_NEW_CONSOLE | HIGH_PRIORITY_CLASS, false);
+    const InstallOutcome second = RunInstaller(in, CREATE_NEW_CONSOLE | HIGH_PRIORITY_CLASS, false);
+    if (outcome.Succeeded()) outcome = second;
   }
   if (s.savedDir[0] && !SetCurrentDirectoryA(s.savedDir)) FatalRunTimeError(kMsgChangeDirFailed);
+  return outcome;
 }
 
 void DeleteExtractedFiles(HWND dialog) {

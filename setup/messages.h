@@ -36,6 +36,10 @@ inline constexpr char kStatusExtracting[] = "\r\n\r\n\r\n\r\n  Extracting: ";
 inline constexpr char kStatusUpdating[] =
     "\r\n\r\n\r\nSetup is updating your system:\r\n\r\nUpdating system settings ...";
 inline constexpr char kStatusCompleted[] = "\r\n\r\n\r\n\r\nInstallation completed successfully!";
+inline constexpr char kStatusInstallNotStarted[] =
+    "\r\n\r\n\r\n\r\nInstallation failed: the installer could not be started.";
+inline constexpr char kStatusInstallFailed[] =
+    "\r\n\r\n\r\n\r\nInstallation failed: the installer ended with exit code ";
 inline constexpr char kStatusDeleting[] = "\r\n\r\n\r\n\r\nDeleting ";
 inline constexpr char kTempSubdir[] = "\\$Tessara.Tmp\\";
 inline constexpr char kRebuiltName[] = "Tessara.pkg";

@@ -13,6 +13,17 @@ bool SetPartNumber(char* name, uint32_t number) {
   return true;
 }
 
+bool WorkDirName(const char* usualDir, uint32_t tag, uint32_t attempt, char* out,
+                 size_t capacity) {
+  if (!TextCopy(out, capacity, usualDir)) return false;
+  if (attempt == 0) return true;
+  size_t n = TextLength(out);
+  while (n > 0 && out[n - 1] == '\\') out[--n] = 0;
+  return TextAppend(out, capacity, ".") && TextAppendUnsigned(out, capacity, tag) &&
+         TextAppend(out, capacity, "-") && TextAppendUnsigned(out, capacity, attempt) &&
+         TextAppend(out, capacity, "\\");
+}
+
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }

@@ -12,6 +12,14 @@ namespace marrowby::setup {
 // three characters or the number has more than three digits.
 bool SetPartNumber(char* name, uint32_t number);
 
+// The working folder's name for one attempt to create it: attempt 0 gives the
+// usual name unchanged ("...\$Tessara.Tmp\"); later attempts add a suffix
+// made of the tag (the process id) and the attempt number
+// ("...\$Tessara.Tmp.1234-1\"), so that a folder that already exists is never
+// used. usualDir ends with a backslash. False when the result does not fit.
+bool WorkDirName(const char* usualDir, uint32_t tag, uint32_t attempt, char* out,
+                 size_t capacity);
+
 enum class NameCheck {
   kOk,
   kEmpty,

@@ -122,11 +122,7 @@ LibraryPlacement PlaceCabinetLibrary(SetupState* s, intptr_t package,
   } else if (!IsPeImage(buffer, kLibrarySize)) {
     result = LibraryPlacement::kNotAnImage;
   } else {
-    OpenParams p;
-    p.access = kAccessWrite;
-    p.share = kShareWrite;
-    p.creation = kCreateAlways;
-    const intptr_t out = g_io->open(path, p);
+    const intptr_t out = g_io->open(path, WriteParams(kCreateAlways));
     if (out == kNoHandle) {
       result = LibraryPlacement::kCannotCreate;
     } else {
@@ -171,15 +167,14 @@ void RebuildPackage(SetupState* s, DiskPrompt prompt) {
     s->error = true;
     return;
   }
-  OpenParams p;
-  p.access = kAccessWrite;
-  p.share = kShareWrite;
-  p.creation = kCreateAlways;
-  const intptr_t out = g_io->open(s->packagePath, p);
+  // Created anew in the freshly made working folder: a file already there was
+  // not made by this process and is never used.
+  const intptr_t out = g_io->open(s->packagePath, WriteParams(kCreateNew));
   if (out == kNoHandle) {
     s->error = true;
     return;
   }
+  s->rebuiltCreated = true;
   uint8_t* buffer = static_cast<uint8_t*>(g_io->alloc(kCopyBufferSize));
   if (!buffer) s->error = true;
   uint64_t written = 0;
@@ -188,7 +183,7 @@ void RebuildPackage(SetupState* s, DiskPrompt prompt) {
       s->error = true;
       break;
     }
-    const intptr_t part = g_io->open(partName, OpenParams{});
+    const intptr_t part = g_io->open(partName, kReadExisting);
     if (part == kNoHandle) {
       if (!prompt(s->partCounter + 1u)) s->error = true;
       continue;

@@ -5,27 +5,23 @@ namespace marrowby::setup {
 const SetupIo* g_io = nullptr;
 
 OpenParams MapOpenFlags(int oflag) {
-  OpenParams p;
+  uint32_t access = kAccessRead;
   if (oflag & 0x0001) {
-    p.access = kAccessWrite;
+    access = kAccessWrite;
   } else if (oflag & 0x0002) {
-    p.access = kAccessRead | kAccessWrite;
-  } else {
-    p.access = kAccessRead;
+    access = kAccessRead | kAccessWrite;
   }
-  p.share = kShareRead;
+  uint32_t creation = kOpenExisting;
   if (oflag & 0x0100) {
-    p.creation = kCreateAlways;
+    creation = kCreateAlways;
   } else if (oflag & 0x0200) {
-    p.creation = kTruncateExisting;
-  } else {
-    p.creation = kOpenExisting;
+    creation = kTruncateExisting;
   }
-  p.attributes = kAttrNormal;
-  if (oflag & 0x0040) p.attributes |= kAttrTemporary;
-  if (oflag & 0x0010) p.attributes |= kFlagRandomAccess;
-  if (oflag & 0x0020) p.attributes |= kFlagSequentialScan;
-  return p;
+  uint32_t attributes = kAttrNormal;
+  if (oflag & 0x0040) attributes |= kAttrTemporary;
+  if (oflag & 0x0010) attributes |= kFlagRandomAccess;
+  if (oflag & 0x0020) attributes |= kFlagSequentialScan;
+  return OpenParams{access, kShareRead, creation, attributes};
 }
 
 bool ReadExact(intptr_t h, void* buffer, uint32_t count) {

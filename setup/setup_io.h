@@ -12,6 +12,7 @@ constexpr uint32_t kAccessRead = 0x80000000u;
 constexpr uint32_t kAccessWrite = 0x40000000u;
 constexpr uint32_t kShareRead = 0x1;
 constexpr uint32_t kShareWrite = 0x2;
+constexpr uint32_t kCreateNew = 1;  // fails when the file exists
 constexpr uint32_t kCreateAlways = 2;
 constexpr uint32_t kOpenExisting = 3;
 constexpr uint32_t kTruncateExisting = 5;
@@ -40,6 +41,14 @@ struct SetupIo {
   void* (*alloc)(uint32_t bytes);                                 // null on failure
   void (*release)(void* block);
 };
+
+// Parameters spelled out in full: the compiler builds a defaulted OpenParams
+// by copying a template that it keeps in a writable section, which alone
+// costs the stub's image a whole file block.
+constexpr OpenParams kReadExisting = {kAccessRead, kShareRead, kOpenExisting, kAttrNormal};
+inline OpenParams WriteParams(uint32_t creation) {
+  return OpenParams{kAccessWrite, kShareWrite, creation, kAttrNormal};
+}
 
 // The table in use; the stub installs the Win32 one at start-up.
 extern const SetupIo* g_io;

@@ -7,7 +7,7 @@ namespace marrowby::setup {
 
 static_assert(kAccessRead == GENERIC_READ && kAccessWrite == GENERIC_WRITE, "access bits");
 static_assert(kShareRead == FILE_SHARE_READ && kShareWrite == FILE_SHARE_WRITE, "share bits");
-static_assert(kCreateAlways == CREATE_ALWAYS && kOpenExisting == OPEN_EXISTING &&
+static_assert(kCreateNew == CREATE_NEW && kCreateAlways == CREATE_ALWAYS && kOpenExisting == OPEN_EXISTING &&
                   kTruncateExisting == TRUNCATE_EXISTING,
               "creation values");
 static_assert(kAttrNormal == FILE_ATTRIBUTE_NORMAL && kAttrTemporary == FILE_ATTRIBUTE_TEMPORARY &&

@@ -20,6 +20,8 @@ struct SetupState {
   char ownPath[kPathSize];      // the program's own file
   char packagePath[kPathSize];  // own file, or the rebuilt package of a split one
   char tempDir[kPathSize];      // ends with a backslash
+  bool tempDirCreated;          // made by this process (only then removed at exit)
+  void* tempDirHandle;          // held open while the process runs, or null
   char systemDir[128];
   char windowsDir[kPathSize];
   char savedDir[256];
@@ -35,6 +37,7 @@ struct SetupState {
   bool error;
   intptr_t packageHandle;
   uint8_t partCounter;
+  bool rebuiltCreated;  // the rebuilt package was created by this process
   ExtractedFiles extracted;
   bool installStarted;
   bool extractionSucceeded;

@@ -8,6 +8,9 @@
 
 namespace marrowby::setup {
 
+// Zero-initialised, so that it costs the image no data section.
+bool (*g_rightsTest)();
+
 void ErrorBox(const char* text) { MessageBoxA(nullptr, text, kCaptionError, MB_OK | MB_ICONSTOP); }
 
 void FatalRunTimeError(const char* text) {
@@ -84,9 +87,10 @@ bool AskForDisk(uint32_t partNumber) {
 }
 
 // The program's own path, the directories and the temporary directory.
-bool ReadPaths() {
+bool ReadPaths(const char* ownPath) {
   SetupState& s = g_state;
-  const DWORD own = GetModuleFileNameA(nullptr, s.ownPath, sizeof(s.ownPath));
+  const DWORD own = ownPath ? (TextCopy(s.ownPath, sizeof(s.ownPath), ownPath) ? 1 : 0)
+                            : GetModuleFileNameA(nullptr, s.ownPath, sizeof(s.ownPath));
   const DWORD sys = GetSystemDirectoryA(s.systemDir, sizeof(s.systemDir));
   const DWORD win = GetWindowsDirectoryA(s.windowsDir, sizeof(s.windowsDir));
   if (own == 0 || own >= sizeof(s.ownPath) || sys == 0 || sys >= sizeof(s.systemDir) ||
@@ -107,7 +111,7 @@ bool ReadPaths() {
 // False when start-up must stop (the message, if any, has been shown).
 bool ReadPackage() {
   SetupState& s = g_state;
-  const intptr_t h = g_io->open(s.packagePath, OpenParams{});
+  const intptr_t h = g_io->open(s.packagePath, kReadExisting);
   if (h == kNoHandle) {
     MessageBoxA(nullptr, s.packagePath, kCaptionCannotOpen, MB_OK | MB_ICONSTOP);
     return false;
@@ -117,7 +121,7 @@ bool ReadPackage() {
   if (header == LoadResult::kNoMagic) return false;
   if (header == LoadResult::kCorrupted) CorruptedPackage(h);
   s.hasTitle = s.header.titleLength > 0;
-  if (s.header.admin && !HasAdministrativeRights()) {
+  if (s.header.admin && !(g_rightsTest ? g_rightsTest() : HasAdministrativeRights())) {
     ErrorBox(kMsgNeedAdmin);
     return false;
   }
@@ -134,7 +138,15 @@ bool ReadPackage() {
 
 }  // namespace
 
-bool StartUp() {
+void RestrictLibrarySearch() {
+  using SetDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  // Older systems lack the function; they keep their usual search order.
+  const auto setDirectories = reinterpret_cast<SetDirectoriesFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+  if (setDirectories) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+bool StartUp(const char* ownPath) {
   SetupState& s = g_state;
   g_io = &kWin32Io;
   s.installStarted = false;
@@ -142,12 +154,12 @@ bool StartUp() {
   s.error = false;
   s.packageHandle = kNoHandle;
   UnscrambleNoticePrefix(&s);
-  if (!ReadPaths()) {
+  if (!ReadPaths(ownPath)) {
     ErrorBox(kMsgPathTooLong);
     return false;
   }
   if (!ReadPackage()) return false;
-  if (!CreateDirectoryTree(s.tempDir)) FatalRunTimeError(kMsgCreateDirFailed);
+  if (!CreateWorkDir()) FatalRunTimeError(kMsgCreateDirFailed);
   if (s.header.multiPart) RebuildPackage(&s, AskForDisk);
   if (!LoadCabinetLibrary()) {
     s.error = true;
@@ -158,7 +170,7 @@ bool StartUp() {
     ErrorBox(kMsgRebuildError);
     return false;
   }
-  s.packageHandle = g_io->open(s.packagePath, OpenParams{});
+  s.packageHandle = g_io->open(s.packagePath, kReadExisting);
   if (s.packageHandle == kNoHandle) s.error = true;
   return s.packageHandle != kNoHandle;
 }
@@ -169,9 +181,11 @@ void ExitCleanUp() {
     ErrorBox(kMsgCannotClose);
   }
   s.packageHandle = kNoHandle;
-  // Only the rebuilt copy is ever deleted, never the program's own file.
-  if (s.header.multiPart && !TextEqual(s.packagePath, s.ownPath)) DeleteFileA(s.packagePath);
-  if (s.tempDir[0]) RemoveDirectoryA(s.tempDir);
+  // Only what this process created is removed: the rebuilt copy (never the
+  // program's own file, never a file found in its place) and its own folder.
+  if (s.rebuiltCreated && !TextEqual(s.packagePath, s.ownPath)) DeleteFileA(s.packagePath);
+  s.rebuiltCreated = false;
+  RemoveWorkDir();
   FreeCabinetLibrary();
 }
 

@@ -6,7 +6,8 @@ set_target_properties(setup_planted_cabinet PROPERTIES PREFIX "")
 add_executable(setup_e2e
   setup_driver.cpp
   setup_e2e_test.cpp
-  setup_e2e_cases_test.cpp)
+  setup_e2e_cases_test.cpp
+  setup_e2e_runs_test.cpp)
 target_include_directories(setup_e2e PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(setup_e2e PRIVATE win_test_util ${MARROWBY_GTEST} ${MARROWBY_GTEST_MAIN})
 add_dependencies(setup_e2e setupstub setup_planted_cabinet marker)
@@ -16,7 +17,8 @@ if(MARROWBY_RUN_WIN_TESTS)
     COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/setup_make_packages.sh ${PROJECT_SOURCE_DIR}
             $<TARGET_FILE:setupstub> ${CMAKE_BINARY_DIR}/e2e-setup $<TARGET_FILE:marker>)
   set_tests_properties(e2e_setup_packages PROPERTIES FIXTURES_SETUP setup_packages TIMEOUT 120)
-  add_test(NAME e2e_setup COMMAND setup_e2e --gtest_color=no --gtest_filter=-*CabinetDll*)
+  add_test(NAME e2e_setup COMMAND setup_e2e --gtest_color=no
+    --gtest_filter=-*CabinetDll*:*NoCabinetLibrary*)
   set_tests_properties(e2e_setup PROPERTIES FIXTURES_REQUIRED setup_packages TIMEOUT 900)
   # Native libraries first for this one: a Cabinet.dll beside the package
   # would then be loaded if the program asked for it by name alone.
@@ -24,4 +26,9 @@ if(MARROWBY_RUN_WIN_TESTS)
     COMMAND setup_e2e --gtest_color=no --gtest_filter=*CabinetDll*)
   set_tests_properties(e2e_setup_planted_library PROPERTIES FIXTURES_REQUIRED setup_packages
     TIMEOUT 120 ENVIRONMENT "WINEDLLOVERRIDES=cabinet=n,b")
+  # The system's cabinet library disabled: start-up reports it cannot load it.
+  add_test(NAME e2e_setup_no_cabinet_library
+    COMMAND setup_e2e --gtest_color=no --gtest_filter=*NoCabinetLibrary*)
+  set_tests_properties(e2e_setup_no_cabinet_library PROPERTIES FIXTURES_REQUIRED setup_packages
+    TIMEOUT 120 ENVIRONMENT "WINEDLLOVERRIDES=cabinet=d")
 endif()

@@ -1,5 +1,7 @@
 #include "tests/e2e/setup_driver.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -19,6 +21,20 @@ std::string StubTempDir() {
   std::string base(tmp, n);
   while (!base.empty() && base.back() == '\\') base.pop_back();
   return base + "\\$Tessara.Tmp\\";
+}
+
+std::vector<std::string> StubTempDirs() {
+  const std::string usual = StubTempDir();
+  const std::string parent = usual.substr(0, usual.size() - std::string("$Tessara.Tmp\\").size());
+  std::vector<std::string> dirs;
+  for (const std::string& name : ListFiles(parent)) {
+    if (name.rfind("$Tessara.Tmp", 0) == 0) dirs.push_back(parent + name + "\\");
+  }
+  return dirs;
+}
+
+void RemoveStubTempDirs() {
+  for (const std::string& dir : StubTempDirs()) wintest::RemoveTree(dir);
 }
 
 namespace {
@@ -157,6 +173,30 @@ bool SetupRun::HasNoVisibleWindow() {
   Search s{pi_.dwProcessId, 0, nullptr};
   EnumWindows(VisibleProc, reinterpret_cast<LPARAM>(&s));
   return s.found == nullptr;
+}
+
+void SetupRun::Kill(UINT code) {
+  TerminateProcess(pi_.hProcess, code);
+  WaitForSingleObject(pi_.hProcess, 10000);
+}
+
+bool SetupRun::KillChild(const char* exe, UINT code) {
+  const HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32 pe{};
+  pe.dwSize = sizeof(pe);
+  bool ended = false;
+  for (BOOL more = Process32First(snap, &pe); more && !ended; more = Process32Next(snap, &pe)) {
+    if (pe.th32ParentProcessID != pi_.dwProcessId || _stricmp(pe.szExeFile, exe) != 0) continue;
+    const HANDLE child = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pe.th32ProcessID);
+    if (child) {
+      ended = TerminateProcess(child, code) != FALSE;
+      WaitForSingleObject(child, 10000);
+      CloseHandle(child);
+    }
+  }
+  CloseHandle(snap);
+  return ended;
 }
 
 std::string Text(HWND window) {

@@ -14,6 +14,9 @@ namespace marrowby::e2e {
 std::string PackageDir();
 // The stub's temporary directory for this user: <temp>\$Tessara.Tmp\.
 std::string StubTempDir();
+// Every folder of that name, with or without a suffix, that is there now.
+std::vector<std::string> StubTempDirs();
+void RemoveStubTempDirs();
 
 class SetupRun {
  public:
@@ -36,6 +39,11 @@ class SetupRun {
   DWORD WaitExit(DWORD timeoutMs = 60000);
   // True when no window of the process is visible at this moment.
   bool HasNoVisibleWindow();
+  // Ends the setup program at once, as a crash or the task manager would.
+  void Kill(UINT code);
+  // Ends the program's installer (a child process named exe, "rundll32.exe")
+  // with the code; false when it has none running.
+  bool KillChild(const char* exe, UINT code);
 
   DWORD pid() const { return pi_.dwProcessId; }
   DWORD thread() const { return pi_.dwThreadId; }

@@ -144,6 +144,7 @@ TEST_F(SetupE2E, NoticeHiddenLeavesOnlyOk) {
   SetupRun run(Pkg("hidden.exe"));
   HWND dlg = run.MainDialog();
   ASSERT_NE(dlg, nullptr);
+  EXPECT_EQ(Text(dlg), "Self-extracting Archive");  // no title: the template's caption
   Click(dlg, 1);
   ASSERT_TRUE(run.WaitStatus(dlg, kCompleted));
   EXPECT_FALSE(Exists(dlg, 1));

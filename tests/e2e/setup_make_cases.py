@@ -109,6 +109,17 @@ def main(stub_path, out, cabs, key_header):
                                                                 ('sub\\in.txt', b'x', 0x20)]),
                                          welcome=welcome))
 
+    # Failures during or after extraction: data that stops in the middle of
+    # the third file (the first two are whole), bytes that are no cabinet at
+    # all, a cabinet without the INF the package names.
+    broken = stored_cabinet([('setup.inf', inf, 0x20), ('first.txt', b'first', 0x20),
+                             ('big.bin', bytes(range(256)) * 400, 0x20)])
+    write('broken-after-first-files.exe',
+          package(stub, broken[:len(broken) - 60000], welcome=welcome))
+    write('not-a-cabinet.exe', package(stub, b'This is no cabinet. ' * 50, welcome=welcome))
+    write('missing-inf.exe', package(stub, stored_cabinet([('other.txt', b'x', 0x20)]),
+                                     welcome=welcome, attended=0))
+
     good = stored_cabinet([('setup.inf', inf, 0x20)])
     whole = package(stub, good, welcome=welcome)
     write('truncated-header.exe', whole[:HEADER_AT + 10])

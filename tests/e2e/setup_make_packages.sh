@@ -45,6 +45,15 @@ build -o "$out/auto.exe" --dir "$data/auto" --inf auto.inf
 build -o "$out/licence.exe" --dir "$data/auto" --inf auto.inf --attended \
   --title "Marrowby Licence Test" --welcome-file "$data/welcome.txt" \
   --licence-file "$data/licence.txt" --notice-file "$data/notice.txt"
+# A licence of 200 lines, longer than its box.
+i=1
+while [ $i -le 200 ]; do
+  printf 'Licence line %d of the long test licence.\r\n' $i
+  i=$((i + 1))
+done > "$work/long-licence.txt"
+build -o "$out/long-licence.exe" --dir "$data/auto" --inf auto.inf --attended \
+  --title "Marrowby Long Licence Test" --welcome-file "$data/welcome.txt" \
+  --licence-file "$work/long-licence.txt"
 build -o "$out/hidden.exe" --dir "$data/auto" --inf auto.inf --attended --notice-hidden \
   --welcome-file "$data/welcome.txt" --notice-file "$data/notice.txt"
 build -o "$out/scrambled.exe" --dir "$data/auto" --inf auto.inf --scramble-cabinet --attended \

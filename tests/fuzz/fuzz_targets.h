@@ -1,4 +1,4 @@
-// Fuzz targets of the settings store, shared by the libFuzzer programs and
+// Fuzz targets of the settings store and the main window, shared by the libFuzzer programs and
 // the regression test that runs the corpus. Each returns false when an
 // invariant fails (a crash or a sanitizer report fails on its own).
 #pragma once
@@ -18,5 +18,12 @@ bool FuzzProfile(const uint8_t* data, size_t size);
 // text, then saving and restoring again: the second restore must give back
 // what the first one did.
 bool FuzzRestore(const uint8_t* data, size_t size);
+
+// The main window restored from arbitrary settings text (up to the first
+// NUL), then worked by up to 16 bytes after it (navigation, New, Remove, Get,
+// stores, launches, changes of day), saved and restored again: the schedule
+// lists stay in step throughout and the restart gives back what was saved.
+// Defined in fuzz_main_form.cpp.
+bool FuzzMainForm(const uint8_t* data, size_t size);
 
 }  // namespace marrowby::fuzz

@@ -2,13 +2,14 @@
 # Builds the fuzz targets with clang and runs each for a while on a working
 # copy of its corpus (new inputs land in build/fuzz/work/, not in the tree).
 #   tests/fuzz/run.sh [seconds per target]      (default 60)
+# FUZZ_TARGETS="main_form" runs only the targets named.
 set -eu
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 SECONDS_EACH=${1:-60}
 BUILD=$ROOT/build/fuzz
 cmake -S "$ROOT/tests/fuzz" -B "$BUILD" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$BUILD" -j2
-for t in profile restore; do
+for t in ${FUZZ_TARGETS:-profile restore main_form}; do
   work=$BUILD/work/$t
   mkdir -p "$work"
   cp "$ROOT/tests/fuzz/corpus/$t/"* "$work/" 2>/dev/null || true

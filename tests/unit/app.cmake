@@ -4,5 +4,15 @@ marrowby_test(unit_app
   app_help_test.cpp
   app_main_form_test.cpp
   app_launch_test.cpp
+  app_settings_format_test.cpp
+  app_schedule_table_test.cpp
   ui_controls_test.cpp
   LIBS app_model store_test_support)
+
+marrowby_test(unit_app_fuzz_corpus
+  app_fuzz_corpus_test.cpp
+  app_fakes.cpp
+  ${PROJECT_SOURCE_DIR}/tests/fuzz/fuzz_main_form.cpp
+  LIBS app_model store_test_support)
+target_compile_definitions(unit_app_fuzz_corpus PRIVATE
+  MARROWBY_FUZZ_CORPUS="${PROJECT_SOURCE_DIR}/tests/fuzz/corpus")

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -168,13 +170,11 @@ int LastDay(int y, int m) {
   return static_cast<int>(JulianDay(m == 12 ? y + 1 : y, m == 12 ? 1 : m + 1, 1) -
                           JulianDay(y, m, 1));
 }
-// "31 stands for the last day of every month, except that in February it
-// matches the 28th in every year, and the 29th as well in a leap year."
+// 31 stands for the last day of every month, and only for that day: a leap
+// February's 28th is not its last day.
 bool OracleMonthDay(int m, int y, int month, int d) {
   if (m == d) return true;
-  if (m != 31) return false;
-  if (month == 2) return d >= 28;
-  return LastDay(y, month) == 30 && d == 30;
+  return m == 31 && d == LastDay(y, month);
 }
 
 TEST(DueTest, MonthDayRuleOverTwoCenturies) {
@@ -182,7 +182,7 @@ TEST(DueTest, MonthDayRuleOverTwoCenturies) {
     for (int month = 1; month <= 12; ++month) {
       for (int d = 1; d <= LastDay(y, month); ++d) {
         for (int m = 0; m <= 32; ++m) {
-          ASSERT_EQ(MonthDayMatches(m, d, month), OracleMonthDay(m, y, month, d))
+          ASSERT_EQ(MonthDayMatches(m, y, month, d), OracleMonthDay(m, y, month, d))
               << m << " vs " << y << "-" << month << "-" << d;
         }
       }
@@ -367,7 +367,7 @@ TEST(Launch, WaitRaisesBeforeWaitAndKeepsTheHandleAsResult) {
   EXPECT_EQ(p.processes.closed, (std::vector<intptr_t>{afterResult}));
 }
 
-TEST(Launch, FailuresInTheTickGoToTheErrorDisplay) {
+TEST(Launch, AFailedTickIsReportedOnceAndDisarmsTheSlot) {
   FakePlatform p;
   ErrorLog errors;
   p.clock.Set(At(2001, 6, 1, 9));
@@ -377,15 +377,20 @@ TEST(Launch, FailuresInTheTickGoToTheErrorDisplay) {
   slot.Date()->SetMonth(6);
   slot.Date()->SetDay(31);  // 31 June
   p.timers.AdvanceMs(3000);
-  EXPECT_EQ(errors.messages, (std::vector<std::string>(3, "Invalid argument to date encode")));
-  EXPECT_TRUE(slot.Enabled());
+  EXPECT_EQ(errors.messages, (std::vector<std::string>{"Invalid argument to date encode"}));
+  EXPECT_FALSE(slot.Enabled());
   EXPECT_TRUE(p.processes.started.empty());
+  // Armed again, it fails again, once.
+  slot.SetEnabled(true);
+  p.timers.AdvanceMs(3000);
+  EXPECT_EQ(errors.messages.size(), 2u);
   // Without lcDate the impossible date is never looked at.
   slot.SetChecks({lcTime});
   slot.Time()->SetValue(EncodeTime(8, 0, 0, 0));
+  slot.SetEnabled(true);
   p.timers.AdvanceMs(1000);
   EXPECT_EQ(p.processes.started.size(), 1u);
-  EXPECT_EQ(errors.messages.size(), 3u);
+  EXPECT_EQ(errors.messages.size(), 2u);
 
   // A failing BeforeLaunch: the slot is disarmed and nothing starts.
   slot.BeforeLaunch = [](TObject*, bool&) { throw Exception("handler failed"); };
@@ -397,6 +402,42 @@ TEST(Launch, FailuresInTheTickGoToTheErrorDisplay) {
   EXPECT_FALSE(slot.Enabled());
   EXPECT_FALSE(after);
   EXPECT_EQ(p.processes.started.size(), 1u);
+}
+
+// The error display is modal: its message loop delivers the ticks of other
+// slots. Their failures wait until it closes; a text already shown or waiting
+// is not shown again.
+TEST(Launch, FailedTicksNeverOpenASecondErrorDisplayInsideTheFirst) {
+  FakePlatform p;
+  p.clock.Set(At(2001, 6, 1, 9));
+  std::vector<std::string> shown;
+  int depth = 0, deepest = 0;
+  SetExceptionHandler([&](const std::exception& e) {
+    shown.push_back(e.what());
+    deepest = std::max(deepest, ++depth);
+    p.timers.AdvanceMs(15000);  // the user reads the box for 15 seconds
+    --depth;
+  });
+  std::vector<std::unique_ptr<TLauncher>> slots;
+  auto add = [&](uint8_t hour, uint8_t day) {
+    slots.push_back(std::make_unique<TLauncher>(nullptr));
+    slots.back()->SetCommandLine("prog.exe");
+    slots.back()->SetChecks({lcDate, lcTime});
+    slots.back()->Date()->SetDay(day);
+    slots.back()->Time()->SetHour(hour);
+  };
+  add(24, 1);  // time encode
+  add(25, 1);  // time encode again
+  add(9, 31);  // date encode: 31 June
+  TLauncher good(nullptr);
+  good.SetCommandLine("good.exe");
+  p.timers.AdvanceMs(60000);
+  SetExceptionHandler(nullptr);
+  EXPECT_EQ(deepest, 1);
+  EXPECT_EQ(shown, (std::vector<std::string>{"Invalid argument to time encode",
+                                             "Invalid argument to date encode"}));
+  for (const auto& s : slots) EXPECT_FALSE(s->Enabled());
+  EXPECT_EQ(p.processes.started, std::vector<std::string>{"good.exe"});
 }
 
 TEST(Launch, HandlerThatArmsAgainTicksAfterOnePeriod) {

@@ -17,7 +17,8 @@ intptr_t Open(const char* path, const OpenParams& p) {
   f.opens.push_back(p);
   if (f.unopenable.count(path)) return kNoHandle;
   const bool exists = f.files.count(path) != 0;
-  if (p.creation == kCreateAlways) {
+  if (p.creation == kCreateNew && exists) return kNoHandle;
+  if (p.creation == kCreateAlways || p.creation == kCreateNew) {
     f.files[path].clear();
   } else if (!exists) {
     return kNoHandle;

@@ -150,6 +150,21 @@ TEST(PartNames, LastThreeCharactersBecomeThePartNumber) {
   EXPECT_FALSE(SetPartNumber(name, 1000));
 }
 
+TEST(WorkDirNames, UsualNameFirstThenUniqueSuffixesThatFit) {
+  char out[kPathSize];
+  ASSERT_TRUE(WorkDirName("C:\\TEMP\\$Tessara.Tmp\\", 1234, 0, out, sizeof(out)));
+  EXPECT_STREQ(out, "C:\\TEMP\\$Tessara.Tmp\\");
+  ASSERT_TRUE(WorkDirName("C:\\TEMP\\$Tessara.Tmp\\", 1234, 1, out, sizeof(out)));
+  EXPECT_STREQ(out, "C:\\TEMP\\$Tessara.Tmp.1234-1\\");
+  ASSERT_TRUE(WorkDirName("C:\\TEMP\\$Tessara.Tmp\\", 4294967295u, 63, out, sizeof(out)));
+  EXPECT_STREQ(out, "C:\\TEMP\\$Tessara.Tmp.4294967295-63\\");
+  // A usual name that just fits leaves no room for a suffix: refused, not cut.
+  const std::string full = "C:\\" + std::string(kPathSize - 8, 'x') + "\\$T\\";
+  ASSERT_EQ(full.size(), kPathSize - 1);
+  EXPECT_TRUE(WorkDirName(full.c_str(), 7, 0, out, sizeof(out)));
+  EXPECT_FALSE(WorkDirName(full.c_str(), 7, 1, out, sizeof(out)));
+}
+
 TEST(CabinetNames, PlainRelativeNamesPass) {
   for (const char* ok : {"setup.inf", "a", "sub\\file.txt", "sub/file.txt", "x.y.z", "...a",
                          "com10", "lpt", "\xe9t\xe9.txt", "Nul1"}) {
@@ -225,6 +240,34 @@ TEST(InstallCommands, BasicRunUsesSetupxOnlyWhenItIsPresent) {
   EXPECT_EQ(Command(InstallRun::kBasic, true, true),
             "\"C:\\WINDOWS\\system32\\rundll.exe\" setupx.dll,InstallHinfSection DefaultInstall "
             "132 C:\\T\\$Tessara.Tmp\\a.inf");
+}
+
+// Only a host that started and ended with 0 counts as installed; every other
+// end gets a failure text, never the completion text.
+TEST(InstallCommands, OutcomesAndTheirFailureTexts) {
+  const struct {
+    InstallOutcome outcome;
+    bool succeeded;
+    const char* text;
+  } cases[] = {
+      {{true, 0}, true, nullptr},
+      {{false, 0}, false, "\r\n\r\n\r\n\r\nInstallation failed: the installer could not be started."},
+      {{true, 1}, false,
+       "\r\n\r\n\r\n\r\nInstallation failed: the installer ended with exit code 0x00000001."},
+      {{true, 0xC0000005u}, false,
+       "\r\n\r\n\r\n\r\nInstallation failed: the installer ended with exit code 0xC0000005."},
+      {{true, 259}, false,  // STILL_ACTIVE: its end could not be read
+       "\r\n\r\n\r\n\r\nInstallation failed: the installer ended with exit code 0x00000103."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.outcome.Succeeded(), c.succeeded) << c.outcome.exitCode;
+    if (!c.text) continue;
+    char text[160];
+    ASSERT_TRUE(InstallFailureText(c.outcome, text, sizeof(text)));
+    EXPECT_STREQ(text, c.text);
+  }
+  char tiny[20];
+  EXPECT_FALSE(InstallFailureText({true, 7}, tiny, sizeof(tiny)));
 }
 
 TEST(InstallCommands, ATooLongCommandIsRefusedNotOverflowed) {

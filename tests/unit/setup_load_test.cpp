@@ -389,6 +389,22 @@ TEST_F(RebuildTest, WriteFailureOrUncreatableTargetSetsTheErrorFlag) {
   EXPECT_TRUE(g_state.error);
 }
 
+// The working folder is made fresh by this process; a rebuilt package found
+// there was put by someone else and is neither used nor overwritten.
+TEST_F(RebuildTest, APlantedRebuiltPackageIsRefusedAndLeftAlone) {
+  const std::vector<uint8_t> planted = {'p', 'l', 'a', 'n', 't'};
+  fs.files["C:\\T\\$Tessara.Tmp\\Tessara.pkg"] = planted;
+  RebuildPackage(&g_state, Prompt);
+  EXPECT_TRUE(g_state.error);
+  EXPECT_FALSE(g_state.rebuiltCreated);  // so the exit clean-up leaves it too
+  EXPECT_EQ(fs.files["C:\\T\\$Tessara.Tmp\\Tessara.pkg"], planted);
+  fs.files.erase("C:\\T\\$Tessara.Tmp\\Tessara.pkg");
+  g_state.error = false;
+  RebuildPackage(&g_state, Prompt);
+  EXPECT_FALSE(g_state.error);
+  EXPECT_TRUE(g_state.rebuiltCreated);
+}
+
 TEST_F(RebuildTest, ATooLongRebuiltPathIsAFailureNotAnOverflow) {
   std::memset(g_state.tempDir, 'x', kPathSize - 5);
   g_state.tempDir[kPathSize - 5] = 0;

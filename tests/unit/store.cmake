@@ -1,9 +1,9 @@
 # The settings store: the profile file, the ini layer over a fake file
-# system, the stores of a stand-in main window, and the fuzz corpus.
+# system, stores of a stand-in window, and the fuzz corpus. What the main
+# window's own stores write is tested with the window (app.cmake).
 marrowby_test(unit_store
   store_profile_test.cpp
   store_ini_test.cpp
-  store_format_test.cpp
   store_component_test.cpp
   LIBS store_test_support)
 

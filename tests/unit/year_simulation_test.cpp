@@ -27,10 +27,7 @@ struct SimSlot {
 
 bool MonthDayRule(int m, int y, int month, int d) {
   if (m == d) return true;
-  if (m != 31) return false;
-  if (month == 2) return d >= 28;
-  return (month == 4 || month == 6 || month == 9 || month == 11) && d == 30;
-  (void)y;
+  return m == 31 && d == DaysInMonth(y, month);
 }
 
 bool Due(const SimSlot& s, int64_t absMs) {

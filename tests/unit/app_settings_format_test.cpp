@@ -1,24 +1,48 @@
-// What the main window's stores put in the settings file and read back: the
-// worked example byte for byte, the edge cases of the format, and a round
+// What the main window's four stores put in the settings file and read back:
+// the worked example byte for byte, the edge cases of the format, and a round
 // trip of all 100 slots and the lists with random values.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 #include <string>
 
+#include "app/main_form.h"
 #include "core/text.h"
 #include "store/form_storage.h"
 #include "store/prop_codec.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/fake_store_platform.h"
-#include "tests/support/store_test_form.h"
+#include "tests/unit/app_fakes.h"
 
 namespace marrowby {
 namespace {
 
+using testing::FakeHost;
 using testing::FakePlatform;
 using testing::FakeStorePlatform;
-using testing::TTestMainForm;
+
+// The program's main window, loaded (its stores have resolved their lists)
+// but not created: the tests call its stores themselves. Its window is a
+// fake one with a placement of its own.
+class Form {
+ public:
+  Form(FakeHost& host, void* window) : form_(std::make_unique<TMainForm>(nullptr, &host)) {
+    host.AttachView(*form_);
+    host.views.back()->handle = window;
+    form_->SetSaveOnDestroy(false);
+    form_->BeginLoading();
+    form_->EndLoading();
+  }
+  TMainForm* operator->() const { return form_.get(); }
+  TMainForm& operator*() const { return *form_; }
+  TLauncher* Launcher(int n) const { return form_->Launchers.at(static_cast<size_t>(n - 1)); }
+  void SaveAll() { form_->SaveStores(); }
+  void RestoreAll() { form_->RestoreStores(); }
+
+ private:
+  std::unique_ptr<TMainForm> form_;
+};
 
 const char kFile[] = "C:\\WINDOWS\\schedmgr.INI";
 const std::string kPlacement =
@@ -26,10 +50,9 @@ const std::string kPlacement =
     "MinMaxPos(1024x768)=-1,-1,-1,-1\r\nMinMaxPos=-1,-1,-1,-1\r\n"
     "NormPos(1024x768)=10,20,410,320\r\nNormPos=10,20,410,320\r\nVisible=0\r\n";
 
-class StoreFormat : public ::testing::Test {
+class SettingsFormat : public ::testing::Test {
  protected:
-  StoreFormat() {
-    form.window = &windowTag;
+  SettingsFormat() {
     WindowPlacement& p = store.windows[&windowTag].placement;
     p.showCmd = 1;
     p.minPosition = {-1, -1};
@@ -53,18 +76,19 @@ class StoreFormat : public ::testing::Test {
 
   FakePlatform platform;
   FakeStorePlatform store;
+  FakeHost host{platform.timers};
   int windowTag = 0;
-  TTestMainForm form;
+  Form form{host, &windowTag};
 };
 
-TEST_F(StoreFormat, TheWorkedExampleByteForByte) {
+TEST_F(SettingsFormat, TheWorkedExampleByteForByte) {
   TLauncher* slot = form.Launcher(1);
   slot->SetChecks({lcDate, lcTime});
   slot->SetCommandLine("");
   slot->SetEnabled(true);
-  form.ListBox1->Items()->SetLines({"Nightly backup", "Weekly report"});
+  form->ListBox1->Items()->SetLines({"Nightly backup", "Weekly report"});
   // A store of slot 1 and the description list alone shows the whole file.
-  TFormStorage one(&form);
+  TFormStorage one(&*form);
   one.SetActive(false);
   TStringList list;
   list.SetLines({"Launcher1.Checks", "Launcher1.CommandLine", "Launcher1.Date", "Launcher1.Enabled",
@@ -94,9 +118,49 @@ TEST_F(StoreFormat, TheWorkedExampleByteForByte) {
                 "Item1=Weekly report\r\n");
 }
 
-TEST_F(StoreFormat, TheFourStoresShareOneSectionInListOrder) {
-  form.StatusBar1->SetTag(80624);
-  form.DateList->Items()->SetLines({"YES"});
+// The same through the window's own four stores: slot 1 is written at the
+// head of the section, and every slot, used or not, carries the window's
+// fixed date and time unless a schedule set its own.
+TEST_F(SettingsFormat, TheWorkedExampleThroughTheWindowsStores) {
+  TLauncher* slot = form.Launcher(1);
+  slot->SetChecks({lcDate, lcTime});
+  slot->SetEnabled(true);
+  form->ListBox1->Items()->SetLines({"Nightly backup", "Weekly report"});
+  form.SaveAll();
+  const std::string& f = File();
+  EXPECT_EQ(f.find("[TMainForm]\r\n" + kPlacement +
+                   "Launcher1_Checks=[lcDate,lcTime]\r\n"
+                   "Launcher1_CommandLine=\r\n"
+                   "Launcher1_DateDay=16\r\n"
+                   "Launcher1_DateMonth=2\r\n"
+                   "Launcher1_DateYear=1999\r\n"
+                   "Launcher1_Enabled=True\r\n"
+                   "Launcher1_MonthDay=1\r\n"
+                   "Launcher1_Tag=0\r\n"
+                   "Launcher1_TimeHour=19\r\n"
+                   "Launcher1_TimeMin=36\r\n"
+                   "Launcher1_TimeMSec=520\r\n"
+                   "Launcher1_TimeSec=49\r\n"
+                   "Launcher1_WeekDay=ldSunday\r\n"
+                   "Launcher2_Checks=[lcTime]\r\n"),
+            0u);
+  EXPECT_NE(f.find("[TMainForm.ListBox1_Items]\r\nCount=2\r\nItem0=Nightly backup\r\n"
+                   "Item1=Weekly report\r\n"),
+            std::string::npos);
+  for (int n = 2; n <= 100; ++n) {
+    const std::string k = "Launcher" + std::to_string(n);
+    EXPECT_NE(f.find(k + "_DateDay=16\r\n" + k + "_DateMonth=2\r\n" + k + "_DateYear=1999\r\n" + k +
+                     "_Enabled=False\r\n" + k + "_MonthDay=1\r\n" + k + "_Tag=0\r\n" + k +
+                     "_TimeHour=19\r\n" + k + "_TimeMin=36\r\n" + k + "_TimeMSec=520\r\n" + k +
+                     "_TimeSec=49\r\n" + k + "_WeekDay=ldSunday\r\n"),
+              std::string::npos)
+        << k;
+  }
+}
+
+TEST_F(SettingsFormat, TheFourStoresShareOneSectionInListOrder) {
+  form->StatusBar1->SetTag(80624);
+  form->DateList->Items()->SetLines({"YES"});
   form.SaveAll();
   const std::string& f = File();
   EXPECT_EQ(f.find("[TMainForm]\r\n" + kPlacement + "Launcher1_Checks=[lcTime]\r\n"), 0u);
@@ -111,46 +175,46 @@ TEST_F(StoreFormat, TheFourStoresShareOneSectionInListOrder) {
   EXPECT_EQ(store.fs.replaces, 4) << "one write per store";
 }
 
-TEST_F(StoreFormat, AFreshInstallationRestoresNothingAndRaisesNothing) {
+TEST_F(SettingsFormat, AFreshInstallationRestoresNothingAndRaisesNothing) {
   form.Launcher(7)->SetCommandLine("  keep me ");
-  form.ListBox1->Items()->SetLines({"a"});
+  form->ListBox1->Items()->SetLines({"a"});
   EXPECT_NO_THROW(form.RestoreAll());
   EXPECT_EQ(form.Launcher(7)->CommandLine(), "  keep me ") << "a missing key changes nothing";
-  EXPECT_EQ(form.ListBox1->Items()->Count(), 1);
+  EXPECT_EQ(form->ListBox1->Items()->Count(), 1);
   EXPECT_TRUE(store.fs.files.empty());
 }
 
-TEST_F(StoreFormat, AnEmptySavedListErasesItsSectionAndRestoreKeepsTheCurrentLines) {
-  form.ListBox1->Items()->SetLines({"old"});
+TEST_F(SettingsFormat, AnEmptySavedListErasesItsSectionAndRestoreKeepsTheCurrentLines) {
+  form->ListBox1->Items()->SetLines({"old"});
   form.SaveAll();
   ASSERT_NE(File().find("[TMainForm.ListBox1_Items]"), std::string::npos);
-  form.ListBox1->Items()->Clear();
+  form->ListBox1->Items()->Clear();
   form.SaveAll();
   EXPECT_EQ(File().find("ListBox1_Items"), std::string::npos);
-  form.ListBox1->Items()->SetLines({"current"});
+  form->ListBox1->Items()->SetLines({"current"});
   form.RestoreAll();
-  EXPECT_EQ(form.ListBox1->Items()->Lines(), std::vector<std::string>{"current"});
+  EXPECT_EQ(form->ListBox1->Items()->Lines(), std::vector<std::string>{"current"});
 }
 
-TEST_F(StoreFormat, ListSectionsReadBackAsStored) {
+TEST_F(SettingsFormat, ListSectionsReadBackAsStored) {
   RestoreFrom("[TMainForm.ListBox1_Items]\r\nCount=3\r\nItem0=first\r\nItem2=third\r\n"
               "[TMainForm.DateList_Items]\r\nCount= $2 \r\nItem0=YES\r\nItem1=DONE\r\n");
-  EXPECT_EQ(form.ListBox1->Items()->Lines(), (std::vector<std::string>{"first", "", "third"}));
-  EXPECT_EQ(form.DateList->Items()->Lines(), (std::vector<std::string>{"YES", "DONE"}));
-  form.ListBox1->Items()->SetLines({"x"});
+  EXPECT_EQ(form->ListBox1->Items()->Lines(), (std::vector<std::string>{"first", "", "third"}));
+  EXPECT_EQ(form->DateList->Items()->Lines(), (std::vector<std::string>{"YES", "DONE"}));
+  form->ListBox1->Items()->SetLines({"x"});
   RestoreFrom("[TMainForm.ListBox1_Items]\r\nCount=many\r\nItem0=y\r\n");
-  EXPECT_EQ(form.ListBox1->Items()->Lines(), std::vector<std::string>{"x"}) << "no count, no change";
+  EXPECT_EQ(form->ListBox1->Items()->Lines(), std::vector<std::string>{"x"}) << "no count, no change";
   RestoreFrom("[TMainForm.ListBox1_Items]\r\nCount=-4\r\n");
-  EXPECT_EQ(form.ListBox1->Items()->Lines(), std::vector<std::string>{"x"});
+  EXPECT_EQ(form->ListBox1->Items()->Lines(), std::vector<std::string>{"x"});
 }
 
-TEST_F(StoreFormat, AHugeCountIsReadOnlyUpToTheLimit) {
+TEST_F(SettingsFormat, AHugeCountIsReadOnlyUpToTheLimit) {
   RestoreFrom("[TMainForm.ListBox1_Items]\r\nCount=2000000000\r\nItem0=a\r\n");
-  EXPECT_EQ(form.ListBox1->Items()->Count(), kMaxStoredListLines);
-  EXPECT_EQ(form.ListBox1->Items()->Get(0), "a");
+  EXPECT_EQ(form->ListBox1->Items()->Count(), kMaxStoredListLines);
+  EXPECT_EQ(form->ListBox1->Items()->Get(0), "a");
 }
 
-TEST_F(StoreFormat, EnumerationsAndBooleansByIdentifierOnly) {
+TEST_F(SettingsFormat, EnumerationsAndBooleansByIdentifierOnly) {
   TLauncher* s5 = form.Launcher(5);
   RestoreFrom("[TMainForm]\r\nLauncher5_Enabled=yes\r\nLauncher5_WeekDay=LDFRIDAY\r\n");
   EXPECT_FALSE(s5->Enabled()) << "'yes' is no identifier of the type";
@@ -160,7 +224,7 @@ TEST_F(StoreFormat, EnumerationsAndBooleansByIdentifierOnly) {
   EXPECT_EQ(s5->WeekDay(), ldFriday);
 }
 
-TEST_F(StoreFormat, SetsWordByWordSkippingUnknownWords) {
+TEST_F(SettingsFormat, SetsWordByWordSkippingUnknownWords) {
   TLauncher* s5 = form.Launcher(5);
   RestoreFrom("[TMainForm]\r\nLauncher5_Checks=[lcTime, bogus ,lcWeekDay]\r\n");
   EXPECT_EQ(s5->Checks(), (TApplyChecks{lcTime, lcWeekDay}));
@@ -170,7 +234,7 @@ TEST_F(StoreFormat, SetsWordByWordSkippingUnknownWords) {
   EXPECT_TRUE(s5->Checks().Empty());
 }
 
-TEST_F(StoreFormat, IntegersThatDoNotParseGiveZero) {
+TEST_F(SettingsFormat, IntegersThatDoNotParseGiveZero) {
   TLauncher* s5 = form.Launcher(5);
   s5->SetMonthDay(9);
   RestoreFrom("[TMainForm]\r\nLauncher5_MonthDay=abc\r\nLauncher5_Tag=$FF\r\n");
@@ -183,7 +247,7 @@ TEST_F(StoreFormat, IntegersThatDoNotParseGiveZero) {
   EXPECT_EQ(s5->Date()->Year(), 70000 & 0xFFFF) << "kept to the field's width";
 }
 
-TEST_F(StoreFormat, CommandLinesTrimmedQuotedAndCut) {
+TEST_F(SettingsFormat, CommandLinesTrimmedQuotedAndCut) {
   TLauncher* s = form.Launcher(3);
   s->SetCommandLine("  notepad.exe c:\\a.txt \t");
   form.SaveAll();
@@ -205,19 +269,19 @@ TEST_F(StoreFormat, CommandLinesTrimmedQuotedAndCut) {
   EXPECT_EQ(s->CommandLine(), std::string(1023, 'c'));
 }
 
-TEST_F(StoreFormat, LineBreaksInValuesCannotInjectKeys) {
+TEST_F(SettingsFormat, LineBreaksInValuesCannotInjectKeys) {
   form.Launcher(2)->SetCommandLine("evil.exe\r\nLauncher1_CommandLine=format.com");
-  form.ListBox1->Items()->SetLines({"one\r\n[TMainForm]", "two"});
+  form->ListBox1->Items()->SetLines({"one\r\n[TMainForm]", "two"});
   form.SaveAll();
   form.Launcher(1)->SetCommandLine("good.exe");
   form.SaveAll();
   form.RestoreAll();
   EXPECT_EQ(form.Launcher(1)->CommandLine(), "good.exe");
   EXPECT_EQ(form.Launcher(2)->CommandLine(), "evil.exe  Launcher1_CommandLine=format.com");
-  EXPECT_EQ(form.ListBox1->Items()->Lines(), (std::vector<std::string>{"one  [TMainForm]", "two"}));
+  EXPECT_EQ(form->ListBox1->Items()->Lines(), (std::vector<std::string>{"one  [TMainForm]", "two"}));
 }
 
-TEST_F(StoreFormat, FieldsAreAssignedInNameOrder) {
+TEST_F(SettingsFormat, FieldsAreAssignedInNameOrder) {
   std::vector<std::string> order;
   TLauncher* s = form.Launcher(4);
   s->Date()->OnChange = [&](TObject*) {
@@ -235,7 +299,7 @@ TEST_F(StoreFormat, FieldsAreAssignedInNameOrder) {
                                              "T14:5:49.520", "T14:5:49.250", "T14:5:9.250"}));
 }
 
-TEST_F(StoreFormat, AReadOnlyFileFailsNamingItAndStaysAsItWas) {
+TEST_F(SettingsFormat, AReadOnlyFileFailsNamingItAndStaysAsItWas) {
   File() = "[TMainForm]\r\nLauncher1_Tag=5\r\n";
   store.fs.readOnly.insert(kFile);
   form.Launcher(1)->SetTag(6);
@@ -243,11 +307,11 @@ TEST_F(StoreFormat, AReadOnlyFileFailsNamingItAndStaysAsItWas) {
   EXPECT_EQ(File(), "[TMainForm]\r\nLauncher1_Tag=5\r\n");
 }
 
-TEST_F(StoreFormat, AFailedSaveWritesNothingAtAll) {
+TEST_F(SettingsFormat, AFailedSaveWritesNothingAtAll) {
   form.SaveAll();
   const std::string before = File();
   form.Launcher(1)->SetTag(1234);
-  form.ListBox1->Items()->SetLines({"new"});
+  form->ListBox1->Items()->SetLines({"new"});
   store.fs.failReplaces = 1;
   EXPECT_EQ(SaveError(), "Unable to write to schedmgr.INI");
   EXPECT_EQ(File(), before);
@@ -255,7 +319,7 @@ TEST_F(StoreFormat, AFailedSaveWritesNothingAtAll) {
 
 // Every stored property of every slot, the lists and the day stamp with
 // random values: what is saved comes back.
-TEST_F(StoreFormat, AllHundredSlotsRoundTripWithRandomValues) {
+TEST_F(SettingsFormat, AllHundredSlotsRoundTripWithRandomValues) {
   std::mt19937 rng(7);
   auto rnd = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   auto text = [&](int maxLen) {
@@ -286,13 +350,13 @@ TEST_F(StoreFormat, AllHundredSlotsRoundTripWithRandomValues) {
     descriptions.push_back(text(40));
     states.push_back(rnd(0, 2) == 0 ? "YES" : rnd(0, 1) ? "NO" : "DONE");
   }
-  form.ListBox1->Items()->SetLines(descriptions);
-  form.DateList->Items()->SetLines(states);
-  form.StatusBar1->SetTag(311299);
-  form.LaunchList->SetTag(-7);
+  form->ListBox1->Items()->SetLines(descriptions);
+  form->DateList->Items()->SetLines(states);
+  form->StatusBar1->SetTag(311299);
+  form->LaunchList->SetTag(-7);
   form.SaveAll();
 
-  TTestMainForm other;
+  Form other{host, nullptr};
   other.RestoreAll();
   for (int n = 1; n <= 100; ++n) {
     const TLauncher* a = form.Launcher(n);
@@ -312,10 +376,10 @@ TEST_F(StoreFormat, AllHundredSlotsRoundTripWithRandomValues) {
     EXPECT_EQ(a->Time()->MSec(), b->Time()->MSec());
     EXPECT_EQ(a->WeekDay(), b->WeekDay());
   }
-  EXPECT_EQ(other.ListBox1->Items()->Lines(), descriptions);
-  EXPECT_EQ(other.DateList->Items()->Lines(), states);
-  EXPECT_EQ(other.StatusBar1->Tag(), 311299);
-  EXPECT_EQ(other.LaunchList->Tag(), -7);
+  EXPECT_EQ(other->ListBox1->Items()->Lines(), descriptions);
+  EXPECT_EQ(other->DateList->Items()->Lines(), states);
+  EXPECT_EQ(other->StatusBar1->Tag(), 311299);
+  EXPECT_EQ(other->LaunchList->Tag(), -7);
 }
 
 }  // namespace

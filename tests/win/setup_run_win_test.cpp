@@ -1,0 +1,202 @@
+// The setup program's start-up, working folder, installer start and library
+// search in-process under Wine, with the failures Wine cannot produce for a
+// running package (a user without administrative rights, an installer host
+// that cannot start) brought in through the rights-test hook and the state.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "setup/cstr.h"
+#include "setup/messages.h"
+#include "setup/package_format.h"
+#include "setup/setup_win32.h"
+#include "tests/win/win_test_util.h"
+
+namespace marrowby::setup {
+namespace {
+
+using wintest::FileExists;
+using wintest::MakeTempDir;
+using wintest::ReadFile;
+using wintest::RemoveTree;
+using wintest::WriteFile;
+
+// Answers the next message box of this process with OK and keeps its text.
+class BoxAnswerer {
+ public:
+  BoxAnswerer() : thread_([this] { Run(); }) {}
+  ~BoxAnswerer() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  std::string text() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    return text_;
+  }
+
+ private:
+  void Run() {
+    for (int i = 0; i < 1000 && !stop_; ++i) {
+      HWND box = nullptr;
+      while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(box, &pid);
+        char text[512] = "";
+        if (pid == GetCurrentProcessId() && GetDlgItemTextA(box, 0xFFFF, text, sizeof(text))) {
+          text_ = text;
+          PostMessageA(box, WM_COMMAND, IDOK, 0);
+          return;
+        }
+      }
+      Sleep(20);
+    }
+  }
+  std::atomic<bool> stop_{false};
+  std::string text_;
+  std::thread thread_;
+};
+
+// A package with the given administrator flag, no library copy and a
+// cabinet that is never read here.
+std::string Package(bool admin) {
+  const std::string inf = "setup.inf";
+  const std::string cabinet = "MSCF not read by start-up";
+  PackageHeader h{};
+  h.infNameLength = static_cast<uint8_t>(inf.size());
+  h.admin = admin ? 1 : 0;
+  h.packageSize = static_cast<uint32_t>(kTextsOffset + inf.size() + cabinet.size());
+  uint8_t header[kHeaderSize];
+  WriteHeader(h, header);
+  return std::string(kHeaderOffset, '\0') + std::string(header, header + kHeaderSize) + inf +
+         cabinet;
+}
+
+class SetupRunWin : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_state = SetupState{};
+    g_state.packageHandle = kNoHandle;
+    dir = MakeTempDir("setup_run_");
+    // Start-up works under the temporary path: this test's own one.
+    temp = dir + "temp\\";
+    CreateDirectoryA(temp.c_str(), nullptr);
+    char old[MAX_PATH] = "";
+    GetEnvironmentVariableA("TMP", old, MAX_PATH);
+    oldTmp = old;
+    SetEnvironmentVariableA("TMP", temp.c_str());
+  }
+  void TearDown() override {
+    ExitCleanUp();
+    g_rightsTest = nullptr;
+    SetEnvironmentVariableA("TMP", oldTmp.empty() ? nullptr : oldTmp.c_str());
+    RemoveTree(dir);
+  }
+  std::string dir, temp, oldTmp;
+};
+
+TEST_F(SetupRunWin, RefusedAdministrativeRightsStopTheStartWithTheirMessage) {
+  WriteFile(dir + "admin.exe", Package(true));
+  g_rightsTest = [] { return false; };
+  BoxAnswerer box;
+  EXPECT_FALSE(StartUp((dir + "admin.exe").c_str()));
+  EXPECT_EQ(box.text(), kMsgNeedAdmin);
+  ExitCleanUp();
+  EXPECT_FALSE(FileExists(temp + "$Tessara.Tmp"));  // nothing made, nothing removed
+  g_state = SetupState{};
+  g_rightsTest = [] { return true; };
+  EXPECT_TRUE(StartUp((dir + "admin.exe").c_str()));
+}
+
+// The working folder is always one this process made: a folder (or file) of
+// the usual name is left alone, and a suffixed folder made instead.
+TEST_F(SetupRunWin, WorkingFolderIsFreshlyMadeBesideAPlantedOne) {
+  WriteFile(dir + "plain.exe", Package(false));
+  ASSERT_TRUE(CreateDirectoryA((temp + "$Tessara.Tmp").c_str(), nullptr));
+  WriteFile(temp + "$Tessara.Tmp\\setup.inf", "planted");
+  ASSERT_TRUE(StartUp((dir + "plain.exe").c_str()));
+  const std::string own = g_state.tempDir;
+  EXPECT_EQ(own, temp + "$Tessara.Tmp." + std::to_string(GetCurrentProcessId()) + "-1\\");
+  EXPECT_TRUE(FileExists(own));
+  // Held open: nobody can remove or rename it (and put a link there) while
+  // the package runs.
+  EXPECT_FALSE(MoveFileA(own.c_str(), (temp + "moved").c_str()));
+  EXPECT_FALSE(RemoveDirectoryA(own.c_str()));
+  ExitCleanUp();
+  EXPECT_FALSE(FileExists(own));
+  EXPECT_EQ(ReadFile(temp + "$Tessara.Tmp\\setup.inf"), "planted");
+
+  // A file of that name is passed over too.
+  RemoveTree(temp + "$Tessara.Tmp\\");
+  WriteFile(temp + "$Tessara.Tmp", "a file of that name");
+  g_state = SetupState{};
+  ASSERT_TRUE(StartUp((dir + "plain.exe").c_str()));
+  EXPECT_NE(std::string(g_state.tempDir), temp + "$Tessara.Tmp\\");
+  ExitCleanUp();
+  EXPECT_EQ(ReadFile(temp + "$Tessara.Tmp"), "a file of that name");
+
+  // Free: the usual name, removed at exit.
+  DeleteFileA((temp + "$Tessara.Tmp").c_str());
+  g_state = SetupState{};
+  ASSERT_TRUE(StartUp((dir + "plain.exe").c_str()));
+  EXPECT_EQ(std::string(g_state.tempDir), temp + "$Tessara.Tmp\\");
+  ExitCleanUp();
+  EXPECT_FALSE(FileExists(temp + "$Tessara.Tmp"));
+}
+
+TEST_F(SetupRunWin, ExitCleanUpLeavesAFolderItDidNotMake) {
+  ASSERT_TRUE(CreateDirectoryA((temp + "$Tessara.Tmp").c_str(), nullptr));
+  TextCopy(g_state.tempDir, sizeof(g_state.tempDir), (temp + "$Tessara.Tmp\\").c_str());
+  ExitCleanUp();  // as after a start-up that failed before making its folder
+  EXPECT_TRUE(FileExists(temp + "$Tessara.Tmp"));
+}
+
+// An installer host that cannot be started: its message, and an outcome
+// that is never a success.
+TEST_F(SetupRunWin, InstallerThatCannotStartIsAFailure) {
+  const std::string empty = dir + "nohost";
+  CreateDirectoryA(empty.c_str(), nullptr);
+  TextCopy(g_state.systemDir, sizeof(g_state.systemDir), empty.c_str());
+  TextCopy(g_state.windowsDir, sizeof(g_state.windowsDir), empty.c_str());
+  TextCopy(g_state.tempDir, sizeof(g_state.tempDir), dir.c_str());
+  TextCopy(g_state.infName, sizeof(g_state.infName), "setup.inf");
+  GetCurrentDirectoryA(sizeof(g_state.savedDir), g_state.savedDir);
+  for (const bool advanced : {false, true}) {
+    g_state.header.advanced = advanced ? 1 : 0;
+    WriteFile(dir + "setup.inf", "[Version]\r\n");
+    BoxAnswerer box;
+    const InstallOutcome outcome = InstallInf(nullptr);
+    EXPECT_EQ(box.text(), kMsgCannotInstall) << advanced;
+    EXPECT_FALSE(outcome.Succeeded()) << advanced;
+    EXPECT_FALSE(outcome.started) << advanced;
+  }
+  // Nor does an INF missing from the extracted files start anything.
+  DeleteFileA((dir + "setup.inf").c_str());
+  GetSystemDirectoryA(g_state.systemDir, sizeof(g_state.systemDir));
+  BoxAnswerer box;
+  EXPECT_FALSE(InstallInf(nullptr).started);
+  EXPECT_EQ(box.text(), kMsgCannotInstall);
+}
+
+// Afterwards, for the rest of this program, libraries named without a folder
+// come from the system directory only; no other test here loads one so.
+TEST_F(SetupRunWin, LibrariesByNameComeOnlyFromTheSystemDirectory) {
+  const std::string planted = wintest::ExeDir() + "setup_probe_planted.dll";
+  ASSERT_TRUE(CopyFileA((wintest::ExeDir() + "setup_planted_cabinet.dll").c_str(), planted.c_str(),
+                        FALSE));
+  HMODULE before = LoadLibraryA("setup_probe_planted.dll");
+  EXPECT_NE(before, nullptr) << "the probe must load from the program's folder at first";
+  if (before) FreeLibrary(before);
+  RestrictLibrarySearch();
+  HMODULE after = LoadLibraryA("setup_probe_planted.dll");
+  EXPECT_EQ(after, nullptr);
+  if (after) FreeLibrary(after);
+  EXPECT_NE(LoadLibraryA("cabinet.dll"), nullptr);  // system libraries still load
+  DeleteFileA(planted.c_str());
+}
+
+}  // namespace
+}  // namespace marrowby::setup
