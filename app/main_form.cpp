@@ -144,6 +144,13 @@ void TMainForm::BuildComponents() {
   DayTimer = NewTimer(this, "DayTimer", 1000, false, [this](TObject*) { TimeChanged(); });
 
   BuildStores();
+
+  // Made last, so that the other components keep their places in the
+  // window's component list.
+  HistoryBtn = NewControl<TButton>(this, Panel1, "HistoryBtn", 327, 4, 75, 24);
+  HistoryBtn->SetCaption("H&istory");
+  Hint(HistoryBtn, "History", "Show the history of launches", 0);
+  HistoryBtn->OnClick = [this](TObject*) { HistoryMiClick(); };
 }
 
 void TMainForm::BuildNavigation() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/flag_digits.h"
+#include "app/launch_history.h"
 #include "app/main_form_host.h"
 #include "app/schedule_table.h"
 #include "core/timer.h"
@@ -73,6 +74,7 @@ class TMainForm : public TForm {
   TButton* HideBtn;
   TButton* HelpBtn;
   TButton* CloseBtn;
+  TButton* HistoryBtn;
   TStatusBar* StatusBar1;
   TPanel* DescPanel;
   TListBox* ListBox1;
@@ -145,6 +147,10 @@ class TMainForm : public TForm {
   // The handler of every slot's BeforeLaunch.
   void Launcher1BeforeLaunch(TObject* Sender, bool& Cancel);
   void NumSchedsMiClick();
+  // "History" in the tray menu and the main window's button.
+  void HistoryMiClick() { host_->ShowHistory(); }
+  // The launch history beside the settings file.
+  LaunchHistory History() const;
   void AboutMiClick();
   void WebsiteMiClick() { MarrowbyWebSite(); }
   void MarrowbyWebSite();
@@ -202,7 +208,16 @@ class TMainForm : public TForm {
   // Shows the announcement of a launch; true when the user cancelled it.
   bool Announce(const std::string& commandLine, const std::string& description,
                 const FlagDigits& flags);
-  void StartItem(const std::string& commandLine, int position);
+  struct StartResult {
+    LaunchOutcome outcome;
+    StartWay way;
+    std::string error;
+  };
+  StartResult StartItem(const std::string& commandLine, int position);
+  // Appends the launch to the history; a failure to write it is shown once
+  // in the status bar and never stops the launch.
+  void RecordLaunch(int position, const std::string& description, const std::string& commandLine,
+                    const StartResult& result);
   void AfterLaunch(int position, const FlagDigits& flags);
 
   MainFormHost* host_;
@@ -217,6 +232,7 @@ class TMainForm : public TForm {
   bool removing_ = false;
   bool askOnClose_ = false;
   bool hidden_ = false;
+  bool historyFailed_ = false;
 };
 
 }  // namespace marrowby

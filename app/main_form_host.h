@@ -48,6 +48,14 @@ class MainFormHost {
 
   // Saving the settings file failed or succeeded; nothing to do by default.
   virtual void SettingsSaved() {}
+
+  // The system's text for an error code ("Error <code>" where there is no
+  // system to ask).
+  virtual std::string SystemErrorText(uint32_t code) { return "Error " + std::to_string(code); }
+  // Opens the History window, or brings it to the front.
+  virtual void ShowHistory() {}
+  // A line was added to the launch history: an open History window reloads.
+  virtual void HistoryChanged() {}
 };
 
 }  // namespace marrowby

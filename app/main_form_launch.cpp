@@ -7,6 +7,10 @@
 #include "app/main_form.h"
 #include "core/errors.h"
 #include "core/platform.h"
+#include "scheduler/command_split.h"
+#include "scheduler/process.h"
+#include "store/form_placement.h"
+#include "store/store_platform.h"
 
 namespace marrowby {
 
@@ -46,7 +50,9 @@ void TMainForm::Launcher1BeforeLaunch(TObject* Sender, bool& Cancel) {
       Schedules().IsSet(position) ? Schedules().Description(position) : "";
   bool cancelled = false;
   if (flags.Announce()) cancelled = Announce(commandLine, description, flags);
-  if (!cancelled) StartItem(commandLine, position);
+  StartResult result{LaunchOutcome::Cancelled, StartWay::None, ""};
+  if (!cancelled) result = StartItem(commandLine, position);
+  RecordLaunch(position, description, commandLine, result);
   // A removal meanwhile (position 0) leaves nothing to mark.
   if (Schedules().IsSet(position)) AfterLaunch(position, flags);
 }
@@ -60,10 +66,62 @@ bool TMainForm::Announce(const std::string& commandLine, const std::string& desc
   return form.Cancelled();
 }
 
-void TMainForm::StartItem(const std::string& commandLine, int position) {
-  if (host_->ShellOpen(commandLine) > 32) return;
+// The whole line through the shell; only when the shell cannot find it and
+// the line is an existing program followed by its parameters is that program
+// started with them.
+TMainForm::StartResult TMainForm::StartItem(const std::string& commandLine, int position) {
+  const intptr_t shell = host_->ShellOpen(commandLine);
+  if (shell > 32) return {LaunchOutcome::Started, StartWay::Shell, ""};
+  StartResult result{LaunchOutcome::Failed, StartWay::Shell, ""};
+  uint32_t error = ShellResultError(shell);
+  ProcessApi& processes = CurrentProcessApi();
+  ProgramCall call;
+  if (ShellSaysNotFound(shell) &&
+      SplitProgramLine(
+          commandLine, [&](const std::string& name) { return processes.FindProgram(name); },
+          &call)) {
+    result.way = StartWay::Program;
+    if (processes.StartProgram(call.program, call.parameters, &error)) {
+      result.outcome = LaunchOutcome::Started;
+      return result;
+    }
+  }
+  result.error = host_->SystemErrorText(error);
   host_->Message(MessageKind::Error, "Failure to launch schedule " + std::to_string(position) +
                                          ":" + "\n" + commandLine);
+  return result;
+}
+
+LaunchHistory TMainForm::History() const {
+  StorePlatform& platform = CurrentStorePlatform();
+  return LaunchHistory(platform.Files(), DefaultIniFileName(platform.ExeName()));
+}
+
+void TMainForm::RecordLaunch(int position, const std::string& description,
+                             const std::string& commandLine, const StartResult& result) {
+  HistoryEntry entry;
+  entry.time = HistoryTime(Now());
+  entry.position = position;
+  entry.description = description;
+  entry.item = commandLine;
+  entry.outcome = result.outcome;
+  entry.error = result.error;
+  entry.way = result.way;
+  LaunchHistory history = History();
+  bool recorded = false;
+  try {
+    recorded = history.Record(entry);
+  } catch (const std::exception&) {
+    // Out of memory or the like: the launch has happened all the same.
+  }
+  if (recorded) {
+    historyFailed_ = false;
+    host_->HistoryChanged();
+    return;
+  }
+  if (historyFailed_) return;  // already shown
+  historyFailed_ = true;
+  StatusBar1->SetPanelText("The launch history could not be written to " + history.Path());
 }
 
 void TMainForm::AfterLaunch(int position, const FlagDigits& flags) {

@@ -11,6 +11,7 @@
 
 #include "app/about_form.h"
 #include "app/help_win32.h"
+#include "app/history_window_win32.h"
 #include "app/main_form.h"
 #include "app/shell_parts_win32.h"
 #include "core/errors.h"
@@ -101,6 +102,19 @@ class Win32MainHost : public MainFormHost {
                   SW_SHOWNOACTIVATE);
   }
 
+  std::string SystemErrorText(uint32_t code) override {
+    char* text = nullptr;
+    const DWORD n = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string s = n && text ? std::string(text, n) : "Error " + std::to_string(code);
+    if (text) LocalFree(text);
+    while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ')) s.pop_back();
+    return s;
+  }
+  void ShowHistory() override { ShowHistoryWindow(); }
+  void HistoryChanged() override { RefreshHistoryWindow(); }
+
   void AttachView(TForm& form) override {
     // Views of forms that have gone (announcements) are dropped here.
     views_.erase(std::remove_if(views_.begin(), views_.end(),
@@ -155,6 +169,7 @@ int Run() {
   ShowWindow(app.Handle(), SW_SHOWNOACTIVATE);
   form->Show();
   app.Run();
+  CloseHistoryWindow();
   form.reset();  // saves the settings
   return 0;
 }

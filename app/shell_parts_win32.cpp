@@ -37,7 +37,8 @@ void Separator(TMainForm& form, TTrayPopupMenu* menu, const char* name) {
 }
 
 // PopupImg: the menu pictures, a grid of 4 x 2 cells of 16 pixels; the item
-// with Tag t shows cell t-1. The silver background is left out when drawn.
+// with Tag t (1 to 8) shows cell t-1. The silver background is left out when
+// drawn.
 HBITMAP PopupImg() {
   static HBITMAP bitmap = static_cast<HBITMAP>(
       LoadImageA(GetModuleHandleA(nullptr), "POPUPIMG", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
@@ -47,7 +48,7 @@ HBITMAP PopupImg() {
 void TrayPopGetItemParams(TTrayPopupMenu*, TMenuItem* item, TOwnerDrawState, TFontDesc&, TColor&,
                           TMenuGraphic& graphic, int&) {
   const int tag = item->Tag();
-  if (tag < 1 || tag > 7 || !PopupImg()) return;
+  if (tag < 1 || tag > 8 || !PopupImg()) return;
   graphic.Bitmap = PopupImg();
   graphic.Left = (tag - 1) % 4 * 16;
   graphic.Top = (tag - 1) / 4 * 16;
@@ -95,6 +96,8 @@ MainShellParts MakeShellParts(TMainForm& form) {
   p.ShowMi->SetEnabled(false);
   p.HideMi = Item(form, p.TrayPop, "HideMi", "Hide Manager", 2);
   p.NumSchedsMi = Item(form, p.TrayPop, "NumSchedsMi", "N\xBA of Schedules", 3);  // "Nº"
+  // The grid's last cell is the history's picture.
+  p.HistoryMi = Item(form, p.TrayPop, "HistoryMi", "History", 8);
   p.AboutMi = Item(form, p.TrayPop, "AboutMi", "About", 4);
   p.HelpMi = Item(form, p.TrayPop, "HelpMi", "Help", 5);
   Separator(form, p.TrayPop, "N2");
@@ -104,6 +107,7 @@ MainShellParts MakeShellParts(TMainForm& form) {
   p.ShowMi->OnClick = [f](TObject*) { f->ShowMiClick(); };
   p.HideMi->OnClick = [f](TObject*) { f->HideBtnClick(); };
   p.NumSchedsMi->OnClick = [f](TObject*) { f->NumSchedsMiClick(); };
+  p.HistoryMi->OnClick = [f](TObject*) { f->HistoryMiClick(); };
   p.AboutMi->OnClick = [f](TObject*) { f->AboutMiClick(); };
   // Help in the tray menu opens the help as the window's Help button does.
   p.HelpMi->OnClick = [f](TObject*) { f->HelpBtnClick(); };

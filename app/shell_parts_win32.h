@@ -17,6 +17,7 @@ struct MainShellParts {
   TMenuItem* ShowMi = nullptr;
   TMenuItem* HideMi = nullptr;
   TMenuItem* NumSchedsMi = nullptr;
+  TMenuItem* HistoryMi = nullptr;
   TMenuItem* AboutMi = nullptr;
   TMenuItem* HelpMi = nullptr;
   TMenuItem* WebsiteMi = nullptr;

@@ -20,6 +20,16 @@ class ProcessApi {
   virtual void Wait(intptr_t process) = 0;
   // Releases a handle returned by Start.
   virtual void Close(intptr_t process) = 0;
+
+  // The full path of the program a name stands for (a path, or a name found
+  // along the system's search path, ".exe" assumed), or "" when there is no
+  // such file. None by default.
+  virtual std::string FindProgram(const std::string& name);
+  // Starts a program with its parameters through the shell (verb "open", no
+  // working directory, normal show). False with *error the system error
+  // code when it fails; by default it is not supported.
+  virtual bool StartProgram(const std::string& program, const std::string& parameters,
+                            uint32_t* error);
 };
 
 // The process starter in use; null restores the platform's own.

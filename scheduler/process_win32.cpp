@@ -1,5 +1,6 @@
 // Process start and wait with CreateProcessA.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <vector>
 
@@ -52,6 +53,36 @@ class Win32ProcessApi : public ProcessApi {
   }
 
   void Close(intptr_t process) override { CloseHandle(reinterpret_cast<HANDLE>(process)); }
+
+  std::string FindProgram(const std::string& name) override {
+    char path[MAX_PATH];
+    const DWORD n = SearchPathA(nullptr, name.c_str(), ".exe", MAX_PATH, path, nullptr);
+    if (n == 0 || n >= MAX_PATH) return {};
+    const DWORD attrs = GetFileAttributesA(path);
+    if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    return std::string(path, n);
+  }
+
+  // Through the shell like the whole line, so that batch files and programs
+  // that ask for elevation start as they would from Explorer; no error box
+  // of the shell's own, the caller reports.
+  bool StartProgram(const std::string& program, const std::string& parameters,
+                    uint32_t* error) override {
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOCLOSEPROCESS;
+    info.lpVerb = "open";
+    info.lpFile = program.c_str();
+    info.lpParameters = parameters.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExA(&info)) {
+      *error = GetLastError();
+      if (*error == 0) *error = ERROR_FILE_NOT_FOUND;
+      return false;
+    }
+    if (info.hProcess) CloseHandle(info.hProcess);
+    return true;
+  }
 };
 
 }  // namespace

@@ -13,6 +13,16 @@ inline constexpr char kMsgCorrupted[] =
 inline constexpr char kMsgInsertDisk[] = "Please insert disk with part number ";
 inline constexpr char kMsgCabinetNotLoaded[] = "Cabinet.dll could not be loaded!";
 inline constexpr char kMsgRebuildError[] = "Error rebuilding this Setup package.";
+// A part of a split package that its part record rejects: "The part file "
+// + the part's file name + one of the two endings.
+inline constexpr char kMsgPartFile[] = "The part file ";
+inline constexpr char kMsgPartShort[] =
+    " is damaged: it is shorter than it should be. Please obtain a new copy of the program.";
+inline constexpr char kMsgPartLong[] =
+    " is damaged: it is longer than it should be. Please obtain a new copy of the program.";
+inline constexpr char kMsgPartsDiffer[] =
+    "The parts of this Setup package do not belong together: one of them has been damaged or "
+    "replaced. Please obtain a new copy of the program.";
 inline constexpr char kMsgCannotClose[] = "Cannot close the file";
 inline constexpr char kMsgCannotInstall[] = "Couldn't initialize installation.";
 inline constexpr char kMsgCreateDirFailed[] =

@@ -73,4 +73,33 @@ LayoutCheck CheckLayout(const PackageHeader& h, uint64_t textFileSize) {
   return LayoutCheck::kOk;
 }
 
+bool ParsePartRecord(const uint8_t b[kPartRecordSize], PartRecord* r) {
+  if (b[0] != 'M' || b[1] != 'R' || b[2] != 'I' || b[3] != 'P') return false;
+  r->count = static_cast<uint32_t>(b[4]) | static_cast<uint32_t>(b[5]) << 8;
+  r->firstSize = Read32(b + 8);
+  r->middleSize = Read32(b + 12);
+  r->lastSize = Read32(b + 16);
+  for (uint32_t i = 0; i < sizeof(r->digest); ++i) r->digest[i] = b[32 + i];
+  return r->count >= 2 && r->count <= kMaxParts;
+}
+
+void WritePartRecord(const PartRecord& r, uint8_t out[kPartRecordSize]) {
+  for (uint32_t i = 0; i < kPartRecordSize; ++i) out[i] = 0;
+  out[0] = 'M';
+  out[1] = 'R';
+  out[2] = 'I';
+  out[3] = 'P';
+  out[4] = static_cast<uint8_t>(r.count);
+  out[5] = static_cast<uint8_t>(r.count >> 8);
+  Write32(out + 8, r.firstSize);
+  Write32(out + 12, r.middleSize);
+  Write32(out + 16, r.lastSize);
+  for (uint32_t i = 0; i < sizeof(r.digest); ++i) out[32 + i] = r.digest[i];
+}
+
+uint32_t RecordedPartSize(const PartRecord& r, uint32_t index) {
+  if (index == 0) return r.firstSize;
+  return index + 1 == r.count ? r.lastSize : r.middleSize;
+}
+
 }  // namespace marrowby::setup

@@ -58,4 +58,35 @@ uint32_t CabinetOffset(const PackageHeader& header);
 // is a corrupted package; nothing is read through its lengths.
 LayoutCheck CheckLayout(const PackageHeader& header, uint64_t textFileSize);
 
+// The part record of a split package: the sizes of its parts and a SHA-256
+// digest that binds them together, so that the stub can tell a short, long,
+// damaged or swapped part before anything is extracted. It lies in the last
+// 64 bytes of the image area of part 1 (the stub's padding), where the stub
+// reads it from its own file and where packages without one hold zeros.
+//
+//   0  4  "MRIP"           4  2  part count (2..256)    6  2  zero
+//   8  4  size of part 1  12  4  size of each middle part
+//  16  4  size of the last part   20 12  zero
+//  32 32  SHA-256 over the parts' digests, in order
+//
+// The digest of part 1 covers its bytes from the end of the image area on
+// (the image area holds the record itself); every other part is hashed whole.
+constexpr uint32_t kPartRecordSize = 64;
+constexpr uint32_t kPartRecordOffset = kImageSize - kPartRecordSize;
+constexpr uint32_t kMaxParts = 256;  // the program plus .001 to .255
+
+struct PartRecord {
+  uint32_t count;
+  uint32_t firstSize;
+  uint32_t middleSize;
+  uint32_t lastSize;
+  uint8_t digest[32];
+};
+
+// False when the bytes hold no record (no magic, a count outside 2..256).
+bool ParsePartRecord(const uint8_t bytes[kPartRecordSize], PartRecord* record);
+void WritePartRecord(const PartRecord& record, uint8_t out[kPartRecordSize]);
+// The size part `index` (0 for the program itself) must have.
+uint32_t RecordedPartSize(const PartRecord& record, uint32_t index);
+
 }  // namespace marrowby::setup

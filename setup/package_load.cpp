@@ -5,6 +5,7 @@
 #include "setup/names.h"
 #include "setup/scramble.h"
 #include "setup/setup_io.h"
+#include "setup/sha256.h"
 
 namespace marrowby::setup {
 
@@ -139,27 +140,74 @@ LibraryPlacement PlaceCabinetLibrary(SetupState* s, intptr_t package,
 
 namespace {
 
-// Appends one whole part to the rebuilt file; false on any short read or
-// failed write.
-bool CopyPart(intptr_t part, intptr_t out, uint8_t* buffer, uint64_t* written) {
-  const int64_t size = g_io->size(part);
-  if (size < 0) return false;
-  uint64_t left = static_cast<uint64_t>(size);
-  while (left > 0) {
-    const uint32_t want = left < kCopyBufferSize ? static_cast<uint32_t>(left) : kCopyBufferSize;
+// Appends one whole part (size bytes) to the rebuilt file, hashing its bytes
+// from offset `skip` on as they pass when a hash context is given; false on
+// any short read or failed write. Sizes stay below kMaxPackageSize.
+bool CopyPart(intptr_t part, uint32_t size, intptr_t out, uint8_t* buffer, void* hash,
+              uint32_t skip) {
+  for (uint32_t at = 0; at < size;) {
+    const uint32_t want = size - at < kCopyBufferSize ? size - at : kCopyBufferSize;
     const uint32_t got = g_io->read(part, buffer, want);
     if (got == kIoError || got == 0 || got > want) return false;
+    if (hash && at + got > skip) {
+      const uint32_t from = at < skip ? skip - at : 0;
+      if (!g_io->hashAdd(hash, buffer + from, got - from)) return false;
+    }
     if (g_io->write(out, buffer, got) != got) return false;
-    left -= got;
-    *written += got;
+    at += got;
   }
   return true;
+}
+
+// The part record in the image area of the program's own file, if any.
+bool ReadPartRecord(const char* path, PartRecord* record) {
+  const intptr_t h = g_io->open(path, kReadExisting);
+  if (h == kNoHandle) return false;
+  // A failed seek leaves bytes that are no record.
+  uint8_t bytes[kPartRecordSize];
+  g_io->seek(h, static_cast<int32_t>(kPartRecordOffset), 0);
+  const bool found = ReadExact(h, bytes, kPartRecordSize) && ParsePartRecord(bytes, record);
+  g_io->close(h);
+  return found;
+}
+
+void ReportPart(SetupState* s, const char* partPath, const char* problem) {
+  TextCopy(s->partProblem, sizeof(s->partProblem), kMsgPartFile);
+  TextAppend(s->partProblem, sizeof(s->partProblem), partPath + FileNameStart(partPath));
+  TextAppend(s->partProblem, sizeof(s->partProblem), problem);
+}
+
+// Copies part `index` into the rebuilt file and adds its size to *written.
+// With a part record, its size is checked first and its digest is added to
+// `all`. False on any failure; a part of the wrong size is reported.
+bool JoinPart(SetupState* s, intptr_t part, const char* partPath, uint32_t index,
+              const PartRecord* record, void* all, intptr_t out, uint8_t* buffer,
+              uint32_t* written) {
+  const int64_t size = g_io->size(part);
+  if (size < 0 || size > kMaxPackageSize) return false;
+  void* hash = nullptr;
+  if (record) {
+    const uint32_t expected = RecordedPartSize(*record, index);
+    if (size != expected) {
+      ReportPart(s, partPath, size < expected ? kMsgPartShort : kMsgPartLong);
+      return false;
+    }
+    hash = g_io->hashBegin();
+    if (!hash) return false;
+  }
+  *written += static_cast<uint32_t>(size);
+  const bool copied = CopyPart(part, static_cast<uint32_t>(size), out, buffer, hash,
+                               index == 0 ? kImageSize : 0);
+  uint8_t digest[kDigestSize];
+  return copied && (!hash || (g_io->hashFinish(hash, digest) &&
+                              g_io->hashAdd(all, digest, kDigestSize)));
 }
 
 }  // namespace
 
 void RebuildPackage(SetupState* s, DiskPrompt prompt) {
   s->partCounter = 0;
+  s->partProblem[0] = 0;
   char partName[kPathSize];
   TextCopy(partName, sizeof(partName), s->ownPath);
   if (!TextCopy(s->packagePath, sizeof(s->packagePath), s->tempDir) ||
@@ -175,24 +223,41 @@ void RebuildPackage(SetupState* s, DiskPrompt prompt) {
     return;
   }
   s->rebuiltCreated = true;
+  PartRecord record;
+  const bool recorded = ReadPartRecord(s->ownPath, &record);
+  void* all = recorded ? g_io->hashBegin() : nullptr;
   uint8_t* buffer = static_cast<uint8_t*>(g_io->alloc(kCopyBufferSize));
-  if (!buffer) s->error = true;
-  uint64_t written = 0;
-  while (!s->error && written < s->header.packageSize) {
-    if (s->partCounter > 0 && !SetPartNumber(partName, s->partCounter)) {
+  if (!buffer || (recorded && !all)) s->error = true;
+  uint32_t written = 0;
+  // Part k (k >= 1) is named with k as three digits, so .255 is the last
+  // name there is; a record counts its parts, older packages stop at the size.
+  uint32_t k = 0;
+  while (!s->error && (recorded ? k < record.count : written < s->header.packageSize)) {
+    if (k >= kMaxParts || (k > 0 && !SetPartNumber(partName, k))) {
       s->error = true;
       break;
     }
     const intptr_t part = g_io->open(partName, kReadExisting);
     if (part == kNoHandle) {
-      if (!prompt(s->partCounter + 1u)) s->error = true;
+      if (!prompt(k + 1)) s->error = true;
       continue;
     }
-    if (!CopyPart(part, out, buffer, &written)) s->error = true;
+    if (!JoinPart(s, part, partName, k, recorded ? &record : nullptr, all, out, buffer, &written)) {
+      s->error = true;
+    }
     g_io->close(part);
-    // An 8-bit counter would wrap to part 000 and read the same parts again.
-    if (s->partCounter == 255) s->error = true;
-    ++s->partCounter;
+    ++k;
+    s->partCounter = static_cast<uint8_t>(k > 255 ? 255 : k);
+  }
+  if (written < s->header.packageSize) s->error = true;
+  if (all) {
+    // The context is ended whatever happened before.
+    uint8_t digest[kDigestSize];
+    if (!g_io->hashFinish(all, digest) ||
+        (!s->error && !BytesEqual(digest, record.digest, kDigestSize))) {
+      if (!s->error) TextCopy(s->partProblem, sizeof(s->partProblem), kMsgPartsDiffer);
+      s->error = true;
+    }
   }
   if (buffer) g_io->release(buffer);
   g_io->close(out);

@@ -40,6 +40,11 @@ struct SetupIo {
   int64_t (*size)(intptr_t h);                                    // -1 on failure
   void* (*alloc)(uint32_t bytes);                                 // null on failure
   void (*release)(void* block);
+  // SHA-256 of a run of bytes: a context (null on failure), the bytes in
+  // order, then the 32-byte digest; hashFinish always ends the context.
+  void* (*hashBegin)();
+  bool (*hashAdd)(void* context, const void* data, uint32_t count);
+  bool (*hashFinish)(void* context, uint8_t* digest);
 };
 
 // Parameters spelled out in full: the compiler builds a defaulted OpenParams

@@ -55,7 +55,9 @@ void Release(void* block) { GlobalFree(block); }
 
 }  // namespace
 
-const SetupIo kWin32Io = {Open, Read, Write, Seek, Close, Size, Alloc, Release};
+const SetupIo kWin32Io = {Open,  Read,    Write,     Seek,      Close,
+                          Size,  Alloc,   Release,   HashBegin, HashAdd,
+                          HashFinish};
 
 bool PathExists(const char* path) {
   char pattern[kPathSize + 4];

@@ -38,6 +38,9 @@ struct SetupState {
   intptr_t packageHandle;
   uint8_t partCounter;
   bool rebuiltCreated;  // the rebuilt package was created by this process
+  // Why the rebuild of a split package failed, when a part was to blame;
+  // empty otherwise (the generic rebuild message is shown then).
+  char partProblem[kPathSize + 160];
   ExtractedFiles extracted;
   bool installStarted;
   bool extractionSucceeded;

@@ -11,6 +11,10 @@ namespace marrowby::setup {
 
 // The Win32 file table for the I/O table (setup_io.h).
 extern const SetupIo kWin32Io;
+// SHA-256 through the system's CryptoAPI, for the I/O table.
+void* HashBegin();
+bool HashAdd(void* context, const void* data, uint32_t count);
+bool HashFinish(void* context, uint8_t* digest);
 // A path that ends with a backslash exists when a search for "*.*" inside it
 // finds an entry; any other path when a search for itself does. Forward
 // slashes count as backslashes.

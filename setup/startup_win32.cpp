@@ -167,7 +167,7 @@ bool StartUp(const char* ownPath) {
     return false;
   }
   if (s.error) {
-    ErrorBox(kMsgRebuildError);
+    ErrorBox(s.partProblem[0] ? s.partProblem : kMsgRebuildError);
     return false;
   }
   s.packageHandle = g_io->open(s.packagePath, kReadExisting);

@@ -4,6 +4,7 @@
 // inject failures.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace marrowby {
@@ -38,6 +39,14 @@ class ProfileFileSystem {
   virtual FileStatus Replace(const std::string& path, const std::string& data) = 0;
   // Creates a folder and its missing parents.
   virtual FileStatus MakeDirectory(const std::string& dir) = 0;
+
+  // Files that only grow (the launch history). Append adds data at the end
+  // of path in one write, creating the file when it is missing, so that two
+  // writers never interleave within one record.
+  virtual FileStatus Append(const std::string& path, const std::string& data) = 0;
+  virtual FileStatus Size(const std::string& path, uint64_t* size) = 0;
+  // Moves a file to another name in the same folder, replacing that file.
+  virtual FileStatus Rename(const std::string& from, const std::string& to) = 0;
 };
 
 // A file name without any folder part: no "\" or "/" and no drive ("C:x").

@@ -103,6 +103,29 @@ class PosixFileSystem : public ProfileFileSystem {
     return status;
   }
 
+  FileStatus Append(const std::string& path, const std::string& data) override {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+    if (fd.Get() < 0) return FromErrno(errno);
+    ssize_t n;
+    do {
+      n = ::write(fd.Get(), data.data(), data.size());
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) return FromErrno(errno);
+    if (static_cast<size_t>(n) != data.size()) return FileStatus::Failed;
+    return fd.Close() ? FileStatus::Ok : FileStatus::Failed;
+  }
+
+  FileStatus Size(const std::string& path, uint64_t* size) override {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return FromErrno(errno);
+    *size = static_cast<uint64_t>(st.st_size);
+    return FileStatus::Ok;
+  }
+
+  FileStatus Rename(const std::string& from, const std::string& to) override {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? FileStatus::Ok : FromErrno(errno);
+  }
+
   FileStatus MakeDirectory(const std::string& dir) override {
     for (size_t i = 1; i <= dir.size(); ++i) {
       if (i < dir.size() && dir[i] != '/') continue;

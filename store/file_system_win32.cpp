@@ -147,6 +147,32 @@ FileStatus Win32FileSystem::MakeDirectory(const std::string& dir) {
   return FileStatus::Ok;
 }
 
+FileStatus Win32FileSystem::Append(const std::string& path, const std::string& data) {
+  Handle h(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h.Valid()) return FromError(GetLastError());
+  DWORD n = 0;
+  if (!WriteFile(h.Get(), data.data(), static_cast<DWORD>(data.size()), &n, nullptr)) {
+    return FromError(GetLastError());
+  }
+  if (n != data.size()) return FileStatus::Failed;  // the disk is full
+  return h.Close() ? FileStatus::Ok : FileStatus::Failed;
+}
+
+FileStatus Win32FileSystem::Size(const std::string& path, uint64_t* size) {
+  WIN32_FILE_ATTRIBUTE_DATA info;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) {
+    return FromError(GetLastError());
+  }
+  *size = static_cast<uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+  return FileStatus::Ok;
+}
+
+FileStatus Win32FileSystem::Rename(const std::string& from, const std::string& to) {
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return FileStatus::Ok;
+  return FromError(GetLastError());
+}
+
 ProfileFileSystem& PlatformFileSystem() {
   static Win32FileSystem fs;
   return fs;

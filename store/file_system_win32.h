@@ -29,6 +29,11 @@ class Win32FileSystem : public ProfileFileSystem {
   // hidden and system attributes of the file it replaces.
   FileStatus Replace(const std::string& path, const std::string& data) override;
   FileStatus MakeDirectory(const std::string& dir) override;
+  // Opens with FILE_APPEND_DATA only, so the one WriteFile lands at the end
+  // of the file even with other writers.
+  FileStatus Append(const std::string& path, const std::string& data) override;
+  FileStatus Size(const std::string& path, uint64_t* size) override;
+  FileStatus Rename(const std::string& from, const std::string& to) override;
 
   // Files larger than this are not settings files; reading them fails.
   static constexpr DWORD kMaxFileSize = 64u << 20;

@@ -3,7 +3,8 @@
 
   schedmgr.ico        the 32x32 16-colour application icon (a 766-byte icon file)
   frame00..14.ico     the 15 animation frames of the tray icon (the clock's hand going round)
-  popup.bmp           the tray menu's pictures: a 4 x 2 grid of 16x16 cells (64x32)
+  popup.bmp           the tray menu's pictures: a 4 x 2 grid of 16x16 cells (64x32);
+                      cell t-1 belongs to the item with Tag t
   copyright.bmp       the 300x110 picture behind the about box
 
 Run it from this folder after changing a drawing; the results are kept in the
@@ -258,15 +259,23 @@ def cell_exit():
     return c
 
 
-def cell_blank():
+def cell_history():
+    # A page of lines with a small clock over its corner: the launch history.
     c = Canvas(16, 16)
-    c.disc(8, 8, 3, GREY)
+    c.rect(1, 1, 10, 14, WHITE)
+    c.frame(1, 1, 10, 14, GREY)
+    for y in (4, 7, 10):
+        c.rect(3, y, 8, y, BLACK)
+    c.disc(11, 11, 4.6, GREEN)
+    c.disc(11, 11, 3.4, WHITE)
+    c.line(11, 11, 11, 8.5, NAVY)
+    c.line(11, 11, 13, 11, NAVY)
     return c
 
 
 def popup():
     sheet = Canvas(64, 32, SILVER)
-    cells = [cell_show, cell_hide, cell_count, cell_about, cell_help, cell_web, cell_exit, cell_blank]
+    cells = [cell_show, cell_hide, cell_count, cell_about, cell_help, cell_web, cell_exit, cell_history]
     for i, make in enumerate(cells):
         sheet.blit(make(), (i % 4) * 16, (i // 4) * 16)
     return sheet

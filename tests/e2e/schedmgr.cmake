@@ -10,7 +10,8 @@ if(TARGET schedmgr)
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_tray_e2e_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_settings_e2e_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_damaged_e2e_test.cpp
-    LIBS e2e_schedmgr_support gdi32
+    ${CMAKE_CURRENT_LIST_DIR}/schedmgr_history_e2e_test.cpp
+    LIBS e2e_schedmgr_support gdi32 comctl32
     TIMEOUT 900)
   add_dependencies(e2e_schedmgr schedmgr marker)
 endif()

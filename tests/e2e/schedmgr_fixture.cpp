@@ -11,8 +11,30 @@ std::string SchedmgrFixture::SettingsFile() {
   return std::string(buf) + "\\schedmgr.INI";
 }
 
+namespace {
+// The settings file and the launch history beside it (both generations).
+void DeleteSettingsIn(const std::string& settings) {
+  const std::string log = settings.substr(0, settings.size() - 3) + "log";
+  DeleteFileA(settings.c_str());
+  DeleteFileA(log.c_str());
+  DeleteFileA((log + ".1").c_str());
+}
+
+// The settings where the program keeps them, and in the per-user folder,
+// where a save goes when the Windows directory refuses it (a test that
+// reads the file while it is being replaced can cause that), so that no
+// test starts with another one's schedules.
+void DeleteAllSettings(const std::string& settings) {
+  DeleteSettingsIn(settings);
+  char local[MAX_PATH];
+  const DWORD n = GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) DeleteSettingsIn(std::string(local) + "\\Marrowby\\schedmgr.INI");
+}
+}  // namespace
+
 void SchedmgrFixture::SetUp() {
   DeleteFileA(SettingsFile().c_str());
+  DeleteAllSettings(SettingsFile());
   dir_ = wintest::MakeTempDir("sched");
   marker_ = dir_ + "started.txt";
   // The started items inherit it from the program, which inherits it from here.
@@ -23,6 +45,7 @@ void SchedmgrFixture::TearDown() {
   program_.reset();
   wintest::RemoveTree(dir_);
   DeleteFileA(SettingsFile().c_str());
+  DeleteAllSettings(SettingsFile());
 }
 
 HWND SchedmgrFixture::Start() {
@@ -104,7 +127,7 @@ void SchedmgrFixture::ChooseTrayItem(int position) {
   HWND menu = OpenTrayMenu();
   ASSERT_NE(menu, nullptr);
   // Down from no selection lands on the first item; separators are skipped.
-  const int separatorsBefore = position > 7 ? 2 : position > 5 ? 1 : 0;
+  const int separatorsBefore = position > 8 ? 2 : position > 6 ? 1 : 0;
   for (int i = 0; i <= position - separatorsBefore; ++i) {
     PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
     Wait(80);

@@ -49,7 +49,7 @@ class SchedmgrFixture : public ::testing::Test {
   // menu's window.
   HWND OpenTrayMenu();
   // Opens the tray menu and chooses its item at a position (0 = "Show
-  // Manager", ..., 8 = "Exit"; separators count).
+  // Manager", 3 = "History", ..., 9 = "Exit"; separators count).
   void ChooseTrayItem(int position);
   // Clicks the upper (previous) or lower (next) half of the spin button.
   void Spin(bool up);

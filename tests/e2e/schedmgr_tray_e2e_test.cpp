@@ -26,7 +26,7 @@ TEST_F(Tray, ShowAndHideManagerItems) {
   ChooseTrayItem(1);  // Hide Manager
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 5000));
   // The web site item asks the shell and goes on, whatever the shell does.
-  ChooseTrayItem(6);
+  ChooseTrayItem(7);
   Wait(1000);
   EXPECT_TRUE(program_->Running());
 }
@@ -46,14 +46,14 @@ TEST_F(Tray, MenuIsDrawnAndExitWhileHiddenAsksWithTheWindowShown) {
   PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
   Wait(500);
 
-  ChooseTrayItem(8);  // Exit
+  ChooseTrayItem(9);  // Exit
   MessageBoxInfo box = WaitMessageBox(program_->Pid(), 5000);
   EXPECT_EQ(box.text, "Do you wish to quit the Schedule Manager ?");
   EXPECT_TRUE(IsWindowVisible(form_));  // shown for the question
   PressButton(box, "Cancel");
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 5000));
   EXPECT_TRUE(program_->Running());
-  ChooseTrayItem(8);
+  ChooseTrayItem(9);
   box = WaitMessageBox(program_->Pid(), 5000);
   PressButton(box, "&Yes");
   EXPECT_TRUE(program_->WaitExit(10000));
@@ -78,7 +78,7 @@ TEST_F(Tray, SummaryFromTheMenu) {
 
 TEST_F(Tray, AboutBoxAndPictureWindow) {
   StartHidden();
-  ChooseTrayItem(3);  // About
+  ChooseTrayItem(4);  // About
   HWND about = WaitTopWindow(program_->Pid(), "TAboutForm", "", 5000);
   ASSERT_NE(about, nullptr);
   RECT client;

@@ -102,6 +102,57 @@ TEST_F(SetupCases, CancellingTheDiskPromptReportsTheFailedRebuild) {
   EXPECT_TRUE(FileExists(work + "multi.exe"));
 }
 
+TEST_F(SetupCases, TwoHundredFiftySixPartsAreRebuilt) {
+  ASSERT_TRUE(FileExists(PackageDir() + "many.255"));
+  SetupRun run(PackageDir() + "many.exe");
+  HWND dlg = run.MainDialog();
+  ASSERT_NE(dlg, nullptr);
+  Click(dlg, 1);
+  ASSERT_TRUE(run.WaitStatus(dlg, kCompleted));
+  EXPECT_EQ(ReadFile(StubTempDir() + "random.bin"), ReadFile(PackageDir() + "expected\\many-random.bin"));
+  Click(dlg, 2);
+  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_FALSE(FileExists(StubTempDir()));
+}
+
+// A part cut short is named, not asked for as a further disk; parts swapped
+// with each other are refused. Either way nothing is extracted and nothing
+// stays behind.
+TEST_F(SetupCases, ShortOrSwappedPartsAreRefusedBeforeAnythingIsExtracted) {
+  const struct {
+    const char* what;
+    void (*damage)(const std::string& dir);
+    const char* message;
+  } cases[] = {
+      {"short",
+       [](const std::string& dir) {
+         wintest::WriteFile(dir + "multi.001", ReadFile(dir + "multi.001").substr(0, 30000));
+       },
+       "The part file multi.001 is damaged: it is shorter than it should be. Please obtain a new "
+       "copy of the program."},
+      {"swapped",
+       [](const std::string& dir) {
+         const std::string one = ReadFile(dir + "multi.001");
+         wintest::WriteFile(dir + "multi.001", ReadFile(dir + "multi.002"));
+         wintest::WriteFile(dir + "multi.002", one);
+       },
+       "The parts of this Setup package do not belong together: one of them has been damaged or "
+       "replaced. Please obtain a new copy of the program."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CopyParts(PartCount());
+    c.damage(work);
+    SetupRun run(work + "multi.exe");
+    HWND box = run.MessageBoxWindow();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Text(box), "Error");
+    EXPECT_EQ(AnswerMessageBox(box, IDOK), c.message);
+    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_FALSE(FileExists(StubTempDir()));
+  }
+}
+
 // Names that would leave the temporary folder are refused before anything
 // is written for them, and the extraction stops.
 TEST_F(SetupCases, HostileCabinetNamesWriteNothingOutsideTheTemporaryFolder) {

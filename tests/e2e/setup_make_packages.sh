@@ -74,6 +74,15 @@ build -o "$out/multi.exe" --dir "$work/multi" --inf auto.inf --compress none --s
   --title "Marrowby Split Test" --attended --welcome-file "$data/welcome.txt"
 cp "$work/multi/random.bin" "$out/expected/multi-random.bin"
 
+# The most parts there can be: the program and .001 to .255.
+mkdir "$work/many"
+cp "$data/auto/"* "$work/many/"
+head -c 254000 /dev/urandom > "$work/many/random.bin"
+build -o "$out/many.exe" --dir "$work/many" --inf auto.inf --compress none --split 1000 \
+  --title "Marrowby Many Parts Test" --attended --welcome-file "$data/welcome.txt"
+[ -f "$out/many.255" ] || { echo "error: many.exe was not split up to many.255" >&2; exit 1; }
+cp "$work/many/random.bin" "$out/expected/many-random.bin"
+
 # An installer that runs for a few seconds (advpack starts the sleeper).
 mkdir "$work/slow"
 cp "$sleeper" "$work/slow/marker.exe"

@@ -35,6 +35,13 @@ intptr_t FakeProcessApi::Start(const std::string& commandLine, uint32_t* error) 
   return nextHandle_;
 }
 
+bool FakeProcessApi::StartProgram(const std::string& program, const std::string& parameters,
+                                  uint32_t* error) {
+  started.push_back(program + "|" + parameters);
+  if (failWith) *error = failWith;
+  return failWith == 0;
+}
+
 FakePlatform::FakePlatform() {
   SetCurrentClock(&clock);
   SetCurrentTimerHost(&timers);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -62,7 +63,15 @@ class FakeProcessApi : public ProcessApi {
   intptr_t Start(const std::string& commandLine, uint32_t* error) override;
   void Wait(intptr_t process) override { waited.push_back(process); }
   void Close(intptr_t process) override { closed.push_back(process); }
+  // Programs are the paths in `programs`; a start is recorded as
+  // "program|parameters" and fails with failWith when it is set.
+  std::string FindProgram(const std::string& name) override {
+    return programs.count(name) ? name : std::string();
+  }
+  bool StartProgram(const std::string& program, const std::string& parameters,
+                    uint32_t* error) override;
 
+  std::set<std::string> programs;
   // When nonzero, starts fail with this error code.
   uint32_t failWith = 0;
   std::vector<std::string> started;

@@ -44,6 +44,31 @@ FileStatus FakeFileSystem::MakeDirectory(const std::string& dir) {
   return FileStatus::Ok;
 }
 
+FileStatus FakeFileSystem::Append(const std::string& path, const std::string& data) {
+  ++appends;
+  if (locked.count(path)) return FileStatus::Failed;
+  if (readOnly.count(path)) return FileStatus::AccessDenied;
+  if (!files.count(path) && deniedDirs.count(DirOf(path))) return FileStatus::AccessDenied;
+  files[path] += data;
+  return FileStatus::Ok;
+}
+
+FileStatus FakeFileSystem::Size(const std::string& path, uint64_t* size) {
+  auto it = files.find(path);
+  if (it == files.end()) return FileStatus::NotFound;
+  *size = it->second.size();
+  return FileStatus::Ok;
+}
+
+FileStatus FakeFileSystem::Rename(const std::string& from, const std::string& to) {
+  if (locked.count(from) || locked.count(to)) return FileStatus::Failed;
+  auto it = files.find(from);
+  if (it == files.end()) return FileStatus::NotFound;
+  files[to] = std::move(it->second);
+  files.erase(from);
+  return FileStatus::Ok;
+}
+
 FakeStorePlatform::FakeStorePlatform() {
   TMemoryIniFile::All().clear();
   SetCurrentStorePlatform(this);

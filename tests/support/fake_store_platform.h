@@ -21,15 +21,20 @@ class FakeFileSystem : public ProfileFileSystem {
   FileStatus Read(const std::string& path, std::string* data) override;
   FileStatus Replace(const std::string& path, const std::string& data) override;
   FileStatus MakeDirectory(const std::string& dir) override;
+  FileStatus Append(const std::string& path, const std::string& data) override;
+  FileStatus Size(const std::string& path, uint64_t* size) override;
+  FileStatus Rename(const std::string& from, const std::string& to) override;
 
   std::map<std::string, std::string> files;
   std::set<std::string> readOnly;        // paths marked read-only
   std::set<std::string> deniedDirs;      // folders that refuse new files (with trailing "\")
   std::set<std::string> unreadable;      // paths whose reads fail
   std::set<std::string> madeDirs;
+  std::set<std::string> locked;          // paths that refuse appends and renames (in use)
   int failReplaces = 0;                  // the next n replaces fail (disk full)
   int reads = 0;
   int replaces = 0;
+  int appends = 0;
 };
 
 class FakeStorePlatform : public StorePlatform {

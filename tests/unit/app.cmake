@@ -4,6 +4,7 @@ marrowby_test(unit_app
   app_help_test.cpp
   app_main_form_test.cpp
   app_launch_test.cpp
+  app_history_test.cpp
   app_settings_format_test.cpp
   app_schedule_table_test.cpp
   ui_controls_test.cpp

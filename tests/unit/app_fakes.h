@@ -75,16 +75,19 @@ class FakeHost : public MainFormHost {
   void MakeProgramFolderCurrent() override { ++folderMadeCurrent; }
   intptr_t ShellOpen(const std::string& item) override {
     opened.push_back(item);
+    if (item.find("denied") != std::string::npos) return 5;  // SE_ERR_ACCESSDENIED
     return item.find("missing") != std::string::npos ? 2 : 42;
   }
   void OpenWebSite(const std::string& address) override { websites.push_back(address); }
+  std::string SystemErrorText(uint32_t code) override { return "system text " + std::to_string(code); }
+  void ShowHistory() override { ++historyShown; }
   void AttachView(TForm& form) override;
 
   std::vector<Shown> messages;
   std::function<void(MessageKind, const std::string&)> onMessage;
   std::vector<std::string> questions;
   std::deque<bool> answers;
-  int minimized = 0, restored = 0, helpShown = 0, folderMadeCurrent = 0;
+  int minimized = 0, restored = 0, helpShown = 0, folderMadeCurrent = 0, historyShown = 0;
   bool taskbarShown = true, menuHidden = false, dropEnabled = false;
   std::vector<bool> animations;
   std::vector<std::string> opened, websites;

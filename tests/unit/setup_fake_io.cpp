@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "setup/sha256.h"
+
 namespace marrowby::setup::testing {
 
 FakeFiles* FakeFiles::current = nullptr;
@@ -92,7 +94,26 @@ void Release(void* block) {
   std::free(block);
 }
 
-const SetupIo kFakeIo = {Open, Read, Write, Seek, Close, Size, Alloc, Release};
+void* HashBegin() {
+  auto* h = new Sha256;
+  Sha256Begin(h);
+  return h;
+}
+
+bool HashAdd(void* context, const void* data, uint32_t count) {
+  Sha256Add(static_cast<Sha256*>(context), data, count);
+  return true;
+}
+
+bool HashFinish(void* context, uint8_t* digest) {
+  auto* h = static_cast<Sha256*>(context);
+  Sha256Finish(h, digest);
+  delete h;
+  return true;
+}
+
+const SetupIo kFakeIo = {Open,    Read,      Write,   Seek,      Close,     Size,
+                         Alloc,   Release,   HashBegin, HashAdd, HashFinish};
 
 }  // namespace
 

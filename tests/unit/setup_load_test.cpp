@@ -3,6 +3,7 @@
 // joining a split package.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "setup/messages.h"
 #include "setup/package_load.h"
 #include "setup/scramble.h"
+#include "setup/sha256.h"
 #include "tests/unit/setup_fake_io.h"
 
 namespace marrowby::setup {
@@ -286,14 +288,61 @@ class RebuildTest : public LoadTest {
     prompts.clear();
     answers.clear();
   }
-  void Split(size_t partSize) {
-    for (size_t at = 0, k = 0; at < whole.size(); at += partSize, ++k) {
-      std::string name = "C:\\dl\\setup.exe";
-      if (k > 0) name = "C:\\dl\\setup." + std::string(k < 10 ? "00" : "0") + std::to_string(k);
-      const size_t end = std::min(whole.size(), at + partSize);
-      fs.files[name].assign(whole.begin() + static_cast<long>(at), whole.begin() + static_cast<long>(end));
-    }
+  static std::string PartName(size_t k) {
+    char digits[16];
+    std::snprintf(digits, sizeof(digits), "%03zu", k % 1000);
+    return k == 0 ? "C:\\dl\\setup.exe" : std::string("C:\\dl\\setup.") + digits;
   }
+  // Splits `whole` into part 1 of firstSize bytes (default partSize) and
+  // parts of partSize bytes; with `record`, writes the part record into the
+  // image area of part 1 first.
+  size_t Split(size_t partSize, bool record = false, size_t firstSize = 0) {
+    if (firstSize == 0) firstSize = partSize;
+    for (const auto& name : Parts()) fs.files.erase(name);
+    std::vector<size_t> starts{0};
+    for (size_t at = firstSize; at < whole.size(); at += partSize) starts.push_back(at);
+    starts.push_back(whole.size());
+    const size_t count = starts.size() - 1;
+    FillBytes(whole.data() + kPartRecordOffset, 0, kPartRecordSize);
+    if (record) {
+      PartRecord r{};
+      r.count = static_cast<uint32_t>(count);
+      r.firstSize = static_cast<uint32_t>(firstSize);
+      r.middleSize = static_cast<uint32_t>(partSize);
+      r.lastSize = static_cast<uint32_t>(whole.size() - starts[count - 1]);
+      Sha256 all;
+      Sha256Begin(&all);
+      for (size_t k = 0; k < count; ++k) {
+        const size_t from = k == 0 ? kImageSize : starts[k];
+        Sha256 one;
+        Sha256Begin(&one);
+        Sha256Add(&one, whole.data() + from, starts[k + 1] - from);
+        uint8_t digest[kDigestSize];
+        Sha256Finish(&one, digest);
+        Sha256Add(&all, digest, sizeof(digest));
+      }
+      Sha256Finish(&all, r.digest);
+      WritePartRecord(r, whole.data() + kPartRecordOffset);
+    }
+    for (size_t k = 0; k < count; ++k) {
+      fs.files[PartName(k)].assign(whole.begin() + static_cast<long>(starts[k]),
+                                   whole.begin() + static_cast<long>(starts[k + 1]));
+    }
+    return count;
+  }
+  std::vector<std::string> Parts() const {
+    std::vector<std::string> names;
+    for (const auto& f : fs.files) {
+      if (f.first.rfind("C:\\dl\\", 0) == 0) names.push_back(f.first);
+    }
+    return names;
+  }
+  // A rebuild in a working folder that holds no rebuilt package yet.
+  void Rebuild() {
+    fs.files.erase("C:\\T\\$Tessara.Tmp\\Tessara.pkg");
+    RebuildPackage(&g_state, Prompt);
+  }
+  const std::vector<uint8_t>& Rebuilt() { return fs.files["C:\\T\\$Tessara.Tmp\\Tessara.pkg"]; }
   static bool Prompt(uint32_t part) {
     prompts.push_back(part);
     if (answers.empty()) return false;
@@ -411,6 +460,77 @@ TEST_F(RebuildTest, ATooLongRebuiltPathIsAFailureNotAnOverflow) {
   RebuildPackage(&g_state, Prompt);
   EXPECT_TRUE(g_state.error);
   EXPECT_EQ(fs.openCount, 0);
+}
+
+// The program plus .001 to .255: every name the part counter can give.
+TEST_F(RebuildTest, TwoHundredFiftySixPartsAreJoinedWithOrWithoutARecord) {
+  // Part 1 carries the image area; 255 parts of 100 bytes follow it.
+  whole.assign(kImageSize + 255 * 100, 0);
+  for (size_t i = 0; i < whole.size(); ++i) whole[i] = static_cast<uint8_t>(i % 251);
+  g_state.header.packageSize = static_cast<uint32_t>(whole.size());
+  for (bool record : {false, true}) {
+    SCOPED_TRACE(record);
+    ASSERT_EQ(Split(100, record, kImageSize), 256u);
+    Rebuild();
+    EXPECT_FALSE(g_state.error) << g_state.partProblem;
+    EXPECT_EQ(Rebuilt(), whole);
+    EXPECT_TRUE(prompts.empty());
+  }
+  // Without a record, a package that would need a 257th part cannot be joined.
+  Split(100, false, kImageSize);
+  ++g_state.header.packageSize;
+  Rebuild();
+  EXPECT_TRUE(g_state.error);
+  EXPECT_TRUE(prompts.empty());
+}
+
+// With a part record every part is checked before the package is used: a
+// short or long part is named, parts that do not belong together are refused,
+// and no disk prompt asks for a part that was never made.
+TEST_F(RebuildTest, ARecordNamesAShortOrLongPartAndRefusesSwappedParts) {
+  struct Case {
+    const char* what;
+    void (*damage)(FakeFiles& files);
+    const char* message;
+  } cases[] = {
+      {"short", [](FakeFiles& f) { f.files["C:\\dl\\setup.001"].resize(20000); },
+       "The part file setup.001 is damaged: it is shorter than it should be. Please obtain a "
+       "new copy of the program."},
+      {"long", [](FakeFiles& f) { f.files["C:\\dl\\setup.003"].push_back(0); },
+       "The part file setup.003 is damaged: it is longer than it should be. Please obtain a new "
+       "copy of the program."},
+      {"swapped",
+       [](FakeFiles& f) { std::swap(f.files["C:\\dl\\setup.001"], f.files["C:\\dl\\setup.002"]); },
+       kMsgPartsDiffer},
+      {"one byte changed", [](FakeFiles& f) { f.files["C:\\dl\\setup.003"][5] ^= 1; },
+       kMsgPartsDiffer},
+      {"image data changed", [](FakeFiles& f) { f.files["C:\\dl\\setup.exe"][kImageSize] ^= 1; },
+       kMsgPartsDiffer},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(Split(30000, true), 4u);
+    Rebuild();
+    ASSERT_FALSE(g_state.error) << g_state.partProblem;
+    ASSERT_EQ(Rebuilt(), whole);
+    c.damage(fs);
+    Rebuild();
+    EXPECT_TRUE(g_state.error);
+    EXPECT_STREQ(g_state.partProblem, c.message);
+    EXPECT_TRUE(prompts.empty());
+    EXPECT_EQ(fs.allocations, 0);
+    g_state.error = false;
+  }
+}
+
+TEST_F(RebuildTest, ARecordedPackageStillPromptsForAMissingPart) {
+  Split(30000, true);
+  fs.files.erase("C:\\dl\\setup.003");
+  answers = {false};
+  Rebuild();
+  EXPECT_EQ(prompts, (std::vector<uint32_t>{4}));
+  EXPECT_TRUE(g_state.error);
+  EXPECT_STREQ(g_state.partProblem, "");
 }
 
 }  // namespace

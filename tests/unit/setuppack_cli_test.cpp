@@ -22,8 +22,8 @@ struct Result {
   std::string output;  // stdout and stderr
 };
 
-Result Pack(const std::string& args) {
-  const std::string cmd = std::string(SETUPPACK_PATH) + " " + args + " 2>&1";
+Result Pack(const std::string& args, const std::string& env = "") {
+  const std::string cmd = env + (env.empty() ? "" : " ") + SETUPPACK_PATH + " " + args + " 2>&1";
   FILE* p = popen(cmd.c_str(), "r");
   std::string out;
   char buf[4096];
@@ -82,6 +82,23 @@ TEST_F(Cli, HelpDocumentsEveryOption) {
     EXPECT_NE(r.output.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(Pack("").code, 2);
+  // Each command has its own help, which leaves out the others' options.
+  const struct {
+    const char* args;
+    const char* has;
+    const char* lacks;
+  } commands[] = {{"build --help", "--scramble-cabinet", "extract PACKAGE DIR"},
+                  {"info -h", "setuppack info PACKAGE", "--split"},
+                  {"extract --help", "setuppack extract PACKAGE DIR", "--split"}};
+  for (const auto& c : commands) {
+    const Result h = Pack(c.args);
+    EXPECT_EQ(h.code, 0) << c.args;
+    EXPECT_NE(h.output.find(c.has), std::string::npos) << c.args << h.output;
+    EXPECT_EQ(h.output.find(c.lacks), std::string::npos) << c.args << h.output;
+  }
+  const Result v = Pack("--version");
+  EXPECT_EQ(v.code, 0);
+  EXPECT_EQ(v.output.rfind("setuppack ", 0), 0u) << v.output;
 }
 
 TEST_F(Cli, UsageErrorsExitWithTwoAndSayWhy) {
@@ -144,6 +161,9 @@ TEST_F(Cli, SplitPackageIsWrittenInPartsAndReadBackJoined) {
   EXPECT_EQ(stat((dir + "/out.003").c_str(), &st), 0);
   r = Pack("info " + dir + "/out.exe");
   EXPECT_NE(r.output.find("multi-part: 1"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("parts: 5 (sizes and SHA-256 digests match the part record)"),
+            std::string::npos)
+      << r.output;
   mkdir((dir + "/x").c_str(), 0755);
   ASSERT_EQ(Pack("extract " + dir + "/out.exe " + dir + "/x").code, 0);
   EXPECT_EQ(Read(dir + "/x/big.txt"), big);
@@ -151,6 +171,72 @@ TEST_F(Cli, SplitPackageIsWrittenInPartsAndReadBackJoined) {
   r = Pack("info " + dir + "/out.exe");
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.output.find("out.002"), std::string::npos) << r.output;
+}
+
+TEST_F(Cli, InfoShowsHostileAndWindows1252TextsSafely) {
+  Write(dir + "/welcome.txt", "Caf\xE9 \x1B[2J\x1B]0;owned\x07");
+  ASSERT_EQ(Pack(BuildArgs() + " --welcome-file " + dir + "/welcome.txt").code, 0);
+  const Result r = Pack("info " + dir + "/out.exe", "LC_ALL=C.UTF-8");
+  ASSERT_EQ(r.code, 0) << r.output;
+  EXPECT_NE(r.output.find("welcome: \"Caf\xC3\xA9 \\x1B[2J\\x1B]0;owned\\x07\""), std::string::npos)
+      << r.output;
+  EXPECT_EQ(r.output.find('\x1B'), std::string::npos);
+}
+
+TEST_F(Cli, WelcomeTooLongForTheDialogIsWarnedAbout) {
+  std::string lines;
+  for (int i = 1; i <= 20; ++i) lines += "Line " + std::to_string(i) + "\n";
+  Write(dir + "/long.txt", lines);
+  Write(dir + "/short.txt", "Welcome.\nPress Install.\n");
+  Result r = Pack(BuildArgs() + " --welcome-file " + dir + "/long.txt");
+  EXPECT_EQ(r.code, 0) << r.output;
+  EXPECT_NE(r.output.find("warning: the welcome text takes about 20 lines"), std::string::npos)
+      << r.output;
+  r = Pack(BuildArgs() + " --welcome-file " + dir + "/short.txt");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.output, "");
+}
+
+// A smaller split replaces a larger one: the old parts beyond the new count
+// go, the new package reads back whole, and no temporary file stays.
+TEST_F(Cli, ASmallerSplitRemovesTheEarlierPartsAndLeavesNoTemporaryFiles) {
+  std::string big;
+  for (int i = 0; i < 60000; ++i) big += static_cast<char>('a' + (i * 7) % 26);
+  Write(dir + "/in/big.txt", big);
+  ASSERT_EQ(Pack(BuildArgs() + " --compress none --split 10000").code, 0);
+  struct stat st;
+  ASSERT_EQ(stat((dir + "/out.006").c_str(), &st), 0);
+  const Result r = Pack(BuildArgs() + " --compress none --split 40000");
+  ASSERT_EQ(r.code, 0) << r.output;
+  EXPECT_NE(r.output.find("removed " + dir + "/out.006"), std::string::npos) << r.output;
+  EXPECT_EQ(stat((dir + "/out.002").c_str(), &st), 0);
+  for (const char* gone : {"/out.003", "/out.004", "/out.005", "/out.006"}) {
+    EXPECT_NE(stat((dir + gone).c_str(), &st), 0) << gone;
+  }
+  EXPECT_EQ(Pack("info " + dir + "/out.exe").code, 0);
+  const Result ls = Pack("--version; ls " + dir + " | grep -c tmp");
+  EXPECT_NE(ls.output.find("\n0\n"), std::string::npos) << ls.output;
+}
+
+// setuppack checks the parts as setup does: a part cut short is named, parts
+// swapped with each other do not belong together.
+TEST_F(Cli, DamagedOrSwappedPartsAreRefusedByName) {
+  std::string data;
+  for (int i = 0; i < 40000; ++i) data += static_cast<char>((i * 7919) >> 5);
+  Write(dir + "/in/data.bin", data);
+  ASSERT_EQ(Pack(BuildArgs() + " --compress none --split 10000").code, 0);
+  const std::string part1 = Read(dir + "/out.001"), part2 = Read(dir + "/out.002");
+  Write(dir + "/out.001", part1.substr(0, 9000));
+  Result r = Pack("info " + dir + "/out.exe");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find("out.001: the part is damaged: it has 9000 bytes instead of 10000"),
+            std::string::npos)
+      << r.output;
+  Write(dir + "/out.001", part2);
+  Write(dir + "/out.002", part1);
+  r = Pack("info " + dir + "/out.exe");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find("do not belong together"), std::string::npos) << r.output;
 }
 
 TEST_F(Cli, ExtractRefusesUnsafeNamesAndCorruptedPackagesWritingNothing) {

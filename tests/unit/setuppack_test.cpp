@@ -2,6 +2,7 @@
 // split parts, and the inputs it must refuse.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -11,6 +12,7 @@
 #include "setup/scramble.h"
 #include "tools/setuppack/cabinet.h"
 #include "tools/setuppack/package.h"
+#include "tools/setuppack/terminal_text.h"
 
 namespace marrowby::setuppack {
 namespace {
@@ -194,6 +196,12 @@ TEST(PackageBuilder, SplitPartsJoinToThePackageAndTheFirstHoldsTheTexts) {
   ASSERT_EQ(joined.size(), whole.size());
   EXPECT_EQ(joined[kHeaderOffset + 17], 1);  // multi-part flag
   joined[kHeaderOffset + 17] = 0;
+  // The part record sits in the stub's padding and agrees with the parts.
+  setup::PartRecord r{};
+  ASSERT_TRUE(setup::ParsePartRecord(joined.data() + setup::kPartRecordOffset, &r));
+  EXPECT_EQ(r.count, parts.size());
+  for (uint32_t k = 0; k < r.count; ++k) EXPECT_EQ(setup::RecordedPartSize(r, k), parts[k].size());
+  std::fill(joined.begin() + setup::kPartRecordOffset, joined.begin() + kImageSize, 0);
   EXPECT_EQ(joined, whole);
   // Large enough for everything: one file, not flagged multi-part.
   o.splitSize = 10 * whole.size();
@@ -205,6 +213,8 @@ TEST(PackageBuilder, PartNamesFollowTheProgramName) {
             (std::vector<std::string>{"out/setup.exe", "out/setup.001", "out/setup.002"}));
   EXPECT_EQ(PartNames("x", 1), (std::vector<std::string>{"x"}));
   EXPECT_THROW(PartNames("dir/ab", 2), std::runtime_error);
+  // A program named like one of its own parts would be overwritten by it.
+  EXPECT_THROW(PartNames("setup.002", 3), std::runtime_error);
 }
 
 void ExpectRefused(const BuildOptions& o, const std::string& fragment) {
@@ -230,8 +240,22 @@ TEST(PackageBuilder, RefusesInputsThatCannotMakeAWorkingPackage) {
   o.infName = "missing.inf";
   ExpectRefused(o, "\"missing.inf\" is not in the cabinet");
   o = Options();
-  o.infName = "sub\\setup.inf";
-  ExpectRefused(o, "without a folder");
+  for (const char* name : {"sub\\setup.inf", "sub/setup.inf", "c:setup.inf"}) {
+    o.infName = name;
+    ExpectRefused(o, "holds a folder separator");
+  }
+  o.infName = "my setup.inf";
+  ExpectRefused(o, "holds a space");
+  o.infName = "a,b.inf";
+  ExpectRefused(o, "holds a comma");
+  o = Options();
+  o.stub = FakeImage(setup::kPartRecordOffset + 1, 0);
+  o.splitSize = 20000;
+  ExpectRefused(o, "needs its last 64 bytes of padding");
+  o = Options();
+  o.cabinet = WriteCabinet(Entries(), Compression::kNone);
+  o.splitSize = 100;  // would need more than 256 parts
+  ExpectRefused(o, "setup can join at most 256");
   o = Options();
   o.title = std::string(256, 't');
   ExpectRefused(o, "the title is 256 bytes");
@@ -251,7 +275,7 @@ TEST(PackageBuilder, RefusesACabinetWithUnsafeNames) {
   e[1].name = "..\\evil.dll";
   BuildOptions o = Options();
   o.cabinet = WriteCabinet(e, Compression::kNone);
-  ExpectRefused(o, "unsafe file name \"..\\evil.dll\"");
+  ExpectRefused(o, "unsafe file name \"..\\\\evil.dll\"");
 }
 
 TEST(PackageReader, RefusesWhatIsNoPackageOrIsCutShort) {
@@ -265,6 +289,43 @@ TEST(PackageText, LineFeedsBecomeCrLf) {
   EXPECT_EQ(WindowsLineEnds("a\nb\r\nc\n"), "a\r\nb\r\nc\r\n");
   EXPECT_EQ(WindowsLineEnds("\n"), "\r\n");
   EXPECT_EQ(WindowsLineEnds("\r\r\r"), "\r\r\r");
+}
+
+// What `info` prints for a text: escaped controls, converted characters.
+TEST(TerminalText, EscapesControlsAndConvertsWindows1252) {
+  struct Case {
+    std::string in;
+    bool utf8;
+    const char* codeset;
+    std::string out;
+  } cases[] = {
+      {"Caf\xE9 \x80", false, "UTF-8", "\"Caf\xC3\xA9 \xE2\x82\xAC\""},
+      {"\x1B]0;owned\x07\x1B[2J", false, "UTF-8", "\"\\x1B]0;owned\\x07\\x1B[2J\""},
+      {"a\r\n\t\"\\", false, "UTF-8", "\"a\\r\\n\\t\\\"\\\\\""},
+      {"\x81\x9D\x7F", false, "UTF-8", "\"\\x81\\x9D\\x7F\""},
+      {"\xC3\xA9\xC2\x9B\xE2\x80\xAE", true, "UTF-8", "\"\xC3\xA9\\x9B\\u{202E}\""},
+      {"\xC3(\xFF", true, "UTF-8", "\"\\xC3(\\xFF\""},
+      {"Caf\xE9 \x80", false, "ISO-8859-1", "\"Caf\xE9 \\u{20AC}\""},
+      {"Caf\xE9", false, "ANSI_X3.4-1968", "\"Caf\\u{00E9}\""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TerminalText(c.in, c.utf8, c.codeset), c.out) << c.in;
+  }
+}
+
+TEST(TerminalText, StatusLinesCountBreaksAndWrapping) {
+  EXPECT_EQ(StatusLines(""), 0u);
+  EXPECT_EQ(StatusLines("\r\r\rPlease click \"Install\" to start setup."), 4u);
+  EXPECT_EQ(StatusLines("a\r\nb\nc\rd"), 4u);
+  EXPECT_EQ(StatusLines(std::string(kStatusColumns, 'x')), 1u);
+  EXPECT_EQ(StatusLines(std::string(kStatusColumns + 1, 'x')), 2u);
+  // Words move to the next line whole.
+  std::string words;
+  for (int i = 0; i < 20; ++i) words += "word ";
+  EXPECT_EQ(StatusLines(words), 2u);
+  std::string twenty;
+  for (int i = 0; i < 20; ++i) twenty += "line\r\n";
+  EXPECT_EQ(StatusLines(twenty), 20u);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Microsoft Cabinet archives for the package builder: writing one (stored or
-// MSZIP over zlib) and reading one from memory (libmspack).
+// MSZIP, with libgcab) and reading one from memory (libmspack).
 #pragma once
 
 #include <cstdint>

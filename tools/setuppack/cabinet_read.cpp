@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "tools/setuppack/cabinet.h"
+#include "tools/setuppack/terminal_text.h"
 
 namespace marrowby::setuppack {
 
@@ -124,7 +125,7 @@ class Reader {
   const std::vector<uint8_t>& Extract(mscabd_file* file) {
     const int err = cabd_->extract(cabd_, file, const_cast<char*>(kSinkName));
     if (err != MSPACK_ERR_OK) {
-      throw std::runtime_error(std::string(file->filename) + ": " + ErrorText(err));
+      throw std::runtime_error(Shown(file->filename) + ": " + ErrorText(err));
     }
     return ms_.sink;
   }

@@ -1,10 +1,11 @@
 // setuppack: builds setup packages around setupstub.exe, and shows or
 // extracts what a package holds.
 #include <fcntl.h>
+#include <langinfo.h>
 #include <sys/stat.h>
 
 #include <algorithm>
-
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,36 +20,52 @@
 
 #include "marrowby_version.h"
 #include "setup/names.h"
+#include "tools/setuppack/files.h"
 #include "tools/setuppack/package.h"
+#include "tools/setuppack/terminal_text.h"
 
 namespace marrowby::setuppack {
 namespace {
 
-const char kUsage[] =
+// Cabinet attribute bit: the name is UTF-8, not the code page.
+constexpr int kNameIsUtf8 = 0x80;
+
+const char kVersion[] = "setuppack " MARROWBY_VERSION_TEXT
+    " (packages with header \"MRI\"; split packages with a part record)\n";
+
+const char kOverview[] =
     "usage:\n"
     "  setuppack build -o OUT.exe --stub STUB.exe --inf NAME.inf\n"
     "                  (--cab FILE.cab | --dir DIR [--compress none|mszip]) [options]\n"
     "  setuppack info PACKAGE\n"
     "  setuppack extract PACKAGE DIR\n"
-    "  setuppack --help\n"
-    "  setuppack --version\n"
+    "  setuppack [COMMAND] --help     setuppack --version\n"
+    "\n";
+
+const char kBuildHelp[] =
+    "setuppack build -o OUT.exe --stub STUB.exe --inf NAME.inf\n"
+    "                (--cab FILE.cab | --dir DIR [--compress none|mszip]) [options]\n"
     "\n"
-    "build writes a self-extracting setup package: the stub, a copy of the cabinet\n"
+    "Writes a self-extracting setup package: the stub, a copy of the cabinet\n"
     "library, the package header and texts, and a cabinet with the files to install.\n"
+    "Every file is written under a temporary name and renamed into place.\n"
     "\n"
-    "  -o, --output OUT.exe     the package to write (with --split, also its parts)\n"
+    "  -o, --output OUT.exe     the package to write (with --split, also its parts;\n"
+    "                           parts left from an earlier, larger split are removed)\n"
     "  --stub STUB.exe          setupstub.exe; at most 28672 bytes\n"
-    "  --inf NAME.inf           the INF file (name only) inside the cabinet that the\n"
-    "                           system's INF installer runs; must be in the cabinet\n"
+    "  --inf NAME.inf           the INF file (name only: no folder, spaces or commas)\n"
+    "                           inside the cabinet that the system's INF installer\n"
+    "                           runs; must be in the cabinet\n"
     "  --cab FILE.cab           a ready-made single cabinet (makecab, gcab, ...)\n"
     "  --dir DIR                make the cabinet from the files directly in DIR\n"
     "                           (no subfolders: setup extracts into one folder)\n"
     "  --compress none|mszip    compression for --dir (default mszip)\n"
     "  --title TEXT             caption of the setup dialog (at most 255 bytes;\n"
     "                           default \"Self-extracting Archive\")\n"
-    "  --welcome-file F         text shown in the dialog before installing; without\n"
-    "                           it a default text is shown, and an unattended package\n"
-    "                           installs at once\n"
+    "  --welcome-file F         text shown in the dialog before installing (9 lines\n"
+    "                           of about 57 characters fit; a longer one is warned\n"
+    "                           about); without it a default text is shown, and an\n"
+    "                           unattended package installs at once\n"
     "  --licence-file F         licence the user must accept before installing\n"
     "  --notice-file F          text shown by the Info button after installing\n"
     "                           (at most 255 bytes)\n"
@@ -62,16 +79,29 @@ const char kUsage[] =
     "  --scramble-cabinet       store the cabinet XOR-scrambled\n"
     "  --split BYTES            split into parts of at most BYTES bytes: OUT.exe,\n"
     "                           then OUT with its last three characters replaced by\n"
-    "                           001, 002, ... (the first part also holds the texts)\n"
+    "                           001, 002, ... up to 255 (the first part also holds\n"
+    "                           the texts, and a record of every part's size and\n"
+    "                           SHA-256 digest that setup checks before extracting)\n"
     "  --cabinet-library FILE   Cabinet.dll to carry (at most 40960 bytes), placed in\n"
     "                           the system folder when it has none; without it the\n"
     "                           area is zero-filled and never placed\n"
     "\n"
-    "Texts are stored as given (8-bit), with line feeds turned into CR LF.\n"
+    "Texts are stored as given (8-bit; setup shows them as Windows-1252), with line\n"
+    "feeds turned into CR LF.\n";
+
+const char kInfoHelp[] =
+    "setuppack info PACKAGE\n"
     "\n"
-    "info prints the header fields, the texts (unscrambled) and the cabinet's files.\n"
-    "extract writes the cabinet's files into DIR (which must exist), refusing names\n"
-    "that would leave it, as setup does.\n";
+    "Prints the header fields, the texts (unscrambled, converted from Windows-1252\n"
+    "to the terminal's character set, control characters escaped) and the\n"
+    "cabinet's files. The parts of a split package are read beside it and checked\n"
+    "against its part record.\n";
+
+const char kExtractHelp[] =
+    "setuppack extract PACKAGE DIR\n"
+    "\n"
+    "Writes the cabinet's files into DIR (which must exist), refusing names that\n"
+    "would leave it, as setup does.\n";
 
 struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -91,10 +121,46 @@ std::string ReadText(const std::string& path, const char* what) {
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw std::runtime_error(path + ": cannot be written");
+  WriteFilesAtomically({OutputFile{path, bytes}});
+}
+
+bool IsSplitPackage(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  uint8_t header[setup::kHeaderSize];
+  setup::PackageHeader h{};
+  return in.seekg(setup::kHeaderOffset) &&
+         in.read(reinterpret_cast<char*>(header), sizeof(header)) &&
+         setup::ParseHeader(header, sizeof(header), &h) && h.multiPart;
+}
+
+// The parts of the package just built replace the earlier package's; its
+// parts beyond the new count are removed so that none can be mixed in.
+void WritePackage(const std::string& out, const std::vector<std::vector<uint8_t>>& parts) {
+  const std::vector<std::string> names = PartNames(out, parts.size());
+  const bool replacesSplit = IsSplitPackage(out);
+  std::vector<OutputFile> files;
+  for (size_t i = 0; i < parts.size(); ++i) files.push_back({names[i], parts[i]});
+  WriteFilesAtomically(files);
+  if (out.size() - (out.find_last_of('/') + 1) < 3) return;
+  if (replacesSplit) {
+    for (const std::string& name : RemovePartsFrom(out, parts.size())) {
+      std::fprintf(stderr, "setuppack: removed %s, a part of the earlier package\n", name.c_str());
+    }
+  } else if (parts.size() > 1) {
+    for (const std::string& name : ExistingPartsFrom(out, parts.size())) {
+      std::fprintf(stderr, "setuppack: warning: %s is not part of this package\n", name.c_str());
+    }
+  }
+}
+
+void WarnAboutWelcome(const std::string& welcome) {
+  const size_t lines = StatusLines(welcome);
+  if (lines > kStatusLines) {
+    std::fprintf(stderr,
+                 "setuppack: warning: the welcome text takes about %zu lines, but the setup "
+                 "dialog shows %zu lines of about %zu characters: it will be cut off\n",
+                 lines, kStatusLines, kStatusColumns);
+  }
 }
 
 CabEntry EntryFromFile(const std::string& dir, const std::string& name) {
@@ -187,31 +253,28 @@ int Build(const std::vector<std::string>& args) {
   o.cabinet = cab.empty() ? CabinetFromDir(dir, compress == "none" ? Compression::kNone
                                                                    : Compression::kMszip)
                           : ReadFile(cab, "cabinet");
-  const std::vector<std::vector<uint8_t>> parts = BuildPackage(o);
-  const std::vector<std::string> names = PartNames(out, parts.size());
-  for (size_t i = 0; i < parts.size(); ++i) WriteFile(names[i], parts[i]);
+  WritePackage(out, BuildPackage(o));
+  WarnAboutWelcome(o.welcome);
   return 0;
 }
 
-std::string Quoted(const std::string& text) {
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else if (c == '"' || c == '\\') out += std::string("\\") + c;
-    else out += c;
-  }
-  return out + "\"";
+std::string Quoted(const std::string& text, bool utf8 = false) {
+  return TerminalText(text, utf8, nl_langinfo(CODESET));
 }
 
 int Info(const std::vector<std::string>& args) {
   if (args.size() != 1) throw UsageError("info takes one PACKAGE");
   const PackageContents c = ReadPackageFile(args[0]);
   const setup::PackageHeader& h = c.header;
-  std::printf("package: %s\n", args[0].c_str());
+  std::printf("package: %s\n", Quoted(args[0], true).c_str());
   std::printf("package size: %u (read %llu)%s\n", h.packageSize,
               static_cast<unsigned long long>(c.size),
               !h.multiPart && c.size != h.packageSize ? "  CORRUPTED: sizes differ" : "");
+  if (h.multiPart) {
+    std::printf("parts: %u (%s)\n", c.parts,
+                c.partsChecked ? "sizes and SHA-256 digests match the part record"
+                               : "no part record: not checked");
+  }
   std::printf("attended: %d\nadministrator: %d\nnotice hidden: %d\nmulti-part: %d\n"
               "installer: %s\ncabinet scrambled: %d\ncabinet offset: %u\n",
               h.attended != 0, h.admin != 0, h.noticeHidden != 0, h.multiPart != 0,
@@ -226,7 +289,7 @@ int Info(const std::vector<std::string>& args) {
     std::printf("  %10u  %04d-%02d-%02d %02d:%02d:%02d  %c%c%c%c  %s\n", f.length, f.year, f.month,
                 f.day, f.hour, f.minute, f.second, f.attribs & 1 ? 'r' : '-',
                 f.attribs & 2 ? 'h' : '-', f.attribs & 4 ? 's' : '-', f.attribs & 0x20 ? 'a' : '-',
-                f.name.c_str());
+                Quoted(f.name, (f.attribs & kNameIsUtf8) != 0).c_str());
   }
   return 0;
 }
@@ -255,7 +318,7 @@ void WriteExtracted(void* context, const CabListing::File& f, const std::vector<
   times[0].tv_nsec = times[1].tv_nsec = 0;
   utimensat(AT_FDCWD, path.c_str(), times, 0);
   if (f.attribs & 1) chmod(path.c_str(), 0444);
-  std::printf("%s\n", name.c_str());
+  std::printf("%s\n", Quoted(name, (f.attribs & kNameIsUtf8) != 0).c_str());
   ++t->count;
 }
 
@@ -275,8 +338,8 @@ int Extract(const std::vector<std::string>& args) {
   // Every name is checked before anything is written.
   for (const CabListing::File& f : listing.files) {
     if (setup::CheckCabinetName(f.name.c_str()) != setup::NameCheck::kOk) {
-      throw std::runtime_error("the cabinet holds the unsafe file name \"" + f.name +
-                               "\"; nothing was extracted");
+      throw std::runtime_error("the cabinet holds the unsafe file name " + Shown(f.name) +
+                               "; nothing was extracted");
     }
   }
   ExtractTarget target{args[1]};
@@ -289,28 +352,49 @@ int Extract(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
   using namespace marrowby::setuppack;
+  std::setlocale(LC_CTYPE, "");
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
-    std::fputs(kUsage, stderr);
+    std::fputs(kOverview, stderr);
     return 2;
   }
   const std::string command = args[0];
   args.erase(args.begin());
+  const auto wantsHelp = [&] {
+    return std::find_if(args.begin(), args.end(), [](const std::string& a) {
+             return a == "--help" || a == "-h";
+           }) != args.end();
+  };
   try {
     if (command == "--help" || command == "-h" || command == "help") {
-      std::fputs(kUsage, stdout);
+      std::fputs(kOverview, stdout);
+      for (const char* h : {kBuildHelp, kInfoHelp, kExtractHelp}) std::printf("%s\n", h);
       return 0;
     }
     if (command == "--version") {
-      std::printf("setuppack %s\n", MARROWBY_VERSION_TEXT);
+      std::fputs(kVersion, stdout);
       return 0;
     }
-    if (command == "build") return Build(args);
-    if (command == "info") return Info(args);
-    if (command == "extract") return Extract(args);
+    struct Command {
+      const char* name;
+      const char* help;
+      int (*run)(const std::vector<std::string>&);
+    };
+    for (const Command& c : {Command{"build", kBuildHelp, Build}, Command{"info", kInfoHelp, Info},
+                             Command{"extract", kExtractHelp, Extract}}) {
+      if (command != c.name) continue;
+      if (wantsHelp()) {
+        std::fputs(c.help, stdout);
+        return 0;
+      }
+      return c.run(args);
+    }
     throw UsageError("unknown command " + command);
   } catch (const UsageError& e) {
-    std::fprintf(stderr, "setuppack: %s\n(setuppack --help lists every option)\n", e.what());
+    std::fprintf(stderr, "setuppack: %s\n(setuppack %s--help lists every option)\n", e.what(),
+                 command == "build" || command == "info" || command == "extract"
+                     ? (command + " ").c_str()
+                     : "");
     return 2;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "setuppack: %s\n", e.what());

@@ -1,5 +1,6 @@
 #include "tools/setuppack/package.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -8,6 +9,8 @@
 #include "setup/names.h"
 #include "setup/package_load.h"
 #include "setup/scramble.h"
+#include "setup/sha256.h"
+#include "tools/setuppack/terminal_text.h"
 
 namespace marrowby::setuppack {
 
@@ -45,11 +48,32 @@ void CheckCabinet(const std::vector<uint8_t>& cabinet, const std::string& infNam
   bool found = false;
   for (const CabListing::File& f : listing.files) {
     if (setup::CheckCabinetName(f.name.c_str()) != setup::NameCheck::kOk) {
-      throw std::runtime_error("the cabinet holds the unsafe file name \"" + f.name + "\"");
+      throw std::runtime_error("the cabinet holds the unsafe file name " + Shown(f.name));
     }
     found = found || Lower(f.name) == Lower(infName);
   }
-  if (!found) throw std::runtime_error("the INF file \"" + infName + "\" is not in the cabinet");
+  if (!found) throw std::runtime_error("the INF file " + Shown(infName) + " is not in the cabinet");
+}
+
+// The installer's command line carries the INF path unquoted after the
+// section name and mode, separated by spaces and commas: a name with either
+// would be cut, and one with a folder would leave the extraction folder.
+void CheckInfName(const std::string& name) {
+  if (name.empty()) throw std::runtime_error("the INF name is empty");
+  for (unsigned char c : name) {
+    const char* why = c == '\\' || c == '/' || c == ':' ? "a folder separator"
+                      : c == ' '                          ? "a space"
+                      : c == ','                          ? "a comma"
+                      : c == '"'                          ? "a quotation mark"
+                      : c < 0x20 || c == 0x7F             ? "a control character"
+                                                          : nullptr;
+    if (why) {
+      throw std::runtime_error("the INF name " + Shown(name) + " holds " + why +
+                               "; the installer's command line takes the name unquoted, so it "
+                               "must be a plain file name without folder separators, spaces or "
+                               "commas");
+    }
+  }
 }
 
 void CheckImage(const std::vector<uint8_t>& bytes, const char* what) {
@@ -75,6 +99,42 @@ std::string WindowsLineEnds(const std::string& text) {
   return out;
 }
 
+namespace {
+
+// The SHA-256 digest of one part as the part record counts it: part 1 from
+// the end of the image area on, every other part whole.
+void PartDigest(const std::vector<uint8_t>& part, size_t index, uint8_t out[setup::kDigestSize]) {
+  const size_t from = index == 0 ? std::min<size_t>(part.size(), kImageSize) : 0;
+  setup::Sha256 h;
+  setup::Sha256Begin(&h);
+  setup::Sha256Add(&h, part.data() + from, part.size() - from);
+  setup::Sha256Finish(&h, out);
+}
+
+void ListDigest(const std::vector<std::vector<uint8_t>>& parts, uint8_t out[setup::kDigestSize]) {
+  setup::Sha256 all;
+  setup::Sha256Begin(&all);
+  for (size_t k = 0; k < parts.size(); ++k) {
+    uint8_t d[setup::kDigestSize];
+    PartDigest(parts[k], k, d);
+    setup::Sha256Add(&all, d, sizeof(d));
+  }
+  setup::Sha256Finish(&all, out);
+}
+
+// Writes the part record into the image area of part 1.
+void WriteRecord(std::vector<std::vector<uint8_t>>& parts) {
+  setup::PartRecord r{};
+  r.count = static_cast<uint32_t>(parts.size());
+  r.firstSize = static_cast<uint32_t>(parts.front().size());
+  r.middleSize = static_cast<uint32_t>(parts.size() > 2 ? parts[1].size() : parts.back().size());
+  r.lastSize = static_cast<uint32_t>(parts.back().size());
+  ListDigest(parts, r.digest);
+  setup::WritePartRecord(r, parts.front().data() + setup::kPartRecordOffset);
+}
+
+}  // namespace
+
 std::vector<std::vector<uint8_t>> BuildPackage(const BuildOptions& o) {
   if (o.stub.size() > kImageSize) {
     throw std::runtime_error("the stub is " + std::to_string(o.stub.size()) +
@@ -89,9 +149,7 @@ std::vector<std::vector<uint8_t>> BuildPackage(const BuildOptions& o) {
   CheckShortText(o.title, "the title");
   CheckShortText(o.infName, "the INF name");
   CheckShortText(o.notice, "the notice");
-  if (o.infName.empty() || o.infName.find_first_of("\\/:") != std::string::npos) {
-    throw std::runtime_error("the INF name must be a file name without a folder");
-  }
+  CheckInfName(o.infName);
   CheckCabinet(o.cabinet, o.infName);
 
   const uint64_t textsSize =
@@ -138,6 +196,13 @@ std::vector<std::vector<uint8_t>> BuildPackage(const BuildOptions& o) {
   }
 
   if (!split) return {pkg};
+  if (o.stub.size() > setup::kPartRecordOffset) {
+    throw std::runtime_error("the stub is " + std::to_string(o.stub.size()) +
+                             " bytes; a split package needs its last " +
+                             std::to_string(setup::kPartRecordSize) +
+                             " bytes of padding for the part record (at most " +
+                             std::to_string(setup::kPartRecordOffset) + " bytes)");
+  }
   // Part 1 is the program itself and carries at least everything before the
   // cabinet; the other parts carry splitSize bytes each.
   std::vector<std::vector<uint8_t>> parts;
@@ -147,10 +212,14 @@ std::vector<std::vector<uint8_t>> BuildPackage(const BuildOptions& o) {
     const size_t end = std::min<size_t>(pkg.size(), at + o.splitSize);
     parts.emplace_back(pkg.begin() + static_cast<long>(at), pkg.begin() + static_cast<long>(end));
   }
-  if (parts.size() > 256) {
-    throw std::runtime_error("the package would have " + std::to_string(parts.size()) +
-                             " parts; at most 256 are possible");
+  if (parts.size() > setup::kMaxParts) {
+    const uint64_t least = (pkg.size() - first + setup::kMaxParts - 2) / (setup::kMaxParts - 1);
+    throw std::runtime_error("--split " + std::to_string(o.splitSize) + " would make " +
+                             std::to_string(parts.size()) +
+                             " parts; setup can join at most 256 (the program and .001 to "
+                             ".255): use --split " + std::to_string(least) + " or more");
   }
+  WriteRecord(parts);
   return parts;
 }
 
@@ -163,6 +232,10 @@ std::vector<std::string> PartNames(const std::string& output, size_t count) {
   for (size_t k = 1; k < count; ++k) {
     std::string name = output;
     setup::SetPartNumber(&name[0], static_cast<uint32_t>(k));
+    if (name == output) {
+      throw std::runtime_error("the output name " + output + " ends in the digits of part " +
+                               std::to_string(k + 1) + "'s name; name the package like setup.exe");
+    }
     names.push_back(name);
   }
   return names;
@@ -183,6 +256,27 @@ std::string TextAt(const std::vector<uint8_t>& b, size_t& at, size_t n, bool scr
   if (scrambled) setup::ScrambleText(reinterpret_cast<uint8_t*>(&s[0]), s.size());
   at += n;
   return s;
+}
+
+// Checks the parts against the part record, as setup does before using them.
+void CheckParts(const std::vector<std::vector<uint8_t>>& parts, const setup::PartRecord& r,
+                const std::string& path) {
+  for (uint32_t k = 0; k < parts.size(); ++k) {
+    const uint32_t expected = setup::RecordedPartSize(r, k);
+    if (parts[k].size() != expected) {
+      std::string name = path;
+      if (k > 0) setup::SetPartNumber(&name[0], k);
+      throw std::runtime_error(name + ": the part is damaged: it has " +
+                               std::to_string(parts[k].size()) + " bytes instead of " +
+                               std::to_string(expected));
+    }
+  }
+  uint8_t digest[setup::kDigestSize];
+  ListDigest(parts, digest);
+  if (!std::equal(digest, digest + sizeof(digest), r.digest)) {
+    throw std::runtime_error(
+        "the parts do not belong together: one of them has been damaged or replaced");
+  }
 }
 
 }  // namespace
@@ -219,14 +313,27 @@ PackageContents ReadPackageFile(const std::string& path) {
   setup::PackageHeader h{};
   if (bytes.size() >= kHeaderOffset + setup::kHeaderSize &&
       setup::ParseHeader(bytes.data() + kHeaderOffset, setup::kHeaderSize, &h) && h.multiPart) {
-    for (uint32_t k = 1; bytes.size() < h.packageSize; ++k) {
-      if (k > 255) throw std::runtime_error("the parts never reach the package size");
+    setup::PartRecord record{};
+    const bool recorded = bytes.size() >= kImageSize &&
+                          setup::ParsePartRecord(bytes.data() + setup::kPartRecordOffset, &record);
+    std::vector<std::vector<uint8_t>> parts{bytes};
+    uint64_t joined = bytes.size();
+    for (uint32_t k = 1; recorded ? k < record.count : joined < h.packageSize; ++k) {
+      if (k >= setup::kMaxParts) throw std::runtime_error("the parts never reach the package size");
       std::string name = path;
       setup::SetPartNumber(&name[0], k);
-      const std::vector<uint8_t> part = ReadWholeFile(name);
-      if (part.empty()) throw std::runtime_error(name + ": the part is empty");
-      bytes.insert(bytes.end(), part.begin(), part.end());
+      parts.push_back(ReadWholeFile(name));
+      if (parts.back().empty()) throw std::runtime_error(name + ": the part is empty");
+      joined += parts.back().size();
     }
+    if (recorded) CheckParts(parts, record, path);
+    for (size_t k = 1; k < parts.size(); ++k) {
+      bytes.insert(bytes.end(), parts[k].begin(), parts[k].end());
+    }
+    PackageContents c = ParsePackage(bytes);
+    c.parts = static_cast<uint32_t>(parts.size());
+    c.partsChecked = recorded;
+    return c;
   }
   return ParsePackage(bytes);
 }

@@ -40,6 +40,8 @@ struct PackageContents {
   std::string title, infName, notice, welcome, licence;
   uint32_t cabinetOffset = 0;
   uint64_t size = 0;                // bytes read, parts joined
+  uint32_t parts = 1;               // files read
+  bool partsChecked = false;        // against the part record
   std::vector<uint8_t> cabinet;     // unscrambled
 };
 
