@@ -77,7 +77,7 @@ TEST_F(HelpE2E, HelpButtonAndTrayHelpOpenTheGuide) {
   StartReady();
   Click(C("HelpBtn"));
   EXPECT_EQ(Opened(1), GuideUrl() + "\n");
-  ChooseTrayItem(4);  // Help
+  ChooseTrayItem(5);  // Help
   EXPECT_EQ(Opened(2), GuideUrl() + "\n" + GuideUrl() + "\n");
 }
 

@@ -115,7 +115,7 @@ TEST_F(Pictures, ScheduleManager) {
   Ok(box);
   ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 5000));
 
-  ChooseTrayItem(3);  // About
+  ChooseTrayItem(4);  // About
   HWND about = Top("TAboutForm");
   ASSERT_NE(about, nullptr);
   Picture(about, "about_box");
