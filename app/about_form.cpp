@@ -1,5 +1,7 @@
 #include "app/about_form.h"
 
+#include "marrowby_version.h"
+
 namespace marrowby {
 
 const ClassInfo TCopyRightForm::kClassInfo = {"TCopyRightForm", &TForm::kClassInfo, nullptr, 0};
@@ -49,6 +51,10 @@ TAboutForm::TAboutForm(TComponent* owner, TCopyRightForm* picture, std::function
   TownLbl = Make<TLabel>(this, Panel1, "TownLbl", 60, 84, 260, 14, maker::kTown);
   CommentsLbl = Make<TLabel>(this, Panel1, "CommentsLbl", 10, 104, 311, 14,
                              "Comments, Orders or Suggestions should be addressed to");
+  // Beside the title, clear of the address lines (which span the width).
+  VersionLbl = Make<TLabel>(this, Panel1, "VersionLbl", 272, 16, 54, 28,
+                            "Version " MARROWBY_VERSION_TEXT);
+  VersionLbl->WordWrap = true;
   EmailLbl = Make<TLabel>(this, Panel1, "EmailLbl", 10, 118, 311, 14, maker::kEmail);
   WebBtn = Make<TButton>(this, Panel1, "WebBtn", 10, 138, 190, 23, maker::kWebAddress);
   OKBtn = Make<TButton>(this, Panel1, "OKBtn", 246, 138, 75, 23, "&OK");

@@ -45,6 +45,7 @@ class TAboutForm : public TForm {
   TLabel* TownLbl;
   TLabel* CommentsLbl;
   TLabel* EmailLbl;
+  TLabel* VersionLbl;  // the product's version
   TButton* WebBtn;
   TButton* OKBtn;
 

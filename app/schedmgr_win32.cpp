@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/about_form.h"
+#include "app/help_win32.h"
 #include "app/history_window_win32.h"
 #include "app/main_form.h"
 #include "app/shell_parts_win32.h"
@@ -163,6 +164,7 @@ int Run() {
   TApplication& app = Application();
   app.SetTitle(kTitle);
   app.SetHelpFile(kHelpFile);
+  InstallHelp(app);
 
   Win32MainHost host;
   auto form = std::make_unique<TMainForm>(nullptr, &host);

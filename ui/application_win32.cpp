@@ -45,6 +45,7 @@ std::string TApplication::Title() const {
 void TApplication::SetTitle(const std::string& title) { SetWindowTextA(Handle(), title.c_str()); }
 
 bool TApplication::HelpCommand(UINT command, ULONG_PTR data) {
+  if (OnHelp && OnHelp(command, data)) return true;
   if (helpFile_.empty()) return false;
   HWND owner = mainWindow_ ? mainWindow_ : Handle();
   return WinHelpA(owner, helpFile_.c_str(), command, data) != FALSE;

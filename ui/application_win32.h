@@ -39,7 +39,10 @@ class TApplication : public TObject, public ApplicationWindow, private MessageWi
   const std::string& HelpFile() const { return helpFile_; }
   void SetHelpFile(const std::string& file) { helpFile_ = file; }
   // Asks the help viewer for the help file (WinHelp command and data).
+  // OnHelp sees the request first; when it returns true it has served it
+  // and WinHelp is not asked.
   bool HelpCommand(UINT command, ULONG_PTR data);
+  std::function<bool(UINT command, ULONG_PTR data)> OnHelp;
 
   // The main window: closing it ends the message loop.
   HWND MainWindow() const { return mainWindow_; }

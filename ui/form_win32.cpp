@@ -172,6 +172,21 @@ ControlBinding* Win32FormView::BindingFor(HWND hwnd) const {
   return nullptr;
 }
 
+void Win32FormView::ShowHelpFor(const HELPINFO& info) {
+  int context = 0;
+  if (info.iContextType == HELPINFO_WINDOW) {
+    for (HWND h = static_cast<HWND>(info.hItemHandle); h && h != Hwnd() && !context;
+         h = GetParent(h)) {
+      if (ControlBinding* b = BindingFor(h)) context = b->Control().HelpContext();
+    }
+  }
+  if (context > 0) {
+    Application().HelpCommand(HELP_CONTEXT, static_cast<ULONG_PTR>(context));
+  } else {
+    Application().HelpCommand(HELP_CONTENTS, 0);
+  }
+}
+
 void Win32FormView::Center() {
   RECT r;
   GetWindowRect(Hwnd(), &r);
@@ -300,6 +315,9 @@ bool Win32FormView::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       return false;
     case WM_CLOSE:
       form_.Close();
+      return true;
+    case WM_HELP:  // F1: the help of the control, or of its nearest container
+      ShowHelpFor(*reinterpret_cast<const HELPINFO*>(lp));
       return true;
     case WM_SYSCOMMAND:
       return OnSysCommand(wp & 0xFFF0);

@@ -58,6 +58,7 @@ class Win32FormView : public FormView, public MessageWindow {
   void CreateControls();
   void AddHint(HWND control, const TControl* c);
   ControlBinding* BindingFor(HWND hwnd) const;
+  void ShowHelpFor(const HELPINFO& info);
   void Center();
 
   TForm& form_;

@@ -1,6 +1,7 @@
 # The schedule manager's model: windows without windows.
 marrowby_test(unit_app
   app_fakes.cpp
+  app_help_test.cpp
   app_main_form_test.cpp
   app_launch_test.cpp
   app_editor_test.cpp

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "marrowby_version.h"
 #include "setup/names.h"
 #include "tools/setuppack/files.h"
 #include "tools/setuppack/package.h"
@@ -29,7 +30,8 @@ namespace {
 // Cabinet attribute bit: the name is UTF-8, not the code page.
 constexpr int kNameIsUtf8 = 0x80;
 
-const char kVersion[] = "setuppack 1.1 (packages with header \"MRI\"; split packages with a part record)\n";
+const char kVersion[] = "setuppack " MARROWBY_VERSION_TEXT
+    " (packages with header \"MRI\"; split packages with a part record)\n";
 
 const char kOverview[] =
     "usage:\n"

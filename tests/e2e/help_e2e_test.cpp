@@ -1,0 +1,105 @@
+// Help end to end under Wine: the Help button, the tray menu's Help and F1 on
+// a control open the user guide beside the program, at the control's topic.
+// A stand-in browser (record_args.exe, registered for .html files) writes
+// down the address it was asked to open.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/e2e/schedmgr_fixture.h"
+#include "tests/win/win_test_util.h"
+
+namespace marrowby::e2e {
+namespace {
+
+using wintest::ExeDir;
+
+const char kProgId[] = "MarrowbyTest.Browser";
+constexpr UINT kKeyF1 = 0x004D;  // WM_KEYF1, not in the SDK headers
+
+std::string DefaultOf(const std::string& key) {
+  char buf[512];
+  DWORD size = sizeof(buf);
+  if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, buf, &size) !=
+      ERROR_SUCCESS) {
+    return "";
+  }
+  return buf;
+}
+void SetDefault(const std::string& key, const std::string& value) {
+  RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, value.c_str(),
+                  static_cast<DWORD>(value.size() + 1));
+}
+
+// The program for .html files is record_args.exe while a test runs (the
+// shell of this Wine looks only at the machine's file types).
+class HelpE2E : public SchedmgrFixture {
+ protected:
+  void SetUp() override {
+    SchedmgrFixture::SetUp();
+    log_ = Dir() + "browser.txt";
+    SetEnvironmentVariableA("MARROWBY_ARGS_LOG", log_.c_str());
+    savedType_ = DefaultOf(".html");
+    SetDefault(".html", kProgId);
+    SetDefault(std::string(kProgId) + "\\shell\\open\\command",
+               "\"" + ExeDir() + "record_args.exe\" \"%1\"");
+  }
+  void TearDown() override {
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, kProgId);
+    SetDefault(".html", savedType_);
+    SchedmgrFixture::TearDown();
+  }
+
+  // The addresses the browser was asked to open, one a line, once there
+  // are at least `count`.
+  std::string Opened(int count) {
+    WaitFor([&] { return wintest::CountLines(log_) >= count; }, 20000);
+    return wintest::ReadFile(log_);
+  }
+  static std::string GuideUrl() {
+    std::string url = "file:///" + ExeDir() + "Schedule.html";
+    for (char& c : url) c = c == '\\' ? '/' : c;
+    return url;
+  }
+
+  std::string log_;
+  std::string savedType_;
+};
+
+TEST_F(HelpE2E, HelpButtonAndTrayHelpOpenTheGuide) {
+  char browser[MAX_PATH] = "";
+  FindExecutableA((ExeDir() + "Schedule.html").c_str(), nullptr, browser);
+  ASSERT_NE(std::string(browser).find("record_args.exe"), std::string::npos)
+      << "the stand-in browser is not the program for .html files: " << browser;
+  StartReady();
+  Click(C("HelpBtn"));
+  EXPECT_EQ(Opened(1), GuideUrl() + "\n");
+  ChooseTrayItem(5);  // Help
+  EXPECT_EQ(Opened(2), GuideUrl() + "\n" + GuideUrl() + "\n");
+}
+
+TEST_F(HelpE2E, F1OnAControlOpensTheGuideAtItsTopic) {
+  StartReady();
+  std::string expected;
+  int n = 0;
+  for (const auto& [name, topic] : {std::pair<const char*, int>{"CommandEdit", 14},
+                                    {"DateCb", 15},
+                                    {"Hours", 20},
+                                    {"DelayCb", 28},
+                                    {"GetBtn", 33},
+                                    {"HideBtn", 0}}) {
+    HWND control = C(name);
+    ASSERT_NE(control, nullptr) << name;
+    // What the system posts to the focused control for a press of F1; the
+    // control's default handling turns it into WM_HELP for its parents.
+    PostMessageA(control, kKeyF1, 0, 0);
+    expected += GuideUrl() + (topic ? "#" + std::to_string(topic) : "") + "\n";
+    EXPECT_EQ(Opened(++n), expected) << name;
+  }
+}
+
+}  // namespace
+}  // namespace marrowby::e2e
