@@ -1,12 +1,12 @@
 # schedmgr at rest and its start delay, under Wine, beside a copy of it whose
 # timers tick every armed slot once a second (the engine of old).
 if(WIN32 AND TARGET schedmgr)
-  add_executable(schedmgr_ticking WIN32
-    ${PROJECT_SOURCE_DIR}/app/schedmgr_win32.cpp
-    ${PROJECT_SOURCE_DIR}/app/history_window_win32.cpp
-    ${PROJECT_SOURCE_DIR}/app/shell_parts_win32.cpp
-    ${PROJECT_SOURCE_DIR}/app/res/schedmgr.rc
-    ticking_engine_win32.cpp)
+  # The program's own sources: only the engine differs.
+  get_target_property(schedmgr_sources schedmgr SOURCES)
+  list(TRANSFORM schedmgr_sources PREPEND ${PROJECT_SOURCE_DIR}/app/)
+  add_executable(schedmgr_ticking WIN32 ${schedmgr_sources} ticking_engine_win32.cpp)
+  set_source_files_properties(${PROJECT_SOURCE_DIR}/app/res/schedmgr.rc PROPERTIES
+    COMPILE_FLAGS "${MARROWBY_RC_VERSION_FLAGS}")
   target_link_libraries(schedmgr_ticking PRIVATE app_model shell ui)
 
   add_executable(schedmgr_bench schedmgr_bench_win32.cpp)
