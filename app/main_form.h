@@ -224,10 +224,10 @@ class TMainForm : public TForm {
     std::string error;
   };
   StartResult StartItem(const std::string& commandLine, int position);
-  // Appends the launch to the history; a failure to write it is shown once
-  // in the status bar and never stops the launch.
+  // Appends the launch, attempted at `at`, to the history; a failure to write
+  // it is shown once in the status bar and never stops the launch.
   void RecordLaunch(int position, const std::string& description, const std::string& commandLine,
-                    const StartResult& result);
+                    const StartResult& result, TDateTime at);
   void AfterLaunch(int position, const FlagDigits& flags);
 
   struct NextLaunch {

@@ -52,8 +52,11 @@ void TMainForm::Launcher1BeforeLaunch(TObject* Sender, bool& Cancel) {
   bool cancelled = false;
   if (flags.Announce()) cancelled = Announce(commandLine, description, flags);
   StartResult result{LaunchOutcome::Cancelled, StartWay::None, ""};
+  // The history gives the moment of the attempt, not the moment the user
+  // closed the failure box that the attempt may show.
+  const TDateTime attempted = Now();
   if (!cancelled) result = StartItem(commandLine, position);
-  RecordLaunch(position, description, commandLine, result);
+  RecordLaunch(position, description, commandLine, result, attempted);
   // A removal meanwhile (position 0) leaves nothing to mark.
   if (Schedules().IsSet(position)) AfterLaunch(position, flags);
 }
@@ -99,9 +102,10 @@ LaunchHistory TMainForm::History() const {
 }
 
 void TMainForm::RecordLaunch(int position, const std::string& description,
-                             const std::string& commandLine, const StartResult& result) {
+                             const std::string& commandLine, const StartResult& result,
+                             TDateTime at) {
   HistoryEntry entry;
-  entry.time = HistoryTime(Now());
+  entry.time = HistoryTime(at);
   entry.position = position;
   entry.description = description;
   entry.item = commandLine;

@@ -206,6 +206,13 @@ TEST_F(LaunchRecords, StartedFailedAndCancelledLaunchesEachLeaveTheirLine) {
   Add("Refused", "C:\\denied\\x.exe", 3);
   Add("Not now", "C:\\tools\\later.exe", 4, true);
   host.whileModal = [&](TForm& f) { static_cast<TAnnounceForm&>(f).CancelBtnClick(); };
+  // The user takes 20 seconds to close the first failure box: the history
+  // keeps the moment of the attempt (and the clock runs 20 s later after it).
+  bool firstBox = true;
+  host.onMessage = [&](MessageKind, const std::string&) {
+    if (firstBox) p.clock.AdvanceMs(20 * 1000);
+    firstBox = false;
+  };
   p.timers.AdvanceMs(5 * 60 * 1000);
   const std::vector<HistoryEntry> lines = Lines();
   ASSERT_EQ(lines.size(), 4u);
@@ -213,9 +220,9 @@ TEST_F(LaunchRecords, StartedFailedAndCancelledLaunchesEachLeaveTheirLine) {
                              LaunchOutcome::Started, StartWay::Shell));
   ExpectSame(lines[2], Entry("2024-03-04 09:02:00", 2, "Broken", "C:\\missing\\letter.doc",
                              LaunchOutcome::Failed, StartWay::Shell, "system text 2"));
-  ExpectSame(lines[1], Entry("2024-03-04 09:03:00", 3, "Refused", "C:\\denied\\x.exe",
+  ExpectSame(lines[1], Entry("2024-03-04 09:03:20", 3, "Refused", "C:\\denied\\x.exe",
                              LaunchOutcome::Failed, StartWay::Shell, "system text 5"));
-  ExpectSame(lines[0], Entry("2024-03-04 09:04:00", 4, "Not now", "C:\\tools\\later.exe",
+  ExpectSame(lines[0], Entry("2024-03-04 09:04:20", 4, "Not now", "C:\\tools\\later.exe",
                              LaunchOutcome::Cancelled, StartWay::None));
   EXPECT_EQ(form->StatusBar1->PanelText().find("could not be written"), std::string::npos);
 }

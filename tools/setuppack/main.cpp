@@ -77,7 +77,8 @@ const char kBuildHelp[] =
     "                           and DefaultInstallX) instead of setupapi/setupx\n"
     "                           (section DefaultInstall)\n"
     "  --scramble-cabinet       store the cabinet XOR-scrambled\n"
-    "  --split BYTES            split into parts of at most BYTES bytes: OUT.exe,\n"
+    "  --split BYTES            split into parts of at most BYTES bytes (the first\n"
+    "                           part at least the program and its texts): OUT.exe,\n"
     "                           then OUT with its last three characters replaced by\n"
     "                           001, 002, ... up to 255 (the first part also holds\n"
     "                           the texts, and a record of every part's size and\n"
@@ -253,7 +254,15 @@ int Build(const std::vector<std::string>& args) {
   o.cabinet = cab.empty() ? CabinetFromDir(dir, compress == "none" ? Compression::kNone
                                                                    : Compression::kMszip)
                           : ReadFile(cab, "cabinet");
-  WritePackage(out, BuildPackage(o));
+  const std::vector<std::vector<uint8_t>> parts = BuildPackage(o);
+  if (parts.size() > 1 && parts[0].size() > o.splitSize) {
+    // The program, its cabinet library and the texts cannot be split.
+    std::fprintf(stderr,
+                 "setuppack: warning: the first part is %zu bytes, more than --split %llu: it "
+                 "holds the program, the cabinet library and the texts whole\n",
+                 parts[0].size(), static_cast<unsigned long long>(o.splitSize));
+  }
+  WritePackage(out, parts);
   WarnAboutWelcome(o.welcome);
   return 0;
 }
