@@ -109,6 +109,11 @@ struct UsageError : std::runtime_error {
 };
 
 std::vector<uint8_t> ReadFile(const std::string& path, const char* what) {
+  struct stat st;
+  // A folder opens as a stream on Linux and fails only at the first read.
+  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    throw std::runtime_error(std::string(what) + " " + path + ": is a folder, not a file");
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error(std::string(what) + " " + path + ": " + std::strerror(errno));
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

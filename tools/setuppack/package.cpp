@@ -1,5 +1,7 @@
 #include "tools/setuppack/package.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -244,6 +246,11 @@ std::vector<std::string> PartNames(const std::string& output, size_t count) {
 namespace {
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+  struct stat st;
+  // A folder opens as a stream on Linux and fails only at the first read.
+  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    throw std::runtime_error(path + ": is a folder, not a package");
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error(path + ": cannot be opened");
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
