@@ -15,6 +15,9 @@ const PropInfo kSingleInstanceProps[] = {
     StrProp<S, &S::StopMsg, &S::SetStopMsg>("StopMsg"),
 };
 
+// How long a new copy waits for a running copy that may be ending.
+const DWORD kWaitForEndingCopyMs = 2000;
+
 // A window's text or class name, up to the 254 characters the guard reads.
 std::string WindowText(HWND hwnd) {
   char buf[kTitleLimit + 1] = {};
@@ -55,11 +58,17 @@ std::string TSingleInstance::MutexName() {
 
 TSingleInstance::TSingleInstance(TComponent* owner) : TComponent(owner) {
   HANDLE h = CreateMutexA(nullptr, TRUE, MutexName().c_str());
+  // Another copy holds it. A copy that is just ending (the user quit and
+  // started again at once) lets go within moments: wait for that briefly, or
+  // the new copy would quit too and leave none running.
   if (h && GetLastError() == ERROR_ALREADY_EXISTS) {
-    // Another copy holds it. Keeping a handle would keep the name alive after
-    // that copy ends, so that a start then would still find it taken.
-    CloseHandle(h);
-    h = nullptr;
+    const DWORD waited = WaitForSingleObject(h, kWaitForEndingCopyMs);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+      // Keeping a handle would keep the name alive after that copy ends, so
+      // that a start then would still find it taken.
+      CloseHandle(h);
+      h = nullptr;
+    }
   }
   mutex_ = h;
 }

@@ -9,7 +9,7 @@ marrowby_test(win_shell
 
 add_executable(shell_instance_app shell_instance_app.cpp)
 target_link_libraries(shell_instance_app PRIVATE shell ui)
-marrowby_test(win_single_instance shell_instance_win_test.cpp LIBS win_test_util TIMEOUT 240)
+marrowby_test(win_single_instance shell_instance_win_test.cpp LIBS win_test_util shell TIMEOUT 240)
 add_dependencies(win_single_instance shell_instance_app)
 
 # The tray menu on screen, for looking at it (not a test).

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/shell_text.h"
 #include "tests/win/win_test_util.h"
 
 namespace marrowby {
@@ -196,6 +197,22 @@ TEST_F(InstanceTest, LongTitleIsCutForTheMutexButStillFindsTheRunningCopy) {
   EXPECT_TRUE(WaitReported("restored", first));
   Close(title);
   EXPECT_EQ(ExitCode(first), 10u);
+}
+
+// The user quits and starts again at once: the new copy finds the name still
+// held by the ending one, waits for it and runs instead of quitting as well.
+TEST_F(InstanceTest, ACopyStartedWhileTheLastOneEndsWaitsAndRuns) {
+  const std::string title = "Schedule Manager ending test";
+  HANDLE ending = CreateMutexA(nullptr, TRUE, SingleInstanceMutexName(title).c_str());
+  ASSERT_NE(ending, nullptr);
+  const size_t next = Start(title, kStopMsg, true, "plain");
+  PumpFor(1000);
+  ReleaseMutex(ending);
+  CloseHandle(ending);
+  EXPECT_TRUE(WaitReported("first", next));
+  EXPECT_EQ(MessageBoxOf(Pid(next)).hwnd, nullptr);
+  Close(title);
+  EXPECT_EQ(ExitCode(next), 10u);
 }
 
 TEST_F(InstanceTest, TenCopiesStartedTogetherLeaveExactlyOneRunning) {
