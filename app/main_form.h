@@ -183,6 +183,9 @@ class TMainForm : public TForm {
 
   // Reads and writes the settings file through the four stores.
   void RestoreStores();
+  // A line for the status bar when the settings file is there but holds
+  // nothing this program wrote; empty otherwise.
+  std::string UnreadableSettingsReport();
   void SaveStores();
 
  protected:

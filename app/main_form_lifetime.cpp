@@ -25,7 +25,8 @@ void TMainForm::FormCreate() {
   RestoreStores();
   // A damaged or hand-edited settings file: the lists are put in step before
   // anything reads them, and the user is told once, in the status bar.
-  const std::string mended = Schedules().Mend();
+  std::string mended = Schedules().Mend();
+  if (mended.empty()) mended = UnreadableSettingsReport();
   if (!mended.empty()) StatusBar1->SetPanelText(mended);
   SetEnables();
   ScheduleDayCheck();

@@ -122,6 +122,32 @@ TEST_F(Restored, DamagedListsAreMendedReportedOnceAndSavedInStep) {
   }
 }
 
+// A file that is there but holds nothing this program wrote is named in the
+// status bar, never passed over in silence; a missing or empty one is not.
+TEST_F(Restored, ASettingsFileWithNothingReadableIsReported) {
+  const struct {
+    const char* what;
+    std::string file;
+    bool reported;
+  } cases[] = {
+      {"garbage", std::string("\x89PNG\r\n\x1a\n\x00\x01 x=y\r\n[", 14), true},
+      {"other sections only", "[Other]\r\nLauncher1_Enabled=True\r\n", true},
+      {"blank", " \r\n\r\n", false},
+      {"a saved file with no schedule", "[TMainForm]\r\n" + Slot(1, "", false), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Start(c.file);
+    const std::string text = form->StatusBar1->PanelText();
+    EXPECT_EQ(text == std::string("The settings file ") + kFile + " holds no schedules that can be read.",
+              c.reported)
+        << text;
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(form->Count(), 0);
+    form.reset();
+  }
+}
+
 TEST_F(Restored, ASlotThatCannotBeLoadedStillShowsWholeAndMoves) {
   Start("[TMainForm]\r\n" + Slot(1, "C:\\a.exe", false) + Slot(2, "C:\\b.exe", false) +
         "Launcher2_TimeHour=24\r\nLauncher2_DateDay=31\r\nLauncher2_DateMonth=6\r\n" +
