@@ -6,6 +6,33 @@
 
 namespace marrowby::wintest {
 
+namespace {
+
+struct ControlSearch {
+  DWORD pid;
+  int controlId;
+  HWND found;
+};
+
+BOOL CALLBACK FindWithControl(HWND w, LPARAM l) {
+  auto* s = reinterpret_cast<ControlSearch*>(l);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid == s->pid && IsWindowVisible(w) && GetDlgItem(w, s->controlId)) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND FindWindowWithControl(DWORD pid, int controlId) {
+  ControlSearch s{pid, controlId, nullptr};
+  EnumWindows(FindWithControl, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   while (!done()) {
