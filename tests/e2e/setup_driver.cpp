@@ -60,22 +60,6 @@ std::vector<char> Environment(const std::vector<std::string>& extra) {
   return out;
 }
 
-struct Search {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK VisibleProc(HWND w, LPARAM l) {
-  auto* s = reinterpret_cast<Search*>(l);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(w, &pid);
-  if (pid == s->pid && IsWindowVisible(w)) {
-    s->found = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 }  // namespace
 
 // Wine's X11 driver waits up to a second for every managed window it hides
@@ -152,9 +136,7 @@ DWORD SetupRun::WaitExit(DWORD timeoutMs) {
 }
 
 bool SetupRun::HasNoVisibleWindow() {
-  Search s{pi_.dwProcessId, nullptr};
-  EnumWindows(VisibleProc, reinterpret_cast<LPARAM>(&s));
-  return s.found == nullptr;
+  return wintest::FindVisibleWindow(pi_.dwProcessId) == nullptr;
 }
 
 void SetupRun::Kill(UINT code) {
