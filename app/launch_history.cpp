@@ -89,11 +89,10 @@ bool Exists(ProfileFileSystem& fs, const std::string& path) {
 }  // namespace
 
 std::string HistoryTime(TDateTime value) {
-  int y, mo, d, h, mi, s, ms;
-  DecodeDate(value, &y, &mo, &d);
-  DecodeTime(value, &h, &mi, &s, &ms);
+  const DateTimeParts t = DecodeDateTime(value);
   char buf[32];
-  std::snprintf(buf, sizeof(buf), "%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, s);
+  std::snprintf(buf, sizeof(buf), "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                t.min, t.sec);
   return buf;
 }
 

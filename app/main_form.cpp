@@ -2,6 +2,7 @@
 // places, the hidden lists, the 100 slots, the timers and the stores.
 #include "app/main_form.h"
 
+#include "app/slot_moment.h"
 #include "core/errors.h"
 
 namespace marrowby {
@@ -284,13 +285,7 @@ void TMainForm::BuildSlots() {
     slot->SetEnabled(false);
     slot->SetWait(false);
     slot->SetWeekDay(ldSunday);
-    slot->Date()->SetDay(16);
-    slot->Date()->SetMonth(2);
-    slot->Date()->SetYear(1999);
-    slot->Time()->SetHour(19);
-    slot->Time()->SetMin(36);
-    slot->Time()->SetSec(49);
-    slot->Time()->SetMSec(520);
+    SetFixedSlotMoment(slot);
     slot->BeforeLaunch = [this](TObject* sender, bool& cancel) {
       Launcher1BeforeLaunch(sender, cancel);
     };

@@ -25,11 +25,10 @@ const char kTooltipTitle[] = "Marrowby Schedule Manager";
 }  // namespace
 
 std::string MainFormHost::FormatDateTime(TDateTime value) {
-  int y, mo, d, h, mi, s, ms;
-  DecodeDate(value, &y, &mo, &d);
-  DecodeTime(value, &h, &mi, &s, &ms);
+  const DateTimeParts t = DecodeDateTime(value);
   char text[32];
-  std::snprintf(text, sizeof(text), "%02d/%02d/%04d %02d:%02d:%02d", d, mo, y, h, mi, s);
+  std::snprintf(text, sizeof(text), "%02d/%02d/%04d %02d:%02d:%02d", t.day, t.month, t.year,
+                t.hour, t.min, t.sec);
   return text;
 }
 

@@ -114,6 +114,13 @@ void DecodeTime(TDateTime value, int* hour, int* min, int* sec, int* msec) {
   *msec = static_cast<int>(ms % 1000);
 }
 
+DateTimeParts DecodeDateTime(TDateTime value) {
+  DateTimeParts p;
+  DecodeDate(value, &p.year, &p.month, &p.day);
+  DecodeTime(value, &p.hour, &p.min, &p.sec, &p.msec);
+  return p;
+}
+
 TDateTime DateOf(TDateTime value) { return std::trunc(value); }
 
 TDateTime TimeOf(TDateTime value) { return value - std::trunc(value); }

@@ -26,6 +26,11 @@ TDateTime EncodeTime(int hour, int min, int sec, int msec);
 // next day's midnight. Dates before 1 January 0001 decode as 0/0/0.
 void DecodeDate(TDateTime value, int* year, int* month, int* day);
 void DecodeTime(TDateTime value, int* hour, int* min, int* sec, int* msec);
+// Both at once, for the texts that show a moment.
+struct DateTimeParts {
+  int year, month, day, hour, min, sec, msec;
+};
+DateTimeParts DecodeDateTime(TDateTime value);
 
 // Date part by truncation toward zero; time part is what remains.
 TDateTime DateOf(TDateTime value);

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "tests/e2e/schedmgr_fixture.h"
@@ -36,37 +35,7 @@ void Picture(HWND window, const std::string& name) {
   Wait(400);  // let it paint
   RECT r;
   ASSERT_TRUE(GetWindowRect(window, &r)) << name;
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  const DWORD size = ((static_cast<DWORD>(w) * 3 + 3) & ~3u) * static_cast<DWORD>(h);
-  for (int tries = 0; tries < 8; ++tries) {
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    if (!Unpainted(bits, size)) break;
-    Wait(100);
-  }
-  SelectObject(mem, old);
-  BITMAPFILEHEADER fh = {};
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
-  fh.bfSize = fh.bfOffBits + size;
-  std::ofstream out(PictureDir() + "\\" + name + ".bmp", std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&fh), sizeof(fh));
-  out.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof(bi.bmiHeader));
-  out.write(static_cast<const char*>(bits), size);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
+  SaveScreenPicture(r, PictureDir() + "\\" + name + ".bmp", Unpainted);
 }
 
 class Pictures : public SchedmgrFixture {

@@ -1,34 +1,17 @@
 #include "tests/e2e/product_setup.h"
 
 #include "tests/e2e/e2e_util.h"
+#include "tests/win/win_test_util.h"
 
 namespace marrowby::e2e {
 
-namespace {
-struct Search {
-  DWORD pid;
-  int id;
-  HWND found;
-};
-BOOL CALLBACK FindDialog(HWND w, LPARAM l) {
-  auto* s = reinterpret_cast<Search*>(l);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(w, &pid);
-  if (pid == s->pid && IsWindowVisible(w) && GetDlgItem(w, s->id)) {
-    s->found = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-}  // namespace
-
 HWND DialogWith(DWORD pid, int controlId, DWORD timeoutMs) {
-  Search s{pid, controlId, nullptr};
+  HWND found = nullptr;
   WaitFor([&] {
-    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&s));
-    return s.found != nullptr;
+    found = wintest::FindWindowWithControl(pid, controlId);
+    return found != nullptr;
   }, timeoutMs);
-  return s.found;
+  return found;
 }
 
 std::string ItemText(HWND dialog, int id) {

@@ -179,12 +179,10 @@ void SchedmgrFixture::AddDueSchedule(const std::string& desc, const std::string&
   Wait(300);
 }
 
-void SchedmgrFixture::Shoot(const std::string& name) {
-  char dir[MAX_PATH];
-  if (!GetEnvironmentVariableA("MARROWBY_SHOTS", dir, MAX_PATH)) return;
-  Wait(300);  // let the windows paint
+void SaveScreenPicture(const RECT& r, const std::string& path,
+                       bool (*unpainted)(const void* bits, DWORD size)) {
+  const int w = r.right - r.left, h = r.bottom - r.top;
   HDC screen = GetDC(nullptr);
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   HDC mem = CreateCompatibleDC(screen);
   BITMAPINFO bi = {};
   bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
@@ -195,21 +193,33 @@ void SchedmgrFixture::Shoot(const std::string& name) {
   void* bits = nullptr;
   HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  const DWORD size = ((static_cast<DWORD>(w) * 3 + 3) & ~3u) * static_cast<DWORD>(h);
+  for (int tries = 0; tries < 8; ++tries) {
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    if (!unpainted || !unpainted(bits, size)) break;
+    Wait(100);
+  }
   SelectObject(mem, old);
-  const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
-  const DWORD size = stride * static_cast<DWORD>(h);
   BITMAPFILEHEADER fh = {};
   fh.bfType = 0x4D42;
   fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
   fh.bfSize = fh.bfOffBits + size;
-  std::ofstream out(std::string(dir) + "\\" + name + ".bmp", std::ios::binary);
+  std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(&fh), sizeof(fh));
   out.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof(bi.bmiHeader));
   out.write(static_cast<const char*>(bits), size);
   DeleteObject(bmp);
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
+}
+
+void SchedmgrFixture::Shoot(const std::string& name) {
+  char dir[MAX_PATH];
+  if (!GetEnvironmentVariableA("MARROWBY_SHOTS", dir, MAX_PATH)) return;
+  Wait(300);  // let the windows paint
+  const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SaveScreenPicture(screen, std::string(dir) + "\\" + name + ".bmp");
 }
 
 }  // namespace marrowby::e2e

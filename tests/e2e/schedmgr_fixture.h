@@ -16,6 +16,12 @@ namespace marrowby::e2e {
 inline constexpr char kMainClass[] = "TMainForm";
 inline constexpr char kTitle[] = "Marrowby Schedule Manager";
 
+// Saves the screen's pixels inside r as a 24-bit picture file at path. When
+// unpainted is given and says the pixels are not painted yet, takes them
+// again, up to eight times in all, 100 ms apart.
+void SaveScreenPicture(const RECT& r, const std::string& path,
+                       bool (*unpainted)(const void* bits, DWORD size) = nullptr);
+
 struct Choices {
   bool announce = false;
   bool once = false;

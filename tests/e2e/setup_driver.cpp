@@ -60,41 +60,7 @@ std::vector<char> Environment(const std::vector<std::string>& extra) {
   return out;
 }
 
-struct Search {
-  DWORD pid;
-  int controlId;
-  HWND found;
-};
-
-BOOL CALLBACK FindProc(HWND w, LPARAM l) {
-  auto* s = reinterpret_cast<Search*>(l);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(w, &pid);
-  if (pid == s->pid && IsWindowVisible(w) && GetDlgItem(w, s->controlId)) {
-    s->found = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-BOOL CALLBACK VisibleProc(HWND w, LPARAM l) {
-  auto* s = reinterpret_cast<Search*>(l);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(w, &pid);
-  if (pid == s->pid && IsWindowVisible(w)) {
-    s->found = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 }  // namespace
-
-HWND FindWindowWithControl(DWORD pid, int controlId) {
-  Search s{pid, controlId, nullptr};
-  EnumWindows(FindProc, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
 
 // Wine's X11 driver waits up to a second for every managed window it hides
 // when no window manager runs (as on the test display). Unmanaged windows
@@ -170,9 +136,7 @@ DWORD SetupRun::WaitExit(DWORD timeoutMs) {
 }
 
 bool SetupRun::HasNoVisibleWindow() {
-  Search s{pi_.dwProcessId, 0, nullptr};
-  EnumWindows(VisibleProc, reinterpret_cast<LPARAM>(&s));
-  return s.found == nullptr;
+  return wintest::FindVisibleWindow(pi_.dwProcessId) == nullptr;
 }
 
 void SetupRun::Kill(UINT code) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/win/win_test_util.h"
+
 namespace marrowby::e2e {
 
 // The packages built for these tests (build/win64/e2e-setup/).
@@ -55,7 +57,7 @@ class SetupRun {
 
 // A visible top-level window of the process that has a control with that id
 // (SETUP_ID_STATUS: the main dialog), or null; one look, no waiting.
-HWND FindWindowWithControl(DWORD pid, int controlId);
+using wintest::FindWindowWithControl;
 
 std::string Text(HWND window);
 std::string ControlText(HWND dialog, int id);

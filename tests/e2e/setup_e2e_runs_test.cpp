@@ -44,6 +44,16 @@ class SetupRuns : public ::testing::Test {
     EXPECT_EQ(ReadUserValue("Basic"), "installed");
     EXPECT_EQ(StubTempDirs(), leftBefore);
   }
+  // Answers the error box the run shows next (its text goes to *text); the
+  // program then ends with 0 and leaves no working folder.
+  static void AnswerErrorAndExpectCleanEnd(SetupRun& run, std::string* text) {
+    HWND box = run.MessageBoxWindow();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Text(box), "Error");
+    *text = AnswerMessageBox(box, IDOK);
+    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_TRUE(StubTempDirs().empty()) << *text;
+  }
 };
 
 // A folder of the usual name made beforehand, holding the INF the package
@@ -84,13 +94,9 @@ TEST_F(SetupRuns, FailedExtractionLeavesNothingAndTheNextRunsWork) {
   HWND dlg = run.MainDialog();
   ASSERT_NE(dlg, nullptr);
   Click(dlg, 1);
-  HWND box = run.MessageBoxWindow();
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(Text(box), "Error");
-  const std::string text = AnswerMessageBox(box, IDOK);
+  std::string text;
+  ASSERT_NO_FATAL_FAILURE(AnswerErrorAndExpectCleanEnd(run, &text));
   EXPECT_FALSE(text.empty());
-  EXPECT_EQ(run.WaitExit(), 0u);
-  EXPECT_TRUE(StubTempDirs().empty()) << text;
   InstallBasic({});
   InstallBasic({});
 }
@@ -140,12 +146,9 @@ TEST_F(SetupRuns, NotACabinetGivesItsMessage) {
   HWND dlg = run.MainDialog();
   ASSERT_NE(dlg, nullptr);
   Click(dlg, 1);
-  HWND box = run.MessageBoxWindow();
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(Text(box), "Error");
-  EXPECT_EQ(AnswerMessageBox(box, IDOK), "Unknown compression type");
-  EXPECT_EQ(run.WaitExit(), 0u);
-  EXPECT_TRUE(StubTempDirs().empty());
+  std::string text;
+  ASSERT_NO_FATAL_FAILURE(AnswerErrorAndExpectCleanEnd(run, &text));
+  EXPECT_EQ(text, "Unknown compression type");
 }
 
 // Run as its own test with WINEDLLOVERRIDES=cabinet=d (Wine reads it from
@@ -156,12 +159,9 @@ TEST_F(SetupRuns, NoCabinetLibraryStopsTheStart) {
   ASSERT_NE(std::string(overrides).find("cabinet=d"), std::string::npos)
       << "run with WINEDLLOVERRIDES=cabinet=d";
   SetupRun run(Pkg("basic.exe"));
-  HWND box = run.MessageBoxWindow();
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(Text(box), "Error");
-  EXPECT_EQ(AnswerMessageBox(box, IDOK), "Cabinet.dll could not be loaded!");
-  EXPECT_EQ(run.WaitExit(), 0u);
-  EXPECT_TRUE(StubTempDirs().empty());
+  std::string text;
+  ASSERT_NO_FATAL_FAILURE(AnswerErrorAndExpectCleanEnd(run, &text));
+  EXPECT_EQ(text, "Cabinet.dll could not be loaded!");
 }
 
 // The licence opens at its first line, nothing selected, the focus on the

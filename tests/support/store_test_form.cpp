@@ -1,5 +1,7 @@
 #include "tests/support/store_test_form.h"
 
+#include "app/slot_moment.h"
+
 namespace marrowby::testing {
 
 namespace {
@@ -48,13 +50,7 @@ TTestMainForm::TTestMainForm(bool withStores) : TComponent(nullptr) {
     auto* slot = new TLauncher(this);
     slot->SetName("Launcher" + std::to_string(n));
     slot->SetEnabled(false);
-    slot->Date()->SetDay(16);
-    slot->Date()->SetMonth(2);
-    slot->Date()->SetYear(1999);
-    slot->Time()->SetHour(19);
-    slot->Time()->SetMin(36);
-    slot->Time()->SetSec(49);
-    slot->Time()->SetMSec(520);
+    SetFixedSlotMoment(slot);
     launchers_.push_back(slot);
   }
   ListBox1 = new TTestListBox(this, "ListBox1");

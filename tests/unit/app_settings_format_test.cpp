@@ -49,6 +49,22 @@ const std::string kPlacement =
     "Flags=0\r\nShowCmd=1\r\nPixelsPerInch=96\r\n"
     "MinMaxPos(1024x768)=-1,-1,-1,-1\r\nMinMaxPos=-1,-1,-1,-1\r\n"
     "NormPos(1024x768)=10,20,410,320\r\nNormPos=10,20,410,320\r\nVisible=0\r\n";
+// Slot 1 of the worked example: a schedule on date and time, enabled, with
+// the window's fixed date and time.
+const std::string kWorkedSlot1 =
+    "Launcher1_Checks=[lcDate,lcTime]\r\n"
+    "Launcher1_CommandLine=\r\n"
+    "Launcher1_DateDay=16\r\n"
+    "Launcher1_DateMonth=2\r\n"
+    "Launcher1_DateYear=1999\r\n"
+    "Launcher1_Enabled=True\r\n"
+    "Launcher1_MonthDay=1\r\n"
+    "Launcher1_Tag=0\r\n"
+    "Launcher1_TimeHour=19\r\n"
+    "Launcher1_TimeMin=36\r\n"
+    "Launcher1_TimeMSec=520\r\n"
+    "Launcher1_TimeSec=49\r\n"
+    "Launcher1_WeekDay=ldSunday\r\n";
 
 class SettingsFormat : public ::testing::Test {
  protected:
@@ -98,20 +114,7 @@ TEST_F(SettingsFormat, TheWorkedExampleByteForByte) {
   one.SaveStoredProps();
   // The platform's profile writer puts no blank line between sections.
   EXPECT_EQ(File(),
-            "[TMainForm]\r\n" + kPlacement +
-                "Launcher1_Checks=[lcDate,lcTime]\r\n"
-                "Launcher1_CommandLine=\r\n"
-                "Launcher1_DateDay=16\r\n"
-                "Launcher1_DateMonth=2\r\n"
-                "Launcher1_DateYear=1999\r\n"
-                "Launcher1_Enabled=True\r\n"
-                "Launcher1_MonthDay=1\r\n"
-                "Launcher1_Tag=0\r\n"
-                "Launcher1_TimeHour=19\r\n"
-                "Launcher1_TimeMin=36\r\n"
-                "Launcher1_TimeMSec=520\r\n"
-                "Launcher1_TimeSec=49\r\n"
-                "Launcher1_WeekDay=ldSunday\r\n"
+            "[TMainForm]\r\n" + kPlacement + kWorkedSlot1 +
                 "[TMainForm.ListBox1_Items]\r\n"
                 "Count=2\r\n"
                 "Item0=Nightly backup\r\n"
@@ -128,20 +131,7 @@ TEST_F(SettingsFormat, TheWorkedExampleThroughTheWindowsStores) {
   form->ListBox1->Items()->SetLines({"Nightly backup", "Weekly report"});
   form.SaveAll();
   const std::string& f = File();
-  EXPECT_EQ(f.find("[TMainForm]\r\n" + kPlacement +
-                   "Launcher1_Checks=[lcDate,lcTime]\r\n"
-                   "Launcher1_CommandLine=\r\n"
-                   "Launcher1_DateDay=16\r\n"
-                   "Launcher1_DateMonth=2\r\n"
-                   "Launcher1_DateYear=1999\r\n"
-                   "Launcher1_Enabled=True\r\n"
-                   "Launcher1_MonthDay=1\r\n"
-                   "Launcher1_Tag=0\r\n"
-                   "Launcher1_TimeHour=19\r\n"
-                   "Launcher1_TimeMin=36\r\n"
-                   "Launcher1_TimeMSec=520\r\n"
-                   "Launcher1_TimeSec=49\r\n"
-                   "Launcher1_WeekDay=ldSunday\r\n"
+  EXPECT_EQ(f.find("[TMainForm]\r\n" + kPlacement + kWorkedSlot1 +
                    "Launcher2_Checks=[lcTime]\r\n"),
             0u);
   EXPECT_NE(f.find("[TMainForm.ListBox1_Items]\r\nCount=2\r\nItem0=Nightly backup\r\n"

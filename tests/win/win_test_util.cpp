@@ -6,6 +6,40 @@
 
 namespace marrowby::wintest {
 
+namespace {
+
+struct WindowSearch {
+  DWORD pid;
+  bool anyWindow;  // or only one that has a control with the id
+  int controlId;
+  HWND found;
+};
+
+BOOL CALLBACK FindProc(HWND w, LPARAM l) {
+  auto* s = reinterpret_cast<WindowSearch*>(l);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid == s->pid && IsWindowVisible(w) && (s->anyWindow || GetDlgItem(w, s->controlId))) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindInProcess(DWORD pid, bool anyWindow, int controlId) {
+  WindowSearch s{pid, anyWindow, controlId, nullptr};
+  EnumWindows(FindProc, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+}  // namespace
+
+HWND FindWindowWithControl(DWORD pid, int controlId) {
+  return FindInProcess(pid, false, controlId);
+}
+
+HWND FindVisibleWindow(DWORD pid) { return FindInProcess(pid, true, 0); }
+
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   while (!done()) {

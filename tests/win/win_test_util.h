@@ -9,6 +9,12 @@
 
 namespace marrowby::wintest {
 
+// A visible top-level window of the process that has a control with that id,
+// or null; one look, no waiting.
+HWND FindWindowWithControl(DWORD pid, int controlId);
+// A visible top-level window of the process, or null.
+HWND FindVisibleWindow(DWORD pid);
+
 // Dispatches messages until done() is true or timeoutMs has passed; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // Dispatches messages for ms milliseconds.
