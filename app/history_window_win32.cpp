@@ -61,20 +61,20 @@ class HistoryWindow : public MessageWindow {
   // Makes the window when it is not there (first opening, or closed since).
   bool Open() {
     if (!OwnWindow()) {
-      Spec spec;
-      spec.className = kClass;
-      spec.text = kCaption;
-      spec.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+      WindowSetup setup;
+      setup.className = kClass;
+      setup.text = kCaption;
+      setup.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
       // A window of its own on the taskbar, so that it stays reachable while
       // the manager hides in the notification area.
-      spec.exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
-      spec.x = spec.y = CW_USEDEFAULT;
-      spec.width = 840;
-      spec.height = 400;
-      spec.classIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
-      spec.classCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-      spec.classBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-      if (!CreateOwnWindow(spec)) return false;
+      setup.exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+      setup.x = setup.y = CW_USEDEFAULT;
+      setup.width = 840;
+      setup.height = 400;
+      setup.classIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+      setup.classCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+      setup.classBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+      if (!CreateOwnWindow(setup)) return false;
     }
     Reload();
     HWND hwnd = Hwnd();

@@ -18,7 +18,7 @@ class MessageWindow {
  public:
   // What CreateOwnWindow makes. The class settings count when the class is
   // registered, on the first window of that class name.
-  struct Spec {
+  struct WindowSetup {
     const char* className = nullptr;
     const char* text = "";
     unsigned long style = 0;
@@ -48,7 +48,7 @@ class MessageWindow {
   // Registers the class when it is not yet, and creates the window; the
   // handler sees its messages from WM_NCCREATE on. False when the system
   // refuses either.
-  bool CreateOwnWindow(const Spec& spec);
+  bool CreateOwnWindow(const WindowSetup& setup);
   // No message reaches the handler any more; the window stays.
   void DetachOwnWindow();
   // Detaches and destroys the window.

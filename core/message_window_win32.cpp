@@ -22,15 +22,15 @@ struct MessageWindowProcedure {
 
 namespace {
 
-bool RegisterOnce(const MessageWindow::Spec& spec, HINSTANCE inst) {
+bool RegisterOnce(const MessageWindow::WindowSetup& setup, HINSTANCE inst) {
   WNDCLASSA wc = {};
-  if (GetClassInfoA(inst, spec.className, &wc)) return true;
+  if (GetClassInfoA(inst, setup.className, &wc)) return true;
   wc.lpfnWndProc = MessageWindowProcedure::Run;
   wc.hInstance = inst;
-  wc.hIcon = static_cast<HICON>(spec.classIcon);
-  wc.hCursor = static_cast<HCURSOR>(spec.classCursor);
-  wc.hbrBackground = static_cast<HBRUSH>(spec.classBackground);
-  wc.lpszClassName = spec.className;
+  wc.hIcon = static_cast<HICON>(setup.classIcon);
+  wc.hCursor = static_cast<HCURSOR>(setup.classCursor);
+  wc.hbrBackground = static_cast<HBRUSH>(setup.classBackground);
+  wc.lpszClassName = setup.className;
   return RegisterClassA(&wc) != 0;
 }
 
@@ -48,13 +48,13 @@ MessageWindow* MessageWindow::ObjectOf(void* window) {
   return reinterpret_cast<MessageWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
-bool MessageWindow::CreateOwnWindow(const Spec& spec) {
+bool MessageWindow::CreateOwnWindow(const WindowSetup& setup) {
   if (window_) return true;
   HINSTANCE inst = GetModuleHandleA(nullptr);
-  if (!RegisterOnce(spec, inst)) return false;
-  HWND parent = spec.messageOnly ? HWND_MESSAGE : static_cast<HWND>(spec.parent);
-  HWND hwnd = CreateWindowExA(spec.exStyle, spec.className, spec.text, spec.style, spec.x, spec.y,
-                              spec.width, spec.height, parent, nullptr, inst, this);
+  if (!RegisterOnce(setup, inst)) return false;
+  HWND parent = setup.messageOnly ? HWND_MESSAGE : static_cast<HWND>(setup.parent);
+  HWND hwnd = CreateWindowExA(setup.exStyle, setup.className, setup.text, setup.style, setup.x, setup.y,
+                              setup.width, setup.height, parent, nullptr, inst, this);
   if (!hwnd) window_ = nullptr;  // a creation refused after WM_NCCREATE
   return hwnd != nullptr;
 }

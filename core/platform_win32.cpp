@@ -64,13 +64,13 @@ Win32TimerHost::~Win32TimerHost() {
 }
 
 bool Win32TimerHost::EnsureWindow() {
-  Spec spec;
-  spec.className = kWindowClass;
+  WindowSetup setup;
+  setup.className = kWindowClass;
   // A hidden top-level window, not a message-only one: broadcasts (a clock
   // or time-zone change, a resume) reach only top-level windows.
-  spec.style = WS_POPUP;
-  spec.exStyle = WS_EX_TOOLWINDOW;
-  return CreateOwnWindow(spec);
+  setup.style = WS_POPUP;
+  setup.exStyle = WS_EX_TOOLWINDOW;
+  return CreateOwnWindow(setup);
 }
 
 intptr_t Win32TimerHost::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {

@@ -95,11 +95,11 @@ TTrayIcon::TTrayIcon(TComponent* owner)
     : TComponent(owner), icon_(std::make_unique<TIcon>()), icons_(std::make_unique<TIconList>()) {
   // A top-level window (never shown): message-only windows do not receive
   // the taskbar's broadcast.
-  Spec spec;
-  spec.className = kWindowClass;
-  spec.style = WS_POPUP;
-  spec.exStyle = WS_EX_TOOLWINDOW;
-  if (CreateOwnWindow(spec)) AllowTaskbarCreated(static_cast<HWND>(OwnWindow()));
+  WindowSetup setup;
+  setup.className = kWindowClass;
+  setup.style = WS_POPUP;
+  setup.exStyle = WS_EX_TOOLWINDOW;
+  if (CreateOwnWindow(setup)) AllowTaskbarCreated(static_cast<HWND>(OwnWindow()));
   icon_->OnChange = [this](TObject*) { IconChanged(); };
   icons_->OnChange = [this](TObject*) { IconChanged(); };
 }

@@ -91,11 +91,11 @@ TFontDesc TTrayPopupMenu::MenuFont() {
 }
 
 void* TTrayPopupMenu::MenuWindow() {
-  Spec spec;
-  spec.className = kWindowClass;
-  spec.style = WS_POPUP;
-  spec.exStyle = WS_EX_TOOLWINDOW;
-  CreateOwnWindow(spec);
+  WindowSetup setup;
+  setup.className = kWindowClass;
+  setup.style = WS_POPUP;
+  setup.exStyle = WS_EX_TOOLWINDOW;
+  CreateOwnWindow(setup);
   return OwnWindow();
 }
 

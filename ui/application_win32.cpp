@@ -18,14 +18,14 @@ const ClassInfo TApplication::kClassInfo = {"TApplication", &TObject::kClassInfo
 
 TApplication::TApplication() {
   HINSTANCE inst = GetModuleHandleA(nullptr);
-  Spec spec;
-  spec.className = kClassName;
-  spec.style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
-  spec.x = GetSystemMetrics(SM_CXSCREEN) / 2;
-  spec.y = GetSystemMetrics(SM_CYSCREEN) / 2;
-  spec.classIcon = LoadIconA(inst, "MAINICON");
-  if (!spec.classIcon) spec.classIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-  CreateOwnWindow(spec);
+  WindowSetup setup;
+  setup.className = kClassName;
+  setup.style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
+  setup.x = GetSystemMetrics(SM_CXSCREEN) / 2;
+  setup.y = GetSystemMetrics(SM_CYSCREEN) / 2;
+  setup.classIcon = LoadIconA(inst, "MAINICON");
+  if (!setup.classIcon) setup.classIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  CreateOwnWindow(setup);
   SetExceptionHandler([this](const std::exception& e) { HandleException(e); });
   SetApplicationWindow(this);
 }

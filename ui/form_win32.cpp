@@ -109,19 +109,19 @@ void Win32FormView::CreateFormWindow() {
   AdjustWindowRectEx(&r, style, FALSE, ex);
   const std::string cls = form_.ClassName();
   const std::string caption = form_.Caption();
-  Spec spec;
-  spec.className = cls.c_str();
-  spec.text = caption.c_str();
-  spec.style = style;
-  spec.exStyle = ex;
-  spec.x = spec.y = CW_USEDEFAULT;
-  spec.width = r.right - r.left;
-  spec.height = r.bottom - r.top;
-  spec.parent = Application().Handle();
-  spec.classIcon = LoadIconA(inst, "MAINICON");
-  spec.classCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  spec.classBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  CreateOwnWindow(spec);
+  WindowSetup setup;
+  setup.className = cls.c_str();
+  setup.text = caption.c_str();
+  setup.style = style;
+  setup.exStyle = ex;
+  setup.x = setup.y = CW_USEDEFAULT;
+  setup.width = r.right - r.left;
+  setup.height = r.bottom - r.top;
+  setup.parent = Application().Handle();
+  setup.classIcon = LoadIconA(inst, "MAINICON");
+  setup.classCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  setup.classBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  CreateOwnWindow(setup);
   SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON, 0, 0, 0, 0,
