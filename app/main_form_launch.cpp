@@ -9,8 +9,6 @@
 #include "core/platform.h"
 #include "scheduler/command_split.h"
 #include "scheduler/process.h"
-#include "store/form_placement.h"
-#include "store/store_platform.h"
 
 namespace marrowby {
 
@@ -96,10 +94,7 @@ TMainForm::StartResult TMainForm::StartItem(const std::string& commandLine, int 
   return result;
 }
 
-LaunchHistory TMainForm::History() const {
-  StorePlatform& platform = CurrentStorePlatform();
-  return LaunchHistory(platform.Files(), DefaultIniFileName(platform.ExeName()));
-}
+LaunchHistory TMainForm::History() const { return ProgramLaunchHistory(); }
 
 void TMainForm::RecordLaunch(int position, const std::string& description,
                              const std::string& commandLine, const StartResult& result,

@@ -3,11 +3,10 @@
 // stamp. They act only when called: restored at creation, saved whenever a
 // schedule is stored, created, removed or marked, and at destruction.
 #include "app/main_form.h"
-#include "store/file_system.h"
-#include "store/form_placement.h"
+#include "core/file_system.h"
 #include "store/form_storage.h"
 #include "store/profile_file.h"
-#include "store/store_platform.h"
+#include "store/profile_location.h"
 
 namespace marrowby {
 
@@ -17,6 +16,7 @@ void TMainForm::BuildStores() {
     store->SetName("FormStorage" + std::to_string(s));
     store->SetActive(false);
     store->SetOptions({});
+    store->SetUserFolder(kUserSettingsFolder);
     TStringList list;
     list.SetLines(StoredPropsOfStore(s));
     store->SetStoredProps(&list);
@@ -32,9 +32,9 @@ void TMainForm::RestoreStores() {
 // overwritten with other data, or damaged past reading) would otherwise start
 // an empty schedule table without a word.
 std::string TMainForm::UnreadableSettingsReport() {
-  StorePlatform& platform = CurrentStorePlatform();
-  ProfileFileSystem& files = platform.Files();
-  const ProfileLocation where = files.Locate(DefaultIniFileName(platform.ExeName()));
+  FileSystem& files = CurrentFileSystem();
+  const ProfileLocation where =
+      LocateProfile(files, Stores[0]->StoreFileName(), Stores[0]->UserFolder());
   std::string path = where.fallback;
   std::string bytes;
   FileStatus status = path.empty() ? FileStatus::NotFound : files.Read(path, &bytes);

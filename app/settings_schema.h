@@ -1,9 +1,11 @@
 // What the main window keeps in the settings file, written down once: the
 // 100 slots "Launcher1" to "Launcher100" with eight stored properties each,
 // spread over four stores of 25 slots, the first store also keeping the
-// launch-state list's Tag, the description and date lists and the day stamp.
-// The main window builds its stores and checks a settings file from it; the
-// store tests' stand-in window builds the same stores. Header only.
+// launch-state list's Tag, the description and date lists and the day stamp;
+// and the folder under the user's own data folder that takes the file when
+// the Windows directory refuses it. The main window builds its stores and
+// checks a settings file from it; the store tests' stand-in window builds the
+// same stores. Header only.
 #pragma once
 
 #include <iterator>
@@ -22,6 +24,10 @@ inline constexpr const char* kSlotProperties[] = {"Checks",   "CommandLine", "Da
 // The entries the first store keeps after its slots.
 inline constexpr const char* kFirstStoreExtras[] = {"LaunchList.Tag", "ListBox1.Items",
                                                     "DateList.Items", "StatusBar1.Tag"};
+
+// The program's folder under the user's data folder (%LOCALAPPDATA%\Marrowby),
+// for the settings file and the launch history beside it.
+inline constexpr char kUserSettingsFolder[] = "Marrowby";
 
 // The name of slot n (1..kSlotCount).
 inline std::string SlotName(int n) { return "Launcher" + std::to_string(n); }

@@ -48,6 +48,7 @@ TTestMainForm::TTestMainForm(bool withStores) : TComponent(nullptr) {
       store->SetName("FormStorage" + std::to_string(s));
       store->SetActive(false);
       store->SetOptions({});
+      store->SetUserFolder(kUserSettingsFolder);
       TStringList list;
       list.SetLines(StoredPropsOfStore(s));
       store->SetStoredProps(&list);

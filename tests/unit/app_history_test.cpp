@@ -110,13 +110,14 @@ TEST(HistoryLine, ADamagedFileShowsWhatIsStillReadableNewestFirst) {
 class HistoryFile : public ::testing::Test {
  protected:
   std::string Win(const std::string& name) { return fs.windowsDir + name; }
-  std::string User(const std::string& name) { return fs.userDir + "\\" + name; }
+  std::string UserDir() { return fs.userDataDir + "\\Marrowby"; }
+  std::string User(const std::string& name) { return UserDir() + "\\" + name; }
   HistoryEntry Some(const std::string& desc) {
     return Entry("2024-03-04 09:00:00", 1, desc, "C:\\a.exe", LaunchOutcome::Started,
                  StartWay::Shell);
   }
   FakeFileSystem fs;
-  LaunchHistory history{fs, "schedmgr.INI"};
+  LaunchHistory history{fs, "schedmgr.INI", "Marrowby"};
 };
 
 TEST_F(HistoryFile, LivesBesideTheSettingsWhereverTheyAre) {
@@ -134,7 +135,7 @@ TEST_F(HistoryFile, LivesBesideTheSettingsWhereverTheyAre) {
 TEST_F(HistoryFile, AWindowsDirectoryThatRefusesSendsItToThePerUserFolder) {
   fs.deniedDirs.insert(fs.windowsDir);
   ASSERT_TRUE(history.Record(Some("a")));
-  EXPECT_TRUE(fs.madeDirs.count(fs.userDir));
+  EXPECT_TRUE(fs.madeDirs.count(UserDir()));
   EXPECT_FALSE(fs.files.count(Win("schedmgr.log")));
   ASSERT_TRUE(history.Record(Some("b")));
   EXPECT_EQ(history.Path(), User("schedmgr.log"));
