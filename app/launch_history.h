@@ -22,13 +22,13 @@
 #include <vector>
 
 #include "core/datetime.h"
-#include "store/profile_location.h"
 #include "core/file_system.h"
+#include "scheduler/item_starter.h"
+#include "store/profile_location.h"
 
 namespace marrowby {
 
 enum class LaunchOutcome { Started, Failed, Cancelled, Vetoed };
-enum class StartWay { None, Shell, Program };
 
 struct HistoryEntry {
   std::string time;
