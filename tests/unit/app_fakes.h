@@ -26,7 +26,10 @@ class FakeFormView : public FormView {
   int ShowModal() override;
   void EndModal() override { ended_ = true; }
   void Refresh() override {}
-  void Release() override {}
+  // The main window's view ends the program when released (the product's
+  // view posts the quit message).
+  void Release() override { ++releases; }
+  int releases = 0;
   // Called instead of waiting while a modal form is shown; the default
   // advances the fake timers until the form ends itself.
   std::function<void(TForm&)> whileModal;
