@@ -1,5 +1,6 @@
 #include "tools/setuppack/package.h"
 
+#include <glib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -11,7 +12,6 @@
 #include "setup/names.h"
 #include "setup/package_load.h"
 #include "setup/scramble.h"
-#include "setup/sha256.h"
 #include "tools/setuppack/terminal_text.h"
 
 namespace marrowby::setuppack {
@@ -107,21 +107,23 @@ namespace {
 // the end of the image area on, every other part whole.
 void PartDigest(const std::vector<uint8_t>& part, size_t index, uint8_t out[setup::kDigestSize]) {
   const size_t from = index == 0 ? std::min<size_t>(part.size(), kImageSize) : 0;
-  setup::Sha256 h;
-  setup::Sha256Begin(&h);
-  setup::Sha256Add(&h, part.data() + from, part.size() - from);
-  setup::Sha256Finish(&h, out);
+  GChecksum* h = g_checksum_new(G_CHECKSUM_SHA256);
+  g_checksum_update(h, part.data() + from, part.size() - from);
+  gsize size = setup::kDigestSize;
+  g_checksum_get_digest(h, out, &size);
+  g_checksum_free(h);
 }
 
 void ListDigest(const std::vector<std::vector<uint8_t>>& parts, uint8_t out[setup::kDigestSize]) {
-  setup::Sha256 all;
-  setup::Sha256Begin(&all);
+  GChecksum* all = g_checksum_new(G_CHECKSUM_SHA256);
   for (size_t k = 0; k < parts.size(); ++k) {
     uint8_t d[setup::kDigestSize];
     PartDigest(parts[k], k, d);
-    setup::Sha256Add(&all, d, sizeof(d));
+    g_checksum_update(all, d, sizeof(d));
   }
-  setup::Sha256Finish(&all, out);
+  gsize size = setup::kDigestSize;
+  g_checksum_get_digest(all, out, &size);
+  g_checksum_free(all);
 }
 
 // Writes the part record into the image area of part 1.
