@@ -363,12 +363,32 @@ TEST_F(PackageBuilder, RefusesInputsThatCannotMakeAWorkingPackage) {
   ExpectRefused(o, "the cabinet cannot be read");
 }
 
-TEST_F(PackageBuilder, RefusesACabinetWithUnsafeNames) {
+// A ready-made cabinet is held to the rules of setup's one extraction folder.
+TEST_F(PackageBuilder, RefusesACabinetWithNamesSetupCannotExtract) {
+  const struct {
+    const char* name;
+    const char* reason;
+  } cases[] = {
+      {"..\\evil.dll", "the file name \"..\\\\evil.dll\" holds a \".\" or \"..\" part"},
+      {"sub\\a.txt", "\"sub\\\\a.txt\" is in a subfolder"},
+      {"SETUP.inf", "\"setup.inf\" and \"SETUP.inf\" differ only in case"},
+      {"COM\xB9.txt", "is the name of a device"},
+  };
+  for (const auto& c : cases) {
+    std::vector<Entry> e = Entries();
+    e[1].name = c.name;
+    BuildOptions o = Options();
+    o.cabinetPath = CabinetFile(Compression::kNone, e);
+    ExpectRefused(o, c.reason);
+  }
   std::vector<Entry> e = Entries();
-  e[1].name = "..\\evil.dll";
+  e[1].name = "tessara.PKG";
   BuildOptions o = Options();
   o.cabinetPath = CabinetFile(Compression::kNone, e);
-  ExpectRefused(o, "the file name \"..\\\\evil.dll\" holds a \".\" or \"..\" part");
+  o.splitSize = 20000;
+  ExpectRefused(o, "a split package cannot hold a file named Tessara.pkg");
+  o.splitSize = 0;
+  EXPECT_NO_THROW(Build(o));
 }
 
 TEST_F(PackageBuilder, ReaderRefusesWhatIsNoPackageOrIsCutShort) {

@@ -1,6 +1,9 @@
 #include "tools/setuppack/package_names.h"
 
+#include <glib.h>
+
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <stdexcept>
 
@@ -31,49 +34,75 @@ const char* NameProblem(setup::NameCheck check) {
   return "is not allowed";
 }
 
-// Windows-1252 upper case, as Windows compares file names in that code page.
-char Upper1252(char ch) {
-  const auto b = static_cast<uint8_t>(ch);
-  if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7)) return static_cast<char>(b - 0x20);
-  switch (b) {
-    case 0x9A: return static_cast<char>(0x8A);  // s caron
-    case 0x9C: return static_cast<char>(0x8C);  // oe
-    case 0x9E: return static_cast<char>(0x8E);  // z caron
-    case 0xFF: return static_cast<char>(0x9F);  // y diaeresis
+// A key under which names that setup takes for one file meet: ASCII letters
+// in one case, '/' as '\\', every other byte above 127 alike. Names with
+// the same key are then compared by the shared rule.
+std::string Bucket(const std::string& name) {
+  std::string key = name;
+  for (char& ch : key) {
+    const auto b = static_cast<uint8_t>(ch);
+    ch = b >= 'a' && b <= 'z' ? static_cast<char>(b - 32) : b == '/' ? '\\' : b >= 0x80 ? '\x80' : ch;
   }
-  return ch;
+  return key;
 }
 
-std::string Folded(const std::string& name) {
-  std::string out = name;
-  std::transform(out.begin(), out.end(), out.begin(), Upper1252);
-  return out;
+// A cabinet name as checked: Windows-1252, or UTF-8 when flagged so.
+struct Name {
+  std::string text;
+  bool utf8 = false;
+};
+
+void CheckOne(const Name& n) {
+  if (n.text.size() > kMaxNameBytes) {
+    throw std::runtime_error("the file name " + Shown(n.text, n.utf8) + " has " +
+                             std::to_string(n.text.size()) + " bytes as stored; a cabinet holds "
+                             "names of at most " + std::to_string(kMaxNameBytes));
+  }
+  if (const char* why = NameProblem(setup::CheckCabinetName(n.text.c_str(), n.utf8))) {
+    throw std::runtime_error("the file name " + Shown(n.text, n.utf8) + " " + why);
+  }
+  if (n.text.find_first_of("\\/") != std::string::npos) {
+    throw std::runtime_error("the file " + Shown(n.text, n.utf8) +
+                             " is in a subfolder; setup extracts every file into one folder");
+  }
 }
 
-// Names in Windows-1252, checked one by one and against each other.
-void CheckNames(const std::vector<std::string>& names, const std::string* infName, bool split) {
-  std::map<std::string, const std::string*> seen;
-  for (const std::string& name : names) {
-    if (const char* why = NameProblem(setup::CheckCabinetName(name.c_str()))) {
-      throw std::runtime_error("the file name " + Shown(name) + " " + why);
+bool SameFile(const Name& a, const Name& b) {
+  if (!a.utf8 && !b.utf8) return setup::SameFileName1252(a.text.c_str(), b.text.c_str());
+  gchar* x = g_utf8_casefold(a.utf8 ? a.text.c_str() : Cp1252ToUtf8(a.text).c_str(), -1);
+  gchar* y = g_utf8_casefold(b.utf8 ? b.text.c_str() : Cp1252ToUtf8(b.text).c_str(), -1);
+  const bool same = std::strcmp(x, y) == 0;
+  g_free(x);
+  g_free(y);
+  return same;
+}
+
+// Names checked one by one and against each other; UTF-8 names with a
+// Windows-1252 form are compared in that form.
+void CheckNames(const std::vector<Name>& names, const std::string* infName, bool split) {
+  std::multimap<std::string, const Name*> seen;
+  for (const Name& name : names) {
+    CheckOne(name);
+    const std::string key = name.utf8 ? "\xFF" : Bucket(name.text);
+    const auto range = seen.equal_range(key);
+    for (auto it = range.first; it != range.second; ++it) {
+      if (SameFile(*it->second, name)) {
+        throw std::runtime_error("the file names " + Shown(it->second->text, it->second->utf8) +
+                                 " and " + Shown(name.text, name.utf8) +
+                                 " differ only in case; Windows takes them for one file, so one "
+                                 "would overwrite the other");
+      }
     }
-    if (name.find_first_of("\\/") != std::string::npos) {
-      throw std::runtime_error("the file " + Shown(name) +
-                               " is in a subfolder; setup extracts every file into one folder");
-    }
-    const auto [it, added] = seen.emplace(Folded(name), &name);
-    if (!added) {
-      throw std::runtime_error("the file names " + Shown(*it->second) + " and " + Shown(name) +
-                               " differ only in case; Windows takes them for one file, so one "
-                               "would overwrite the other");
-    }
-    if (split && Folded(name) == Folded(kJoinedPackage)) {
+    seen.emplace(key, &name);
+    if (split && !name.utf8 && setup::SameFileName1252(name.text.c_str(), kJoinedPackage)) {
       throw std::runtime_error(std::string("a split package cannot hold a file named ") +
                                kJoinedPackage + ": setup joins the parts into a file of that "
                                "name in the folder it extracts into");
     }
   }
-  if (infName && !seen.count(Folded(*infName))) {
+  if (infName && std::none_of(names.begin(), names.end(), [&](const Name& n) {
+        return !n.utf8 && setup::SameFileName1252(n.text.c_str(), infName->c_str());
+      })) {
     throw std::runtime_error("the INF file " + Shown(*infName) + " is not in the cabinet");
   }
 }
@@ -81,26 +110,25 @@ void CheckNames(const std::vector<std::string>& names, const std::string* infNam
 }  // namespace
 
 void CheckInfName(const std::string& name) {
-  if (name.empty()) throw std::runtime_error("the INF name is empty");
-  for (unsigned char c : name) {
-    const char* why = c == '\\' || c == '/' || c == ':' ? "a folder separator"
-                      : c == ' '                          ? "a space"
-                      : c == ','                          ? "a comma"
-                      : c == '"'                          ? "a quotation mark"
-                      : c < 0x20 || c == 0x7F             ? "a control character"
-                                                          : nullptr;
-    if (why) {
-      throw std::runtime_error("the INF name " + Shown(name) + " holds " + why +
-                               "; the installer's command line takes the name unquoted, so it "
-                               "must be a plain file name without folder separators, spaces or "
-                               "commas");
-    }
+  const char* why = nullptr;
+  switch (setup::CheckInfName(name.c_str())) {
+    case setup::InfNameCheck::kOk: return;
+    case setup::InfNameCheck::kEmpty: throw std::runtime_error("the INF name is empty");
+    case setup::InfNameCheck::kSeparator: why = "holds a folder separator"; break;
+    case setup::InfNameCheck::kSpace: why = "holds a space"; break;
+    case setup::InfNameCheck::kComma: why = "holds a comma"; break;
+    case setup::InfNameCheck::kQuote: why = "holds a quotation mark"; break;
+    case setup::InfNameCheck::kControl: why = "holds a control character"; break;
+    case setup::InfNameCheck::kNotAFileName: why = "is not a plain file name"; break;
   }
+  throw std::runtime_error("the INF name " + Shown(name) + " " + why +
+                           "; the installer's command line takes the name unquoted, so it must "
+                           "be a plain file name without folder separators, spaces or commas");
 }
 
 void CheckFileNames(const std::vector<CabinetFile>& files, const std::string& infName, bool split) {
-  std::vector<std::string> names;
-  for (const CabinetFile& f : files) names.push_back(f.name);
+  std::vector<Name> names;
+  for (const CabinetFile& f : files) names.push_back({f.name, false});
   CheckNames(names, &infName, split);
 }
 
@@ -114,12 +142,14 @@ bool NameIn1252(const CabListing::File& file, std::string* name) {
 }
 
 void CheckListedNames(const CabListing& listing, const std::string* infName, bool split) {
-  std::vector<std::string> names;
+  std::vector<Name> names;
   for (const CabListing::File& f : listing.files) {
     std::string name;
-    // A name with no Windows-1252 form is checked as it is: setup creates it
-    // through the wide API.
-    names.push_back(NameIn1252(f, &name) ? name : f.name);
+    if (NameIn1252(f, &name)) {
+      names.push_back({name, false});
+    } else {
+      names.push_back({f.name, true});  // setup creates it through the wide API
+    }
   }
   CheckNames(names, infName, split);
 }
