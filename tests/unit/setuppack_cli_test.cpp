@@ -44,6 +44,8 @@ std::string Read(const std::string& path) {
   return ss.str();
 }
 
+const char kInf[] = "[Version]\r\n[DefaultInstall]\r\n";
+
 std::string Image(size_t size) {
   std::string b(size, '\0');
   b[0] = 'M';
@@ -60,7 +62,7 @@ class Cli : public ::testing::Test {
     dir = mkdtemp(tmpl);
     mkdir((dir + "/in").c_str(), 0755);
     Write(dir + "/stub.exe", Image(4096));
-    Write(dir + "/in/setup.inf", "[Version]\r\n");
+    Write(dir + "/in/setup.inf", kInf);
     Write(dir + "/in/data.txt", "payload");
     Write(dir + "/licence.txt", "Line one\nLine two\n");
   }
@@ -147,7 +149,7 @@ TEST_F(Cli, BuildInfoExtractRoundTrip) {
   r = Pack("extract " + dir + "/out.exe " + dir + "/x");
   ASSERT_EQ(r.code, 0) << r.output;
   EXPECT_EQ(Read(dir + "/x/data.txt"), "payload");
-  EXPECT_EQ(Read(dir + "/x/setup.inf"), "[Version]\r\n");
+  EXPECT_EQ(Read(dir + "/x/setup.inf"), kInf);
 }
 
 TEST_F(Cli, SplitPackageIsWrittenInPartsAndReadBackJoined) {

@@ -15,6 +15,7 @@
 #include "setup/scramble.h"
 #include "tools/setuppack/cabinet.h"
 #include "tools/setuppack/cp1252.h"
+#include "tools/setuppack/inf_check.h"
 #include "tools/setuppack/package.h"
 #include "tools/setuppack/parted_output.h"
 #include "tools/setuppack/terminal_text.h"
@@ -51,7 +52,8 @@ struct Entry {
 std::vector<Entry> Entries() {
   Entry inf;
   inf.name = "setup.inf";
-  inf.data = Bytes("[Version]\r\nSignature=\"$CHICAGO$\"\r\n");
+  inf.data = Bytes("[Version]\r\nSignature=\"$CHICAGO$\"\r\n[DefaultInstall2]\r\n"
+                   "[DefaultInstall2.ntx86]\r\n[DefaultInstallX]\r\n");
   inf.date = DosDate(2024, 2, 29);
   inf.time = DosTime(13, 45, 58);
   Entry big;
@@ -439,6 +441,57 @@ TEST(TerminalText, StatusLinesCountBreaksAndWrapping) {
   std::string twenty;
   for (int i = 0; i < 20; ++i) twenty += "line\r\n";
   EXPECT_EQ(StatusLines(twenty), 20u);
+}
+
+}  // namespace
+}  // namespace marrowby::setuppack
+
+namespace marrowby::setuppack {
+namespace {
+
+// What the INF check says, case by case: an error for a missing install
+// section of the mode, a warning for a file copied but not packed.
+TEST(InfCheck, SectionsOfTheModeAreRequiredAndCopiedFilesMustBePacked) {
+  const std::vector<std::string> packed = {"setup.inf", "app.exe", "Read Me.txt"};
+  const std::string copies =
+      "[DestinationDirs]\r\nFiles=16422,App\r\nGone=10\r\nDefaultDestDir=11\r\n"
+      "[Files]\r\napp.exe\r\nREADME.txt,%Doc%\r\nlost.dll ; not packed\r\n"
+      "[Old]\r\nold.dll\r\n"
+      "[SourceDisksFiles]\r\napp.exe=1\r\n\"missing.dat\"=1\r\n"
+      "[Strings]\r\nDoc=\"Read Me.txt\"\r\n";
+  const struct {
+    std::string inf;
+    bool advanced;
+    std::vector<std::string> errors;    // fragments, in order
+    std::vector<std::string> warnings;
+  } cases[] = {
+      {"[Version]\r\n[defaultinstall]\r\n", false, {}, {}},
+      {"[DefaultInstall.NTamd64]\r\n", false, {}, {}},
+      {"[Version]\r\n; [DefaultInstall]\r\n[DefaultInstall2.ntx86]\r\n", false,
+       {"has no [DefaultInstall] section, which setup runs in basic mode"}, {}},
+      {"[DefaultInstall2]\r\n[DefaultInstall2.NTx86]\r\n[DefaultInstallX]\r\n", true, {}, {}},
+      {"[DefaultInstall]\r\n[DefaultInstall2]\r\n", true,
+       {"no [DefaultInstall2.ntx86] section", "no [DefaultInstallX] section"}, {}},
+      {"[DefaultInstall2.ntx86]\r\n[DefaultInstallX]\r\n", true, {},
+       {"no [DefaultInstall2] section, which setup runs first with --advanced on Windows 95"}},
+      {"[DefaultInstall]\r\nCopyFiles=Files,@extra.ini\r\nDelFiles=Old\r\n" + copies, false, {},
+       {"names \"lost.dll\" in [Files]", "names \"extra.ini\" in CopyFiles of [DEFAULTINSTALL]",
+        "names \"missing.dat\" in [SourceDisksFiles]", "an entry for [Gone], but has no such section"}},
+  };
+  for (const auto& c : cases) {
+    const InfFindings f = CheckInf(c.inf, "setup.inf", c.advanced, packed);
+    ASSERT_EQ(f.errors.size(), c.errors.size()) << c.inf;
+    for (size_t i = 0; i < c.errors.size(); ++i) {
+      EXPECT_NE(f.errors[i].find(c.errors[i]), std::string::npos) << f.errors[i];
+    }
+    std::string all;
+    for (const std::string& w : f.warnings) all += w + "\n";
+    EXPECT_EQ(f.warnings.size(), c.warnings.size()) << all;
+    for (const std::string& w : c.warnings) EXPECT_NE(all.find(w), std::string::npos) << all;
+  }
+  // A Unicode INF is read as such.
+  const std::string utf16("\xFF\xFE[\0D\0e\0f\0a\0u\0l\0t\0I\0n\0s\0t\0a\0l\0l\0]\0\r\0\n\0", 36);
+  EXPECT_TRUE(CheckInf(utf16, "setup.inf", false, packed).errors.empty());
 }
 
 }  // namespace

@@ -68,6 +68,8 @@ CabListing ListCabinet(const ByteSource& cabinet);
 class ExtractSink {
  public:
   virtual ~ExtractSink() = default;
+  // False: the file is skipped, not decompressed.
+  virtual bool Wants(const CabListing::File&) { return true; }
   virtual void Begin(const CabListing::File& file) = 0;
   virtual void Write(const uint8_t* data, size_t n) = 0;
   virtual void End(const CabListing::File& file) = 0;

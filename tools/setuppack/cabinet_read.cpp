@@ -181,6 +181,7 @@ void ExtractCabinet(const ByteSource& cabinet, ExtractSink& sink) {
   Reader reader(cabinet, &sink);
   for (mscabd_file* f = reader.cab()->files; f; f = f->next) {
     const CabListing::File file = Describe(f);
+    if (!sink.Wants(file)) continue;
     sink.Begin(file);
     if (reader.Extract(f) != file.length) {
       throw std::runtime_error(Shown(file.name, (file.attribs & kNameIsUtf8) != 0) +

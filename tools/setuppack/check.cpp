@@ -6,6 +6,7 @@
 
 #include "tools/setuppack/commands.h"
 #include "tools/setuppack/help.h"
+#include "tools/setuppack/inf_check.h"
 #include "tools/setuppack/options.h"
 #include "tools/setuppack/package.h"
 #include "tools/setuppack/package_names.h"
@@ -37,6 +38,10 @@ int RunCheck(int argc, char** argv) {
   }
   CheckInfName(c.infName);
   CheckCabinetFile(c.cabinet, c.infName, c.header.multiPart != 0);
+  const InfFindings inf = CheckCabinetInf(c.cabinet, c.infName, c.header.advanced != 0);
+  for (const std::string& w : inf.warnings) std::fprintf(stderr, "setuppack: warning: %s\n", w.c_str());
+  for (const std::string& e : inf.errors) std::fprintf(stderr, "setuppack: %s\n", e.c_str());
+  if (!inf.errors.empty()) return 1;
   Discard files;
   ExtractCabinet(c.cabinet, files);
   std::printf("%s: %zu files, every block and length checked\n", a.operands[0].c_str(),

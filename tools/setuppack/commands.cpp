@@ -81,6 +81,7 @@ int RunBuild(int argc, char** argv) {
   const BuildOptions o = GatherInputs(a);
   CheckOutputIsNoInput(a, o);
   const BuiltPackage built = BuildPackage(o, a.output);
+  for (const std::string& w : built.warnings) std::fprintf(stderr, "setuppack: warning: %s\n", w.c_str());
   ReportParts(a, built);
   WarnAboutWelcome(o.welcome);
   return 0;

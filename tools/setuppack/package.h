@@ -37,6 +37,7 @@ struct PackagePlan {
   setup::PackageHeader header{};  // size and multi-part flag set at the end
   uint64_t cabinetOffset = 0;
   uint64_t firstPart = 0;  // with --split: the least size of part 1
+  std::vector<std::string> warnings;  // about the INF
 };
 
 struct BuiltPackage {
@@ -44,10 +45,12 @@ struct BuiltPackage {
   uint64_t size = 0;
   uint64_t firstPartSize = 0;
   std::vector<std::string> removedParts;  // of an earlier split package
+  std::vector<std::string> warnings;      // about the INF
 };
 
-// Checks everything that can be checked before a byte of the files is read:
-// the stub, the library, the texts, the INF name, the format's limits.
+// Checks everything that can be checked before a byte of the files is read
+// (the stub, the library, the texts, the names, the format's limits), and
+// the INF: its install sections, and the files it copies.
 // Throws std::runtime_error with a message for the user.
 PackagePlan ValidatePackage(const BuildOptions& options);
 

@@ -8,8 +8,10 @@
 #include <stdexcept>
 
 #include "setup/package_format.h"
+#include "setup/names.h"
 #include "setup/package_load.h"
 #include "setup/scramble.h"
+#include "tools/setuppack/inf_check.h"
 #include "tools/setuppack/package.h"
 #include "tools/setuppack/package_names.h"
 #include "tools/setuppack/parted_output.h"
@@ -97,6 +99,29 @@ void CheckSizes(const BuildOptions& o, const PackagePlan& plan) {
   if (o.splitSize) CheckPartCount(total, plan.firstPart, o.splitSize);
 }
 
+// The INF's sections and the files it copies; errors stop the build.
+void CheckPackageInf(const BuildOptions& o, PackagePlan* plan) {
+  InfFindings found;
+  if (o.cabinetPath.empty()) {
+    std::vector<std::string> names;
+    std::string inf;
+    for (const CabinetFile& f : o.files) {
+      names.push_back(f.name);
+      if (!setup::SameFileName1252(f.name.c_str(), o.infName.c_str())) continue;
+      if (f.size > kMaxInfBytes) throw std::runtime_error("the INF " + f.path + " is larger than 16 MB");
+      const std::vector<uint8_t> bytes = ByteSource::OpenFile(f.path, "INF").ReadAll();
+      inf.assign(bytes.begin(), bytes.end());
+    }
+    found = CheckInf(inf, o.infName, o.advanced, names);
+  } else {
+    found = CheckCabinetInf(ByteSource::OpenFile(o.cabinetPath, "cabinet"), o.infName, o.advanced);
+  }
+  std::string errors;
+  for (const std::string& e : found.errors) errors += (errors.empty() ? "" : "\nsetuppack: ") + e;
+  if (!errors.empty()) throw std::runtime_error(errors);
+  plan->warnings = found.warnings;
+}
+
 }  // namespace
 
 PackagePlan ValidatePackage(const BuildOptions& o) {
@@ -119,6 +144,7 @@ PackagePlan ValidatePackage(const BuildOptions& o) {
   if (plan.cabinetOffset > setup::kMaxPackageSize) TooLarge(plan.cabinetOffset);
   plan.firstPart = o.splitSize ? std::max(o.splitSize, plan.cabinetOffset) : 0;
   CheckSizes(o, plan);
+  CheckPackageInf(o, &plan);
   setup::PackageHeader& h = plan.header;
   h.attended = o.attended;
   h.titleLength = static_cast<uint8_t>(o.title.size());
@@ -265,6 +291,7 @@ BuiltPackage SplitPackage(const BuildOptions& o, PackagePlan& plan, PartedOutput
   built.parts = count;
   built.size = total;
   built.firstPartSize = out.PartEnd(0);
+  built.warnings = plan.warnings;
   return built;
 }
 
