@@ -188,6 +188,32 @@ TEST_F(Cli, InfoShowsHostileAndWindows1252TextsSafely) {
   EXPECT_EQ(r.output.find('\x1B'), std::string::npos);
 }
 
+// Texts written in UTF-8, as editors save them, reach setup in Windows-1252.
+TEST_F(Cli, Utf8TextsAreStoredInWindows1252AndLengthsCountWhatIsStored) {
+  Write(dir + "/welcome.txt", "\xEF\xBB\xBF" "Caf\xC3\xA9 \xE2\x80\x94 100 \xE2\x82\xAC\n");
+  ASSERT_EQ(Pack(BuildArgs() + " --title 'Caf\xC3\xA9' --welcome-file " + dir + "/welcome.txt").code, 0);
+  Result r = Pack("info " + dir + "/out.exe", "LC_ALL=C.UTF-8");
+  EXPECT_NE(r.output.find("welcome: \"Caf\xC3\xA9 \xE2\x80\x94 100 \xE2\x82\xAC\\r\\n\""),
+            std::string::npos)
+      << r.output;
+  EXPECT_NE(r.output.find("title: \"Caf\xC3\xA9\""), std::string::npos) << r.output;
+  Write(dir + "/licence.txt", "Terms\nof use\nfor \xD0\x96ukov\n");
+  r = Pack(BuildArgs() + " --licence-file " + dir + "/licence.txt");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find("licence file " + dir +
+                          "/licence.txt, line 3, character 5: \"\xD0\x96\" (U+0416) has no "
+                          "Windows-1252 form"),
+            std::string::npos)
+      << r.output;
+  std::string notice;
+  for (int i = 0; i < 10; ++i) notice += std::string(24, 'n') + "\n";
+  Write(dir + "/notice.txt", notice);
+  r = Pack(BuildArgs() + " --notice-file " + dir + "/notice.txt");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find("is 260 bytes as stored (250 bytes in the file"), std::string::npos)
+      << r.output;
+}
+
 TEST_F(Cli, WelcomeTooLongForTheDialogIsWarnedAbout) {
   std::string lines;
   for (int i = 1; i <= 20; ++i) lines += "Line " + std::to_string(i) + "\n";

@@ -1,11 +1,14 @@
 // The package builder: cabinets it writes, the package layout byte by byte,
 // split parts, and the inputs it must refuse.
+#include <glib.h>
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -492,6 +495,68 @@ TEST(InfCheck, SectionsOfTheModeAreRequiredAndCopiedFilesMustBePacked) {
   // A Unicode INF is read as such.
   const std::string utf16("\xFF\xFE[\0D\0e\0f\0a\0u\0l\0t\0I\0n\0s\0t\0a\0l\0l\0]\0\r\0\n\0", 36);
   EXPECT_TRUE(CheckInf(utf16, "setup.inf", false, packed).errors.empty());
+}
+
+}  // namespace
+}  // namespace marrowby::setuppack
+
+namespace marrowby::setuppack {
+namespace {
+
+// The C library's converter as the judge of a text's Windows-1252 form;
+// 0 when it converts, else the offset of the first character it cannot.
+size_t ConvertedBy1252Iconv(const std::string& utf8, std::string* out, bool* ok) {
+  iconv_t cd = iconv_open("WINDOWS-1252", "UTF-8");
+  std::string in = utf8, buf(utf8.size() + 1, '\0');
+  char* src = &in[0];
+  char* dst = &buf[0];
+  size_t left = in.size(), room = buf.size();
+  *ok = iconv(cd, &src, &left, &dst, &room) != static_cast<size_t>(-1);
+  iconv_close(cd);
+  *out = buf.substr(0, buf.size() - room);
+  return static_cast<size_t>(src - &in[0]);
+}
+
+// A packager's text: valid UTF-8 (with or without a byte-order mark) is
+// stored as iconv would convert it, or refused at the line and character
+// where iconv stops; anything else is stored as it is.
+TEST(PackagerText, Utf8BecomesWindows1252OrIsRefusedWhereIconvStops) {
+  static const char* const kPieces[] = {
+      "a", " ", "\n", "\r\n", "Caf\xC3\xA9", "\xE2\x82\xAC", "\xC5\xA0", "\xE2\x80\x98",
+      "\xE2\x80\x94", "\xC3\xBF", "\xD0\x96", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\xE9", "\x80"};
+  std::mt19937 rng(7);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text = rng() % 5 == 0 ? "\xEF\xBB\xBF" : "";
+    const int n = static_cast<int>(rng() % 12);
+    for (int i = 0; i < n; ++i) {
+      const size_t pick = rng() % std::size(kPieces);
+      if (pick >= std::size(kPieces) - 2 && rng() % 3) continue;  // invalid UTF-8 now and then
+      text += kPieces[pick];
+    }
+    const bool utf8 = g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr);
+    const std::string body = utf8 && text.rfind("\xEF\xBB\xBF", 0) == 0 ? text.substr(3) : text;
+    std::string expected;
+    bool converts = true;
+    const size_t stop = utf8 ? ConvertedBy1252Iconv(body, &expected, &converts) : 0;
+    if (!utf8) expected = text;
+    if (converts) {
+      EXPECT_EQ(PackagerText(text, "the text"), expected) << text;
+      continue;
+    }
+    const std::string before = body.substr(0, stop);
+    const size_t line = static_cast<size_t>(std::count(before.begin(), before.end(), '\n')) + 1;
+    const std::string last = before.substr(before.rfind('\n') == std::string::npos ? 0 : before.rfind('\n') + 1);
+    const size_t column = static_cast<size_t>(g_utf8_strlen(last.data(), static_cast<gssize>(last.size()))) + 1;
+    try {
+      PackagerText(text, "the text");
+      ADD_FAILURE() << "accepted " << text;
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find("the text, line " + std::to_string(line) +
+                                           ", character " + std::to_string(column) + ": "),
+                std::string::npos)
+          << e.what() << " for " << text;
+    }
+  }
 }
 
 }  // namespace
