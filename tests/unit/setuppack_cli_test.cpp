@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
 
 #include <cstdio>
 #include <cstdlib>
@@ -317,6 +321,155 @@ TEST_F(Cli, ExtractRefusesUnsafeNamesAndCorruptedPackagesWritingNothing) {
   r = Pack("extract " + dir + "/cut.exe " + dir + "/x");
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.output.find("corrupted"), std::string::npos) << r.output;
+}
+
+// The names in a folder that a build or an extraction left as temporaries.
+std::vector<std::string> Leftovers(const std::string& dir) {
+  std::vector<std::string> found;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
+    const std::string name = e.path().filename().string();
+    if (name.find(".tmp") != std::string::npos || name.find(".old") != std::string::npos) {
+      found.push_back(name);
+    }
+  }
+  return found;
+}
+
+std::string BigText(size_t size) {
+  std::string big;
+  for (size_t i = 0; i < size; ++i) big += static_cast<char>('a' + (i * 7) % 26);
+  return big;
+}
+
+// A split build replaces every part or none: a folder in the way of one part
+// leaves the earlier package as it was, and no temporary file behind.
+TEST_F(Cli, ASplitBuildIsAllOrNothing) {
+  Write(dir + "/in/big.txt", BigText(30000));
+  ASSERT_EQ(Pack(BuildArgs() + " --compress none --split 10000").code, 0);
+  const std::string before[] = {Read(dir + "/out.exe"), Read(dir + "/out.001"),
+                                Read(dir + "/out.003")};
+  std::remove((dir + "/out.002").c_str());
+  mkdir((dir + "/out.002").c_str(), 0755);
+  Write(dir + "/out.002/keep", "x");
+  Write(dir + "/in/big.txt", BigText(31000));
+  const Result r = Pack(BuildArgs() + " --compress none --split 10000");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find(dir + "/out.002: cannot be replaced: "), std::string::npos) << r.output;
+  EXPECT_EQ(Read(dir + "/out.exe"), before[0]);
+  EXPECT_EQ(Read(dir + "/out.001"), before[1]);
+  EXPECT_EQ(Read(dir + "/out.003"), before[2]);
+  EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
+}
+
+// An output that is one of the inputs, under its own name or another one, is
+// refused before anything is written.
+TEST_F(Cli, AnOutputThatIsAnInputIsRefused) {
+  const std::string stub = Read(dir + "/stub.exe");
+  link((dir + "/stub.exe").c_str(), (dir + "/other-name.exe").c_str());
+  for (const char* out : {"/stub.exe", "/other-name.exe", "/in/data.txt"}) {
+    const Result r = Pack("build -o " + dir + out + " --stub " + dir + "/stub.exe --inf setup.inf --dir " + dir + "/in");
+    EXPECT_EQ(r.code, 1) << out;
+    EXPECT_NE(r.output.find("the build would overwrite its own input"), std::string::npos) << r.output;
+  }
+  EXPECT_EQ(Read(dir + "/stub.exe"), stub);
+  EXPECT_EQ(Read(dir + "/in/data.txt"), "payload");
+  // A part name of a split package counts too.
+  Write(dir + "/out.001", "an input");
+  const Result r = Pack(BuildArgs() + " --split 10000 --licence-file " + dir + "/out.001");
+  EXPECT_NE(r.output.find("the output " + dir + "/out.001 is the licence file"), std::string::npos)
+      << r.output;
+}
+
+// With SOURCE_DATE_EPOCH two builds of the same files are identical, however
+// the files' own times differ; a malformed value is refused.
+TEST_F(Cli, SourceDateEpochMakesBuildsByteIdentical) {
+  const std::string env = "SOURCE_DATE_EPOCH=1700000000";
+  ASSERT_EQ(Pack(BuildArgs(), env).code, 0);
+  const std::string first = Read(dir + "/out.exe");
+  std::system(("touch -d '2001-02-03 04:05:06' " + dir + "/in/*").c_str());
+  ASSERT_EQ(Pack(BuildArgs(), env + " TZ=Asia/Tokyo").code, 0);
+  EXPECT_EQ(Read(dir + "/out.exe"), first);
+  const Result info = Pack("info " + dir + "/out.exe");
+  EXPECT_NE(info.output.find("2023-11-14 22:13:20"), std::string::npos) << info.output;
+  ASSERT_EQ(Pack(BuildArgs()).code, 0);
+  EXPECT_NE(Read(dir + "/out.exe"), first);  // unset: the files' own times
+  const Result bad = Pack(BuildArgs(), "SOURCE_DATE_EPOCH=yesterday");
+  EXPECT_EQ(bad.code, 1);
+  EXPECT_NE(bad.output.find("SOURCE_DATE_EPOCH must be a whole number of seconds"), std::string::npos);
+}
+
+// Stopped by a signal while writing, a build removes its temporary files and
+// leaves the earlier package alone.
+TEST_F(Cli, AStoppedBuildLeavesNoTemporaryFiles) {
+  ASSERT_EQ(Pack(BuildArgs()).code, 0);
+  const std::string earlier = Read(dir + "/out.exe");
+  for (int i = 0; i < 40; ++i) Write(dir + "/in/big" + std::to_string(i) + ".bin", BigText(1 << 20));
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      for (int s : {SIGINT, SIGTERM, SIGHUP}) signal(s, SIG_DFL);
+      execl(SETUPPACK_PATH, "setuppack", "build", "-o", (dir + "/out.exe").c_str(), "--stub",
+            (dir + "/stub.exe").c_str(), "--inf", "setup.inf", "--dir", (dir + "/in").c_str(),
+            "--split", "4000000", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    // Stopped once its first temporary file exists.
+    for (int wait = 0; wait < 2000 && Leftovers(dir).empty(); ++wait) usleep(1000);
+    kill(pid, sig);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig << " " << status;
+    EXPECT_EQ(Leftovers(dir), std::vector<std::string>{}) << sig;
+    EXPECT_EQ(Read(dir + "/out.exe"), earlier);
+  }
+}
+
+// extract makes its folder, as cabextract -d and 7z -o do, and overwrites
+// nothing without --force.
+TEST_F(Cli, ExtractMakesTheFolderAndOverwritesOnlyWithForce) {
+  ASSERT_EQ(Pack(BuildArgs()).code, 0);
+  const std::string to = dir + "/new/deeper";
+  ASSERT_EQ(Pack("extract " + dir + "/out.exe " + to).code, 0);
+  EXPECT_EQ(Read(to + "/data.txt"), "payload");
+  Write(to + "/data.txt", "changed");
+  std::remove((to + "/setup.inf").c_str());
+  Result r = Pack("extract " + dir + "/out.exe " + to);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find("data.txt\" exists; nothing was extracted (--force overwrites)"),
+            std::string::npos)
+      << r.output;
+  struct stat st;
+  EXPECT_NE(stat((to + "/setup.inf").c_str(), &st), 0);
+  r = Pack("extract --force " + dir + "/out.exe " + to);
+  EXPECT_EQ(r.code, 0) << r.output;
+  EXPECT_EQ(Read(to + "/data.txt"), "payload");
+  EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
+}
+
+// Options as getopt_long takes them; a file that cannot be opened says why.
+TEST_F(Cli, OptionsAsGetoptTakesThemAndReasonsFromTheSystem) {
+  Result r = Pack("build --output=" + dir + "/eq.exe --stub=" + dir + "/stub.exe --inf=setup.inf --dir=" + dir + "/in");
+  EXPECT_EQ(r.code, 0) << r.output;
+  Write(dir + "/-dash.exe", Read(dir + "/eq.exe"));
+  r = Pack("info -- " + dir + "/-dash.exe");
+  EXPECT_EQ(r.code, 0) << r.output;
+  r = Pack("build --stub");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.output.find("--stub needs a value"), std::string::npos) << r.output;
+  r = Pack("info " + dir + "/nothing.exe");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find("nothing.exe: cannot be opened: No such file or directory"), std::string::npos) << r.output;
+}
+
+// The format's limits are checked before a byte of the files is read: 2.5 GB
+// of (sparse) files are refused at once.
+TEST_F(Cli, FilesBeyondTheCabinetLimitAreRefusedUnread) {
+  Write(dir + "/in/huge.bin", "");
+  ASSERT_EQ(truncate((dir + "/in/huge.bin").c_str(), 2684354560LL), 0);
+  const Result r = Pack(BuildArgs() + " --compress none");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find("a cabinet holds at most 2147450880 bytes"), std::string::npos) << r.output;
+  EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
 }
 
 }  // namespace
