@@ -6,9 +6,10 @@ namespace marrowby::setuppack {
 
 namespace {
 
+// One line each: help2man makes the manual's synopsis of them.
 const char kBuildUsage[] =
-    "Usage: setuppack build -o OUT.exe --stub STUB.exe --inf NAME.inf\n"
-    "                 (--cab FILE.cab | --dir DIR [--compress none|mszip]) [OPTION]...\n";
+    "Usage: setuppack build -o OUT.exe --stub STUB.exe --inf NAME.inf (--cab FILE.cab | --dir DIR) "
+    "[OPTION]...\n";
 const char kOtherUsage[] =
     "  or:  setuppack info PACKAGE\n"
     "  or:  setuppack check PACKAGE\n"
@@ -95,11 +96,11 @@ const char kTexts[] =
     "\n";
 
 const char kEnvironment[] =
+    "\n"
     "Environment:\n"
     "  SOURCE_DATE_EPOCH  when set, every file of a cabinet made with --dir is dated\n"
     "                     at this many seconds since 1970-01-01 00:00 UTC, so that two\n"
-    "                     builds of the same inputs are identical byte for byte\n"
-    "\n";
+    "                     builds of the same inputs are identical byte for byte\n";
 
 const char kExitStatus[] =
     "Exit status:\n"
@@ -112,8 +113,8 @@ const char kExitStatus[] =
 
 std::string HelpText(const std::string& command) {
   if (command == "build") {
-    return std::string(kBuildUsage) + "\n" + kBuildOptions + kCommon + kTexts + kEnvironment +
-           kExitStatus;
+    return std::string(kBuildUsage) + "\n" + kBuildOptions + kCommon + kTexts + kExitStatus +
+           kEnvironment;
   }
   if (command == "info" || command == "check") {
     const char* what = command == "info"
@@ -136,7 +137,7 @@ std::string HelpText(const std::string& command) {
            kExtractOptions + kCommon + kExitStatus;
   }
   return std::string(kBuildUsage) + kOtherUsage + kAbout + kCommands + kBuildOptions +
-         kExtractOptions + "Common options:\n" + kCommon + kTexts + kEnvironment + kExitStatus;
+         kExtractOptions + "Common options:\n" + kCommon + kTexts + kExitStatus + kEnvironment;
 }
 
 std::string VersionText() {
