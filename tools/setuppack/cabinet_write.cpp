@@ -52,7 +52,8 @@ void CheckFits(const std::vector<CabinetFile>& files) {
   uint64_t total = 0;
   for (const CabinetFile& f : files) {
     if (f.name.empty() || f.name.size() > kMaxNameBytes) {
-      throw std::runtime_error("file name " + Shown(f.name) + " must have 1 to 255 bytes");
+      throw std::runtime_error("file name " + Shown(f.name) + " must have 1 to " +
+                               std::to_string(kMaxNameBytes) + " bytes");
     }
     total += f.size;
   }
