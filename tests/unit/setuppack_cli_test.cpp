@@ -16,25 +16,16 @@
 #include <vector>
 
 #include "setup/package_format.h"
+#include "tests/unit/setuppack_run.h"
 #include "tools/setuppack/cabinet.h"
 
 namespace marrowby::setuppack {
 namespace {
 
-struct Result {
-  int code;
-  std::string output;  // stdout and stderr
-};
+using testing::Result;
 
 Result Pack(const std::string& args, const std::string& env = "") {
-  const std::string cmd = env + (env.empty() ? "" : " ") + SETUPPACK_PATH + " " + args + " 2>&1";
-  FILE* p = popen(cmd.c_str(), "r");
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof(buf), p)) > 0) out.append(buf, n);
-  const int status = pclose(p);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+  return testing::Shell(env + (env.empty() ? "" : " ") + SETUPPACK_PATH + " " + args);
 }
 
 void Write(const std::string& path, const std::string& data) {

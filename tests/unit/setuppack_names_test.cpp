@@ -19,24 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/setuppack_run.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Ran {
-  int code;
-  std::string output;
-};
-
-Ran Shell(const std::string& cmd) {
-  FILE* p = popen((cmd + " 2>&1").c_str(), "r");
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof(buf), p)) > 0) out.append(buf, n);
-  const int status = pclose(p);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
+using marrowby::setuppack::testing::Shell;
 
 // The name in Windows-1252, by the C library's converter.
 bool To1252(const std::string& utf8, std::string* out) {
@@ -144,7 +133,7 @@ TEST(SetuppackNames, AcceptedNamesExtractBackIdenticallyAndRefusedOnesBreakARule
     names.insert("setup.inf");
     for (const std::string& n : names) std::ofstream(in + "/" + n) << Content(n);
     const bool split = rng() % 2;
-    const Ran build = Shell(std::string(SETUPPACK_PATH) + " build -o " + root + "/p.exe --stub " +
+    const auto build = Shell(std::string(SETUPPACK_PATH) + " build -o " + root + "/p.exe --stub " +
                             root + "/stub.exe --inf setup.inf --dir " + in +
                             (split ? " --split 100000" : ""));
     const std::set<std::string> broken = BrokenRules(names, split);

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <stdexcept>
 
@@ -26,16 +25,7 @@ struct ByteSource::Backing {
       std::memcpy(out, memory.data() + offset, n);
       return n;
     }
-    size_t got = 0;
-    while (got < n) {
-      const ssize_t r = pread(fd, static_cast<uint8_t*>(out) + got, n - got,
-                              static_cast<off_t>(offset + got));
-      if (r < 0 && errno == EINTR) continue;
-      if (r < 0) throw std::runtime_error(SystemReason(path, "cannot be read"));
-      if (r == 0) break;
-      got += static_cast<size_t>(r);
-    }
-    return got;
+    return setuppack::ReadAt(fd, offset, out, n, path);
   }
 };
 

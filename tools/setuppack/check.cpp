@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "tools/setuppack/commands.h"
-#include "tools/setuppack/help.h"
 #include "tools/setuppack/inf_check.h"
 #include "tools/setuppack/options.h"
 #include "tools/setuppack/package.h"
@@ -27,15 +26,8 @@ class Discard : public ExtractSink {
 
 int RunCheck(int argc, char** argv) {
   PackageArgs a;
-  if (!ParsePackageArgs(argc, argv, 1, false, &a)) {
-    std::fputs(HelpText("check").c_str(), stdout);
-    return 0;
-  }
-  const PackageContents c = ReadPackageFile(a.operands[0]);
-  if (!c.header.multiPart && c.size != c.header.packageSize) {
-    throw std::runtime_error(
-        "the package is corrupted: its size differs from the size in its header");
-  }
+  if (!PackageCommandArgs(argc, argv, 1, false, &a)) return 0;
+  const PackageContents c = ReadSoundPackage(a.operands[0]);
   CheckInfName(c.infName);
   CheckCabinetFile(c.cabinet, c.infName, c.header.multiPart != 0);
   const InfFindings inf = CheckCabinetInf(c.cabinet, c.infName, c.header.advanced != 0);

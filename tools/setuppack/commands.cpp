@@ -3,6 +3,7 @@
 #include <langinfo.h>
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 #include "tools/setuppack/files.h"
@@ -87,12 +88,24 @@ int RunBuild(int argc, char** argv) {
   return 0;
 }
 
+bool PackageCommandArgs(int argc, char** argv, size_t operands, bool takesForce, PackageArgs* a) {
+  if (ParsePackageArgs(argc, argv, operands, takesForce, a)) return true;
+  std::fputs(HelpText(argv[0]).c_str(), stdout);
+  return false;
+}
+
+PackageContents ReadSoundPackage(const std::string& path) {
+  PackageContents c = ReadPackageFile(path);
+  if (!c.header.multiPart && c.size != c.header.packageSize) {
+    throw std::runtime_error(
+        "the package is corrupted: its size differs from the size in its header");
+  }
+  return c;
+}
+
 int RunInfo(int argc, char** argv) {
   PackageArgs a;
-  if (!ParsePackageArgs(argc, argv, 1, false, &a)) {
-    std::fputs(HelpText("info").c_str(), stdout);
-    return 0;
-  }
+  if (!PackageCommandArgs(argc, argv, 1, false, &a)) return 0;
   const PackageContents c = ReadPackageFile(a.operands[0]);
   PrintHeader(a.operands[0], c);
   const CabListing listing = ListCabinet(c.cabinet);

@@ -14,7 +14,6 @@
 #include "tools/setuppack/commands.h"
 #include "tools/setuppack/cp1252.h"
 #include "tools/setuppack/files.h"
-#include "tools/setuppack/help.h"
 #include "tools/setuppack/options.h"
 #include "tools/setuppack/package.h"
 #include "tools/setuppack/package_names.h"
@@ -109,15 +108,8 @@ class FolderSink : public ExtractSink {
 
 int RunExtract(int argc, char** argv) {
   PackageArgs a;
-  if (!ParsePackageArgs(argc, argv, 2, true, &a)) {
-    std::fputs(HelpText("extract").c_str(), stdout);
-    return 0;
-  }
-  const PackageContents c = ReadPackageFile(a.operands[0]);
-  if (!c.header.multiPart && c.size != c.header.packageSize) {
-    throw std::runtime_error(
-        "the package is corrupted: its size differs from the size in its header");
-  }
+  if (!PackageCommandArgs(argc, argv, 2, true, &a)) return 0;
+  const PackageContents c = ReadSoundPackage(a.operands[0]);
   const CabListing listing = ListCabinet(c.cabinet);
   if (listing.spansCabinets) throw std::runtime_error("the cabinet continues in another cabinet");
   // Every name is checked before anything is written.

@@ -54,17 +54,21 @@ void TemporaryFile::WriteAt(uint64_t offset, const void* data, size_t n) {
   }
 }
 
-size_t TemporaryFile::ReadAt(uint64_t offset, void* data, size_t n) const {
+size_t ReadAt(int fd, uint64_t offset, void* data, size_t n, const std::string& path) {
   size_t got = 0;
   while (got < n) {
-    const ssize_t r = pread(fd_, static_cast<uint8_t*>(data) + got, n - got,
-                            static_cast<off_t>(offset + got));
+    const ssize_t r =
+        pread(fd, static_cast<uint8_t*>(data) + got, n - got, static_cast<off_t>(offset + got));
     if (r < 0 && errno == EINTR) continue;
-    if (r < 0) throw std::runtime_error(SystemReason(path_, "cannot be read back"));
+    if (r < 0) throw std::runtime_error(SystemReason(path, "cannot be read"));
     if (r == 0) break;
     got += static_cast<size_t>(r);
   }
   return got;
+}
+
+size_t TemporaryFile::ReadAt(uint64_t offset, void* data, size_t n) const {
+  return setuppack::ReadAt(fd_, offset, data, n, path_);
 }
 
 uint64_t TemporaryFile::Size() const {

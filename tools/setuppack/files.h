@@ -16,6 +16,10 @@ namespace marrowby::setuppack {
 // The operating system's reason for the last failure, as "PATH: WHAT: reason".
 std::string SystemReason(const std::string& path, const char* what);
 
+// Reads up to n bytes at offset from fd, fewer only at the end of the file.
+// Throws "PATH: cannot be read: reason".
+size_t ReadAt(int fd, uint64_t offset, void* data, size_t n, const std::string& path);
+
 // A file being written under a temporary name (TARGET.tmpXXXXXX) beside its
 // target. It is removed when the object goes without Commit, and when the
 // process is stopped by a signal meanwhile.

@@ -74,6 +74,11 @@ struct PackageContents {
 PackageContents ReadPackageFile(const std::string& path);
 PackageContents ParsePackage(const ByteSource& package);
 
+// The digest a part record holds: SHA-256 over the parts' own SHA-256
+// digests, part 1 counted from the end of the image area on (the image area
+// holds the record itself), every other part whole.
+void PartsDigest(const std::vector<ByteSource>& parts, uint8_t digest[setup::kDigestSize]);
+
 // True when the file at path is a package flagged as split.
 bool IsSplitPackage(const std::string& path);
 

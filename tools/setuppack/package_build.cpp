@@ -1,7 +1,6 @@
 // Building a package in three steps: validate what can be checked before
 // reading the files, assemble the package into its part files as the cabinet
 // is written, and split: settle the parts, the header and the part record.
-#include <glib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -233,23 +232,6 @@ void ScrambleCabinet(uint64_t from, uint8_t key, PartedOutput& out) {
   }
 }
 
-// The SHA-256 digest of one part as the part record counts it: part 1 from
-// the end of the image area on, every other part whole.
-void PartDigest(const PartedOutput& out, size_t part, uint8_t digest[setup::kDigestSize]) {
-  GChecksum* h = g_checksum_new(G_CHECKSUM_SHA256);
-  std::vector<uint8_t> chunk(kChunk);
-  const uint64_t end = out.PartEnd(part);
-  for (uint64_t at = part == 0 ? kImageSize : out.PartStart(part); at < end;) {
-    const size_t n = out.ReadAt(at, chunk.data(), static_cast<size_t>(std::min<uint64_t>(kChunk, end - at)));
-    if (n == 0) break;
-    g_checksum_update(h, chunk.data(), n);
-    at += n;
-  }
-  gsize size = setup::kDigestSize;
-  g_checksum_get_digest(h, digest, &size);
-  g_checksum_free(h);
-}
-
 // Writes the part record into the image area of part 1.
 void WriteRecord(size_t count, PartedOutput& out) {
   setup::PartRecord r{};
@@ -258,15 +240,9 @@ void WriteRecord(size_t count, PartedOutput& out) {
   const size_t middle = count > 2 ? 1 : count - 1;
   r.middleSize = static_cast<uint32_t>(out.PartEnd(middle) - out.PartStart(middle));
   r.lastSize = static_cast<uint32_t>(out.PartEnd(count - 1) - out.PartStart(count - 1));
-  GChecksum* all = g_checksum_new(G_CHECKSUM_SHA256);
-  for (size_t k = 0; k < count; ++k) {
-    uint8_t d[setup::kDigestSize];
-    PartDigest(out, k, d);
-    g_checksum_update(all, d, sizeof(d));
-  }
-  gsize size = setup::kDigestSize;
-  g_checksum_get_digest(all, r.digest, &size);
-  g_checksum_free(all);
+  std::vector<ByteSource> parts;
+  for (size_t k = 0; k < count; ++k) parts.push_back(ByteSource::OpenFile(out.PartPath(k), ""));
+  PartsDigest(parts, r.digest);
   uint8_t bytes[setup::kPartRecordSize];
   setup::WritePartRecord(r, bytes);
   out.WriteAt(setup::kPartRecordOffset, bytes, sizeof(bytes));

@@ -67,16 +67,8 @@ void CheckParts(const std::vector<ByteSource>& parts, const setup::PartRecord& r
                                std::to_string(expected));
     }
   }
-  GChecksum* all = g_checksum_new(G_CHECKSUM_SHA256);
-  for (size_t k = 0; k < parts.size(); ++k) {
-    uint8_t d[setup::kDigestSize];
-    PartDigest(parts[k], k, d);
-    g_checksum_update(all, d, sizeof(d));
-  }
   uint8_t digest[setup::kDigestSize];
-  gsize size = sizeof(digest);
-  g_checksum_get_digest(all, digest, &size);
-  g_checksum_free(all);
+  PartsDigest(parts, digest);
   if (!std::equal(digest, digest + sizeof(digest), r.digest)) {
     throw std::runtime_error(
         "the parts do not belong together: one of them has been damaged or replaced");
@@ -100,6 +92,18 @@ std::vector<ByteSource> OpenParts(const std::string& path, const ByteSource& fir
 }
 
 }  // namespace
+
+void PartsDigest(const std::vector<ByteSource>& parts, uint8_t digest[setup::kDigestSize]) {
+  GChecksum* all = g_checksum_new(G_CHECKSUM_SHA256);
+  for (size_t k = 0; k < parts.size(); ++k) {
+    uint8_t d[setup::kDigestSize];
+    PartDigest(parts[k], k, d);
+    g_checksum_update(all, d, sizeof(d));
+  }
+  gsize size = setup::kDigestSize;
+  g_checksum_get_digest(all, digest, &size);
+  g_checksum_free(all);
+}
 
 PackageContents ParsePackage(const ByteSource& b) {
   PackageContents c;

@@ -28,6 +28,8 @@ class PartedOutput : public OffsetOutput {
   size_t PartCount() const;
   uint64_t PartStart(size_t part) const;
   uint64_t PartEnd(size_t part) const;  // clipped to the size
+  // The temporary file a written part is in, until Commit.
+  const std::string& PartPath(size_t part) const { return parts_.at(part)->Path(); }
 
   // Renames the written parts into place, all or none (CommitAll).
   void Commit();
