@@ -23,7 +23,8 @@ void RemoveStubTempDirs();
 class SetupRun {
  public:
   // Starts a package; extraEnv holds "NAME=value" entries added to (or
-  // replacing in) this process's environment for the child only.
+  // replacing in) this process's environment for the child only. Paths and
+  // values are UTF-8.
   explicit SetupRun(const std::string& path, const std::vector<std::string>& extraEnv = {});
   ~SetupRun();  // ends the process when a test left it running
   SetupRun(const SetupRun&) = delete;
@@ -74,6 +75,6 @@ std::string AnswerMessageBox(HWND box, int buttonId);
 std::string ReadUserValue(const std::string& name);  // HKCU\Software\MarrowbyTest
 void ClearUserValues();
 bool CopyTo(const std::string& from, const std::string& to);
-std::vector<std::string> ListFiles(const std::string& dir);  // names, sorted
+using wintest::ListFiles;
 
 }  // namespace marrowby::e2e

@@ -26,6 +26,24 @@ std::string WindowsDir() {
   return dir;
 }
 
+// The message boxes the process shows at this moment.
+int MessageBoxCount(DWORD pid) {
+  struct Count {
+    DWORD pid;
+    int n;
+  } count{pid, 0};
+  EnumWindows(
+      [](HWND w, LPARAM l) -> BOOL {
+        auto* c = reinterpret_cast<Count*>(l);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == c->pid && IsWindowVisible(w) && GetDlgItem(w, 0xFFFF)) ++c->n;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count.n;
+}
+
 class SetupE2E : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -130,6 +148,12 @@ TEST_F(SetupE2E, LicenceIsDeclinedWithEnterThenAcceptedAndInfoShowsTheNotice) {
     HWND box = run.MessageBoxWindow();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(Text(box), "License Information");
+    // Owned by the dialog, and the only one: Info pressed again while it is
+    // open is handled at once and opens no second box.
+    EXPECT_EQ(GetWindow(box, GW_OWNER), dlg);
+    DWORD_PTR result = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(GetDlgItem(dlg, 1), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result));
+    EXPECT_EQ(MessageBoxCount(run.pid()), 1);
     const std::string text = AnswerMessageBox(box, IDOK);
     EXPECT_EQ(text.find("This Setup package was built with Marrowby setuppack."), 0u) << text;
     EXPECT_NE(text.find("\r\n\r\nMarrowby test notice."), std::string::npos) << text;

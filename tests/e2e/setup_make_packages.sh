@@ -74,6 +74,13 @@ build -o "$out/multi.exe" --dir "$work/multi" --inf auto.inf --compress none --s
   --title "Marrowby Split Test" --attended --welcome-file "$data/welcome.txt"
 cp "$work/multi/random.bin" "$out/expected/multi-random.bin"
 
+# A file larger than the small full volume a test may give as TEMP.
+mkdir "$work/full"
+cp "$data/auto/"* "$work/full/"
+head -c 150000 /dev/urandom > "$work/full/big.bin"
+build -o "$out/full-disk.exe" --dir "$work/full" --inf auto.inf --attended \
+  --welcome-file "$data/welcome.txt"
+
 # The most parts there can be: the program and .001 to .255.
 mkdir "$work/many"
 cp "$data/auto/"* "$work/many/"

@@ -4,61 +4,25 @@
 // that cannot start) brought in through the rights-test hook and the state.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include "setup/cstr.h"
 #include "setup/messages.h"
 #include "setup/package_format.h"
 #include "setup/setup_win32.h"
+#include "tests/win/setup_win_util.h"
 #include "tests/win/win_test_util.h"
 
 namespace marrowby::setup {
 namespace {
 
+using testing::BoxAnswerer;
 using wintest::FileExists;
 using wintest::MakeTempDir;
 using wintest::ReadFile;
 using wintest::RemoveTree;
 using wintest::WriteFile;
-
-// Answers the next message box of this process with OK and keeps its text.
-class BoxAnswerer {
- public:
-  BoxAnswerer() : thread_([this] { Run(); }) {}
-  ~BoxAnswerer() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
-  std::string text() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-    return text_;
-  }
-
- private:
-  void Run() {
-    for (int i = 0; i < 1000 && !stop_; ++i) {
-      HWND box = nullptr;
-      while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(box, &pid);
-        char text[512] = "";
-        if (pid == GetCurrentProcessId() && GetDlgItemTextA(box, 0xFFFF, text, sizeof(text))) {
-          text_ = text;
-          PostMessageA(box, WM_COMMAND, IDOK, 0);
-          return;
-        }
-      }
-      Sleep(20);
-    }
-  }
-  std::atomic<bool> stop_{false};
-  std::string text_;
-  std::thread thread_;
-};
 
 // A package with the given administrator flag, no library copy and a
 // cabinet that is never read here.
