@@ -64,9 +64,11 @@ void FreeCabinetLibrary();
 bool CreateDirectoryTree(const char* path);
 // Makes the working folder in the first of the bases that takes it: the usual
 // temporary directory when no such folder exists, else the first free
-// suffixed name; never an existing folder, never a link. Sets g_state.tempDir
-// and holds the folder open. False when none could be made.
-bool CreateWorkDir(const char* const* bases, uint32_t count);
+// suffixed name; never an existing folder, never a link. An elevated process
+// gives it an access list of its own (owner, SYSTEM, Administrators), which
+// the files made in it inherit. Sets g_state.tempDir and holds the folder
+// open. False when none could be made.
+bool CreateWorkDir(const char* const* bases, uint32_t count, bool elevated);
 // Lets go of the working folder and removes it when this process made it and
 // it is empty.
 void RemoveWorkDir();

@@ -144,9 +144,10 @@ bool MakeWorkDir() {
   // In place: the function allows the same buffer for both forms.
   TakePath(temp[0] ? GetShortPathNameW(w, w, MAX_PATH) : 0, w, shortTemp);
   TextJoin(windowsTemp, sizeof(windowsTemp), {s.windowsDir, "\\Temp"});
+  const bool elevated = IsElevated();
   const char* bases[kMaxTempBases];
-  const uint32_t n = TempDirBases(temp, shortTemp, windowsTemp, s.systemDir, IsElevated(), bases);
-  return CreateWorkDir(bases, n);
+  const uint32_t n = TempDirBases(temp, shortTemp, windowsTemp, s.systemDir, elevated, bases);
+  return CreateWorkDir(bases, n, elevated);
 }
 
 // Steps 5 to 13: reads and checks the package, places the library copy.

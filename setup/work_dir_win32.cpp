@@ -7,6 +7,8 @@
 #include "setup/names.h"
 #include "setup/package_load.h"
 #include "setup/setup_win32.h"
+// sddl.h relies on the Windows types being declared before it.
+#include <sddl.h>
 
 namespace marrowby::setup {
 
@@ -36,8 +38,19 @@ bool HoldWorkDir(const char* dir) {
 
 }  // namespace
 
-bool CreateWorkDir(const char* const* bases, uint32_t count) {
+bool CreateWorkDir(const char* const* bases, uint32_t count, bool elevated) {
   SetupState& s = g_state;
+  // An elevated process installs into the system: nobody but its owner,
+  // SYSTEM and the administrators may touch what it extracts, so the folder
+  // does not take the permissions of the folder it is made in, and the
+  // files made in it inherit its own. (A system without these names keeps
+  // the inherited permissions.)
+  SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, FALSE};
+  if (elevated) {
+    ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:P(A;OICI;FA;;;OW)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", SDDL_REVISION_1,
+        &sa.lpSecurityDescriptor, nullptr);
+  }
   for (uint32_t b = 0; b < count; ++b) {
     char usual[kPathBytes];
     // The temporary path itself may be missing.
@@ -45,7 +58,7 @@ bool CreateWorkDir(const char* const* bases, uint32_t count) {
     for (uint32_t attempt = 0; attempt < kWorkDirAttempts; ++attempt) {
       if (!WorkDirName(usual, GetCurrentProcessId(), attempt, s.tempDir, sizeof(s.tempDir))) break;
       // Creation fails for any name that exists, folder, file or link.
-      if (!CreateDirectoryW(Wide(s.tempDir).text, nullptr)) continue;
+      if (!CreateDirectoryW(Wide(s.tempDir).text, &sa)) continue;
       // Something replaced the new folder before it could be opened: not ours
       // any more, so it is left alone.
       if (!HoldWorkDir(s.tempDir)) continue;

@@ -141,6 +141,39 @@ TEST_F(SetupRuns, KilledInstallerIsReportedAsAFailure) {
   EXPECT_TRUE(StubTempDirs().empty());
 }
 
+// While the installer runs, no other process can write, rename or delete
+// the rebuilt package, the INF or a payload file (every try fails), and the
+// installer still reads them.
+TEST_F(SetupRuns, NothingSetupMadeCanBeChangedWhileTheInstallerRuns) {
+  SetupRun run(Pkg("slow.exe"));
+  HWND dlg = run.MainDialog();
+  ASSERT_NE(dlg, nullptr);
+  Click(dlg, 1);
+  ASSERT_TRUE(run.WaitStatus(dlg, "Updating system settings ..."));
+  const std::string dir = StubTempDir();
+  int rounds = 0;
+  while (ControlText(dlg, 3002).find("Updating system settings") != std::string::npos) {
+    for (const char* name : {"Tessara.pkg", "slow.inf", "payload.txt"}) {
+      const std::string path = dir + name;
+      const HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+      EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "opened for writing: " << name;
+      if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+      EXPECT_FALSE(MoveFileA(path.c_str(), (path + ".moved").c_str())) << "renamed: " << name;
+      EXPECT_FALSE(DeleteFileA(path.c_str())) << "deleted: " << name;
+    }
+    ++rounds;
+  }
+  EXPECT_GT(rounds, 10);
+  ASSERT_TRUE(run.WaitStatus(dlg, kCompleted));
+  EXPECT_EQ(ReadFile(dir + "payload.txt"),
+            "A payload file the installer of the slow package leaves alone.\r\n");
+  Click(dlg, 2);
+  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_TRUE(StubTempDirs().empty());
+}
+
 TEST_F(SetupRuns, NotACabinetGivesItsMessage) {
   SetupRun run(Pkg("not-a-cabinet.exe"));
   HWND dlg = run.MainDialog();

@@ -90,24 +90,15 @@ build -o "$out/many.exe" --dir "$work/many" --inf auto.inf --compress none --spl
 [ -f "$out/many.255" ] || { echo "error: many.exe was not split up to many.255" >&2; exit 1; }
 cp "$work/many/random.bin" "$out/expected/many-random.bin"
 
-# An installer that runs for a few seconds (advpack starts the sleeper).
+# An installer that runs for a few seconds (advpack starts the sleeper), in a
+# split package, so that a rebuilt package stands beside the INF and the
+# payload while it runs.
 mkdir "$work/slow"
+cp "$data/slow/"* "$work/slow/"
 cp "$sleeper" "$work/slow/marker.exe"
-cat > "$work/slow/slow.inf" <<'INF'
-[Version]
-Signature="$Windows NT$"
-AdvancedINF=2.5
-
-[DefaultInstall2.ntx86]
-RunPostSetupCommands=Sleep
-
-[DefaultInstallX]
-
-[Sleep]
-marker.exe NUL 3000
-INF
 build -o "$out/slow.exe" --dir "$work/slow" --inf slow.inf --advanced --attended \
-  --title "Marrowby Slow Test" --welcome-file "$data/welcome.txt"
+  --title "Marrowby Slow Test" --welcome-file "$data/welcome.txt" --split 60000
+[ -f "$out/slow.001" ] || { echo "error: slow.exe was not split" >&2; exit 1; }
 
 # One byte short, one byte long.
 build -o "$out/short.exe" --dir "$data/auto" --inf auto.inf --welcome-file "$data/welcome.txt"

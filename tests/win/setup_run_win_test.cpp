@@ -4,6 +4,10 @@
 // that cannot start) brought in through the rights-test hook and the state.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <cstring>
 #include <string>
 
@@ -109,6 +113,38 @@ TEST_F(SetupRunWin, WorkingFolderIsFreshlyMadeBesideAPlantedOne) {
   EXPECT_EQ(std::string(g_state.tempDir), temp + "$Tessara.Tmp\\");
   ExitCleanUp();
   EXPECT_FALSE(FileExists(temp + "$Tessara.Tmp"));
+}
+
+// What an elevated run extracts installs into the system: its folder takes
+// no permissions from the folder it is made in; only its owner, SYSTEM and
+// the administrators may use it. (Wine keeps no access lists of its own on
+// files: it maps them to the owner, group and others of the Unix mode, and
+// reads them back from there. What can be seen is that others lose access
+// that a folder made there normally gives them.)
+TEST_F(SetupRunWin, AnElevatedRunShutsOthersOutOfItsFolder) {
+  auto dacl = [](const std::string& path) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    wchar_t* text = nullptr;
+    std::string result;
+    if (GetNamedSecurityInfoW(wintest::Wide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, nullptr, nullptr, &sd) == ERROR_SUCCESS &&
+        ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1,
+                                                             DACL_SECURITY_INFORMATION, &text, nullptr)) {
+      result = wintest::Utf8(text);
+    }
+    LocalFree(text);
+    LocalFree(sd);
+    return result;
+  };
+  ASSERT_TRUE(IsElevated()) << "the test user under Wine is an administrator";
+  const std::string plain = temp + "plain\\";
+  ASSERT_TRUE(CreateDirectoryA(plain.c_str(), nullptr));
+  ASSERT_NE(dacl(plain).find(";;;WD)"), std::string::npos) << dacl(plain);
+  WriteFile(dir + "plain.exe", Package(false));
+  ASSERT_TRUE(StartUp((dir + "plain.exe").c_str()));
+  const std::string own = dacl(g_state.tempDir);
+  EXPECT_EQ(own.find(";;;WD)"), std::string::npos) << own;
+  EXPECT_NE(own.find("(A;OICI;FA;;;SY)"), std::string::npos) << own;
 }
 
 TEST_F(SetupRunWin, ExitCleanUpLeavesAFolderItDidNotMake) {
