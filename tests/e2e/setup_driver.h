@@ -12,6 +12,9 @@
 
 namespace marrowby::e2e {
 
+// The status text of a finished installation.
+inline constexpr char kCompleted[] = "Installation completed successfully!";
+
 // The packages built for these tests (build/win64/e2e-setup/).
 std::string PackageDir();
 // The stub's temporary directory for this user: <temp>\$Tessara.Tmp\.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/resource_ids.h"
 #include "tests/e2e/setup_driver.h"
 #include "tests/win/win_test_util.h"
 
@@ -17,7 +18,6 @@ using wintest::MakeTempDir;
 using wintest::ReadFile;
 using wintest::RemoveTree;
 
-const char kCompleted[] = "Installation completed successfully!";
 const char kUnsafeName[] = "The setup package holds a file name that is not allowed: ";
 const char kCannotInstall[] = "Couldn't initialize installation.";
 const char kNotStarted[] = "Installation failed: the installer could not be started.";
@@ -278,7 +278,7 @@ TEST_F(SetupCases, OutsideTestCabinets) {
     }
     if (extracted) {
       ASSERT_TRUE(run.WaitStatus(dlg, kNotStarted));
-      EXPECT_EQ(ControlText(dlg, 3002).find(kCompleted), std::string::npos);
+      EXPECT_EQ(ControlText(dlg, SETUP_ID_STATUS).find(kCompleted), std::string::npos);
       if (valid) {
         for (const std::string& f : ListFiles(expected)) {
           EXPECT_EQ(ReadFile(StubTempDir() + f), ReadFile(expected + f)) << f;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/resource_ids.h"
 #include "tests/e2e/setup_driver.h"
 #include "tests/win/win_test_util.h"
 
@@ -17,7 +18,6 @@ using wintest::MakeTempDir;
 using wintest::ReadFile;
 using wintest::RemoveTree;
 
-const char kCompleted[] = "Installation completed successfully!";
 const char kCorrupted[] = "The setup file is corrupted. Please obtain a new copy of the program.";
 
 std::string WindowsDir() {
@@ -74,7 +74,7 @@ TEST_F(SetupE2E, BasicPackageCopiesFilesAndWritesTheRegistry) {
   HWND dlg = run.MainDialog();
   ASSERT_NE(dlg, nullptr);
   EXPECT_EQ(Text(dlg), "Marrowby Basic Test");
-  EXPECT_EQ(ControlText(dlg, 3002),
+  EXPECT_EQ(ControlText(dlg, SETUP_ID_STATUS),
             "Welcome to the Marrowby test setup.\r\n\r\nClick Install to go on.\r\n");
   EXPECT_EQ(ControlText(dlg, 1), "&Install");
   EXPECT_EQ(ControlText(dlg, 2), "&Close");
@@ -117,10 +117,10 @@ TEST_F(SetupE2E, LicenceIsDeclinedWithEnterThenAcceptedAndInfoShowsTheNotice) {
   HWND lic = run.LicenceDialog();
   ASSERT_NE(lic, nullptr);
   EXPECT_EQ(Text(lic), "Licence agreement");
-  EXPECT_EQ(ControlText(lic, 2002),
+  EXPECT_EQ(ControlText(lic, SETUP_ID_LICENCE_TEXT),
             "MARROWBY TEST LICENCE\r\n\r\n1. This is a test.\r\n2. Nothing here is binding.\r\n"
             "3. Line three.\r\n");
-  EXPECT_EQ(ControlText(lic, 2004),
+  EXPECT_EQ(ControlText(lic, SETUP_ID_LICENCE_PROMPT),
             "To continue with this installation, you must agree to all terms of this licence "
             "agreement.");
   EXPECT_EQ(ControlText(lic, 1), "I agree");
