@@ -33,12 +33,18 @@ struct CabinetLibrary {
 
 CabinetLibrary g_cabinet;
 
-// Why the last copy stopped on our side, when it did.
-enum class Refusal { kNone, kUnsafeName, kPathTooLong, kNotWritten };
+// Why the last copy stopped on our side, when it did: a name refused, a path
+// too long, a file the disk did not take whole (a failed write, or a size on
+// disk other than what was written), or a file the library itself left short
+// (it closed it early, or wrote less or more than the cabinet says; when the
+// library then reports a failure of its own, that is the one shown), or a
+// file in a folder the cabinet does not have.
+enum class Refusal { kNone, kUnsafeName, kPathTooLong, kNotWritten, kCutShort, kNoFolder };
 
 struct Extraction {
   CabIo io;
   ProgressRoutine progress;
+  uint32_t folders;  // how many the cabinet has
   Refusal refusal;
   char refusedName[kPathBytes];
   // The file being written and its entry in the list, from its creation
@@ -102,7 +108,7 @@ int DIAMONDAPI FdiClose(INT_PTR h) {
   if (IsTarget(h)) {
     g_ex.current->handle = kNoHandle;
     g_ex.current = nullptr;
-    g_ex.refusal = Refusal::kNotWritten;
+    g_ex.refusal = Refusal::kCutShort;
   }
   return CabClose(&g_ex.io, h);
 }
@@ -123,6 +129,11 @@ INT_PTR CopyFileNotification(FDINOTIFICATION* n) {
   // The library goes on after a file it was told failed: nothing more is
   // written then.
   if (g_ex.refusal != Refusal::kNone) return -1;
+  // The library would take some other folder's data for the file. (Indexes
+  // from 0xFFFD on mark files that span cabinets, refused as such.)
+  if (n->iFolder < 0xFFFD && n->iFolder >= g_ex.folders) {
+    return Refuse(Refusal::kNoFolder, n->psz1);
+  }
   // A name flagged as UTF-8 is taken as such; any other is Windows-1252. The
   // checks apply to the name as it will be created, in its one UTF-8
   // spelling; a flagged name must be stored in that spelling (bytes that are
@@ -157,7 +168,7 @@ INT_PTR CopyFileNotification(FDINOTIFICATION* n) {
 void FinishFile(FDINOTIFICATION* n) {
   ExtractedFile* f = g_ex.current;
   if (!IsTarget(n->hf)) {
-    g_ex.refusal = Refusal::kNotWritten;
+    g_ex.refusal = Refusal::kCutShort;
     return;
   }
   g_ex.current = nullptr;
@@ -165,10 +176,12 @@ void FinishFile(FDINOTIFICATION* n) {
   if (DosDateTimeToFileTime(n->date, n->time, &local) && LocalFileTimeToFileTime(&local, &utc)) {
     SetFileTime(reinterpret_cast<HANDLE>(n->hf), &utc, nullptr, &utc);
   }
+  const Target& t = g_ex.target;
+  const bool cutShort = !t.failed && t.written != t.expected;
   const bool whole = TargetSeal(&g_ex.target, f->path);
-  f->handle = g_ex.target.handle;
+  f->handle = t.handle;
   if (!whole) {
-    g_ex.refusal = Refusal::kNotWritten;
+    g_ex.refusal = cutShort ? Refusal::kCutShort : Refusal::kNotWritten;
     return;
   }
   SetFileAttributesW(Wide(f->path).text, n->attribs & 0x27);
@@ -203,15 +216,19 @@ Failure RunLibrary(ERF* erf) {
     FDICABINETINFO info;
     const bool isCabinet = g_cabinet.isCabinet(fdi, h, &info);
     CabClose(&g_ex.io, h);
+    g_ex.folders = info.cFolders;
     if (!isCabinet) {
       failure = Failure::kNotCabinet;
     } else {
       // Every open the library makes is a view of the held package, so the
       // name it is given is only for its notifications (it never writes to it).
       if (!g_cabinet.copy(fdi, const_cast<char*>(kRebuiltName), const_cast<char*>(""), 0,
-                          FdiNotify, nullptr, nullptr) ||
-          g_ex.refusal != Refusal::kNone) {
+                          FdiNotify, nullptr, nullptr)) {
         failure = Failure::kCopy;
+      } else if (g_ex.refusal != Refusal::kNone) {
+        // The library went on, or ended well, after a file that is not whole.
+        failure = Failure::kCopy;
+        erf->erfOper = FDIERROR_TARGET_FILE;
       }
     }
   }
@@ -232,6 +249,7 @@ void ReportFailure(Failure failure, const ERF& erf) {
         // reported: an error writing the target.
         TextCopy(text, sizeof(text),
                  CopyErrorText(g_ex.refusal == Refusal::kNotWritten ? FDIERROR_TARGET_FILE
+                               : g_ex.refusal == Refusal::kNoFolder ? FDIERROR_CORRUPT_CABINET
                                                                      : erf.erfOper));
       }
       break;

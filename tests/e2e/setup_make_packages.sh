@@ -108,10 +108,11 @@ printf 'x' >> "$out/long.exe"
 
 python3 "$src/tests/e2e/setup_make_cases.py" "$stub" "$out" "$cabs" "$src/setup/package_key.h"
 
-for cab in "$cabs"/normal_2files_*.cab "$cabs"/reserve_*.cab "$cabs"/mszip_lzx_qtm.cab; do
+# What cabextract makes of every outside cabinet (whatever it could extract).
+for cab in "$cabs"/*.cab; do
   [ -f "$cab" ] || continue
   name=$(basename "$cab" .cab)
   mkdir -p "$out/expected/$name"
-  cabextract -q -d "$out/expected/$name" "$cab"
+  cabextract -q -d "$out/expected/$name" "$cab" >/dev/null 2>&1 || true
 done
 echo "setup packages ready in $out"
