@@ -16,7 +16,6 @@
 #include "setup/package_format.h"
 #include "setup/scramble.h"
 #include "setup/setup_io.h"
-#include "setup/sha256.h"
 
 namespace marrowby::setup {
 namespace {
@@ -138,43 +137,6 @@ TEST(Scramble, CompileTimeScramblingEqualsTheRoutine) {
   std::vector<uint8_t> bytes(kText.bytes, kText.bytes + sizeof(kText.bytes));
   ScrambleText(bytes.data(), bytes.size());
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "Hello, notice");
-}
-
-std::string Hex(const uint8_t* d, size_t n) {
-  std::string out;
-  for (size_t i = 0; i < n; ++i) {
-    out += "0123456789abcdef"[d[i] >> 4];
-    out += "0123456789abcdef"[d[i] & 15];
-  }
-  return out;
-}
-
-// The published test vectors, fed whole and in uneven pieces.
-TEST(Sha256, KnownDigestsWhateverThePieces) {
-  const std::string million(1000000, 'a');
-  const struct {
-    std::string in;
-    const char* digest;
-  } cases[] = {
-      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
-      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
-      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
-       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
-      {million, "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
-  };
-  for (const auto& c : cases) {
-    for (size_t piece : {size_t{1000001}, size_t{63}, size_t{1}}) {
-      if (piece == 1 && c.in.size() > 1000) continue;
-      Sha256 h;
-      Sha256Begin(&h);
-      for (size_t at = 0; at < c.in.size(); at += piece) {
-        Sha256Add(&h, c.in.data() + at, std::min(piece, c.in.size() - at));
-      }
-      uint8_t d[kDigestSize];
-      Sha256Finish(&h, d);
-      EXPECT_EQ(Hex(d, sizeof(d)), c.digest) << c.in.size() << " in pieces of " << piece;
-    }
-  }
 }
 
 TEST(PartRecord, RoundTripAndOnlyAValidCountIsARecord) {
