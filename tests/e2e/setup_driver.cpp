@@ -127,6 +127,13 @@ bool SetupRun::WaitStatus(HWND dialog, const std::string& fragment, DWORD timeou
   return false;
 }
 
+HWND SetupRun::StartInstaller() {
+  HWND dlg = MainDialog();
+  if (!dlg) return nullptr;
+  Click(dlg, 1);
+  return WaitStatus(dlg, "Updating system settings ...") ? dlg : nullptr;
+}
+
 DWORD SetupRun::WaitExit(DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   while (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {

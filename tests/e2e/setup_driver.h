@@ -41,6 +41,9 @@ class SetupRun {
   HWND MessageBoxWindow(DWORD timeoutMs = 20000);
   // Waits until the main dialog's status text contains the fragment.
   bool WaitStatus(HWND dialog, const std::string& fragment, DWORD timeoutMs = 60000);
+  // Presses Install in the main dialog of a package without a licence and
+  // waits until its installer runs: the dialog, or null.
+  HWND StartInstaller();
   // Exit code, or STILL_ACTIVE when the process is still running after timeoutMs.
   DWORD WaitExit(DWORD timeoutMs = 60000);
   // True when no window of the process is visible at this moment.

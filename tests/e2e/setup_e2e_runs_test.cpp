@@ -106,10 +106,7 @@ TEST_F(SetupRuns, FailedExtractionLeavesNothingAndTheNextRunsWork) {
 TEST_F(SetupRuns, RunAfterAnInterruptedRunWorks) {
   {
     SetupRun run(Pkg("slow.exe"));
-    HWND dlg = run.MainDialog();
-    ASSERT_NE(dlg, nullptr);
-    Click(dlg, 1);
-    ASSERT_TRUE(run.WaitStatus(dlg, "Updating system settings ..."));
+    ASSERT_NE(run.StartInstaller(), nullptr);
     run.Kill(1);
     run.KillChild("rundll32.exe", 1);
   }
@@ -124,10 +121,8 @@ TEST_F(SetupRuns, RunAfterAnInterruptedRunWorks) {
 // failure, with the code, and never the completion text.
 TEST_F(SetupRuns, KilledInstallerIsReportedAsAFailure) {
   SetupRun run(Pkg("slow.exe"));
-  HWND dlg = run.MainDialog();
+  HWND dlg = run.StartInstaller();
   ASSERT_NE(dlg, nullptr);
-  Click(dlg, 1);
-  ASSERT_TRUE(run.WaitStatus(dlg, "Updating system settings ..."));
   ASSERT_TRUE(run.KillChild("rundll32.exe", 0xC0000005));
   ASSERT_TRUE(run.WaitStatus(dlg, "Installation failed: the installer ended with exit code "
                                   "0xC0000005."));
@@ -146,10 +141,8 @@ TEST_F(SetupRuns, KilledInstallerIsReportedAsAFailure) {
 // installer still reads them.
 TEST_F(SetupRuns, NothingSetupMadeCanBeChangedWhileTheInstallerRuns) {
   SetupRun run(Pkg("slow.exe"));
-  HWND dlg = run.MainDialog();
+  HWND dlg = run.StartInstaller();
   ASSERT_NE(dlg, nullptr);
-  Click(dlg, 1);
-  ASSERT_TRUE(run.WaitStatus(dlg, "Updating system settings ..."));
   const std::string dir = StubTempDir();
   int rounds = 0;
   while (ControlText(dlg, SETUP_ID_STATUS).find("Updating system settings") != std::string::npos) {

@@ -252,10 +252,8 @@ TEST_F(SetupE2E, ReadOnlyFilesAreLeftAndKeepTheFolder) {
 // ignored: Escape or the close box must not delete what the installer uses.
 TEST_F(SetupE2E, CloseCommandsWhileInstallingAreIgnored) {
   SetupRun run(Pkg("slow.exe"));
-  HWND dlg = run.MainDialog();
+  HWND dlg = run.StartInstaller();
   ASSERT_NE(dlg, nullptr);
-  Click(dlg, 1);
-  ASSERT_TRUE(run.WaitStatus(dlg, "Updating system settings ..."));
   EXPECT_FALSE(IsEnabled(dlg, 1));
   EXPECT_FALSE(IsEnabled(dlg, 2));
   PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
@@ -270,10 +268,7 @@ TEST_F(SetupE2E, CloseCommandsWhileInstallingAreIgnored) {
 
 TEST_F(SetupE2E, QuitMessageWhileInstallingEndsTheProgramWithItsCode) {
   SetupRun run(Pkg("slow.exe"));
-  HWND dlg = run.MainDialog();
-  ASSERT_NE(dlg, nullptr);
-  Click(dlg, 1);
-  ASSERT_TRUE(run.WaitStatus(dlg, "Updating system settings ..."));
+  ASSERT_NE(run.StartInstaller(), nullptr);
   PostThreadMessageA(run.thread(), WM_QUIT, 42, 0);
   EXPECT_EQ(run.WaitExit(), 42u);
   EXPECT_TRUE(FileExists(StubTempDir() + "slow.inf"));  // no clean-up on this road
