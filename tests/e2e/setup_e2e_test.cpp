@@ -26,21 +26,23 @@ std::string WindowsDir() {
   return dir;
 }
 
+struct BoxCount {
+  DWORD pid;
+  int n;
+};
+
+BOOL CALLBACK CountBox(HWND w, LPARAM l) {
+  auto* c = reinterpret_cast<BoxCount*>(l);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  if (owner == c->pid && IsWindowVisible(w) && GetDlgItem(w, 0xFFFF)) ++c->n;
+  return TRUE;
+}
+
 // The message boxes the process shows at this moment.
 int MessageBoxCount(DWORD pid) {
-  struct Count {
-    DWORD pid;
-    int n;
-  } count{pid, 0};
-  EnumWindows(
-      [](HWND w, LPARAM l) -> BOOL {
-        auto* c = reinterpret_cast<Count*>(l);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == c->pid && IsWindowVisible(w) && GetDlgItem(w, 0xFFFF)) ++c->n;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
+  BoxCount count{pid, 0};
+  EnumWindows(CountBox, reinterpret_cast<LPARAM>(&count));
   return count.n;
 }
 
