@@ -238,33 +238,27 @@ Failure RunLibrary(ERF* erf) {
 
 void ReportFailure(Failure failure, const ERF& erf) {
   char text[kPathBytes + 128];
-  switch (failure) {
-    case Failure::kCopy:
-      if (g_ex.refusal == Refusal::kUnsafeName) {
-        TextJoin(text, sizeof(text), {kMsgUnsafeName, g_ex.refusedName});
-      } else if (g_ex.refusal == Refusal::kPathTooLong) {
-        TextCopy(text, sizeof(text), kMsgPathTooLong);
-      } else {
-        // What the library wrote is not what the file holds, whatever it
-        // reported: an error writing the target.
-        TextCopy(text, sizeof(text),
-                 CopyErrorText(g_ex.refusal == Refusal::kNotWritten ? FDIERROR_TARGET_FILE
-                               : g_ex.refusal == Refusal::kNoFolder ? FDIERROR_CORRUPT_CABINET
-                                                                     : erf.erfOper));
-      }
-      break;
-    case Failure::kNotCabinet:
-      // The library's own text for a compression type it does not know.
-      TextCopy(text, sizeof(text), CopyErrorText(FDIERROR_BAD_COMPR_TYPE));
-      break;
-    case Failure::kOpen:
-      TextCopy(text, sizeof(text), kMsgOpenFailed);
-      break;
-    default:
-      TextCopy(text, sizeof(text), kMsgExtractFailed);
-      break;
+  const char* message = kMsgExtractFailed;
+  if (failure == Failure::kCopy) {
+    if (g_ex.refusal == Refusal::kUnsafeName) {
+      TextJoin(text, sizeof(text), {kMsgUnsafeName, g_ex.refusedName});
+      message = text;
+    } else if (g_ex.refusal == Refusal::kPathTooLong) {
+      message = kMsgPathTooLong;
+    } else {
+      // What the library wrote is not what the file holds, whatever it
+      // reported: an error writing the target.
+      message = CopyErrorText(g_ex.refusal == Refusal::kNotWritten ? FDIERROR_TARGET_FILE
+                              : g_ex.refusal == Refusal::kNoFolder ? FDIERROR_CORRUPT_CABINET
+                                                                    : erf.erfOper);
+    }
+  } else if (failure == Failure::kNotCabinet) {
+    // The library's own text for a compression type it does not know.
+    message = CopyErrorText(FDIERROR_BAD_COMPR_TYPE);
+  } else if (failure == Failure::kOpen) {
+    message = kMsgOpenFailed;
   }
-  ErrorBox(text);
+  ErrorBox(message);
 }
 
 }  // namespace

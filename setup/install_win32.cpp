@@ -126,19 +126,17 @@ InstallOutcome InstallInf(HWND) {
   InstallCommandInput in = {s.header.advanced ? InstallRun::kAdvancedFirst : InstallRun::kBasic,
                             "", infArgument, IsNtFamily(), setupxPresent};
   const size_t dirLength = TextLength(s.tempDir);
-  if (!TextCopy(infPath, sizeof(infPath), s.tempDir) ||
-      !ToUtf8(1252, s.infName, infPath + dirLength, sizeof(infPath) - dirLength)) {
-    ErrorBox(kMsgPathTooLong);
-    return InstallOutcome{false, 0};
-  }
   // A cabinet without the INF it names leaves the installer nothing to do
   // (it would end normally, as if it had installed).
-  if (!PathExists(infPath)) {
-    ErrorBox(kMsgCannotInstall);
-    return InstallOutcome{false, 0};
-  }
-  if (!AnsiPath(infPath, infArgument, sizeof(infArgument))) {
-    ErrorBox(kMsgNoAnsiPath);
+  const char* problem =
+      !TextCopy(infPath, sizeof(infPath), s.tempDir) ||
+              !ToUtf8(1252, s.infName, infPath + dirLength, sizeof(infPath) - dirLength)
+          ? kMsgPathTooLong
+      : !PathExists(infPath)                                   ? kMsgCannotInstall
+      : !AnsiPath(infPath, infArgument, sizeof(infArgument))  ? kMsgNoAnsiPath
+                                                               : nullptr;
+  if (problem) {
+    ErrorBox(problem);
     return InstallOutcome{false, 0};
   }
   if (!SetCurrentDirectoryW(Wide(s.tempDir).text)) FatalRunTimeError(kMsgChangeDirFailed);
