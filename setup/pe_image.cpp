@@ -34,12 +34,15 @@ bool ReadPeLayout(const uint8_t* b, size_t n, PeLayout* l) {
       sections + uint64_t{kSectionHeaderSize} * l->sectionCount > n) {
     return false;
   }
+  l->machine = Read16(b + pe + 4);
   l->checksumOffset = static_cast<uint32_t>(optional + 64);
   l->directoryOffset = static_cast<uint32_t>(directory);
   l->directoryCount = count;
   l->sectionTableOffset = static_cast<uint32_t>(sections);
   return true;
 }
+
+bool IsSixtyFourBit(const PeLayout& l) { return l.machine == 0x8664 || l.machine == 0xAA64; }
 
 void ReadDataDirectory(const uint8_t* b, const PeLayout& l, uint32_t index, uint32_t* rva,
                        uint32_t* size) {

@@ -10,6 +10,7 @@
 namespace marrowby::setup {
 
 struct PeLayout {
+  uint32_t machine;             // 0x14C i386, 0x8664 x86-64, ...
   uint32_t checksumOffset;      // file offset of the optional header's CheckSum
   uint32_t directoryOffset;     // file offset of the data directory
   uint32_t directoryCount;
@@ -21,6 +22,9 @@ struct PeLayout {
 // image: the headers are the same). False when the bytes are no PE headers,
 // or the data directory or the section table lies beyond them.
 bool ReadPeLayout(const uint8_t* bytes, size_t n, PeLayout* layout);
+
+// An x86-64 or ARM64 program, which Windows runs without its 32-bit layer.
+bool IsSixtyFourBit(const PeLayout& layout);
 
 // Data directory entry `index` (its RVA and size); zeros when the headers
 // have fewer entries.

@@ -64,6 +64,7 @@ BuiltPackage BuildPackage(const BuildOptions& options, const std::string& output
 // itself: its manifest's execution level (empty: none) and its signature's
 // certificate table and signer (zeros, empty: none or not readable).
 struct ProgramFacts {
+  bool sixtyFourBit = false;  // an x86-64 (or ARM64) program
   std::string executionLevel;
   setup::CertificateTable signature{};
   std::string signer;

@@ -9,6 +9,7 @@
 #include "setup/package_format.h"
 #include "setup/names.h"
 #include "setup/package_load.h"
+#include "setup/pe_image.h"
 #include "setup/scramble.h"
 #include "tools/setuppack/inf_check.h"
 #include "tools/setuppack/manifest_level.h"
@@ -99,9 +100,16 @@ void CheckSizes(const BuildOptions& o, const PackagePlan& plan) {
   if (o.splitSize) CheckPartCount(total, plan.firstPart, o.splitSize);
 }
 
-// The INF's sections and the files it copies; errors stop the build.
+bool SixtyFourBit(const std::vector<uint8_t>& image) {
+  setup::PeLayout layout;
+  return setup::ReadPeLayout(image.data(), image.size(), &layout) && setup::IsSixtyFourBit(layout);
+}
+
+// The INF's sections, the files it copies and its uninstall command; errors
+// stop the build.
 void CheckPackageInf(const BuildOptions& o, PackagePlan* plan) {
   InfFindings found;
+  const bool sixtyFourBit = SixtyFourBit(o.stub);
   if (o.cabinetPath.empty()) {
     std::vector<std::string> names;
     std::string inf;
@@ -112,9 +120,10 @@ void CheckPackageInf(const BuildOptions& o, PackagePlan* plan) {
       const std::vector<uint8_t> bytes = ByteSource::OpenFile(f.path, "INF").ReadAll();
       inf.assign(bytes.begin(), bytes.end());
     }
-    found = CheckInf(inf, o.infName, o.advanced, names);
+    found = CheckInf(inf, o.infName, o.advanced, names, sixtyFourBit);
   } else {
-    found = CheckCabinetInf(ByteSource::OpenFile(o.cabinetPath, "cabinet"), o.infName, o.advanced);
+    found = CheckCabinetInf(ByteSource::OpenFile(o.cabinetPath, "cabinet"), o.infName, o.advanced,
+                            sixtyFourBit);
   }
   std::string errors;
   for (const std::string& e : found.errors) errors += (errors.empty() ? "" : "\nsetuppack: ") + e;

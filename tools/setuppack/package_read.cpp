@@ -114,6 +114,7 @@ ProgramFacts ReadProgramFacts(const ByteSource& file) {
   facts.executionLevel = ExecutionLevel(image);
   setup::PeLayout layout;
   if (!setup::ReadPeLayout(image.data(), image.size(), &layout)) return facts;
+  facts.sixtyFourBit = setup::IsSixtyFourBit(layout);
   facts.signature = setup::ReadCertificateTable(image.data(), layout);
   const setup::CertificateTable& t = facts.signature;
   if (t.size == 0 || t.size > kMaxSignatureRead) return facts;
