@@ -2,6 +2,16 @@
 // data directories and sections are, and its certificate table (the
 // Authenticode signature that signing appends), with the rule that tells a
 // signed package from one that had bytes added or taken away.
+//
+// How a signed package is read: the certificate directory comes from the
+// program's own headers (in the file, or mapped at its module handle). A
+// single-file package is whole when PackageEnd(table, file size, header's
+// package size) equals the package size; part 1 of a split one when
+// PackageEnd(table, its size, the part record's size of part 1) equals that
+// recorded size, and only that many bytes of part 1 are joined to the other
+// parts and hashed for the part record's digest (from the end of the image
+// area on). The checksum and certificate directory that signing sets lie in
+// the image area, which the digest leaves out.
 #pragma once
 
 #include <stddef.h>
