@@ -52,7 +52,7 @@ void ShowInformation(HWND dialog) {
   char text[kNoticePrefixSize + kMaxShortText + 2];
   TextJoin(text, sizeof(text), {g_state.noticePrefix, g_state.notice ? g_state.notice : ""});
   g_asking = true;
-  MessageBoxA(dialog, text, kCaptionInfo, MB_OK | MB_ICONINFORMATION);
+  MessageBoxText(1252, dialog, text, kCaptionInfo, MB_OK | MB_ICONINFORMATION);
   g_asking = false;
 }
 

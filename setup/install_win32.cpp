@@ -21,9 +21,13 @@ void SetStatusText(HWND dialog, const char* text) {
 }
 
 void SetStatusTextUtf8(HWND dialog, const char* text) {
+  // The dialog's controls are ANSI windows: the text takes the code page's
+  // spelling of each character, or a mark where it has none.
   wchar_t wide[kPathBytes + 64];
-  if (dialog && ToWide(CP_UTF8, text, wide, kPathBytes + 64)) {
-    SetDlgItemTextW(dialog, SETUP_ID_STATUS, wide);
+  char ansi[2 * (kPathBytes + 64)];
+  if (dialog && ToWide(CP_UTF8, text, wide, kPathBytes + 64) &&
+      WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof(ansi), nullptr, nullptr)) {
+    SetStatusText(dialog, ansi);
   }
 }
 

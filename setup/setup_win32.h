@@ -31,8 +31,10 @@ bool Utf8(const wchar_t* wide, char* out, size_t capacity);
 // spelling UTF-8 has for it; false, and empty, when it does not convert or
 // fit.
 bool ToUtf8(UINT codePage, const char* text, char* out, size_t capacity);
-// A message box for UTF-8 text, without an owner window.
-int MessageBoxUtf8(const char* text, const char* caption, UINT flags);
+// A message box for text and caption in a code page (CP_UTF8 for texts that
+// name paths or files, 1252 for the package's own texts), shown through the
+// wide function so that every character shows as it is.
+int MessageBoxText(UINT codePage, HWND owner, const char* text, const char* caption, UINT flags);
 // SHA-256 through the system's CryptoAPI, for the I/O table.
 void* HashBegin();
 bool HashAdd(void* context, const void* data, uint32_t count);

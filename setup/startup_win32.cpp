@@ -11,14 +11,16 @@ namespace marrowby::setup {
 // Zero-initialised, so that it costs the image no data section.
 bool (*g_rightsTest)();
 
-int MessageBoxUtf8(const char* text, const char* caption, UINT flags) {
-  wchar_t wide[kPathBytes + 256], wideCaption[64];
-  ToWide(CP_UTF8, text, wide, kPathBytes + 256);
-  ToWide(CP_UTF8, caption, wideCaption, 64);
-  return MessageBoxW(nullptr, wide, wideCaption, flags);
+int MessageBoxText(UINT codePage, HWND owner, const char* text, const char* caption, UINT flags) {
+  wchar_t wide[kPathBytes + 256], wideCaption[kPathSize];
+  ToWide(codePage, text, wide, kPathBytes + 256);
+  ToWide(codePage, caption, wideCaption, kPathSize);
+  return MessageBoxW(owner, wide, wideCaption, flags);
 }
 
-void ErrorBox(const char* text) { MessageBoxUtf8(text, kCaptionError, MB_OK | MB_ICONSTOP); }
+void ErrorBox(const char* text) {
+  MessageBoxText(CP_UTF8, nullptr, text, kCaptionError, MB_OK | MB_ICONSTOP);
+}
 
 void FatalRunTimeError(const char* text) {
   ErrorBox(text);
@@ -104,7 +106,8 @@ namespace {
 bool AskForDisk(uint32_t partNumber) {
   char text[64], number[11];
   TextJoin(text, sizeof(text), {kMsgInsertDisk, DecimalText(partNumber, number), ".."});
-  return MessageBoxA(nullptr, text, g_state.title, MB_OKCANCEL | MB_ICONINFORMATION) != IDCANCEL;
+  return MessageBoxText(1252, nullptr, text, g_state.title, MB_OKCANCEL | MB_ICONINFORMATION) !=
+         IDCANCEL;
 }
 
 // A path the system wrote into w (n characters, 0 on failure, MAX_PATH or
@@ -156,7 +159,7 @@ bool ReadPackage() {
   SetupState& s = g_state;
   const intptr_t h = g_io->open(s.packagePath, kReadExisting);
   if (h == kNoHandle) {
-    MessageBoxUtf8(s.packagePath, kCaptionCannotOpen, MB_OK | MB_ICONSTOP);
+    MessageBoxText(CP_UTF8, nullptr, s.packagePath, kCaptionCannotOpen, MB_OK | MB_ICONSTOP);
     return false;
   }
   s.packageHandle = h;

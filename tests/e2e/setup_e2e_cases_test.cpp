@@ -243,6 +243,7 @@ std::vector<std::string> CabPackages() {
 // no others) or the exact message. A cabinet not listed fails the test until
 // it is. (Names shown in a message pass through the ANSI code page here.)
 const char kExtracts[] = "extracts as cabextract does";
+const char kNameReadPastTheEnd[] = "the name refused, as the library read it";
 const std::map<std::string, std::string>& OutsideResults() {
   static const char kCorrupt[] = "Corrupt Cabinet";
   static const char kUnknownType[] = "Unknown compression type";
@@ -263,9 +264,11 @@ const std::map<std::string, std::string>& OutsideResults() {
       {"cve-2017-11423-fname-overread", kTooLong},
       {"cve-2018-18584-qtm-max-size-block", kCorrupt},
       {"filename-read-violation-1", kUnsafeName},
-      {"filename-read-violation-2", std::string(kUnsafeName) + " hello.jl?"},
-      {"filename-read-violation-3", std::string(kUnsafeName) + "?"},
-      {"filename-read-violation-4", std::string(kUnsafeName) + "???"},
+      // Names that run past the end of the cabinet: refused, with whatever
+      // Wine's library read for them (it differs from run to run).
+      {"filename-read-violation-2", kNameReadPastTheEnd},
+      {"filename-read-violation-3", kNameReadPastTheEnd},
+      {"filename-read-violation-4", kNameReadPastTheEnd},
       {"hidden-file-bad-folderid", kCorrupt},
       {"hidden-file-beyond-eof", kCorrupt},
       {"hidden-files", kExtracts},
@@ -344,7 +347,11 @@ TEST_F(SetupCases, OutsideTestCabinets) {
     EXPECT_EQ(run.WaitExit(30000), 0u);
     const auto pinned = OutsideResults().find(name);
     ASSERT_NE(pinned, OutsideResults().end()) << "no result pinned for " << name << ": " << result;
-    EXPECT_EQ(result, pinned->second);
+    if (pinned->second == kNameReadPastTheEnd) {
+      EXPECT_EQ(result.rfind(kUnsafeName, 0), 0u) << result;
+    } else {
+      EXPECT_EQ(result, pinned->second);
+    }
     // Nothing stays: neither after a failure nor after Close.
     EXPECT_FALSE(FileExists(StubTempDir()));
     RemoveTree(StubTempDir());
