@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/e2e/schedmgr_fixture.h"
+#include "setup/resource_ids.h"
 #include "tests/e2e/product_setup.h"
 #include "tests/win/win_test_util.h"
 
@@ -131,17 +132,17 @@ TEST_F(Pictures, Announcements) {
 TEST_F(Pictures, Setup) {
   Program setup;
   ASSERT_TRUE(setup.Start(wintest::ExeDir() + "schedmgr-setup.exe"));
-  HWND dlg = DialogWith(setup.Pid(), 3002);
+  HWND dlg = DialogWith(setup.Pid(), SETUP_ID_STATUS);
   ASSERT_NE(dlg, nullptr);
   Picture(dlg, "setup_ready");
   Press(dlg, IDOK);
-  HWND licence = DialogWith(setup.Pid(), 2002);
+  HWND licence = DialogWith(setup.Pid(), SETUP_ID_LICENCE_TEXT);
   ASSERT_NE(licence, nullptr);
   Picture(licence, "setup_licence");
   Press(licence, IDOK);
   // Installing: the status names the extracted files, then the system update.
-  if (WaitItemText(dlg, 3002, "Updating system settings", 20000)) Picture(dlg, "setup_working");
-  ASSERT_TRUE(WaitItemText(dlg, 3002, "Installation completed successfully!"));
+  if (WaitItemText(dlg, SETUP_ID_STATUS, "Updating system settings", 20000)) Picture(dlg, "setup_working");
+  ASSERT_TRUE(WaitItemText(dlg, SETUP_ID_STATUS, "Installation completed successfully!"));
   Picture(dlg, "setup_finished");
   Press(dlg, IDOK);  // Info
   HWND info = DialogWith(setup.Pid(), 0xFFFF);
