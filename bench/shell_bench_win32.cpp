@@ -4,7 +4,7 @@
 //    (2.25 s wanted), process CPU; beside a plain system timer on the
 //    user-interface thread stepping the same frames (the baseline);
 //  - a user-interface thread stalled for 1 s: how many frame steps run in a
-//    burst right after it, ours (one request outstanding) beside a thread
+//    burst right after it, ours (the system never queues two timer ticks) beside a thread
 //    that posts every interval regardless;
 //  - a drop of 2,000 files: milliseconds per drop for the drop target's
 //    lists beside reading the names alone;

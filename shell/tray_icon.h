@@ -2,8 +2,8 @@
 // notification area, turns the shell's mouse notifications into click,
 // double-click and mouse events, pops up its menu on a right click, and can
 // cycle through a list of frames. The shell talks to a hidden window of the
-// icon's own; when the taskbar is created anew (Explorer restarted), the icon
-// is added again.
+// icon's own, whose timer also steps the frames; when the taskbar is created
+// anew (Explorer restarted), the icon is added again.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +19,6 @@
 namespace marrowby {
 
 class TTrayPopupMenu;
-class FrameTicker;
 
 enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
 enum TShiftStateItem : uint8_t { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
@@ -104,7 +103,9 @@ class TTrayIcon : public TComponent, private MessageWindow {
   void MouseMessage(unsigned message);
   void Click(TMouseButton button, TShiftState shift, int x, int y);
   void DblClick();
-  void FrameStep(uintptr_t generation);
+  void StartFrames();
+  void StopFrames();
+  void FrameStep();
 
   bool active_ = true;
   bool enabled_ = true;
@@ -118,8 +119,10 @@ class TTrayIcon : public TComponent, private MessageWindow {
   bool added_ = false;
   int frameIndex_ = -1;
   Set<TMouseButton> pressed_;
-  std::unique_ptr<FrameTicker> ticker_;
-  uintptr_t tickerGeneration_ = 0;
+  // Each animation has a timer id of its own, so that a tick of one that
+  // has been switched off meanwhile is told apart and ignored.
+  uintptr_t animation_ = 0;
+  bool framesRunning_ = false;
 };
 
 }  // namespace marrowby

@@ -1,7 +1,5 @@
 #include "store/form_placement.h"
 
-#include <cstdio>
-
 #include "core/errors.h"
 #include "core/text.h"
 
@@ -41,9 +39,8 @@ const PropInfo kPlacementProps[] = {
 };
 
 std::string FourInts(int32_t a, int32_t b, int32_t c, int32_t d) {
-  char buf[64];
-  std::snprintf(buf, sizeof(buf), "%d,%d,%d,%d", a, b, c, d);
-  return buf;
+  return std::to_string(a) + ',' + std::to_string(b) + ',' + std::to_string(c) + ',' +
+         std::to_string(d);
 }
 
 // "a,b,c,d" with optional blanks; anything else is no position.

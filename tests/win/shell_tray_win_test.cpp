@@ -496,7 +496,7 @@ TEST_F(AnimationTest, StoppingAndDestroyingWhileStepsArePendingIsSafe) {
   icon.SetInterval(1);
   for (int i = 0; i < 20; ++i) {
     icon.SetAnimated(true);
-    Sleep(15);  // steps posted meanwhile
+    Sleep(15);  // ticks due meanwhile
     icon.SetAnimated(false);
     PumpFor(5);
   }
@@ -508,7 +508,7 @@ TEST_F(AnimationTest, StoppingAndDestroyingWhileStepsArePendingIsSafe) {
   doomed->SetInterval(1);
   doomed->SetAnimated(true);
   Sleep(20);
-  doomed.reset();  // its queued steps go with the window
+  doomed.reset();  // its timer goes with the window
   PumpFor(50);
 }
 
