@@ -128,6 +128,25 @@ TEST_F(Pictures, Announcements) {
   Picture(announce, "announce_without_buttons");
 }
 
+// The History window over a history of fixed launches (one of each outcome).
+TEST_F(Pictures, History) {
+  const std::string ini = SettingsFile();
+  wintest::WriteFile(ini.substr(0, ini.size() - 3) + "log",
+                     "2026-03-02 09:00:00\t1\tWeekly report\tC:\\Reports\\weekly.xls\tstarted\tshell\r\n"
+                     "2026-03-02 09:30:00\t2\tBack up the accounts\tC:\\Tools\\backup.exe /all\t"
+                     "failed: The system cannot find the file specified.\tshell\r\n"
+                     "2026-03-02 10:00:00\t3\tCheck the mail\tC:\\Tools\\mail.exe\tcancelled\t-\r\n"
+                     "2026-03-02 10:15:00\t2\tBack up the accounts\tC:\\Tools\\backup.exe /all\t"
+                     "started\tprogram\r\n");
+  StartReady();
+  Click(C("HistoryBtn"));
+  HWND history = WaitTopWindow(program_->Pid(), "THistoryForm", "Launch History", 10000);
+  ASSERT_NE(history, nullptr);
+  Picture(history, "history_window");
+  SendMessageA(history, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(history); }, 5000));
+}
+
 TEST_F(Pictures, Setup) {
   Program setup;
   ASSERT_TRUE(setup.Start(wintest::ExeDir() + "schedmgr-setup.exe"));
