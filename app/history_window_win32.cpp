@@ -131,7 +131,7 @@ class HistoryWindow : public MessageWindow {
   }
 
  private:
-  HWND Hwnd() const { return static_cast<HWND>(OwnWindow()); }
+  HWND Hwnd() const { return OwnWindow(); }
 
   void OnCreate() {
     NONCLIENTMETRICSA ncm = {};

@@ -169,7 +169,7 @@ int Run() {
   Win32MainHost host;
   auto form = std::make_unique<TMainForm>(nullptr, &host);
   host.AttachView(*form);
-  app.SetMainWindow(static_cast<HWND>(form->WindowHandle()));
+  app.SetMainWindow(form->WindowHandle());
   host.Bind(form.get());
   app.OnMinimize = [&form](TObject*) { form->AppEvents1Minimize(); };
   app.OnRestore = [&form](TObject*) { form->AppEvents1Restore(); };

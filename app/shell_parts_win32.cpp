@@ -59,7 +59,7 @@ void TrayPopGetItemParams(TTrayPopupMenu*, TMenuItem* item, TOwnerDrawState, TFo
 // The margin: a gradient from lime to a dark green a quarter as bright, with
 // "Marrowby" in white bold Courier New of 20 points running upward.
 void TrayPopDrawMargin(TTrayPopupMenu* menu, const TRect& rect) {
-  HDC dc = static_cast<HDC>(menu->CanvasHandle());
+  HDC dc = menu->CanvasHandle();
   LOGFONTA lf = {};
   lf.lfHeight = -MulDiv(20, GetDeviceCaps(dc, LOGPIXELSY), 72);
   lf.lfWeight = FW_BOLD;

@@ -7,10 +7,12 @@
 // boundary (CallGuarded), so that no exception reaches the window system.
 //
 // The header names no Windows type, so that a component's portable header may
-// derive from it; handles are HWND, HICON, HCURSOR and HBRUSH values.
+// derive from it.
 #pragma once
 
 #include <cstdint>
+
+#include "core/handles.h"
 
 namespace marrowby {
 
@@ -24,11 +26,11 @@ class MessageWindow {
     unsigned long style = 0;
     unsigned long exStyle = 0;
     int x = 0, y = 0, width = 0, height = 0;
-    void* parent = nullptr;    // owner window (an HWND), or null
+    NativeWindow parent = nullptr;  // owner window, or null
     bool messageOnly = false;  // a message-only window (parent HWND_MESSAGE)
-    void* classIcon = nullptr;
-    void* classCursor = nullptr;
-    void* classBackground = nullptr;
+    NativeIcon classIcon = nullptr;
+    NativeIcon classCursor = nullptr;
+    NativeBrush classBackground = nullptr;
   };
 
   MessageWindow() = default;
@@ -38,11 +40,11 @@ class MessageWindow {
   MessageWindow(const MessageWindow&) = delete;
   MessageWindow& operator=(const MessageWindow&) = delete;
 
-  // The window (an HWND), null before it is created and after it is gone.
-  void* OwnWindow() const { return window_; }
+  // The window, null before it is created and after it is gone.
+  NativeWindow OwnWindow() const { return window_; }
   // The object whose window that is, or null (another kind of window, or one
   // whose object has let go of it).
-  static MessageWindow* ObjectOf(void* window);
+  static MessageWindow* ObjectOf(NativeWindow window);
 
  protected:
   // Registers the class when it is not yet, and creates the window; the
@@ -63,7 +65,7 @@ class MessageWindow {
 
  private:
   friend struct MessageWindowProcedure;
-  void* window_ = nullptr;
+  NativeWindow window_ = nullptr;
 };
 
 }  // namespace marrowby

@@ -27,9 +27,9 @@ bool RegisterOnce(const MessageWindow::WindowSetup& setup, HINSTANCE inst) {
   if (GetClassInfoA(inst, setup.className, &wc)) return true;
   wc.lpfnWndProc = MessageWindowProcedure::Run;
   wc.hInstance = inst;
-  wc.hIcon = static_cast<HICON>(setup.classIcon);
-  wc.hCursor = static_cast<HCURSOR>(setup.classCursor);
-  wc.hbrBackground = static_cast<HBRUSH>(setup.classBackground);
+  wc.hIcon = setup.classIcon;
+  wc.hCursor = setup.classCursor;
+  wc.hbrBackground = setup.classBackground;
   wc.lpszClassName = setup.className;
   return RegisterClassA(&wc) != 0;
 }
@@ -38,8 +38,7 @@ bool RegisterOnce(const MessageWindow::WindowSetup& setup, HINSTANCE inst) {
 
 MessageWindow::~MessageWindow() { DestroyOwnWindow(); }
 
-MessageWindow* MessageWindow::ObjectOf(void* window) {
-  HWND hwnd = static_cast<HWND>(window);
+MessageWindow* MessageWindow::ObjectOf(HWND hwnd) {
   if (!hwnd) return nullptr;
   // The class's procedure, not the window's: a subclass (the size limits of
   // the settings store, a tooltip) replaces the latter.
@@ -52,7 +51,7 @@ bool MessageWindow::CreateOwnWindow(const WindowSetup& setup) {
   if (window_) return true;
   HINSTANCE inst = GetModuleHandleA(nullptr);
   if (!RegisterOnce(setup, inst)) return false;
-  HWND parent = setup.messageOnly ? HWND_MESSAGE : static_cast<HWND>(setup.parent);
+  HWND parent = setup.messageOnly ? HWND_MESSAGE : setup.parent;
   HWND hwnd = CreateWindowExA(setup.exStyle, setup.className, setup.text, setup.style, setup.x, setup.y,
                               setup.width, setup.height, parent, nullptr, inst, this);
   if (!hwnd) window_ = nullptr;  // a creation refused after WM_NCCREATE
@@ -60,12 +59,12 @@ bool MessageWindow::CreateOwnWindow(const WindowSetup& setup) {
 }
 
 void MessageWindow::DetachOwnWindow() {
-  if (window_) SetWindowLongPtrA(static_cast<HWND>(window_), GWLP_USERDATA, 0);
+  if (window_) SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
 }
 
 void MessageWindow::DestroyOwnWindow() {
   if (!window_) return;
-  HWND hwnd = static_cast<HWND>(window_);
+  HWND hwnd = window_;
   DetachOwnWindow();
   window_ = nullptr;
   DestroyWindow(hwnd);
@@ -76,7 +75,7 @@ intptr_t MessageWindow::HandleMessage(unsigned message, uintptr_t wParam, intptr
 }
 
 intptr_t MessageWindow::DefaultHandling(unsigned message, uintptr_t wParam, intptr_t lParam) {
-  return DefWindowProcA(static_cast<HWND>(window_), message, wParam, lParam);
+  return DefWindowProcA(window_, message, wParam, lParam);
 }
 
 }  // namespace marrowby

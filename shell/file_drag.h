@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/component.h"
+#include "core/handles.h"
 #include "core/strings.h"
 
 namespace marrowby {
@@ -36,12 +37,12 @@ class TFileDrag : public TComponent {
   // Raised once per drop, after the lists are filled.
   TNotifyEvent OnDrop;
 
-  // Attached to its owner's window (an HWND), or null.
-  void* Window() const { return window_; }
+  // Attached to its owner's window, or null.
+  NativeWindow Window() const { return window_; }
 
   // Handles one drop (a drop handle) and releases the handle: what the drop
   // message does.
-  void HandleDrop(void* drop);
+  void HandleDrop(NativeDrop drop);
 
   // The window went away: forget it (the window's procedure is its own again).
   void WindowDestroyed();
@@ -52,7 +53,7 @@ class TFileDrag : public TComponent {
   std::unique_ptr<TStrings> extension_;
   int32_t fileCount_ = 0;
   bool enableDrop_ = false;
-  void* window_ = nullptr;
+  NativeWindow window_ = nullptr;
   void* hook_ = nullptr;  // what the window's procedure needs to find us and the one before
 };
 

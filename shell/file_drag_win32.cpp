@@ -73,7 +73,7 @@ LRESULT CALLBACK DropWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   const WNDPROC previous = hook->previous;
   if (hook->drag && msg == WM_DROPFILES) {
     TFileDrag* drag = hook->drag;
-    CallGuarded([&] { drag->HandleDrop(reinterpret_cast<void*>(wp)); });
+    CallGuarded([&] { drag->HandleDrop(reinterpret_cast<HDROP>(wp)); });
     return 0;
   }
   if (msg == WM_NCDESTROY) {
@@ -99,7 +99,7 @@ TFileDrag::TFileDrag(TComponent* owner)
       nameOnly_(std::make_unique<TStringList>()),
       extension_(std::make_unique<TStringList>()) {
   auto* host = dynamic_cast<WindowHost*>(owner);
-  HWND hwnd = host ? static_cast<HWND>(host->WindowHandle()) : nullptr;
+  HWND hwnd = host ? host->WindowHandle() : nullptr;
   // One drop target per window: a second one stays detached.
   if (hwnd && IsWindow(hwnd) && !GetPropA(hwnd, kHookProperty)) {
     auto* hook = new Hook{this, nullptr};
@@ -118,7 +118,7 @@ TFileDrag::TFileDrag(TComponent* owner)
 TFileDrag::~TFileDrag() {
   MarkDestroying();
   if (window_) {
-    HWND hwnd = static_cast<HWND>(window_);
+    HWND hwnd = window_;
     auto* hook = static_cast<Hook*>(hook_);
     SetEnableDrop(false);
     if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) == DropWndProc) {
@@ -144,11 +144,10 @@ void TFileDrag::WindowDestroyed() {
 void TFileDrag::SetEnableDrop(bool v) {
   if (!window_) v = false;
   enableDrop_ = v;
-  if (window_) DragAcceptFiles(static_cast<HWND>(window_), v ? TRUE : FALSE);
+  if (window_) DragAcceptFiles(window_, v ? TRUE : FALSE);
 }
 
-void TFileDrag::HandleDrop(void* dropHandle) {
-  HDROP drop = static_cast<HDROP>(dropHandle);
+void TFileDrag::HandleDrop(HDROP drop) {
   DroppedFiles files;
   {
     // The handle is ours to release, however the reading ends.

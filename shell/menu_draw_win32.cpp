@@ -104,7 +104,7 @@ void DrawMenuGraphic(HDC dc, const TMenuGraphic& g, int glyphs, int x, int y, bo
   if (g.Empty()) return;
   const int w = GlyphWidth(g.Width, glyphs);
   HDC src = CreateCompatibleDC(dc);
-  HGDIOBJ oldSrc = SelectObject(src, static_cast<HBITMAP>(g.Bitmap));
+  HGDIOBJ oldSrc = SelectObject(src, g.Bitmap);
   const COLORREF transparent = g.TransparentColor == clDefault
                                    ? GetPixel(src, g.Left, g.Top + g.Height - 1)
                                    : ResolveColor(g.TransparentColor);

@@ -43,7 +43,7 @@ std::string ClassNameOf(HWND hwnd) {
 }
 
 HWND ApplicationWindowHandle() {
-  return static_cast<HWND>(CurrentApplicationWindow().ApplicationHandle());
+  return CurrentApplicationWindow().ApplicationHandle();
 }
 
 }  // namespace

@@ -83,8 +83,8 @@ class TTrayIcon : public TComponent, private MessageWindow {
   bool Added() const { return added_; }
   // The frame shown while animated (-1 before the first animation).
   int FrameIndex() const { return frameIndex_; }
-  // The hidden window the shell sends its notifications to (an HWND).
-  void* WindowHandle() const { return OwnWindow(); }
+  // The hidden window the shell sends its notifications to.
+  NativeWindow WindowHandle() const { return OwnWindow(); }
 
   // Pops the menu up at the cursor as a right click does; true when shown.
   bool ShowPopup();
@@ -100,7 +100,7 @@ class TTrayIcon : public TComponent, private MessageWindow {
   void Remove();
   void IconChanged();
   bool Notify(unsigned message);
-  void* ActiveIconHandle();
+  NativeIcon ActiveIconHandle();
   void MouseMessage(unsigned message);
   void Click(TMouseButton button, TShiftState shift, int x, int y);
   void DblClick();

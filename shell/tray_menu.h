@@ -85,7 +85,7 @@ class TTrayPopupMenu : public TComponent, private MessageWindow {
   // Shows the menu owned by ownerWindow (whose window procedure passes the
   // menu's drawing messages to HandleOwnerMessage) and returns once it has
   // closed, with the chosen item's command (0 for none).
-  bool Track(void* ownerWindow, int x, int y, uint32_t* command);
+  bool Track(NativeWindow ownerWindow, int x, int y, uint32_t* command);
   // Clicks the item with that command, if it still exists.
   bool ClickCommand(uint32_t command);
   // The measuring and drawing messages of the menu while it is shown; true
@@ -95,13 +95,13 @@ class TTrayPopupMenu : public TComponent, private MessageWindow {
 
   // Measuring and drawing of one item (what the messages above do).
   ItemSize MeasureItem(TMenuItem* item);
-  void DrawItem(TMenuItem* item, void* dc, const TRect& rect, TOwnerDrawState state,
+  void DrawItem(TMenuItem* item, NativeDC dc, const TRect& rect, TOwnerDrawState state,
                 bool wholeItem);
   // Paints a margin strip on the canvas: a gradient from start to end colour
   // and, on new-style systems, the two edge lines at its right.
   void PaintMarginGradient(const TRect& rect, TColor start, TColor end);
   // The device context being drawn on (during OnDrawMargin and OnDrawItem).
-  void* CanvasHandle() const { return canvas_; }
+  NativeDC CanvasHandle() const { return canvas_; }
 
   // The system's measures the layout starts from.
   static MenuMetrics Metrics();
@@ -112,13 +112,13 @@ class TTrayPopupMenu : public TComponent, private MessageWindow {
   void Notification(TComponent* component, Operation op) override;
 
  private:
-  void* BuildMenu(TMenuItem* parent);
+  NativeMenu BuildMenu(TMenuItem* parent);
   bool IsOwnerDrawn() const { return style_ != msStandard; }
   void AskItemParams(TMenuItem* item, TOwnerDrawState state, TFontDesc& font, TColor& background,
                      TMenuGraphic& graphic, int& glyphs);
   void DrawContent(TMenuItem* item, const TRect& rect, TOwnerDrawState state);
   // The menu's own hidden window, made on first use.
-  void* MenuWindow();
+  NativeWindow MenuWindow();
   intptr_t HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) override;
 
   TMenuItem* items_ = nullptr;
@@ -128,7 +128,7 @@ class TTrayPopupMenu : public TComponent, private MessageWindow {
   int32_t minTextOffset_ = 0;
   bool showCheckMarks_ = true;
   TComponent* popupComponent_ = nullptr;
-  void* canvas_ = nullptr;
+  NativeDC canvas_ = nullptr;
   bool tracking_ = false;
 };
 

@@ -90,7 +90,7 @@ TFontDesc TTrayPopupMenu::MenuFont() {
   return DescFromLogFont(SystemMenuLogFont(newStyle), clMenuText);
 }
 
-void* TTrayPopupMenu::MenuWindow() {
+HWND TTrayPopupMenu::MenuWindow() {
   WindowSetup setup;
   setup.className = kWindowClass;
   setup.style = WS_POPUP;
@@ -107,7 +107,7 @@ intptr_t TTrayPopupMenu::HandleMessage(unsigned message, uintptr_t wParam, intpt
 
 // ---- Showing ------------------------------------------------------------------
 
-void* TTrayPopupMenu::BuildMenu(TMenuItem* parent) {
+HMENU TTrayPopupMenu::BuildMenu(TMenuItem* parent) {
   HMENU menu = CreatePopupMenu();
   if (!menu) return nullptr;
   UINT position = 0;
@@ -134,22 +134,22 @@ void* TTrayPopupMenu::BuildMenu(TMenuItem* parent) {
     if (IsOwnerDrawn()) mii.fType |= MFT_OWNERDRAW;
     if (item->Count() > 0) {
       mii.fMask |= MIIM_SUBMENU;
-      mii.hSubMenu = static_cast<HMENU>(BuildMenu(item));
+      mii.hSubMenu = BuildMenu(item);
     }
     InsertMenuItemA(menu, position++, TRUE, &mii);
   }
   return menu;
 }
 
-bool TTrayPopupMenu::Track(void* ownerWindow, int x, int y, uint32_t* command) {
+bool TTrayPopupMenu::Track(HWND ownerWindow, int x, int y, uint32_t* command) {
   if (command) *command = 0;
   if (tracking_ || !items_) return false;  // one showing at a time
   CallGuarded([&] {
     if (OnPopup) OnPopup(this);
   });
-  HMENU menu = static_cast<HMENU>(BuildMenu(items_));
+  HMENU menu = BuildMenu(items_);
   if (!menu) return false;
-  HWND owner = static_cast<HWND>(ownerWindow ? ownerWindow : MenuWindow());
+  HWND owner = ownerWindow ? ownerWindow : MenuWindow();
   tracking_ = true;
   // The command comes back as the result rather than as a posted message, so
   // it is clicked only after the menu has gone, whoever owns the menu.
@@ -169,7 +169,7 @@ bool TTrayPopupMenu::ClickCommand(uint32_t command) {
 }
 
 bool TTrayPopupMenu::Popup(int x, int y) {
-  HWND owner = static_cast<HWND>(MenuWindow());
+  HWND owner = MenuWindow();
   // A menu whose owner is not in the foreground stays open when the user
   // clicks elsewhere; the empty message afterwards lets the next one close.
   if (owner) SetForegroundWindow(owner);
@@ -261,12 +261,11 @@ ItemSize TTrayPopupMenu::MeasureItem(TMenuItem* item) {
 // ---- Drawing ---------------------------------------------------------------------
 
 void TTrayPopupMenu::PaintMarginGradient(const TRect& rect, TColor start, TColor end) {
-  if (canvas_) PaintGradientStrip(static_cast<HDC>(canvas_), rect, start, end, NewStyleSystem());
+  if (canvas_) PaintGradientStrip(canvas_, rect, start, end, NewStyleSystem());
 }
 
-void TTrayPopupMenu::DrawItem(TMenuItem* item, void* dcHandle, const TRect& rect,
-                              TOwnerDrawState state, bool wholeItem) {
-  HDC dc = static_cast<HDC>(dcHandle);
+void TTrayPopupMenu::DrawItem(TMenuItem* item, HDC dc, const TRect& rect, TOwnerDrawState state,
+                              bool wholeItem) {
   const int saved = SaveDC(dc);
   canvas_ = dc;
   try {
@@ -294,7 +293,7 @@ void TTrayPopupMenu::DrawItem(TMenuItem* item, void* dcHandle, const TRect& rect
 }
 
 void TTrayPopupMenu::DrawContent(TMenuItem* item, const TRect& rect, TOwnerDrawState state) {
-  HDC dc = static_cast<HDC>(canvas_);
+  HDC dc = canvas_;
   const MenuMetrics m = Metrics();
   const bool selected = state.Contains(odSelected);
   const bool grayed = state.Contains(odGrayed) || state.Contains(odDisabled) || !item->Enabled();

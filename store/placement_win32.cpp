@@ -1,11 +1,12 @@
-// Window placement of a store's owner window on Windows, and the size limits
-// (PreventResize, MinMaxInfo) applied through a subclass of the window.
+// The placement port on Windows: the placement of a store's owner window,
+// and the size limits (PreventResize, MinMaxInfo) applied through a subclass
+// of the window.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include "core/application_window.h"
-#include "store/store_platform.h"
+#include "store/window_placement.h"
 
 namespace marrowby {
 
@@ -55,10 +56,7 @@ LRESULT CALLBACK LimitsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR 
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-}  // namespace
-
-bool Win32GetPlacement(void* window, WindowPlacement* out) {
-  HWND hwnd = static_cast<HWND>(window);
+bool GetPlacementOf(HWND hwnd, WindowPlacement* out) {
   WINDOWPLACEMENT wp = {};
   wp.length = sizeof(wp);
   if (!hwnd || !GetWindowPlacement(hwnd, &wp)) return false;
@@ -71,8 +69,7 @@ bool Win32GetPlacement(void* window, WindowPlacement* out) {
   return true;
 }
 
-void Win32SetPlacement(void* window, const WindowPlacement& pl) {
-  HWND hwnd = static_cast<HWND>(window);
+void SetPlacementOf(HWND hwnd, const WindowPlacement& pl) {
   WINDOWPLACEMENT wp = {};
   wp.length = sizeof(wp);
   if (!hwnd || !GetWindowPlacement(hwnd, &wp)) return;
@@ -89,13 +86,12 @@ void Win32SetPlacement(void* window, const WindowPlacement& pl) {
   SetWindowPlacement(hwnd, &wp);
 }
 
-bool Win32IsMinimizedMainWindow(void* window) {
+bool IsMinimizedMain(HWND window) {
   ApplicationWindow& app = CurrentApplicationWindow();
   return window && app.MainWindowHandle() == window && app.Minimized();
 }
 
-void Win32SetWindowState(void* window, TWindowState state) {
-  HWND hwnd = static_cast<HWND>(window);
+void SetStateOf(HWND hwnd, TWindowState state) {
   if (!hwnd) return;
   ApplicationWindow& app = CurrentApplicationWindow();
   if (app.MainWindowHandle() == hwnd) {
@@ -119,7 +115,7 @@ void Win32SetWindowState(void* window, TWindowState state) {
   SetWindowPlacement(hwnd, &wp);
 }
 
-ScreenInfo Win32Screen() {
+ScreenInfo ScreenNow() {
   ScreenInfo s;
   s.width = GetSystemMetrics(SM_CXSCREEN);
   s.height = GetSystemMetrics(SM_CYSCREEN);
@@ -131,17 +127,13 @@ ScreenInfo Win32Screen() {
   return s;
 }
 
-void* Win32FocusedWindow() { return GetFocus(); }
-
-bool Win32FocusWindow(void* window) {
-  HWND hwnd = static_cast<HWND>(window);
+bool Focus(HWND hwnd) {
   if (!hwnd || !IsWindow(hwnd) || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return false;
   SetFocus(hwnd);
   return GetFocus() == hwnd;
 }
 
-void Win32SetSizeLimits(void* window, bool preventResize, const SizeLimits& values) {
-  HWND hwnd = static_cast<HWND>(window);
+void SetLimitsOf(HWND hwnd, bool preventResize, const SizeLimits& values) {
   if (!hwnd || !IsWindow(hwnd)) return;
   auto* limits = static_cast<Limits*>(GetPropA(hwnd, kLimitsProp));
   if (!preventResize && values.Empty()) {
@@ -165,6 +157,27 @@ void Win32SetSizeLimits(void* window, bool preventResize, const SizeLimits& valu
     return;
   }
   SetPropA(hwnd, kLimitsProp, limits);
+}
+
+class Win32PlacementPort : public WindowPlacementPort {
+ public:
+  ScreenInfo Screen() override { return ScreenNow(); }
+  bool GetPlacement(HWND window, WindowPlacement* p) override { return GetPlacementOf(window, p); }
+  void SetPlacement(HWND window, const WindowPlacement& p) override { SetPlacementOf(window, p); }
+  void SetWindowState(HWND window, TWindowState s) override { SetStateOf(window, s); }
+  bool IsMinimizedMainWindow(HWND window) override { return IsMinimizedMain(window); }
+  HWND FocusedWindow() override { return GetFocus(); }
+  bool FocusWindow(HWND window) override { return Focus(window); }
+  void SetSizeLimits(HWND window, bool prevent, const SizeLimits& v) override {
+    SetLimitsOf(window, prevent, v);
+  }
+};
+
+}  // namespace
+
+WindowPlacementPort& PlatformPlacementPort() {
+  static Win32PlacementPort port;
+  return port;
 }
 
 }  // namespace marrowby

@@ -26,7 +26,7 @@ class TForm;
 class FormView {
  public:
   virtual ~FormView() = default;
-  virtual void* Handle() = 0;
+  virtual NativeWindow Handle() = 0;
   virtual void Show() = 0;
   virtual void Hide() = 0;
   // Shows the form modally and returns its modal result when it closes.
@@ -71,7 +71,7 @@ class TForm : public TComponent, public WindowHost {
 
   void AttachView(FormView* view) { view_ = view; }
   FormView* View() const { return view_; }
-  void* WindowHandle() override { return view_ ? view_->Handle() : nullptr; }
+  NativeWindow WindowHandle() override { return view_ ? view_->Handle() : nullptr; }
 
   // Called by the view as the window lives.
   void DoCreate();

@@ -24,7 +24,7 @@ class Win32FormView : public FormView, public MessageWindow {
   Win32FormView(const Win32FormView&) = delete;
   Win32FormView& operator=(const Win32FormView&) = delete;
 
-  void* Handle() override { return OwnWindow(); }
+  NativeWindow Handle() override { return OwnWindow(); }
   void Show() override;
   void Hide() override;
   int ShowModal() override;
@@ -35,7 +35,7 @@ class Win32FormView : public FormView, public MessageWindow {
   // Release has run: the form is gone or closed for good.
   bool Released() const { return released_; }
   TForm& Form() { return form_; }
-  HWND Hwnd() const { return static_cast<HWND>(OwnWindow()); }
+  HWND Hwnd() const { return OwnWindow(); }
   HFONT Font() const { return font_; }
   // The window of a control component, or null.
   HWND ControlWindow(const TControl* control) const;

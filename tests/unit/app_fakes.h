@@ -17,8 +17,8 @@ namespace marrowby::testing {
 class FakeFormView : public FormView {
  public:
   FakeFormView(TForm& form, FakeTimerHost& timers) : form_(form), timers_(timers) {}
-  void* Handle() override { return handle; }
-  void* handle = nullptr;
+  NativeWindow Handle() override { return handle; }
+  NativeWindow handle = nullptr;
   void Show() override {
     if (!form_.Visible()) form_.DoShow();
   }

@@ -32,7 +32,7 @@ class TestForm : public TComponent, public WindowHost {
     while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
     if (hwnd_) DestroyWindow(hwnd_);
   }
-  void* WindowHandle() override {
+  NativeWindow WindowHandle() override {
     if (!hwnd_) {
       WNDCLASSA wc = {};
       wc.lpfnWndProc = FormProc;
@@ -44,7 +44,7 @@ class TestForm : public TComponent, public WindowHost {
     }
     return hwnd_;
   }
-  HWND hwnd() { return static_cast<HWND>(WindowHandle()); }
+  HWND hwnd() { return WindowHandle(); }
   void Forget() { hwnd_ = nullptr; }
 
  private:

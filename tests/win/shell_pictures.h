@@ -102,7 +102,7 @@ inline TGetItemParamsEvent PictureParams(HBITMAP strip) {
 // strip's bottom.
 inline void PaintMarrowbyMargin(TTrayPopupMenu* menu, const TRect& rect) {
   menu->PaintMarginGradient(rect, RGBColor(0, 255, 0), RGBColor(0, 63, 0));
-  HDC dc = static_cast<HDC>(menu->CanvasHandle());
+  HDC dc = menu->CanvasHandle();
   LOGFONTA lf = {};
   lf.lfHeight = -MulDiv(20, GetDeviceCaps(dc, LOGPIXELSY), 72);
   lf.lfWeight = FW_BOLD;
