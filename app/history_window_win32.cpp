@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/launch_history.h"
-#include "core/message_window.h"
+#include "core/window_base.h"
 #include "store/form_placement.h"
 #include "store/store_platform.h"
 
@@ -46,7 +46,7 @@ std::string LocalTimeText(const std::string& stamp) {
   return std::string(date) + " " + time;
 }
 
-class HistoryWindow : public MessageWindow {
+class HistoryWindow : public WindowBase {
  public:
   static std::unique_ptr<HistoryWindow>& Instance() {
     static std::unique_ptr<HistoryWindow> instance;

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "core/component.h"
-#include "core/message_window.h"
+#include "core/window_base.h"
 #include "core/set.h"
 #include "shell/icon.h"
 
@@ -37,7 +37,7 @@ using TrayNotifyFunction = std::function<bool(unsigned message, void* record)>;
 void SetTrayNotifyFunction(TrayNotifyFunction fn);
 bool ShellNotifyIcon(unsigned message, void* record);
 
-class TTrayIcon : public TComponent, private MessageWindow {
+class TTrayIcon : public TComponent, private WindowBase {
  public:
   // The message the shell sends to the hidden window; its last parameter is
   // the mouse message.

@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "core/component.h"
-#include "core/message_window.h"
+#include "core/window_base.h"
 #include "core/set.h"
 #include "shell/graphics.h"
 #include "shell/menu_item.h"
@@ -46,7 +46,7 @@ using TDrawMenuItemEvent = std::function<void(TTrayPopupMenu* Sender, TMenuItem*
 using TMeasureMenuItemEvent =
     std::function<void(TTrayPopupMenu* Sender, TMenuItem* Item, int& Width, int& Height)>;
 
-class TTrayPopupMenu : public TComponent, private MessageWindow {
+class TTrayPopupMenu : public TComponent, private WindowBase {
  public:
   explicit TTrayPopupMenu(TComponent* owner);
   ~TTrayPopupMenu() override;

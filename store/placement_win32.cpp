@@ -1,59 +1,56 @@
 // The placement port on Windows: the placement of a store's owner window,
-// and the size limits (PreventResize, MinMaxInfo) applied through a subclass
-// of the window.
+// and the size limits (PreventResize, MinMaxInfo) kept by a listener of the
+// window.
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include "core/application_window.h"
+#include "core/window_base.h"
 #include "store/window_placement.h"
 
 namespace marrowby {
 
 namespace {
 
-constexpr UINT_PTR kLimitsSubclassId = 0x4D524C31;  // "MRL1"
-// The window property that finds the limits again (mingw-w64's import
-// library of comctl32 lacks GetWindowSubclass).
-const char kLimitsProp[] = "MarrowbySizeLimits";
-
-struct Limits {
-  bool preventResize;
+// Keeps a window within its size limits: answers WM_GETMINMAXINFO as the
+// window would, then narrows the answer. The limits belong to the window, not
+// to the store, so that the window may outlive the store (or the other way
+// round): the listener goes when its window does.
+class SizeLimitListener final : public MessageListener {
+ public:
+  bool preventResize = false;
   SizeLimits values;
-  POINT fixedSize;
+  POINT fixedSize = {0, 0};
+
+  intptr_t OnMessage(HWND, const WindowMessage& message, MessageChain& next) override {
+    const intptr_t result = next.PassOn();
+    if (message.id == WM_GETMINMAXINFO) Apply(reinterpret_cast<MINMAXINFO*>(message.lParam));
+    return result;
+  }
+  void ListeningEnded(HWND) override { delete this; }
+
+ private:
+  void Apply(MINMAXINFO* info) const {
+    const SizeLimits& v = values;
+    if (v.maxSizeWidth) info->ptMaxSize.x = v.maxSizeWidth;
+    if (v.maxSizeHeight) info->ptMaxSize.y = v.maxSizeHeight;
+    if (v.maxPosLeft) info->ptMaxPosition.x = v.maxPosLeft;
+    if (v.maxPosTop) info->ptMaxPosition.y = v.maxPosTop;
+    if (v.minTrackWidth) info->ptMinTrackSize.x = v.minTrackWidth;
+    if (v.minTrackHeight) info->ptMinTrackSize.y = v.minTrackHeight;
+    if (v.maxTrackWidth) info->ptMaxTrackSize.x = v.maxTrackWidth;
+    if (v.maxTrackHeight) info->ptMaxTrackSize.y = v.maxTrackHeight;
+    if (preventResize) {
+      info->ptMinTrackSize = fixedSize;
+      info->ptMaxTrackSize = fixedSize;
+    }
+  }
 };
 
-void ApplyLimits(const Limits& l, MINMAXINFO* info) {
-  const SizeLimits& v = l.values;
-  if (v.maxSizeWidth) info->ptMaxSize.x = v.maxSizeWidth;
-  if (v.maxSizeHeight) info->ptMaxSize.y = v.maxSizeHeight;
-  if (v.maxPosLeft) info->ptMaxPosition.x = v.maxPosLeft;
-  if (v.maxPosTop) info->ptMaxPosition.y = v.maxPosTop;
-  if (v.minTrackWidth) info->ptMinTrackSize.x = v.minTrackWidth;
-  if (v.minTrackHeight) info->ptMinTrackSize.y = v.minTrackHeight;
-  if (v.maxTrackWidth) info->ptMaxTrackSize.x = v.maxTrackWidth;
-  if (v.maxTrackHeight) info->ptMaxTrackSize.y = v.maxTrackHeight;
-  if (l.preventResize) {
-    info->ptMinTrackSize = l.fixedSize;
-    info->ptMaxTrackSize = l.fixedSize;
+SizeLimitListener* LimitsOf(HWND hwnd) {
+  for (MessageListener* l : MessageListenersOf(hwnd)) {
+    if (auto* limits = dynamic_cast<SizeLimitListener*>(l)) return limits;
   }
-}
-
-// The limits belong to the window, not to the store, so that the window may
-// outlive the store (or the other way round) without a dangling pointer.
-LRESULT CALLBACK LimitsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
-  auto* limits = reinterpret_cast<Limits*>(ref);
-  if (msg == WM_GETMINMAXINFO) {
-    const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
-    ApplyLimits(*limits, reinterpret_cast<MINMAXINFO*>(lp));
-    return r;
-  }
-  if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, LimitsProc, id);
-    RemovePropA(hwnd, kLimitsProp);
-    delete limits;
-  }
-  return DefSubclassProc(hwnd, msg, wp, lp);
+  return nullptr;
 }
 
 bool GetPlacementOf(HWND hwnd, WindowPlacement* out) {
@@ -135,28 +132,26 @@ bool Focus(HWND hwnd) {
 
 void SetLimitsOf(HWND hwnd, bool preventResize, const SizeLimits& values) {
   if (!hwnd || !IsWindow(hwnd)) return;
-  auto* limits = static_cast<Limits*>(GetPropA(hwnd, kLimitsProp));
+  SizeLimitListener* limits = LimitsOf(hwnd);
   if (!preventResize && values.Empty()) {
     if (limits) {
-      RemoveWindowSubclass(hwnd, LimitsProc, kLimitsSubclassId);
-      RemovePropA(hwnd, kLimitsProp);
+      RemoveMessageListener(hwnd, limits);
       delete limits;
     }
     return;
   }
+  if (!limits) {
+    limits = new SizeLimitListener;
+    if (!AddMessageListener(hwnd, limits)) {
+      delete limits;
+      return;
+    }
+  }
   RECT r;
   GetWindowRect(hwnd, &r);
-  const Limits wanted{preventResize, values, POINT{r.right - r.left, r.bottom - r.top}};
-  if (limits) {
-    *limits = wanted;
-    return;
-  }
-  limits = new Limits(wanted);
-  if (!SetWindowSubclass(hwnd, LimitsProc, kLimitsSubclassId, reinterpret_cast<DWORD_PTR>(limits))) {
-    delete limits;
-    return;
-  }
-  SetPropA(hwnd, kLimitsProp, limits);
+  limits->preventResize = preventResize;
+  limits->values = values;
+  limits->fixedSize = POINT{r.right - r.left, r.bottom - r.top};
 }
 
 class Win32PlacementPort : public WindowPlacementPort {

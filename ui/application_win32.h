@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "core/application_window.h"
-#include "core/message_window.h"
+#include "core/window_base.h"
 #include "core/object.h"
 
 namespace marrowby {
 
-class TApplication : public TObject, public ApplicationWindow, private MessageWindow {
+class TApplication : public TObject, public ApplicationWindow, private WindowBase {
  public:
   TApplication();
   ~TApplication() override;

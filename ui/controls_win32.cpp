@@ -5,8 +5,9 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
-#include "core/errors.h"
+#include "core/window_base.h"
 #include "ui/date_format.h"
 
 namespace marrowby {
@@ -42,17 +43,22 @@ ControlBinding::~ControlBinding() {
 
 HWND ControlBinding::Make(const char* cls, DWORD style, DWORD exStyle, HWND parent, int id) {
   const TBounds& r = control_.Bounds();
-  id_ = id;
   HWND hwnd = CreateWindowExA(exStyle, cls, control_.Text().c_str(),
                               style | WS_CHILD | WS_CLIPSIBLINGS, r.Left, r.Top, r.Width, r.Height,
                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               GetModuleHandleA(nullptr), nullptr);
+  Adopt(hwnd, id);
+  return hwnd;
+}
+
+void ControlBinding::Adopt(HWND hwnd, int id) {
+  hwnd_ = hwnd;
+  id_ = id;
   SetFontFor(hwnd);
   if (hwnd && !control_.Name().empty()) {
     const ATOM atom = GlobalAddAtomA(control_.Name().c_str());
     SetPropA(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(atom)));
   }
-  return hwnd;
 }
 
 void ControlBinding::SetFontFor(HWND hwnd) {
@@ -261,38 +267,64 @@ void MarkWeekends(const SYSTEMTIME& first, int months, MONTHDAYSTATE* states) {
 // mingw-w64 header spells it MCN_FIRST + 3.
 const UINT kGetDayState = 0U - 747U;
 
-LRESULT CALLBACK AnswerDayStates(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-  if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == kGetDayState) {
-    auto* ask = reinterpret_cast<NMDAYSTATE*>(lp);
-    MarkWeekends(ask->stStart, ask->cDayState, ask->prgDayState);
-    return 0;
+// Answers the calendar's question for the day states of the months it shows,
+// on the windows it asks.
+class DayStateAnswer final : public MessageListener {
+ public:
+  DayStateAnswer() = default;
+  DayStateAnswer(const DayStateAnswer&) = delete;
+  DayStateAnswer& operator=(const DayStateAnswer&) = delete;
+  ~DayStateAnswer() override {
+    for (HWND hwnd : windows_) RemoveMessageListener(hwnd, this);
   }
-  return DefSubclassProc(hwnd, msg, wp, lp);
-}
+
+  void Listen(HWND hwnd) {
+    if (std::find(windows_.begin(), windows_.end(), hwnd) != windows_.end()) return;
+    if (AddMessageListener(hwnd, this)) windows_.push_back(hwnd);
+  }
+
+  intptr_t OnMessage(HWND, const WindowMessage& message, MessageChain& next) override {
+    if (message.id == WM_NOTIFY &&
+        reinterpret_cast<const NMHDR*>(message.lParam)->code == kGetDayState) {
+      auto* ask = reinterpret_cast<NMDAYSTATE*>(message.lParam);
+      MarkWeekends(ask->stStart, ask->cDayState, ask->prgDayState);
+      return 0;
+    }
+    return next.PassOn();
+  }
+  void ListeningEnded(HWND hwnd) override {
+    windows_.erase(std::remove(windows_.begin(), windows_.end(), hwnd), windows_.end());
+  }
+
+ private:
+  std::vector<HWND> windows_;
+};
 
 // A calendar made without day states refuses to take them on later (Wine's
 // date edit makes its calendar once, with no way to ask for them); this lets
-// the style through.
-LRESULT CALLBACK AcceptDayStates(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-  if (msg == WM_STYLECHANGING && wp == static_cast<WPARAM>(GWL_STYLE)) return 0;
-  return DefSubclassProc(hwnd, msg, wp, lp);
-}
+// the style through while it listens.
+class StyleChangeAllowed final : public MessageListener {
+ public:
+  intptr_t OnMessage(HWND, const WindowMessage& message, MessageChain& next) override {
+    if (message.id == WM_STYLECHANGING && message.wParam == static_cast<WPARAM>(GWL_STYLE)) return 0;
+    return next.PassOn();
+  }
+};
 
-void MarkCalendarWeekends(HWND dateEdit, HWND calendar) {
+void MarkCalendarWeekends(HWND dateEdit, HWND calendar, DayStateAnswer& answer) {
   if (!calendar) return;
   const LONG_PTR style = GetWindowLongPtrA(calendar, GWL_STYLE);
   if (!(style & MCS_DAYSTATE)) {
-    SetWindowSubclass(calendar, AcceptDayStates, 1, 0);
+    StyleChangeAllowed allow;
+    AddMessageListener(calendar, &allow);
     SetWindowLongPtrA(calendar, GWL_STYLE, style | MCS_DAYSTATE);
-    RemoveWindowSubclass(calendar, AcceptDayStates, 1);
+    RemoveMessageListener(calendar, &allow);
   }
   // The calendar tells the window it was made for: the date edit (Wine), or
   // a drop-down window of the date edit's own (Windows); a popup's parent as
   // the system reports it is the top window, not that one.
   HWND parent = GetParent(calendar);
-  if (parent && parent != GetAncestor(dateEdit, GA_ROOT)) {
-    SetWindowSubclass(parent, AnswerDayStates, 1, 0);
-  }
+  if (parent && parent != GetAncestor(dateEdit, GA_ROOT)) answer.Listen(parent);
   SYSTEMTIME range[2] = {};
   MONTHDAYSTATE states[16];
   const int months = static_cast<int>(
@@ -318,7 +350,7 @@ class DateEditBinding : public ControlBinding {
     // the window's font, with the bold of that font for the marked days.
     SendMessageA(hwnd_, DTM_SETMCSTYLE, 0, MCS_DAYSTATE);
     SendMessageA(hwnd_, DTM_SETMCFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    SetWindowSubclass(hwnd_, AnswerDayStates, 1, 0);
+    dayStates_.Listen(hwnd_);
     ShowState(ControlAspect::Text);
   }
   void ShowState(ControlAspect aspect) override {
@@ -337,8 +369,8 @@ class DateEditBinding : public ControlBinding {
   }
   LRESULT Notify(NMHDR* hdr) override {
     if (hdr->code == DTN_DROPDOWN) {
-      MarkCalendarWeekends(hwnd_,
-                           reinterpret_cast<HWND>(SendMessageA(hwnd_, DTM_GETMONTHCAL, 0, 0)));
+      MarkCalendarWeekends(
+          hwnd_, reinterpret_cast<HWND>(SendMessageA(hwnd_, DTM_GETMONTHCAL, 0, 0)), dayStates_);
     } else if (hdr->code == DTN_DATETIMECHANGE && !updating_) {
       auto* change = reinterpret_cast<NMDATETIMECHANGE*>(hdr);
       if (change->dwFlags == GDT_VALID) {
@@ -350,6 +382,9 @@ class DateEditBinding : public ControlBinding {
     }
     return 0;
   }
+
+ private:
+  DayStateAnswer dayStates_;
 };
 
 // An edit for a file name with a browse button beside it.
@@ -419,19 +454,79 @@ class ListBoxBinding : public ControlBinding {
   }
 };
 
-class PanelBinding : public ControlBinding {
+// A container: a panel, or a group box with its caption on the frame. Its
+// children's notifications go to the form's view.
+class PanelBinding : private WindowBase, public ControlBinding {
  public:
   using ControlBinding::ControlBinding;
   void Create(HWND parent, int id) override {
-    hwnd_ = Make(RegisterContainerClass(nullptr), WS_CLIPCHILDREN | Common(control_),
-                 WS_EX_CONTROLPARENT, parent, id);
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control_));
+    const TBounds& r = control_.Bounds();
+    const std::string caption = control_.Text();
+    WindowSetup setup;
+    setup.className = "TPanel";
+    setup.text = caption.c_str();
+    setup.style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | Common(control_);
+    setup.exStyle = WS_EX_CONTROLPARENT;
+    setup.x = r.Left;
+    setup.y = r.Top;
+    setup.width = r.Width;
+    setup.height = r.Height;
+    setup.parent = parent;
+    setup.id = id;
+    setup.classCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    setup.classBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    CreateOwnWindow(setup);
+    Adopt(OwnWindow(), id);
   }
   void ShowState(ControlAspect aspect) override {
     ControlBinding::ShowState(aspect);
     if (aspect == ControlAspect::Text) InvalidateRect(hwnd_, nullptr, TRUE);
   }
+
+ private:
+  intptr_t HandleMessage(unsigned msg, uintptr_t wp, intptr_t lp) override {
+    switch (msg) {
+      case WM_COMMAND:
+      case WM_NOTIFY:
+      case WM_MOUSEMOVE:
+        if (auto* form = dynamic_cast<ControlParent*>(ObjectOf(GetAncestor(hwnd_, GA_ROOT)))) {
+          LRESULT result = 0;
+          if (form->ChildMessage(msg, wp, lp, &result)) return result;
+        }
+        break;
+      case WM_PAINT:
+        Paint();
+        return 0;
+    }
+    return DefaultHandling(msg, wp, lp);
+  }
+  void Paint();
 };
+
+void PanelBinding::Paint() {
+  const auto& panel = static_cast<const TPanel&>(control_);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  RECT r;
+  GetClientRect(hwnd_, &r);
+  if (panel.GroupFrame) {
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(GetAncestor(hwnd_, GA_ROOT), WM_GETFONT, 0, 0));
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA tm;
+    GetTextMetricsA(dc, &tm);
+    RECT frame = r;
+    frame.top += tm.tmHeight / 2;
+    DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    const std::string& text = panel.Caption();
+    TextOutA(dc, 8, 0, text.c_str(), static_cast<int>(text.size()));
+    SelectObject(dc, old);
+  } else if (panel.Bevel) {
+    DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+  }
+  EndPaint(hwnd_, &ps);
+}
 
 // A spin button alone: its up half is "previous", its down half "next".
 class SpinButtonBinding : public ControlBinding {
@@ -527,21 +622,6 @@ std::unique_ptr<ControlBinding> MakeBinding(TControl& c, HFONT font) {
   if (cls->InheritsFrom(&TStatusBar::kClassInfo)) return std::make_unique<StatusBarBinding>(c, font);
   if (cls->InheritsFrom(&TImage::kClassInfo)) return std::make_unique<ImageBinding>(c, font);
   return nullptr;
-}
-
-const char* RegisterContainerClass(WNDPROC proc) {
-  static const char kName[] = "TPanel";
-  static bool registered = false;
-  if (!registered && proc) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kName;
-    registered = RegisterClassA(&wc) != 0;
-  }
-  return kName;
 }
 
 }  // namespace marrowby

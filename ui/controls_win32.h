@@ -35,7 +35,10 @@ class ControlBinding : public ControlView {
 
  protected:
   virtual void ShowState(ControlAspect aspect);
+  // Creates the control's window of a system class and adopts it.
   HWND Make(const char* cls, DWORD style, DWORD exStyle, HWND parent, int id);
+  // Takes a made window as the control's: its id, font and name.
+  void Adopt(HWND hwnd, int id);
   void SetFontFor(HWND hwnd);
   virtual void PlaceWindow();
 
@@ -56,8 +59,15 @@ void RunDeferredStep(ControlBinding& binding, bool up);
 // Makes the binding for a control component (by its class).
 std::unique_ptr<ControlBinding> MakeBinding(TControl& control, HFONT font);
 
-// The window class of containers (panels and group boxes); their messages
-// go to the form's view through the procedure given.
-const char* RegisterContainerClass(WNDPROC proc);
+// Where a container (a panel or group box) hands the notifications and mouse
+// messages of its children: the view of the form it is on. True when
+// handled, with the answer in result.
+class ControlParent {
+ public:
+  virtual bool ChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) = 0;
+
+ protected:
+  ~ControlParent() = default;
+};
 
 }  // namespace marrowby

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "core/errors.h"
 #include "ui/application_win32.h"
 #include "ui/controls_win32.h"
 
@@ -16,55 +15,6 @@ namespace {
 
 const int kFirstId = 100;
 
-Win32FormView* ViewOf(HWND hwnd) {
-  return dynamic_cast<Win32FormView*>(MessageWindow::ObjectOf(GetAncestor(hwnd, GA_ROOT)));
-}
-
-void PaintContainer(HWND hwnd, const TPanel& panel) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  RECT r;
-  GetClientRect(hwnd, &r);
-  if (panel.GroupFrame) {
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(GetAncestor(hwnd, GA_ROOT), WM_GETFONT, 0, 0));
-    HGDIOBJ old = SelectObject(dc, font);
-    TEXTMETRICA tm;
-    GetTextMetricsA(dc, &tm);
-    RECT frame = r;
-    frame.top += tm.tmHeight / 2;
-    DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    const std::string& text = panel.Caption();
-    TextOutA(dc, 8, 0, text.c_str(), static_cast<int>(text.size()));
-    SelectObject(dc, old);
-  } else if (panel.Bevel) {
-    DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
-  }
-  EndPaint(hwnd, &ps);
-}
-
-// Containers hand their children's notifications to the form's view.
-LRESULT CALLBACK ContainerWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_MOUSEMOVE:
-      if (Win32FormView* view = ViewOf(hwnd)) {
-        LRESULT r = 0;
-        if (view->HandleContainerMessage(msg, wp, lp, &r)) return r;
-      }
-      break;
-    case WM_PAINT:
-      if (auto* panel = reinterpret_cast<TPanel*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA))) {
-        PaintContainer(hwnd, *panel);
-        return 0;
-      }
-      break;
-  }
-  return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
 std::string ShortHint(const std::string& hint) {
   const size_t bar = hint.find('|');
   return bar == std::string::npos ? hint : hint.substr(0, bar);
@@ -73,7 +23,6 @@ std::string ShortHint(const std::string& hint) {
 }  // namespace
 
 Win32FormView::Win32FormView(TForm& form) : form_(form) {
-  RegisterContainerClass(ContainerWndProc);
   CreateFormWindow();
   CreateControls();
   form_.AttachView(this);
@@ -82,7 +31,7 @@ Win32FormView::Win32FormView(TForm& form) : form_(form) {
 Win32FormView::~Win32FormView() {
   // After Release the form may be gone; it no longer knows this view anyway.
   if (!released_ && form_.View() == this) form_.AttachView(nullptr);
-  bindings_.clear();
+  ClearBindings();
   DestroyOwnWindow();
   if (font_) DeleteObject(font_);
 }
@@ -156,6 +105,11 @@ void Win32FormView::AddHint(HWND control, const TControl* c) {
   ti.uId = reinterpret_cast<UINT_PTR>(control);
   ti.lpszText = &(*texts.back())[0];
   SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void Win32FormView::ClearBindings() {
+  // Controls before the containers they sit in, whose windows take theirs.
+  while (!bindings_.empty()) bindings_.pop_back();
 }
 
 HWND Win32FormView::ControlWindow(const TControl* control) const {
@@ -262,7 +216,7 @@ void Win32FormView::Release() {
   ShowWindow(Hwnd(), SW_HIDE);
   if (Application().MainWindow() == Hwnd()) PostQuitMessage(0);
   // The form may be freed right after this; no message may reach it.
-  bindings_.clear();
+  ClearBindings();
   // A secondary window (an announcement, the about box) goes with its form;
   // the main window stays until the program's end, so that what is saved at
   // its destruction still finds it.
@@ -283,10 +237,8 @@ intptr_t Win32FormView::HandleMessage(unsigned msg, uintptr_t wp, intptr_t lp) {
   return DefaultHandling(msg, wp, lp);
 }
 
-bool Win32FormView::HandleContainerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
-  bool handled = true;  // a message whose handler failed counts as handled
-  CallGuarded([&] { handled = Dispatch(msg, wp, lp, result); });
-  return handled;
+bool Win32FormView::ChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+  return Dispatch(msg, wp, lp, result);
 }
 
 bool Win32FormView::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {

@@ -10,14 +10,13 @@
 #include <memory>
 #include <vector>
 
-#include "core/message_window.h"
+#include "core/window_base.h"
+#include "ui/controls_win32.h"
 #include "ui/form.h"
 
 namespace marrowby {
 
-class ControlBinding;
-
-class Win32FormView : public FormView, public MessageWindow {
+class Win32FormView : public FormView, public WindowBase, public ControlParent {
  public:
   explicit Win32FormView(TForm& form);
   ~Win32FormView() override;
@@ -39,9 +38,9 @@ class Win32FormView : public FormView, public MessageWindow {
   HFONT Font() const { return font_; }
   // The window of a control component, or null.
   HWND ControlWindow(const TControl* control) const;
-  // Handles a message of a container inside the form (its controls'
-  // notifications, the mouse); true when handled, with the answer in result.
-  bool HandleContainerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+  // A message of a container inside the form (its controls' notifications,
+  // the mouse).
+  bool ChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
  private:
   intptr_t HandleMessage(unsigned msg, uintptr_t wp, intptr_t lp) override;
@@ -56,6 +55,7 @@ class Win32FormView : public FormView, public MessageWindow {
 
   void CreateFormWindow();
   void CreateControls();
+  void ClearBindings();
   void AddHint(HWND control, const TControl* c);
   ControlBinding* BindingFor(HWND hwnd) const;
   void ShowHelpFor(const HELPINFO& info);
