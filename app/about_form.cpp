@@ -28,8 +28,6 @@ TCopyRightForm::TCopyRightForm(TComponent* owner) : TForm(owner) {
   Image1->OnClick = [this](TObject*) { Image1Click(); };
 }
 
-TCopyRightForm::~TCopyRightForm() { DoDestroy(); }
-
 void TCopyRightForm::Image1Click() { SetModalResult(mrOk); }
 
 TAboutForm::TAboutForm(TComponent* owner, TCopyRightForm* picture, std::function<void()> website)
@@ -63,8 +61,6 @@ TAboutForm::TAboutForm(TComponent* owner, TCopyRightForm* picture, std::function
   WebBtn->OnClick = [this](TObject*) { WebClick(); };
   OKBtn->OnClick = [this](TObject*) { SetModalResult(mrOk); };
 }
-
-TAboutForm::~TAboutForm() { DoDestroy(); }
 
 void TAboutForm::Image1DblClick() {
   if (picture_) picture_->ShowModal();

@@ -41,8 +41,6 @@ TAnnounceForm::TAnnounceForm(TComponent* owner) : TForm(owner) {
   EndLoading();
 }
 
-TAnnounceForm::~TAnnounceForm() { DoDestroy(); }
-
 std::string TAnnounceForm::FileNamePart(const std::string& commandLine) {
   const size_t sep = commandLine.find_last_of("\\:");
   return sep == std::string::npos ? commandLine : commandLine.substr(sep + 1);

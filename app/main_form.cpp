@@ -90,11 +90,6 @@ TMainForm::TMainForm(TComponent* owner, MainFormHost* host) : TForm(owner), host
   BuildComponents();
 }
 
-TMainForm::~TMainForm() {
-  // Save while the components still exist (the base class would be too late).
-  DoDestroy();
-}
-
 void TMainForm::BuildComponents() {
   Panel2 = NewControl<TPanel>(this, nullptr, "Panel2", 0, 0, 518, 273);
   Panel1 = NewControl<TPanel>(this, nullptr, "Panel1", 0, 273, 518, 33);

@@ -30,7 +30,6 @@ class TMainForm : public TForm {
   // Builds the window's components; FormCreate runs when the view calls
   // DoCreate (or Create() in tests).
   TMainForm(TComponent* owner, MainFormHost* host);
-  ~TMainForm() override;
   static const ClassInfo kClassInfo;
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
 

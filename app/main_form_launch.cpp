@@ -63,11 +63,11 @@ void TMainForm::Launcher1BeforeLaunch(TObject* Sender, bool& Cancel) {
 
 bool TMainForm::Announce(const std::string& commandLine, const std::string& description,
                          const FlagDigits& flags) {
-  TAnnounceForm form(nullptr);
-  host_->AttachView(form);
-  form.Prepare(commandLine, description, flags.AllowCancel());
-  form.ShowModal();
-  return form.Cancelled();
+  auto form = MakeComponent<TAnnounceForm>(nullptr);
+  host_->AttachView(*form);
+  form->Prepare(commandLine, description, flags.AllowCancel());
+  form->ShowModal();
+  return form->Cancelled();
 }
 
 // The whole line through the shell; only when the shell cannot find it and

@@ -167,7 +167,7 @@ int Run() {
   InstallHelp(app);
 
   Win32MainHost host;
-  auto form = std::make_unique<TMainForm>(nullptr, &host);
+  auto form = MakeComponent<TMainForm>(nullptr, &host);
   host.AttachView(*form);
   app.SetMainWindow(form->WindowHandle());
   host.Bind(form.get());
@@ -184,9 +184,9 @@ int Run() {
     form.reset();
     return 0;
   }
-  TCopyRightForm picture(nullptr);
-  host.AttachView(picture);
-  form->CopyRightForm = &picture;
+  auto picture = MakeComponent<TCopyRightForm>(nullptr);
+  host.AttachView(*picture);
+  form->CopyRightForm = picture.get();
   form->DoCreate();
   ShowWindow(app.Handle(), SW_SHOWNOACTIVATE);
   form->Show();

@@ -215,8 +215,7 @@ class BenchForm : public TComponent, public WindowHost {
                             nullptr);
   }
   ~BenchForm() override {
-    MarkDestroying();
-    while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
+    while (ComponentCount() > 0) Free(Components(ComponentCount() - 1));
     DestroyWindow(hwnd_);
   }
   NativeWindow WindowHandle() override { return hwnd_; }

@@ -105,7 +105,6 @@ TTrayIcon::TTrayIcon(TComponent* owner)
 }
 
 TTrayIcon::~TTrayIcon() {
-  MarkDestroying();
   enabled_ = false;
   icon_->OnChange = nullptr;
   icons_->OnChange = nullptr;

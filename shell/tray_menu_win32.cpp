@@ -62,8 +62,7 @@ TTrayPopupMenu::TTrayPopupMenu(TComponent* owner) : TComponent(owner) {
 }
 
 TTrayPopupMenu::~TTrayPopupMenu() {
-  MarkDestroying();
-  delete items_;  // frees the items of the menu as well
+  Free(items_);  // frees the items of the menu as well
   items_ = nullptr;
   DestroyOwnWindow();
 }

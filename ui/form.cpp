@@ -7,8 +7,6 @@ const ClassInfo TForm::kClassInfo = {"TForm", &TComponent::kClassInfo, nullptr, 
 TForm::TForm(TComponent* owner) : TComponent(owner) {}
 
 TForm::~TForm() {
-  MarkDestroying();
-  DoDestroy();
   if (view_) view_->Release();
 }
 

@@ -81,6 +81,7 @@ class TForm : public TComponent, public WindowHost {
   void DoDeactivate() { FormDeactivate(); }
   // Returns the close action decided by FormClose.
   TCloseAction DoClose();
+  // FormDestroy, once: the form is about to be freed (BeforeDestruction).
   void DoDestroy();
 
   // The session is ending (log-off, shutdown): may it end; and it does.
@@ -90,6 +91,8 @@ class TForm : public TComponent, public WindowHost {
   virtual void SystemTimeChanged() {}
 
  protected:
+  void BeforeDestruction() override { DoDestroy(); }
+
   // Handlers of the derived forms.
   virtual void FormCreate() {}
   virtual void FormShow() {}

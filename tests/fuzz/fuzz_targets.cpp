@@ -97,7 +97,6 @@ class FuzzForm : public TComponent, public WindowHost {
     store->SetStoredProps(&props);
     EndLoading();
   }
-  ~FuzzForm() override { MarkDestroying(); }
   static const ClassInfo kClassInfo;
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
   NativeWindow WindowHandle() override { return testing::FakePlacementPort::HandleOf(this); }

@@ -104,6 +104,6 @@ class FakeHost : public MainFormHost {
 };
 
 // A main window made, loaded, created and shown as the program does it.
-std::unique_ptr<TMainForm> MakeShownForm(FakeHost& host);
+ComponentPtr<TMainForm> MakeShownForm(FakeHost& host);
 
 }  // namespace marrowby::testing

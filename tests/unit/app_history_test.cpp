@@ -197,7 +197,7 @@ class LaunchRecords : public ::testing::Test {
   FakePlatform p;
   testing::FakeStorePlatform settings;
   FakeHost host{p.timers};
-  std::unique_ptr<TMainForm> form;
+  ComponentPtr<TMainForm> form;
 };
 
 TEST_F(LaunchRecords, StartedFailedAndCancelledLaunchesEachLeaveTheirLine) {

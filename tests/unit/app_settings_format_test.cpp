@@ -29,7 +29,7 @@ using testing::FakeStorePlatform;
 // fake one with a placement of its own.
 class Form {
  public:
-  Form(FakeHost& host, NativeWindow window) : form_(std::make_unique<TMainForm>(nullptr, &host)) {
+  Form(FakeHost& host, NativeWindow window) : form_(MakeComponent<TMainForm>(nullptr, &host)) {
     host.AttachView(*form_);
     host.views.back()->handle = window;
     form_->SetSaveOnDestroy(false);
@@ -43,7 +43,7 @@ class Form {
   void RestoreAll() { form_->RestoreStores(); }
 
  private:
-  std::unique_ptr<TMainForm> form_;
+  ComponentPtr<TMainForm> form_;
 };
 
 const char kFile[] = "C:\\WINDOWS\\schedmgr.INI";
