@@ -198,6 +198,9 @@ class TMainForm : public TForm {
  private:
   void BuildComponents();
   void BuildEditor();
+  void BuildTimeControls();
+  void BuildActions();
+  void BuildButtonsAndLists();
   // The editor's initial values and change handlers.
   void BindEditor();
   void BuildNavigation();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/errors.h"
 #include "core/text.h"
 #include "ui/date_format.h"
 
@@ -72,6 +73,23 @@ const ClassInfo TPanel::kClassInfo = {"TPanel", &TControl::kClassInfo, kCaptionP
 const ClassInfo TSpinButton::kClassInfo = {"TSpinButton", &TControl::kClassInfo, nullptr, 0};
 const ClassInfo TStatusBar::kClassInfo = {"TStatusBar", &TControl::kClassInfo, nullptr, 0};
 const ClassInfo TImage::kClassInfo = {"TImage", &TControl::kClassInfo, nullptr, 0};
+
+void Describe(TControl& control, const ControlDesc& desc) {
+  TControl* parent = nullptr;
+  if (desc.parent) {
+    parent = desc.owner ? dynamic_cast<TControl*>(desc.owner->FindComponent(desc.parent)) : nullptr;
+    if (!parent) {
+      throw Exception(std::string("No control ") + desc.parent + " to hold " + desc.name);
+    }
+  }
+  control.SetName(desc.name);
+  control.SetParent(parent);
+  const TBounds& b = desc.bounds;
+  control.SetBounds(b.Left, b.Top, b.Width, b.Height);
+  if (desc.caption) control.SetCaption(desc.caption);
+  if (desc.hint) control.SetHint(desc.hint);
+  if (desc.helpContext) control.SetHelpContext(desc.helpContext);
+}
 
 // ---- TControl
 

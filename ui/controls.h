@@ -261,16 +261,45 @@ class TImage : public TControl {
   TNotifyEvent OnDblClick;
 };
 
-// Makes a control of a form: owned by owner, placed in parent (null: the
-// form) at left, top with the given size.
+// What a form says about one of its controls: the one way to declare one.
+struct ControlDesc {
+  TComponent* owner = nullptr;    // the form, which frees it
+  const char* parent = nullptr;   // the name of the owner's panel or group it sits in; null: the form
+  const char* name = "";
+  TBounds bounds;
+  const char* caption = nullptr;  // null: none
+  const char* hint = nullptr;     // "short|long"; null: none
+  int32_t helpContext = 0;
+};
+
+// Gives a made control what its description says. Raises an Exception when
+// the owner has no control of the parent's name (an error of the program).
+void Describe(TControl& control, const ControlDesc& desc);
+
 template <class T>
-T* NewControl(TComponent* owner, TControl* parent, const char* name, int left, int top, int width,
-              int height) {
-  auto* c = new T(owner);
-  c->SetName(name);
-  c->SetParent(parent);
-  c->SetBounds(left, top, width, height);
+T* NewControl(const ControlDesc& desc) {
+  auto* c = new T(desc.owner);
+  Describe(*c, desc);
   return c;
+}
+
+// One row of a form's table of controls: the field that keeps the control,
+// and its description.
+template <class T>
+struct ControlRow {
+  T*& field;
+  ControlDesc desc;
+};
+template <class T>
+ControlRow<T> Row(T*& field, const ControlDesc& desc) {
+  return ControlRow<T>{field, desc};
+}
+
+// Makes the controls of a table in its order, which is their order in the
+// form (and so the order of the keyboard's Tab).
+template <class... T>
+void NewControls(const ControlRow<T>&... rows) {
+  ((rows.field = NewControl<T>(rows.desc)), ...);
 }
 
 }  // namespace marrowby

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/errors.h"
 #include "ui/form.h"
 
 namespace marrowby {
@@ -15,8 +16,7 @@ using Log = std::vector<std::string>;
 class MemberForm : public TForm {
  public:
   MemberForm(TComponent* owner, Log* log) : TForm(owner), log_(log) {
-    Title = NewControl<TLabel>(this, nullptr, "Title", 0, 0, 10, 10);
-    Title->SetCaption("title");
+    Title = NewControl<TLabel>({this, nullptr, "Title", {0, 0, 10, 10}, "title"});
   }
   TLabel* Title;
   std::string kept = "member";
@@ -54,6 +54,25 @@ TEST(Form, FormDestroyRunsOnceWhileTheFormIsWholeHoweverItIsFreed) {
     alone->DoDestroy();  // ahead of time: not again when it goes
   }
   EXPECT_EQ(log, (Log{"listener", "destroy member title"}));
+}
+
+TEST(Form, ControlsAreDescribedInTheirParentsByName) {
+  Log log;
+  ComponentPtr<MemberForm> form = MakeComponent<MemberForm>(nullptr, &log);
+  TPanel* group = nullptr;
+  TEdit* edit = nullptr;
+  NewControls(Row(group, {form.get(), nullptr, "Group", {1, 2, 30, 40}, "caption"}),
+              Row(edit, {form.get(), "Group", "Edit", {3, 4, 5, 6}, nullptr, "short|long", 7}));
+  EXPECT_EQ(edit->Parent(), group);
+  EXPECT_EQ(edit->Owner(), form.get());
+  EXPECT_EQ(edit->Name(), "Edit");
+  EXPECT_EQ(edit->Top(), 4);
+  EXPECT_EQ(edit->Hint(), "short|long");
+  EXPECT_EQ(edit->HelpContext(), 7);
+  EXPECT_EQ(group->Caption(), "caption");
+  EXPECT_EQ(form->ComponentCount(), 3);  // in the table's order, after Title
+  EXPECT_EQ(form->Components(2), edit);
+  EXPECT_THROW(NewControl<TLabel>({form.get(), "Nowhere", "Lost", {0, 0, 1, 1}}), Exception);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ class TestForm : public TForm {
   TestForm() : TForm(nullptr) {
     SetName("TestForm");
     SetClientSize(200, 100);
-    Hours = NewControl<TSpinEdit>(this, nullptr, "Hours", 10, 10, 38, 21);
+    Hours = NewControl<TSpinEdit>({this, nullptr, "Hours", {10, 10, 38, 21}});
     Hours->MaxValue = 23;
     Hours->SetValue(10);
   }
