@@ -96,6 +96,20 @@ TMainForm::StartResult TMainForm::StartItem(const std::string& commandLine, int 
   return result;
 }
 
+THistoryForm* TMainForm::HistoryWindow() const {
+  return history_ && !history_->Released() ? history_.get() : nullptr;
+}
+
+void TMainForm::HistoryMiClick() {
+  if (!HistoryWindow()) {
+    // Closed for good, or never opened: made anew.
+    history_ = MakeComponent<THistoryForm>(nullptr, *host_, [this] { return History(); });
+    host_->AttachView(*history_);
+  }
+  history_->Reload();
+  history_->Show();
+}
+
 LaunchHistory TMainForm::History() const {
   StorePlatform& platform = CurrentStorePlatform();
   return LaunchHistory(platform.Files(), DefaultIniFileName(platform.ExeName()));
@@ -121,7 +135,7 @@ void TMainForm::RecordLaunch(int position, const std::string& description,
   }
   if (recorded) {
     historyFailed_ = false;
-    host_->HistoryChanged();
+    if (THistoryForm* window = HistoryWindow()) window->Reload();
     return;
   }
   if (historyFailed_) return;  // already shown

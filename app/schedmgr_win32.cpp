@@ -11,7 +11,6 @@
 
 #include "app/about_form.h"
 #include "app/help_win32.h"
-#include "app/history_window_win32.h"
 #include "app/main_form.h"
 #include "app/shell_parts_win32.h"
 #include "core/errors.h"
@@ -113,8 +112,6 @@ class Win32MainHost : public MainFormHost {
     while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ')) s.pop_back();
     return s;
   }
-  void ShowHistory() override { ShowHistoryWindow(); }
-  void HistoryChanged() override { RefreshHistoryWindow(); }
   std::string FormatDateTime(TDateTime value) override {
     int y, mo, d, h, mi, s, ms;
     DecodeDate(value, &y, &mo, &d);
@@ -142,7 +139,7 @@ class Win32MainHost : public MainFormHost {
     // Views of forms that have gone (announcements) are dropped here.
     views_.erase(std::remove_if(views_.begin(), views_.end(),
                                 [](const std::unique_ptr<Win32FormView>& v) {
-                                  return v->Released();
+                                  return v->Orphaned();
                                 }),
                  views_.end());
     views_.push_back(std::make_unique<Win32FormView>(form));
@@ -191,7 +188,6 @@ int Run() {
   ShowWindow(app.Handle(), SW_SHOWNOACTIVATE);
   form->Show();
   app.Run();
-  CloseHistoryWindow();
   form.reset();  // saves the settings
   return 0;
 }

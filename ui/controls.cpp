@@ -68,6 +68,7 @@ const ClassInfo TDateEdit::kClassInfo = {"TDateEdit", &TEdit::kClassInfo, kDateE
 const ClassInfo TFilenameEdit::kClassInfo = {"TFilenameEdit", &TEdit::kClassInfo, nullptr, 0};
 const ClassInfo TListBox::kClassInfo = {"TListBox", &TControl::kClassInfo, kListBoxProps,
                                         std::size(kListBoxProps)};
+const ClassInfo TListView::kClassInfo = {"TListView", &TControl::kClassInfo, nullptr, 0};
 const ClassInfo TPanel::kClassInfo = {"TPanel", &TControl::kClassInfo, kCaptionProps,
                                       std::size(kCaptionProps)};
 const ClassInfo TSpinButton::kClassInfo = {"TSpinButton", &TControl::kClassInfo, nullptr, 0};
@@ -235,6 +236,13 @@ void TListBox::SetItemIndex(int index) {
   if (index == itemIndex_) return;
   itemIndex_ = index;
   Refresh(ControlAspect::ItemIndex);
+}
+
+// ---- TListView
+
+void TListView::SetRows(std::vector<Row> rows) {
+  rows_ = std::move(rows);
+  Refresh(ControlAspect::Items);
 }
 
 // ---- TSpinButton

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/component.h"
 #include "core/datetime.h"
@@ -117,6 +118,7 @@ class TLabel : public TControl {
   bool WordWrap = false;
   bool AlignRight = false;
   bool Centered = false;
+  bool PathEllipsis = false;  // a path too long to show loses its middle to "..."
 };
 
 class TButton : public TControl {
@@ -124,7 +126,8 @@ class TButton : public TControl {
   using TControl::TControl;
   static const ClassInfo kClassInfo;
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
-  bool Default = false;
+  bool Default = false;  // Enter clicks it
+  bool Cancel = false;   // Escape clicks it
 };
 
 class TCheckBox : public TControl {
@@ -215,6 +218,29 @@ class TListBox : public TControl {
  private:
   std::unique_ptr<TStringList> items_;
   int itemIndex_ = -1;
+};
+
+// Rows of text in columns with headings (a report): each row is one line of
+// cells, one per column.
+struct TListColumn {
+  std::string Caption;
+  int Width = 50;
+};
+
+class TListView : public TControl {
+ public:
+  using TControl::TControl;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+  std::vector<TListColumn> Columns;  // set before the form's window is made
+  bool GridLines = false;
+  bool RowSelect = false;  // a click selects the whole row
+  using Row = std::vector<std::string>;
+  const std::vector<Row>& Rows() const { return rows_; }
+  void SetRows(std::vector<Row> rows);
+
+ private:
+  std::vector<Row> rows_;
 };
 
 // A container: a panel (optionally with a caption frame: a group box).

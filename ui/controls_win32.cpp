@@ -81,6 +81,11 @@ void ControlBinding::PlaceWindow() {
   SetWindowPos(hwnd_, HWND_TOP, r.Left, r.Top, r.Width, r.Height, SWP_NOACTIVATE);
 }
 
+void ControlBinding::Move() {
+  const TBounds& r = control_.Bounds();
+  SetWindowPos(hwnd_, nullptr, r.Left, r.Top, r.Width, r.Height, SWP_NOACTIVATE | SWP_NOZORDER);
+}
+
 void ControlBinding::Refresh(ControlAspect aspect) {
   if (!hwnd_) return;
   updating_ = true;
@@ -102,7 +107,7 @@ void ControlBinding::ShowState(ControlAspect aspect) {
       if (helper_) ShowWindow(helper_, control_.Visible() ? SW_SHOWNA : SW_HIDE);
       break;
     case ControlAspect::Bounds:
-      PlaceWindow();
+      Move();
       break;
     case ControlAspect::Font:
       if (ownFont_) DeleteObject(ownFont_);
@@ -134,6 +139,7 @@ class LabelBinding : public ControlBinding {
     } else if (!label.WordWrap) {
       style = SS_LEFTNOWORDWRAP;
     }
+    if (label.PathEllipsis) style |= SS_PATHELLIPSIS;
     hwnd_ = Make("STATIC", style | SS_NOPREFIX | Common(control_), 0, parent, id);
   }
 };
@@ -236,14 +242,18 @@ class SpinEditBinding : public EditBinding {
   }
 
  protected:
+  void PlaceWindow() override { Place(HWND_TOP, 0); }
+  void Move() override { Place(nullptr, SWP_NOZORDER); }
+
+ private:
   // Narrow arrows inside the control's rectangle, so two digits show in 38 pixels.
-  void PlaceWindow() override {
+  void Place(HWND after, UINT flags) {
     const TBounds& r = control_.Bounds();
     const int arrows = 13;
-    SetWindowPos(hwnd_, HWND_TOP, r.Left, r.Top, r.Width - arrows, r.Height, SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, after, r.Left, r.Top, r.Width - arrows, r.Height, SWP_NOACTIVATE | flags);
     if (helper_) {
-      SetWindowPos(helper_, HWND_TOP, r.Left + r.Width - arrows, r.Top, arrows, r.Height,
-                   SWP_NOACTIVATE);
+      SetWindowPos(helper_, after, r.Left + r.Width - arrows, r.Top, arrows, r.Height,
+                   SWP_NOACTIVATE | flags);
     }
   }
 };
@@ -482,6 +492,8 @@ class PanelBinding : private WindowBase, public ControlBinding {
     ControlBinding::ShowState(aspect);
     if (aspect == ControlAspect::Text) InvalidateRect(hwnd_, nullptr, TRUE);
   }
+  // A panel slides over its siblings (the day panel, the description panel).
+  void Move() override { PlaceWindow(); }
 
  private:
   intptr_t HandleMessage(unsigned msg, uintptr_t wp, intptr_t lp) override {
@@ -527,6 +539,56 @@ void PanelBinding::Paint() {
   }
   EndPaint(hwnd_, &ps);
 }
+
+// Rows of cells under column headings, selected whole.
+class ListViewBinding : public ControlBinding {
+ public:
+  using ControlBinding::ControlBinding;
+  void Create(HWND parent, int id) override {
+    const auto& list = static_cast<const TListView&>(control_);
+    hwnd_ = Make(WC_LISTVIEWA, LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP | Common(control_),
+                 WS_EX_CLIENTEDGE, parent, id);
+    ListView_SetExtendedListViewStyle(hwnd_, (list.RowSelect ? LVS_EX_FULLROWSELECT : 0) |
+                                                 (list.GridLines ? LVS_EX_GRIDLINES : 0));
+    for (size_t i = 0; i < list.Columns.size(); ++i) {
+      LVCOLUMNA col = {};
+      col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+      col.pszText = const_cast<char*>(list.Columns[i].Caption.c_str());
+      col.cx = list.Columns[i].Width;
+      col.iSubItem = static_cast<int>(i);
+      SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+    }
+    ShowState(ControlAspect::Items);
+  }
+  void ShowState(ControlAspect aspect) override {
+    if (aspect != ControlAspect::Items) {
+      ControlBinding::ShowState(aspect);
+      return;
+    }
+    const auto& rows = static_cast<const TListView&>(control_).Rows();
+    SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(hwnd_);
+    ListView_SetItemCount(hwnd_, static_cast<int>(rows.size()));
+    for (size_t i = 0; i < rows.size(); ++i) AddRow(static_cast<int>(i), rows[i]);
+    SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+
+ private:
+  void AddRow(int row, const TListView::Row& cells) {
+    if (cells.empty()) return;
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = const_cast<char*>(cells[0].c_str());
+    SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    for (size_t i = 1; i < cells.size(); ++i) {
+      item.iSubItem = static_cast<int>(i);
+      item.pszText = const_cast<char*>(cells[i].c_str());
+      SendMessageA(hwnd_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    }
+  }
+};
 
 // A spin button alone: its up half is "previous", its down half "next".
 class SpinButtonBinding : public ControlBinding {
@@ -618,6 +680,7 @@ std::unique_ptr<ControlBinding> MakeBinding(TControl& c, HFONT font) {
   if (cls->InheritsFrom(&TLabel::kClassInfo)) return std::make_unique<LabelBinding>(c, font);
   if (cls->InheritsFrom(&TListBox::kClassInfo)) return std::make_unique<ListBoxBinding>(c, font);
   if (cls->InheritsFrom(&TPanel::kClassInfo)) return std::make_unique<PanelBinding>(c, font);
+  if (cls->InheritsFrom(&TListView::kClassInfo)) return std::make_unique<ListViewBinding>(c, font);
   if (cls->InheritsFrom(&TSpinButton::kClassInfo)) return std::make_unique<SpinButtonBinding>(c, font);
   if (cls->InheritsFrom(&TStatusBar::kClassInfo)) return std::make_unique<StatusBarBinding>(c, font);
   if (cls->InheritsFrom(&TImage::kClassInfo)) return std::make_unique<ImageBinding>(c, font);

@@ -40,7 +40,11 @@ class ControlBinding : public ControlView {
   // Takes a made window as the control's: its id, font and name.
   void Adopt(HWND hwnd, int id);
   void SetFontFor(HWND hwnd);
+  // Puts the window at the control's bounds, above its siblings.
   virtual void PlaceWindow();
+  // Moves the window to the control's new bounds, keeping its place among
+  // its siblings (and so in the order of the keyboard's Tab).
+  virtual void Move();
 
   TControl& control_;
   HFONT font_;

@@ -29,31 +29,58 @@ Win32FormView::Win32FormView(TForm& form) : form_(form) {
 }
 
 Win32FormView::~Win32FormView() {
-  // After Release the form may be gone; it no longer knows this view anyway.
-  if (!released_ && form_.View() == this) form_.AttachView(nullptr);
+  if (!formGone_ && form_.View() == this) form_.AttachView(nullptr);
   ClearBindings();
   DestroyOwnWindow();
   if (font_) DeleteObject(font_);
 }
 
+namespace {
+
+// The window styles of a form's border.
+void FormStyles(const TForm& form, DWORD* style, DWORD* ex) {
+  *style = WS_CLIPCHILDREN;
+  *ex = WS_EX_CONTROLPARENT | (form.StayOnTop ? WS_EX_TOPMOST : 0) |
+        (form.TaskbarEntry ? WS_EX_APPWINDOW : 0);
+  switch (form.BorderStyle) {
+    case TBorderStyle::bsNone:
+      *style |= WS_POPUP;
+      return;
+    case TBorderStyle::bsSingle:
+      *style |= WS_CAPTION | WS_BORDER | (form.BorderIcons ? WS_SYSMENU | WS_MINIMIZEBOX : 0);
+      return;
+    case TBorderStyle::bsSizeable:
+      *style |= WS_CAPTION | WS_THICKFRAME |
+                (form.BorderIcons ? WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX : 0);
+      return;
+    case TBorderStyle::bsDialog:
+      *style |= WS_CAPTION | DS_MODALFRAME | (form.BorderIcons ? WS_SYSMENU : 0);
+      *ex |= WS_EX_DLGMODALFRAME;
+      return;
+  }
+}
+
+HFONT MakeFormFont(const TForm& form) {
+  NONCLIENTMETRICSA ncm = {};
+  ncm.cbSize = sizeof(ncm);
+  if (form.SystemFont && SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) {
+    return CreateFontIndirectA(&ncm.lfMessageFont);
+  }
+  HDC screen = GetDC(nullptr);
+  const int height = -MulDiv(form.FontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, screen);
+  return CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                     form.FontName.c_str());
+}
+
+}  // namespace
+
 void Win32FormView::CreateFormWindow() {
   HINSTANCE inst = GetModuleHandleA(nullptr);
-  HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(form_.FontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
-  font_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                      form_.FontName.c_str());
-
-  DWORD style = WS_CLIPCHILDREN;
-  DWORD ex = WS_EX_CONTROLPARENT | (form_.StayOnTop ? WS_EX_TOPMOST : 0);
-  if (form_.BorderStyle == TBorderStyle::bsNone) {
-    style |= WS_POPUP;
-  } else {
-    style |= WS_CAPTION | (form_.BorderStyle == TBorderStyle::bsDialog ? DS_MODALFRAME : WS_BORDER);
-    if (form_.BorderIcons) style |= WS_SYSMENU | (form_.BorderStyle == TBorderStyle::bsSingle ? WS_MINIMIZEBOX : 0);
-    if (form_.BorderStyle == TBorderStyle::bsDialog) ex |= WS_EX_DLGMODALFRAME;
-  }
+  font_ = MakeFormFont(form_);
+  DWORD style, ex;
+  FormStyles(form_, &style, &ex);
   RECT r = {0, 0, form_.ClientWidth(), form_.ClientHeight()};
   AdjustWindowRectEx(&r, style, FALSE, ex);
   const std::string cls = form_.ClassName();
@@ -64,14 +91,19 @@ void Win32FormView::CreateFormWindow() {
   setup.style = style;
   setup.exStyle = ex;
   setup.x = setup.y = CW_USEDEFAULT;
-  setup.width = r.right - r.left;
-  setup.height = r.bottom - r.top;
-  setup.parent = Application().Handle();
+  setup.width = form_.WindowWidth() ? form_.WindowWidth() : r.right - r.left;
+  setup.height = form_.WindowHeight() ? form_.WindowHeight() : r.bottom - r.top;
+  setup.parent = form_.TaskbarEntry ? nullptr : Application().Handle();
   setup.classIcon = LoadIconA(inst, "MAINICON");
   setup.classCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   setup.classBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   CreateOwnWindow(setup);
   SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  if (form_.BorderStyle == TBorderStyle::bsSizeable) {
+    RECT client;
+    GetClientRect(Hwnd(), &client);
+    form_.DoResize(client.right, client.bottom);
+  }
   tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON, 0, 0, 0, 0,
                              Hwnd(), nullptr, inst, nullptr);
@@ -159,6 +191,7 @@ void Win32FormView::Show() {
   // once (WM_ACTIVATE comes from inside ShowWindow), and FormActivate must
   // find what FormShow prepared, as the toolkit's forms do.
   if (!form_.Visible()) form_.DoShow();
+  if (IsIconic(Hwnd())) ShowWindow(Hwnd(), SW_RESTORE);
   ShowWindow(Hwnd(), SW_SHOW);
   SetForegroundWindow(Hwnd());
 }
@@ -258,6 +291,11 @@ bool Win32FormView::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
     case WM_MOUSEMOVE:
       Application().SetHint("");
       return false;
+    case WM_SIZE:
+      if (form_.BorderStyle == TBorderStyle::bsSizeable && wp != SIZE_MINIMIZED) {
+        form_.DoResize(LOWORD(lp), HIWORD(lp));
+      }
+      return false;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         form_.DoDeactivate();
@@ -287,6 +325,11 @@ bool Win32FormView::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
 // A control's notification, or a click on a file edit's browse button.
 void Win32FormView::OnCommand(HWND from, WORD id, WORD code) {
   ControlBinding* b = BindingFor(from);
+  if (!b && id == IDCANCEL) {
+    // Escape: the form's cancel button, if it has one.
+    if (TButton* cancel = CancelButton()) cancel->Click();
+    return;
+  }
   if (!b) return;  // Enter without a default button of our own: nothing to do
   if (from == b->Helper() && id == b->Id() + 1) {
     BrowseForFile(*b);
@@ -311,6 +354,14 @@ void Win32FormView::OnDeferredStep(int id, bool up) {
   for (const auto& b : bindings_) {
     if (b->Id() == id) RunDeferredStep(*b, up);
   }
+}
+
+TButton* Win32FormView::CancelButton() const {
+  for (const auto& b : bindings_) {
+    auto* button = dynamic_cast<TButton*>(&b->Control());
+    if (button && button->Cancel && button->Visible() && button->Enabled()) return button;
+  }
+  return nullptr;
 }
 
 LRESULT Win32FormView::DefaultButtonId() const {

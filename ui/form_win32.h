@@ -30,9 +30,10 @@ class Win32FormView : public FormView, public WindowBase, public ControlParent {
   void EndModal() override { modalEnded_ = true; }
   void Refresh() override;
   void Release() override;
+  void FormGone() override { formGone_ = true; }
 
-  // Release has run: the form is gone or closed for good.
-  bool Released() const { return released_; }
+  // The form is gone: nothing needs the view any more.
+  bool Orphaned() const { return formGone_; }
   TForm& Form() { return form_; }
   HWND Hwnd() const { return OwnWindow(); }
   HFONT Font() const { return font_; }
@@ -50,6 +51,7 @@ class Win32FormView : public FormView, public WindowBase, public ControlParent {
   LRESULT OnNotify(NMHDR* hdr);
   void OnDeferredStep(int id, bool up);
   LRESULT DefaultButtonId() const;
+  TButton* CancelButton() const;
   bool OnSysCommand(WPARAM command);
   LRESULT OnSession(UINT msg, WPARAM wp);
 
@@ -68,6 +70,7 @@ class Win32FormView : public FormView, public WindowBase, public ControlParent {
   bool modalEnded_ = false;
   bool centered_ = false;
   bool released_ = false;
+  bool formGone_ = false;
 };
 
 }  // namespace marrowby

@@ -80,7 +80,6 @@ class FakeHost : public MainFormHost {
   }
   void OpenWebSite(const std::string& address) override { websites.push_back(address); }
   std::string SystemErrorText(uint32_t code) override { return "system text " + std::to_string(code); }
-  void ShowHistory() override { ++historyShown; }
   void AttachView(TForm& form) override;
   void SetTrayHint(const std::string& hint) override { trayHint = hint; }
 
@@ -89,7 +88,7 @@ class FakeHost : public MainFormHost {
   std::function<void(MessageKind, const std::string&)> onMessage;
   std::vector<std::string> questions;
   std::deque<bool> answers;
-  int minimized = 0, restored = 0, helpShown = 0, folderMadeCurrent = 0, historyShown = 0;
+  int minimized = 0, restored = 0, helpShown = 0, folderMadeCurrent = 0;
   bool taskbarShown = true, menuHidden = false, dropEnabled = false;
   std::vector<bool> animations;
   std::vector<std::string> opened, websites;
