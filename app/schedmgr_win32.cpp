@@ -14,6 +14,7 @@
 #include "app/main_form.h"
 #include "app/shell_parts_win32.h"
 #include "core/errors.h"
+#include "core/scoped_win32.h"
 #include "ui/application_win32.h"
 #include "ui/date_format.h"
 #include "ui/form_win32.h"
@@ -107,8 +108,8 @@ class Win32MainHost : public MainFormHost {
     const DWORD n = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    const ScopedLocalMemory<char> buffer(text);
     std::string s = n && text ? std::string(text, n) : "Error " + std::to_string(code);
-    if (text) LocalFree(text);
     while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ')) s.pop_back();
     return s;
   }

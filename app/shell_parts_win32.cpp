@@ -56,24 +56,6 @@ void TrayPopGetItemParams(TTrayPopupMenu*, TMenuItem* item, TOwnerDrawState, TFo
   graphic.TransparentColor = RGBColor(192, 192, 192);
 }
 
-// The margin: a gradient from lime to a dark green a quarter as bright, with
-// "Marrowby" in white bold Courier New of 20 points running upward.
-void TrayPopDrawMargin(TTrayPopupMenu* menu, const TRect& rect) {
-  HDC dc = menu->CanvasHandle();
-  LOGFONTA lf = {};
-  lf.lfHeight = -MulDiv(20, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  lf.lfWeight = FW_BOLD;
-  lf.lfEscapement = lf.lfOrientation = 900;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpyA(lf.lfFaceName, "Courier New");
-  menu->PaintMarginGradient(rect, RGBColor(0, 255, 0), RGBColor(0, 63, 0));
-  FontScope font(dc, CreateFontIndirectA(&lf));
-  SetTextColor(dc, RGB(255, 255, 255));
-  SetBkMode(dc, TRANSPARENT);
-  RECT clip = {rect.Left, rect.Top, rect.Right, rect.Bottom};
-  ExtTextOutA(dc, rect.Left, rect.Bottom - 5, ETO_CLIPPED, &clip, "Marrowby", 8, nullptr);
-}
-
 }  // namespace
 
 MainShellParts MakeShellParts(TMainForm& form) {
@@ -90,7 +72,9 @@ MainShellParts MakeShellParts(TMainForm& form) {
   p.TrayPop->SetLeftMargin(30);
   p.TrayPop->SetShowCheckMarks(false);
   p.TrayPop->OnGetItemParams = TrayPopGetItemParams;
-  p.TrayPop->OnDrawMargin = TrayPopDrawMargin;
+  p.TrayPop->OnDrawMargin = [](TTrayPopupMenu* menu, const TRect& rect) {
+    PaintWordMargin(*menu, rect, "Marrowby");
+  };
   p.ShowMi = Item(form, p.TrayPop, "ShowMi", "Show Manager", 1);
   p.ShowMi->SetDefault(true);
   p.ShowMi->SetEnabled(false);

@@ -146,16 +146,15 @@ bool TTrayPopupMenu::Track(HWND ownerWindow, int x, int y, uint32_t* command) {
   CallGuarded([&] {
     if (OnPopup) OnPopup(this);
   });
-  HMENU menu = BuildMenu(items_);
+  ScopedMenu menu(BuildMenu(items_));
   if (!menu) return false;
   HWND owner = ownerWindow ? ownerWindow : MenuWindow();
   tracking_ = true;
   // The command comes back as the result rather than as a posted message, so
   // it is clicked only after the menu has gone, whoever owns the menu.
   const UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD;
-  const BOOL chosen = TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
+  const BOOL chosen = TrackPopupMenu(menu.Get(), flags, x, y, 0, owner, nullptr);
   tracking_ = false;
-  DestroyMenu(menu);
   if (command && chosen > 0) *command = static_cast<uint32_t>(chosen);
   return true;
 }
@@ -231,19 +230,18 @@ ItemSize TTrayPopupMenu::MeasureItem(TMenuItem* item) {
   int glyphs = 1;
   AskItemParams(item, TOwnerDrawState(), font, background, graphic, glyphs);
 
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  ReleaseDC(nullptr, screen);
+  ScopedMemoryDC memory(CreateCompatibleDC(ScopedWindowDC(nullptr).Get()));
+  HDC dc = memory.Get();
   ItemMeasure in;
   {
-    FontScope scope(dc, CreateFontFromDesc(SystemMenuLogFont(m.NewStyle), font));
+    ScopedFont itemFont(CreateFontFromDesc(SystemMenuLogFont(m.NewStyle), font));
+    ScopedSelect select(dc, itemFont.Get());
     in.IsLine = item->IsLine();
     in.TextWidth = TextSize(dc, StripHotkey(item->Caption()) + "\t\t").cx;
     in.ShortCutWidth = TextSize(dc, ShortCutToText(item->ShortCut()) + " ").cx;
     const std::string probe = item->IsLine() ? "-" : StripHotkey(item->Caption());
     in.TextHeight = TextSize(dc, probe.empty() ? " " : probe).cy;
   }
-  DeleteDC(dc);
   in.TopLevel = item->Parent() == items_;
   in.LeftMargin = leftMargin_;
   in.MinTextOffset = minTextOffset_;
@@ -291,88 +289,110 @@ void TTrayPopupMenu::DrawItem(TMenuItem* item, HDC dc, const TRect& rect, TOwner
   RestoreDC(dc, saved);
 }
 
-void TTrayPopupMenu::DrawContent(TMenuItem* item, const TRect& rect, TOwnerDrawState state) {
-  HDC dc = canvas_;
-  const MenuMetrics m = Metrics();
-  const bool selected = state.Contains(odSelected);
-  const bool grayed = state.Contains(odGrayed) || state.Contains(odDisabled) || !item->Enabled();
-  const bool highlight = selected && style_ == msOwnerDraw;
+namespace {
 
-  TFontDesc font = ItemFont(item);
-  TColor background = highlight ? clHighlight : clMenu;
-  TColor textColor = highlight ? clHighlightText : clMenuText;
-  font.Color = textColor;
-  TMenuGraphic graphic;
-  int glyphs = 1;
+// What drawing an item's content knows: where, in which state and style,
+// with which picture and colour.
+struct ItemPaint {
+  HDC dc;
+  MenuMetrics metrics;
+  TRect rect;
+  TRect content;
   ItemPlace place;
-  place.TopLevel = item->Parent() == items_;
-  place.LeftMargin = leftMargin_;
-  const TRect content = LayoutItem(m, rect, place).Content;
-  IntersectClipRect(dc, content.Left, content.Top, content.Right, content.Bottom);
+  TOwnerDrawState state;
+  TMenuStyle style;
+  TMenuGraphic graphic;
+  int glyphs;
+  TColor textColor;
+};
 
-  AskItemParams(item, state, font, background, graphic, glyphs);
-  if (font.Color != textColor) textColor = font.Color;
-  if (background != clNone) FillSolid(dc, ToRECT(content), ResolveColor(background));
-  FontScope scope(dc, CreateFontFromDesc(SystemMenuLogFont(m.NewStyle), font));
-
-  if (OnDrawItem) {
-    OnDrawItem(this, item, content, state);
-    return;
+void DrawSeparator(const ItemPaint& p) {
+  const int mid = LayoutItem(p.metrics, p.rect, p.place).LineY;
+  const TRect& c = p.content;
+  if (p.metrics.NewStyle) {
+    FillSolid(p.dc, RECT{c.Left, mid - 1, c.Right, mid}, GetSysColor(COLOR_BTNSHADOW));
+    FillSolid(p.dc, RECT{c.Left, mid, c.Right, mid + 1}, GetSysColor(COLOR_BTNHIGHLIGHT));
+  } else {
+    FillSolid(p.dc, RECT{c.Left, mid - 1, c.Right, mid + 1}, ResolveColor(clMenuText));
   }
-  if (item->IsLine()) {
-    const int mid = LayoutItem(m, rect, place).LineY;
-    if (m.NewStyle) {
-      FillSolid(dc, RECT{content.Left, mid - 1, content.Right, mid}, GetSysColor(COLOR_BTNSHADOW));
-      FillSolid(dc, RECT{content.Left, mid, content.Right, mid + 1},
-                GetSysColor(COLOR_BTNHIGHLIGHT));
-    } else {
-      FillSolid(dc, RECT{content.Left, mid - 1, content.Right, mid + 1},
-                ResolveColor(clMenuText));
-    }
-    return;
-  }
+}
 
-  place.HasGraphic = !graphic.Empty();
-  place.GraphicWidth = graphic.Width;
-  place.GraphicHeight = graphic.Height;
-  place.Glyphs = glyphs;
-  place.MinTextOffset = minTextOffset_;
-  place.CheckColumn = showCheckMarks_ ? GetSystemMetrics(SM_CXMENUCHECK) : 0;
-  place.LineHeight = TextSize(dc, "Ay").cy;
-  const ItemLayout layout = LayoutItem(m, rect, place);
-
-  if (place.CheckColumn > 0 && item->Checked()) {
-    RECT box = ToRECT(layout.CheckBox);
-    DrawFrameControl(dc, &box, DFC_MENU, DFCS_MENUCHECK | (selected ? DFCS_CHECKED : 0));
-  }
-  if (place.HasGraphic) {
-    DrawMenuGraphic(dc, graphic, glyphs, layout.GraphicLeft, layout.GraphicTop, grayed);
-  }
-
-  SetBkMode(dc, TRANSPARENT);
+// The caption, and the shortcut at the right, offset by dx in both directions.
+void DrawItemText(const ItemPaint& p, const ItemLayout& layout, const TMenuItem& item, int dx,
+                  COLORREF color) {
   const UINT format = DT_SINGLELINE | DT_EXPANDTABS | DT_LEFT | DT_TOP |
-                      (state.Contains(odNoAccel) ? DT_HIDEPREFIX : 0);
-  const std::string shortCut = ShortCutToText(item->ShortCut());
-  auto text = [&](int dx, COLORREF color) {
-    SetTextColor(dc, color);
-    RECT r = {layout.TextLeft + dx, layout.TextTop + dx, content.Right + dx, content.Bottom + dx};
-    DrawTextA(dc, item->Caption().c_str(), -1, &r, format);
-    if (!shortCut.empty()) {
-      r.right -= 2 * m.G;
-      DrawTextA(dc, shortCut.c_str(), -1, &r, DT_SINGLELINE | DT_RIGHT | DT_TOP | DT_NOPREFIX);
-    }
-  };
+                      (p.state.Contains(odNoAccel) ? DT_HIDEPREFIX : 0);
+  SetTextColor(p.dc, color);
+  RECT r = {layout.TextLeft + dx, layout.TextTop + dx, p.content.Right + dx, p.content.Bottom + dx};
+  DrawTextA(p.dc, item.Caption().c_str(), -1, &r, format);
+  const std::string shortCut = ShortCutToText(item.ShortCut());
+  if (!shortCut.empty()) {
+    r.right -= 2 * p.metrics.G;
+    DrawTextA(p.dc, shortCut.c_str(), -1, &r, DT_SINGLELINE | DT_RIGHT | DT_TOP | DT_NOPREFIX);
+  }
+}
+
+// A text item: its check mark, its picture, its caption and shortcut, and
+// the edge of a selected button-style item.
+void DrawTextItem(const ItemPaint& p, const TMenuItem& item) {
+  const bool selected = p.state.Contains(odSelected);
+  const bool grayed = p.state.Contains(odGrayed) || p.state.Contains(odDisabled) || !item.Enabled();
+  const ItemLayout layout = LayoutItem(p.metrics, p.rect, p.place);
+  if (p.place.CheckColumn > 0 && item.Checked()) {
+    RECT box = ToRECT(layout.CheckBox);
+    DrawFrameControl(p.dc, &box, DFC_MENU, DFCS_MENUCHECK | (selected ? DFCS_CHECKED : 0));
+  }
+  if (p.place.HasGraphic) {
+    DrawMenuGraphic(p.dc, p.graphic, p.glyphs, layout.GraphicLeft, layout.GraphicTop, grayed);
+  }
+  SetBkMode(p.dc, TRANSPARENT);
   if (grayed) {
     // Embossed on the menu colour; a selected item shows plain grey text on
     // the highlight instead.
-    if (m.NewStyle && !selected) text(1, GetSysColor(COLOR_BTNHIGHLIGHT));
-    text(0, GetSysColor(selected ? COLOR_GRAYTEXT : COLOR_BTNSHADOW));
+    if (p.metrics.NewStyle && !selected) DrawItemText(p, layout, item, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+    DrawItemText(p, layout, item, 0, GetSysColor(selected ? COLOR_GRAYTEXT : COLOR_BTNSHADOW));
   } else {
-    text(0, ResolveColor(textColor));
+    DrawItemText(p, layout, item, 0, ResolveColor(p.textColor));
   }
-  if (selected && (style_ == msBtnLowered || style_ == msBtnRaised)) {
-    RECT edge = ToRECT(content);
-    DrawEdge(dc, &edge, style_ == msBtnLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  if (selected && (p.style == msBtnLowered || p.style == msBtnRaised)) {
+    RECT edge = ToRECT(p.content);
+    DrawEdge(p.dc, &edge, p.style == msBtnLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  }
+}
+
+}  // namespace
+
+void TTrayPopupMenu::DrawContent(TMenuItem* item, const TRect& rect, TOwnerDrawState state) {
+  const bool highlight = state.Contains(odSelected) && style_ == msOwnerDraw;
+  ItemPaint p{canvas_, Metrics(), rect, {}, {}, state, style_, {}, 1,
+              highlight ? clHighlightText : clMenuText};
+  TFontDesc font = ItemFont(item);
+  TColor background = highlight ? clHighlight : clMenu;
+  font.Color = p.textColor;
+  p.place.TopLevel = item->Parent() == items_;
+  p.place.LeftMargin = leftMargin_;
+  p.content = LayoutItem(p.metrics, rect, p.place).Content;
+  IntersectClipRect(p.dc, p.content.Left, p.content.Top, p.content.Right, p.content.Bottom);
+
+  AskItemParams(item, state, font, background, p.graphic, p.glyphs);
+  p.textColor = font.Color;
+  if (background != clNone) FillSolid(p.dc, ToRECT(p.content), ResolveColor(background));
+  ScopedFont itemFont(CreateFontFromDesc(SystemMenuLogFont(p.metrics.NewStyle), font));
+  ScopedSelect select(p.dc, itemFont.Get());
+
+  if (OnDrawItem) {
+    OnDrawItem(this, item, p.content, state);
+  } else if (item->IsLine()) {
+    DrawSeparator(p);
+  } else {
+    p.place.HasGraphic = !p.graphic.Empty();
+    p.place.GraphicWidth = p.graphic.Width;
+    p.place.GraphicHeight = p.graphic.Height;
+    p.place.Glyphs = p.glyphs;
+    p.place.MinTextOffset = minTextOffset_;
+    p.place.CheckColumn = showCheckMarks_ ? GetSystemMetrics(SM_CXMENUCHECK) : 0;
+    p.place.LineHeight = TextSize(p.dc, "Ay").cy;
+    DrawTextItem(p, *item);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "core/application_window.h"
+#include "core/scoped_win32.h"
 #include "core/window_base.h"
 #include "store/window_placement.h"
 
@@ -116,11 +117,8 @@ ScreenInfo ScreenNow() {
   ScreenInfo s;
   s.width = GetSystemMetrics(SM_CXSCREEN);
   s.height = GetSystemMetrics(SM_CYSCREEN);
-  HDC dc = GetDC(nullptr);
-  if (dc) {
-    s.pixelsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-  }
+  const ScopedWindowDC screen(nullptr);
+  if (screen.Get()) s.pixelsPerInch = GetDeviceCaps(screen.Get(), LOGPIXELSY);
   return s;
 }
 

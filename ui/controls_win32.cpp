@@ -5,10 +5,6 @@
 
 #include <algorithm>
 #include <string>
-#include <vector>
-
-#include "core/window_base.h"
-#include "ui/date_format.h"
 
 namespace marrowby {
 
@@ -22,9 +18,6 @@ std::string WindowText(HWND hwnd) {
   return s;
 }
 
-}  // namespace
-
-namespace {
 // Each control window carries its component's name as a global atom under
 // this property, so that tools (and the end-to-end tests) can find a control
 // by name from another process.
@@ -38,7 +31,6 @@ ControlBinding::~ControlBinding() {
       GlobalDeleteAtom(atom);
     }
   }
-  if (ownFont_) DeleteObject(ownFont_);
 }
 
 HWND ControlBinding::Make(const char* cls, DWORD style, DWORD exStyle, HWND parent, int id) {
@@ -69,9 +61,9 @@ void ControlBinding::SetFontFor(HWND hwnd) {
       GetObjectA(font_, sizeof(lf), &lf);
       if (control_.FontHeight()) lf.lfHeight = -control_.FontHeight();
       if (control_.Bold()) lf.lfWeight = FW_BOLD;
-      ownFont_ = CreateFontIndirectA(&lf);
+      ownFont_.Reset(CreateFontIndirectA(&lf));
     }
-    font = ownFont_;
+    font = ownFont_.Get();
   }
   SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
@@ -110,8 +102,7 @@ void ControlBinding::ShowState(ControlAspect aspect) {
       Move();
       break;
     case ControlAspect::Font:
-      if (ownFont_) DeleteObject(ownFont_);
-      ownFont_ = nullptr;
+      ownFont_.Reset();
       SetFontFor(hwnd_);
       InvalidateRect(hwnd_, nullptr, TRUE);
       break;
@@ -120,11 +111,11 @@ void ControlBinding::ShowState(ControlAspect aspect) {
   }
 }
 
-namespace {
-
 DWORD Common(const TControl& c) {
   return (c.Visible() ? WS_VISIBLE : 0) | (c.Enabled() ? 0 : WS_DISABLED);
 }
+
+namespace {
 
 class LabelBinding : public ControlBinding {
  public:
@@ -258,145 +249,6 @@ class SpinEditBinding : public EditBinding {
   }
 };
 
-// The drop-down calendar of a date edit marks Saturdays and Sundays in bold
-// through its day states. The calendar asks its notification window for the
-// states of the months it shows (MCN_GETDAYSTATE) whenever it scrolls; the
-// date edit does not answer that, so this answers before it.
-void MarkWeekends(const SYSTEMTIME& first, int months, MONTHDAYSTATE* states) {
-  int y = first.wYear, m = first.wMonth;
-  for (int i = 0; i < months; ++i) {
-    states[i] = WeekendDayBits(y, m);
-    if (++m > 12) {
-      m = 1;
-      ++y;
-    }
-  }
-}
-
-// MCN_GETDAYSTATE is MCN_FIRST - 1 (as Windows and Wine send it); the
-// mingw-w64 header spells it MCN_FIRST + 3.
-const UINT kGetDayState = 0U - 747U;
-
-// Answers the calendar's question for the day states of the months it shows,
-// on the windows it asks.
-class DayStateAnswer final : public MessageListener {
- public:
-  DayStateAnswer() = default;
-  DayStateAnswer(const DayStateAnswer&) = delete;
-  DayStateAnswer& operator=(const DayStateAnswer&) = delete;
-  ~DayStateAnswer() override {
-    for (HWND hwnd : windows_) RemoveMessageListener(hwnd, this);
-  }
-
-  void Listen(HWND hwnd) {
-    if (std::find(windows_.begin(), windows_.end(), hwnd) != windows_.end()) return;
-    if (AddMessageListener(hwnd, this)) windows_.push_back(hwnd);
-  }
-
-  intptr_t OnMessage(HWND, const WindowMessage& message, MessageChain& next) override {
-    if (message.id == WM_NOTIFY &&
-        reinterpret_cast<const NMHDR*>(message.lParam)->code == kGetDayState) {
-      auto* ask = reinterpret_cast<NMDAYSTATE*>(message.lParam);
-      MarkWeekends(ask->stStart, ask->cDayState, ask->prgDayState);
-      return 0;
-    }
-    return next.PassOn();
-  }
-  void ListeningEnded(HWND hwnd) override {
-    windows_.erase(std::remove(windows_.begin(), windows_.end(), hwnd), windows_.end());
-  }
-
- private:
-  std::vector<HWND> windows_;
-};
-
-// A calendar made without day states refuses to take them on later (Wine's
-// date edit makes its calendar once, with no way to ask for them); this lets
-// the style through while it listens.
-class StyleChangeAllowed final : public MessageListener {
- public:
-  intptr_t OnMessage(HWND, const WindowMessage& message, MessageChain& next) override {
-    if (message.id == WM_STYLECHANGING && message.wParam == static_cast<WPARAM>(GWL_STYLE)) return 0;
-    return next.PassOn();
-  }
-};
-
-void MarkCalendarWeekends(HWND dateEdit, HWND calendar, DayStateAnswer& answer) {
-  if (!calendar) return;
-  const LONG_PTR style = GetWindowLongPtrA(calendar, GWL_STYLE);
-  if (!(style & MCS_DAYSTATE)) {
-    StyleChangeAllowed allow;
-    AddMessageListener(calendar, &allow);
-    SetWindowLongPtrA(calendar, GWL_STYLE, style | MCS_DAYSTATE);
-    RemoveMessageListener(calendar, &allow);
-  }
-  // The calendar tells the window it was made for: the date edit (Wine), or
-  // a drop-down window of the date edit's own (Windows); a popup's parent as
-  // the system reports it is the top window, not that one.
-  HWND parent = GetParent(calendar);
-  if (parent && parent != GetAncestor(dateEdit, GA_ROOT)) answer.Listen(parent);
-  SYSTEMTIME range[2] = {};
-  MONTHDAYSTATE states[16];
-  const int months = static_cast<int>(
-      SendMessageA(calendar, MCM_GETMONTHRANGE, GMR_DAYSTATE, reinterpret_cast<LPARAM>(range)));
-  if (months <= 0 || months > 16) return;
-  MarkWeekends(range[0], months, states);
-  SendMessageA(calendar, MCM_SETDAYSTATE, static_cast<WPARAM>(months),
-               reinterpret_cast<LPARAM>(states));
-}
-
-// A date picker showing the user's short date with a four-digit year, the
-// same text as the component.
-class DateEditBinding : public ControlBinding {
- public:
-  using ControlBinding::ControlBinding;
-  void Create(HWND parent, int id) override {
-    hwnd_ = Make(DATETIMEPICK_CLASSA, DTS_SHORTDATECENTURYFORMAT | WS_TABSTOP | Common(control_), 0,
-                 parent, id);
-    SendMessageA(hwnd_, DTM_SETFORMATA, 0,
-                 reinterpret_cast<LPARAM>(UserShortDateFormat().Picture().c_str()));
-    // Where the date edit makes its calendar at each drop-down (Windows
-    // Vista and later), it makes it with day states. The calendar writes in
-    // the window's font, with the bold of that font for the marked days.
-    SendMessageA(hwnd_, DTM_SETMCSTYLE, 0, MCS_DAYSTATE);
-    SendMessageA(hwnd_, DTM_SETMCFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    dayStates_.Listen(hwnd_);
-    ShowState(ControlAspect::Text);
-  }
-  void ShowState(ControlAspect aspect) override {
-    if (aspect != ControlAspect::Text) {
-      ControlBinding::ShowState(aspect);
-      return;
-    }
-    int y, m, d;
-    DecodeDate(static_cast<TDateEdit&>(control_).Date(), &y, &m, &d);
-    if (y < 1753) return;  // before what the picker can show
-    SYSTEMTIME st = {};
-    st.wYear = static_cast<WORD>(y);
-    st.wMonth = static_cast<WORD>(m);
-    st.wDay = static_cast<WORD>(d);
-    SendMessageA(hwnd_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
-  }
-  LRESULT Notify(NMHDR* hdr) override {
-    if (hdr->code == DTN_DROPDOWN) {
-      MarkCalendarWeekends(
-          hwnd_, reinterpret_cast<HWND>(SendMessageA(hwnd_, DTM_GETMONTHCAL, 0, 0)), dayStates_);
-    } else if (hdr->code == DTN_DATETIMECHANGE && !updating_) {
-      auto* change = reinterpret_cast<NMDATETIMECHANGE*>(hdr);
-      if (change->dwFlags == GDT_VALID) {
-        TDateTime value;
-        if (TryEncodeDate(change->st.wYear, change->st.wMonth, change->st.wDay, &value)) {
-          static_cast<TDateEdit&>(control_).SetDate(value);
-        }
-      }
-    }
-    return 0;
-  }
-
- private:
-  DayStateAnswer dayStates_;
-};
-
 // An edit for a file name with a browse button beside it.
 class FilenameEditBinding : public EditBinding {
  public:
@@ -461,132 +313,6 @@ class ListBoxBinding : public ControlBinding {
     auto& list = static_cast<TListBox&>(control_);
     list.SetItemIndex(static_cast<int>(SendMessageA(hwnd_, LB_GETCURSEL, 0, 0)));
     list.Click();
-  }
-};
-
-// A container: a panel, or a group box with its caption on the frame. Its
-// children's notifications go to the form's view.
-class PanelBinding : private WindowBase, public ControlBinding {
- public:
-  using ControlBinding::ControlBinding;
-  void Create(HWND parent, int id) override {
-    const TBounds& r = control_.Bounds();
-    const std::string caption = control_.Text();
-    WindowSetup setup;
-    setup.className = "TPanel";
-    setup.text = caption.c_str();
-    setup.style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | Common(control_);
-    setup.exStyle = WS_EX_CONTROLPARENT;
-    setup.x = r.Left;
-    setup.y = r.Top;
-    setup.width = r.Width;
-    setup.height = r.Height;
-    setup.parent = parent;
-    setup.id = id;
-    setup.classCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    setup.classBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    CreateOwnWindow(setup);
-    Adopt(OwnWindow(), id);
-  }
-  void ShowState(ControlAspect aspect) override {
-    ControlBinding::ShowState(aspect);
-    if (aspect == ControlAspect::Text) InvalidateRect(hwnd_, nullptr, TRUE);
-  }
-  // A panel slides over its siblings (the day panel, the description panel).
-  void Move() override { PlaceWindow(); }
-
- private:
-  intptr_t HandleMessage(unsigned msg, uintptr_t wp, intptr_t lp) override {
-    switch (msg) {
-      case WM_COMMAND:
-      case WM_NOTIFY:
-      case WM_MOUSEMOVE:
-        if (auto* form = dynamic_cast<ControlParent*>(ObjectOf(GetAncestor(hwnd_, GA_ROOT)))) {
-          LRESULT result = 0;
-          if (form->ChildMessage(msg, wp, lp, &result)) return result;
-        }
-        break;
-      case WM_PAINT:
-        Paint();
-        return 0;
-    }
-    return DefaultHandling(msg, wp, lp);
-  }
-  void Paint();
-};
-
-void PanelBinding::Paint() {
-  const auto& panel = static_cast<const TPanel&>(control_);
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd_, &ps);
-  RECT r;
-  GetClientRect(hwnd_, &r);
-  if (panel.GroupFrame) {
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(GetAncestor(hwnd_, GA_ROOT), WM_GETFONT, 0, 0));
-    HGDIOBJ old = SelectObject(dc, font);
-    TEXTMETRICA tm;
-    GetTextMetricsA(dc, &tm);
-    RECT frame = r;
-    frame.top += tm.tmHeight / 2;
-    DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    const std::string& text = panel.Caption();
-    TextOutA(dc, 8, 0, text.c_str(), static_cast<int>(text.size()));
-    SelectObject(dc, old);
-  } else if (panel.Bevel) {
-    DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
-  }
-  EndPaint(hwnd_, &ps);
-}
-
-// Rows of cells under column headings, selected whole.
-class ListViewBinding : public ControlBinding {
- public:
-  using ControlBinding::ControlBinding;
-  void Create(HWND parent, int id) override {
-    const auto& list = static_cast<const TListView&>(control_);
-    hwnd_ = Make(WC_LISTVIEWA, LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP | Common(control_),
-                 WS_EX_CLIENTEDGE, parent, id);
-    ListView_SetExtendedListViewStyle(hwnd_, (list.RowSelect ? LVS_EX_FULLROWSELECT : 0) |
-                                                 (list.GridLines ? LVS_EX_GRIDLINES : 0));
-    for (size_t i = 0; i < list.Columns.size(); ++i) {
-      LVCOLUMNA col = {};
-      col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-      col.pszText = const_cast<char*>(list.Columns[i].Caption.c_str());
-      col.cx = list.Columns[i].Width;
-      col.iSubItem = static_cast<int>(i);
-      SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
-    }
-    ShowState(ControlAspect::Items);
-  }
-  void ShowState(ControlAspect aspect) override {
-    if (aspect != ControlAspect::Items) {
-      ControlBinding::ShowState(aspect);
-      return;
-    }
-    const auto& rows = static_cast<const TListView&>(control_).Rows();
-    SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
-    ListView_DeleteAllItems(hwnd_);
-    ListView_SetItemCount(hwnd_, static_cast<int>(rows.size()));
-    for (size_t i = 0; i < rows.size(); ++i) AddRow(static_cast<int>(i), rows[i]);
-    SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(hwnd_, nullptr, TRUE);
-  }
-
- private:
-  void AddRow(int row, const TListView::Row& cells) {
-    if (cells.empty()) return;
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.pszText = const_cast<char*>(cells[0].c_str());
-    SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    for (size_t i = 1; i < cells.size(); ++i) {
-      item.iSubItem = static_cast<int>(i);
-      item.pszText = const_cast<char*>(cells[i].c_str());
-      SendMessageA(hwnd_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    }
   }
 };
 
@@ -666,21 +392,20 @@ void RunDeferredStep(ControlBinding& binding, bool up) {
   }
 }
 
-// The file edit's browse button reaches the binding through this.
 void BrowseForFile(ControlBinding& binding) { static_cast<FilenameEditBinding&>(binding).Browse(); }
 
 std::unique_ptr<ControlBinding> MakeBinding(TControl& c, HFONT font) {
   const ClassInfo* cls = c.GetClassInfo();
   if (cls->InheritsFrom(&TFilenameEdit::kClassInfo)) return std::make_unique<FilenameEditBinding>(c, font);
   if (cls->InheritsFrom(&TSpinEdit::kClassInfo)) return std::make_unique<SpinEditBinding>(c, font);
-  if (cls->InheritsFrom(&TDateEdit::kClassInfo)) return std::make_unique<DateEditBinding>(c, font);
+  if (cls->InheritsFrom(&TDateEdit::kClassInfo)) return MakeDateEditBinding(c, font);
   if (cls->InheritsFrom(&TEdit::kClassInfo)) return std::make_unique<EditBinding>(c, font);
   if (cls->InheritsFrom(&TCheckBox::kClassInfo)) return std::make_unique<CheckBoxBinding>(c, font);
   if (cls->InheritsFrom(&TButton::kClassInfo)) return std::make_unique<ButtonBinding>(c, font);
   if (cls->InheritsFrom(&TLabel::kClassInfo)) return std::make_unique<LabelBinding>(c, font);
   if (cls->InheritsFrom(&TListBox::kClassInfo)) return std::make_unique<ListBoxBinding>(c, font);
-  if (cls->InheritsFrom(&TPanel::kClassInfo)) return std::make_unique<PanelBinding>(c, font);
-  if (cls->InheritsFrom(&TListView::kClassInfo)) return std::make_unique<ListViewBinding>(c, font);
+  if (cls->InheritsFrom(&TPanel::kClassInfo)) return MakePanelBinding(c, font);
+  if (cls->InheritsFrom(&TListView::kClassInfo)) return MakeListViewBinding(c, font);
   if (cls->InheritsFrom(&TSpinButton::kClassInfo)) return std::make_unique<SpinButtonBinding>(c, font);
   if (cls->InheritsFrom(&TStatusBar::kClassInfo)) return std::make_unique<StatusBarBinding>(c, font);
   if (cls->InheritsFrom(&TImage::kClassInfo)) return std::make_unique<ImageBinding>(c, font);

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "core/scoped_win32.h"
 #include "ui/controls.h"
 
 namespace marrowby {
@@ -48,7 +49,7 @@ class ControlBinding : public ControlView {
 
   TControl& control_;
   HFONT font_;
-  HFONT ownFont_ = nullptr;
+  ScopedFont ownFont_;  // a bold or larger font of the control's own
   HWND hwnd_ = nullptr;
   HWND helper_ = nullptr;
   int id_ = 0;
@@ -62,6 +63,17 @@ void RunDeferredStep(ControlBinding& binding, bool up);
 
 // Makes the binding for a control component (by its class).
 std::unique_ptr<ControlBinding> MakeBinding(TControl& control, HFONT font);
+// The bindings that have files of their own.
+std::unique_ptr<ControlBinding> MakeDateEditBinding(TControl& control, HFONT font);
+std::unique_ptr<ControlBinding> MakeListViewBinding(TControl& control, HFONT font);
+std::unique_ptr<ControlBinding> MakePanelBinding(TControl& control, HFONT font);
+
+// The window styles every control takes from its component: visible, enabled.
+DWORD Common(const TControl& control);
+
+// A click on a file edit's browse button (the view routes id + 1 here):
+// the file dialog, and the chosen file into the edit.
+void BrowseForFile(ControlBinding& binding);
 
 // Where a container (a panel or group box) hands the notifications and mouse
 // messages of its children: the view of the form it is on. True when

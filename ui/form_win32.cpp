@@ -9,8 +9,6 @@
 
 namespace marrowby {
 
-void BrowseForFile(ControlBinding& binding);  // controls_win32.cpp
-
 namespace {
 
 const int kFirstId = 100;
@@ -32,7 +30,6 @@ Win32FormView::~Win32FormView() {
   if (!formGone_ && form_.View() == this) form_.AttachView(nullptr);
   ClearBindings();
   DestroyOwnWindow();
-  if (font_) DeleteObject(font_);
 }
 
 namespace {
@@ -66,9 +63,8 @@ HFONT MakeFormFont(const TForm& form) {
   if (form.SystemFont && SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) {
     return CreateFontIndirectA(&ncm.lfMessageFont);
   }
-  HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(form.FontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
+  const int height =
+      -MulDiv(form.FontPoints, GetDeviceCaps(ScopedWindowDC(nullptr).Get(), LOGPIXELSY), 72);
   return CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
                      form.FontName.c_str());
@@ -78,7 +74,7 @@ HFONT MakeFormFont(const TForm& form) {
 
 void Win32FormView::CreateFormWindow() {
   HINSTANCE inst = GetModuleHandleA(nullptr);
-  font_ = MakeFormFont(form_);
+  font_.Reset(MakeFormFont(form_));
   DWORD style, ex;
   FormStyles(form_, &style, &ex);
   RECT r = {0, 0, form_.ClientWidth(), form_.ClientHeight()};
@@ -98,7 +94,7 @@ void Win32FormView::CreateFormWindow() {
   setup.classCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   setup.classBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   CreateOwnWindow(setup);
-  SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   if (form_.BorderStyle == TBorderStyle::bsSizeable) {
     RECT client;
     GetClientRect(Hwnd(), &client);
@@ -115,7 +111,7 @@ void Win32FormView::CreateControls() {
   for (int i = 0; i < form_.ComponentCount(); ++i) {
     auto* control = dynamic_cast<TControl*>(form_.Components(i));
     if (!control) continue;
-    std::unique_ptr<ControlBinding> binding = MakeBinding(*control, font_);
+    std::unique_ptr<ControlBinding> binding = MakeBinding(*control, font_.Get());
     if (!binding) continue;
     HWND parent = control->Parent() ? ControlWindow(control->Parent()) : Hwnd();
     binding->Create(parent ? parent : Hwnd(), id);
@@ -258,8 +254,7 @@ void Win32FormView::Release() {
     return;
   }
   DestroyOwnWindow();
-  DeleteObject(font_);
-  font_ = nullptr;
+  font_.Reset();
 }
 
 // ---- Messages ----------------------------------------------------------------

@@ -36,7 +36,7 @@ class Win32FormView : public FormView, public WindowBase, public ControlParent {
   bool Orphaned() const { return formGone_; }
   TForm& Form() { return form_; }
   HWND Hwnd() const { return OwnWindow(); }
-  HFONT Font() const { return font_; }
+  HFONT Font() const { return font_.Get(); }
   // The window of a control component, or null.
   HWND ControlWindow(const TControl* control) const;
   // A message of a container inside the form (its controls' notifications,
@@ -65,7 +65,7 @@ class Win32FormView : public FormView, public WindowBase, public ControlParent {
 
   TForm& form_;
   HWND tooltip_ = nullptr;
-  HFONT font_ = nullptr;
+  ScopedFont font_;
   std::vector<std::unique_ptr<ControlBinding>> bindings_;
   bool modalEnded_ = false;
   bool centered_ = false;

@@ -1,11 +1,11 @@
 // Pictures for the tray menu in tests and in the sample program: a strip of
 // eight 16x16 cells (4 columns, 2 rows) on a magenta background that is left
-// out when drawn, one small drawing per menu item, and the margin handler
-// that paints the green gradient with the word "Marrowby" running upward.
+// out when drawn, one small drawing per menu item, and the program's margin.
 #pragma once
 
 #include <windows.h>
 
+#include "shell/menu_draw_win32.h"
 #include "shell/tray_menu.h"
 
 namespace marrowby::wintest {
@@ -97,26 +97,9 @@ inline TGetItemParamsEvent PictureParams(HBITMAP strip) {
   };
 }
 
-// The margin: a gradient from lime to a quarter of it, and "Marrowby" in
-// white bold Courier New of 20 points running upward from 5 pixels above the
-// strip's bottom.
+// The program's margin, as its tray menu paints it.
 inline void PaintMarrowbyMargin(TTrayPopupMenu* menu, const TRect& rect) {
-  menu->PaintMarginGradient(rect, RGBColor(0, 255, 0), RGBColor(0, 63, 0));
-  HDC dc = menu->CanvasHandle();
-  LOGFONTA lf = {};
-  lf.lfHeight = -MulDiv(20, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  lf.lfWeight = FW_BOLD;
-  lf.lfEscapement = lf.lfOrientation = 900;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpyA(lf.lfFaceName, "Courier New");
-  HFONT font = CreateFontIndirectA(&lf);
-  HGDIOBJ old = SelectObject(dc, font);
-  SetTextColor(dc, RGB(255, 255, 255));
-  SetBkMode(dc, TRANSPARENT);
-  RECT clip = {rect.Left, rect.Top, rect.Right, rect.Bottom};
-  ExtTextOutA(dc, rect.Left, rect.Bottom - 5, ETO_CLIPPED, &clip, "Marrowby", 8, nullptr);
-  SelectObject(dc, old);
-  DeleteObject(font);
+  PaintWordMargin(*menu, rect, "Marrowby");
 }
 
 }  // namespace marrowby::wintest
