@@ -56,16 +56,9 @@ void TrayPopGetItemParams(TTrayPopupMenu*, TMenuItem* item, TOwnerDrawState, TFo
   graphic.TransparentColor = RGBColor(192, 192, 192);
 }
 
-}  // namespace
-
-MainShellParts MakeShellParts(TMainForm& form) {
-  MainShellParts p;
+// The tray menu and its items, bound to the form's handlers.
+void MakeTrayMenu(TMainForm& form, MainShellParts& p) {
   TMainForm* f = &form;
-
-  p.SingleInstance1 = new TSingleInstance(&form);
-  p.SingleInstance1->SetName("SingleInstance1");
-  p.SingleInstance1->SetStopMsg("Schedule Manager is already running");
-
   p.TrayPop = new TTrayPopupMenu(&form);
   p.TrayPop->SetName("TrayPop");
   p.TrayPop->SetStyle(msOwnerDraw);
@@ -97,6 +90,18 @@ MainShellParts MakeShellParts(TMainForm& form) {
   p.HelpMi->OnClick = [f](TObject*) { f->HelpBtnClick(); };
   p.WebsiteMi->OnClick = [f](TObject*) { f->WebsiteMiClick(); };
   p.ExitMi->OnClick = [f](TObject*) { f->ExitMiClick(); };
+}
+
+}  // namespace
+
+MainShellParts MakeShellParts(TMainForm& form) {
+  MainShellParts p;
+  TMainForm* f = &form;
+
+  p.SingleInstance1 = new TSingleInstance(&form);
+  p.SingleInstance1->SetName("SingleInstance1");
+  p.SingleInstance1->SetStopMsg("Schedule Manager is already running");
+  MakeTrayMenu(form, p);
 
   p.TrayIcon1 = new TTrayIcon(&form);
   p.TrayIcon1->SetName("TrayIcon1");
