@@ -147,6 +147,25 @@ TEST_F(Pictures, History) {
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(history); }, 5000));
 }
 
+// The date edit's drop-down calendar, with the weekends in bold.
+TEST_F(Pictures, Calendar) {
+  StartReady();
+  Click(C("DateCb"));  // the date edit takes input
+  HWND date = C("DateEdit1");
+  RECT r;
+  GetClientRect(date, &r);
+  const LPARAM arrow = MAKELPARAM(r.right - 6, r.bottom / 2);
+  PostMessageA(date, WM_LBUTTONDOWN, MK_LBUTTON, arrow);
+  PostMessageA(date, WM_LBUTTONUP, 0, arrow);
+  HWND calendar = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    calendar = FindTopWindow(program_->Pid(), "SysMonthCal32");
+    return calendar && IsWindowVisible(calendar);
+  }, 5000));
+  Picture(calendar, "date_calendar");
+  PostMessageA(calendar, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
 TEST_F(Pictures, Setup) {
   Program setup;
   ASSERT_TRUE(setup.Start(wintest::ExeDir() + "schedmgr-setup.exe"));
