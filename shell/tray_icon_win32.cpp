@@ -267,10 +267,6 @@ intptr_t TTrayIcon::HandleMessage(unsigned message, uintptr_t wParam, intptr_t l
     }
     return 0;
   }
-  intptr_t result = 0;
-  if (popupMenu_ && popupMenu_->HandleOwnerMessage(message, wParam, lParam, &result)) {
-    return result;
-  }
   return DefaultHandling(message, wParam, lParam);
 }
 

@@ -46,7 +46,7 @@ using TDrawMenuItemEvent = std::function<void(TTrayPopupMenu* Sender, TMenuItem*
 using TMeasureMenuItemEvent =
     std::function<void(TTrayPopupMenu* Sender, TMenuItem* Item, int& Width, int& Height)>;
 
-class TTrayPopupMenu : public TComponent, private WindowBase {
+class TTrayPopupMenu : public TComponent, private WindowBase, private MessageListener {
  public:
   explicit TTrayPopupMenu(TComponent* owner);
   ~TTrayPopupMenu() override;
@@ -82,15 +82,12 @@ class TTrayPopupMenu : public TComponent, private WindowBase {
   // Shows the menu at the screen point, owned by the menu's own hidden window,
   // and clicks the chosen item after it has closed. True when it was shown.
   bool Popup(int x, int y);
-  // Shows the menu owned by ownerWindow (whose window procedure passes the
-  // menu's drawing messages to HandleOwnerMessage) and returns once it has
+  // Shows the menu owned by ownerWindow, whose measuring and drawing
+  // messages the menu listens to while it is shown, and returns once it has
   // closed, with the chosen item's command (0 for none).
   bool Track(NativeWindow ownerWindow, int x, int y, uint32_t* command);
   // Clicks the item with that command, if it still exists.
   bool ClickCommand(uint32_t command);
-  // The measuring and drawing messages of the menu while it is shown; true
-  // when the message was the menu's (result is then the answer).
-  bool HandleOwnerMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t* result);
   bool Tracking() const { return tracking_; }
 
   // Measuring and drawing of one item (what the messages above do).
@@ -119,7 +116,12 @@ class TTrayPopupMenu : public TComponent, private WindowBase {
   void DrawContent(TMenuItem* item, const TRect& rect, TOwnerDrawState state);
   // The menu's own hidden window, made on first use.
   NativeWindow MenuWindow();
-  intptr_t HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) override;
+  // The measuring and drawing messages of the owner window while the menu
+  // is shown.
+  intptr_t OnMessage(NativeWindow window, const WindowMessage& message,
+                     MessageChain& next) override;
+  // True when the message was the menu's (result is then the answer).
+  bool HandleOwnerMessage(unsigned message, intptr_t lParam, intptr_t* result);
 
   TMenuItem* items_ = nullptr;
   bool autoPopup_ = true;

@@ -98,10 +98,10 @@ HWND TTrayPopupMenu::MenuWindow() {
   return OwnWindow();
 }
 
-intptr_t TTrayPopupMenu::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
+intptr_t TTrayPopupMenu::OnMessage(HWND, const WindowMessage& message, MessageChain& next) {
   intptr_t result = 0;
-  if (HandleOwnerMessage(message, wParam, lParam, &result)) return result;
-  return DefaultHandling(message, wParam, lParam);
+  if (HandleOwnerMessage(message.id, message.lParam, &result)) return result;
+  return next.PassOn();
 }
 
 // ---- Showing ------------------------------------------------------------------
@@ -150,10 +150,12 @@ bool TTrayPopupMenu::Track(HWND ownerWindow, int x, int y, uint32_t* command) {
   if (!menu) return false;
   HWND owner = ownerWindow ? ownerWindow : MenuWindow();
   tracking_ = true;
+  AddMessageListener(owner, this);
   // The command comes back as the result rather than as a posted message, so
   // it is clicked only after the menu has gone, whoever owns the menu.
   const UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD;
   const BOOL chosen = TrackPopupMenu(menu.Get(), flags, x, y, 0, owner, nullptr);
+  RemoveMessageListener(owner, this);
   tracking_ = false;
   if (command && chosen > 0) *command = static_cast<uint32_t>(chosen);
   return true;
@@ -178,8 +180,7 @@ bool TTrayPopupMenu::Popup(int x, int y) {
   return shown;
 }
 
-bool TTrayPopupMenu::HandleOwnerMessage(unsigned message, uintptr_t, intptr_t lParam,
-                                        intptr_t* result) {
+bool TTrayPopupMenu::HandleOwnerMessage(unsigned message, intptr_t lParam, intptr_t* result) {
   // Only this menu's items, and only while it is shown: the owner window may
   // draw other things of its own.
   if (!tracking_) return false;
