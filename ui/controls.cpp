@@ -88,7 +88,7 @@ void Describe(TControl& control, const ControlDesc& desc) {
   const TBounds& b = desc.bounds;
   control.SetBounds(b.Left, b.Top, b.Width, b.Height);
   if (desc.caption) control.SetCaption(desc.caption);
-  if (desc.hint) control.SetHint(desc.hint);
+  if (desc.hint.shortPart) control.SetHint(JoinHint(desc.hint.shortPart, desc.hint.longPart));
   if (desc.helpContext) control.SetHelpContext(desc.helpContext);
 }
 

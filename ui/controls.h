@@ -59,8 +59,8 @@ class TControl : public TComponent {
   int Height() const { return bounds_.Height; }
   void SetHeight(int h) { SetBounds(bounds_.Left, bounds_.Top, bounds_.Width, h); }
 
-  // "short|long": the short part shows at the control, the long part in the
-  // status bar.
+  // The short part shows at the control, the long part in the status bar
+  // (core/text.h: ShortHint, LongHint).
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& hint) { hint_ = hint; }
   int32_t HelpContext() const { return helpContext_; }
@@ -287,14 +287,21 @@ class TImage : public TControl {
   TNotifyEvent OnDblClick;
 };
 
+// A control's hint: the short part shows at the control, the long part in the
+// status bar (null: no hint).
+struct HintParts {
+  const char* shortPart = nullptr;
+  const char* longPart = "";
+};
+
 // What a form says about one of its controls: the one way to declare one.
 struct ControlDesc {
   TComponent* owner = nullptr;    // the form, which frees it
   const char* parent = nullptr;   // the name of the owner's panel or group it sits in; null: the form
   const char* name = "";
-  TBounds bounds;
+  TBounds bounds = {};
   const char* caption = nullptr;  // null: none
-  const char* hint = nullptr;     // "short|long"; null: none
+  HintParts hint = {};
   int32_t helpContext = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/text.h"
 #include "ui/application_win32.h"
 #include "ui/controls_win32.h"
 
@@ -12,11 +13,6 @@ namespace marrowby {
 namespace {
 
 const int kFirstId = 100;
-
-std::string ShortHint(const std::string& hint) {
-  const size_t bar = hint.find('|');
-  return bar == std::string::npos ? hint : hint.substr(0, bar);
-}
 
 }  // namespace
 

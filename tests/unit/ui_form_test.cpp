@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/text.h"
 #include "ui/form.h"
 
 namespace marrowby {
@@ -62,12 +63,14 @@ TEST(Form, ControlsAreDescribedInTheirParentsByName) {
   TPanel* group = nullptr;
   TEdit* edit = nullptr;
   NewControls(Row(group, {form.get(), nullptr, "Group", {1, 2, 30, 40}, "caption"}),
-              Row(edit, {form.get(), "Group", "Edit", {3, 4, 5, 6}, nullptr, "short|long", 7}));
+              Row(edit, {form.get(), "Group", "Edit", {3, 4, 5, 6}, nullptr, {"short", "long"}, 7}));
   EXPECT_EQ(edit->Parent(), group);
   EXPECT_EQ(edit->Owner(), form.get());
   EXPECT_EQ(edit->Name(), "Edit");
   EXPECT_EQ(edit->Top(), 4);
-  EXPECT_EQ(edit->Hint(), "short|long");
+  EXPECT_EQ(ShortHint(edit->Hint()), "short");
+  EXPECT_EQ(LongHint(edit->Hint()), "long");
+  EXPECT_EQ(group->Hint(), "");
   EXPECT_EQ(edit->HelpContext(), 7);
   EXPECT_EQ(group->Caption(), "caption");
   EXPECT_EQ(form->ComponentCount(), 3);  // in the table's order, after Title
