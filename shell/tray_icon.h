@@ -12,7 +12,7 @@
 #include <string>
 
 #include "core/component.h"
-#include "core/message_window.h"
+#include "core/window_base.h"
 #include "core/set.h"
 #include "shell/icon.h"
 
@@ -36,7 +36,7 @@ using TrayNotifyFunction = std::function<bool(unsigned message, void* record)>;
 void SetTrayNotifyFunction(TrayNotifyFunction fn);
 bool ShellNotifyIcon(unsigned message, void* record);
 
-class TTrayIcon : public TComponent, private MessageWindow {
+class TTrayIcon : public TComponent, private WindowBase {
  public:
   // The message the shell sends to the hidden window; its last parameter is
   // the mouse message.
@@ -82,8 +82,8 @@ class TTrayIcon : public TComponent, private MessageWindow {
   bool Added() const { return added_; }
   // The frame shown while animated (-1 before the first animation).
   int FrameIndex() const { return frameIndex_; }
-  // The hidden window the shell sends its notifications to (an HWND).
-  void* WindowHandle() const { return OwnWindow(); }
+  // The hidden window the shell sends its notifications to.
+  NativeWindow WindowHandle() const { return OwnWindow(); }
 
   // Pops the menu up at the cursor as a right click does; true when shown.
   bool ShowPopup();
@@ -99,7 +99,7 @@ class TTrayIcon : public TComponent, private MessageWindow {
   void Remove();
   void IconChanged();
   bool Notify(unsigned message);
-  void* ActiveIconHandle();
+  NativeIcon ActiveIconHandle();
   void MouseMessage(unsigned message);
   void Click(TMouseButton button, TShiftState shift, int x, int y);
   void DblClick();

@@ -97,13 +97,12 @@ TTrayIcon::TTrayIcon(TComponent* owner)
   setup.className = kWindowClass;
   setup.style = WS_POPUP;
   setup.exStyle = WS_EX_TOOLWINDOW;
-  if (CreateOwnWindow(setup)) AllowTaskbarCreated(static_cast<HWND>(OwnWindow()));
+  if (CreateOwnWindow(setup)) AllowTaskbarCreated(OwnWindow());
   icon_->OnChange = [this](TObject*) { IconChanged(); };
   icons_->OnChange = [this](TObject*) { IconChanged(); };
 }
 
 TTrayIcon::~TTrayIcon() {
-  MarkDestroying();
   enabled_ = false;
   icon_->OnChange = nullptr;
   icons_->OnChange = nullptr;
@@ -157,7 +156,7 @@ void TTrayIcon::SetPopupMenu(TTrayPopupMenu* menu) {
 
 // ---- Showing, changing, removing ----------------------------------------------
 
-void* TTrayIcon::ActiveIconHandle() {
+HICON TTrayIcon::ActiveIconHandle() {
   TIcon* icon = icon_.get();
   const int count = icons_->Count();
   if (animated_ && count > 0) icon = icons_->Items(std::clamp(frameIndex_, 0, count - 1));
@@ -168,12 +167,12 @@ bool TTrayIcon::Notify(unsigned message) {
   NOTIFYICONDATAA nid;
   std::memset(&nid, 0, sizeof(nid));
   nid.cbSize = NOTIFYICONDATAA_V1_SIZE;  // the record every shell version reads
-  nid.hWnd = static_cast<HWND>(OwnWindow());
+  nid.hWnd = OwnWindow();
   nid.uID = 0;
   nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   nid.uCallbackMessage = kCallbackMessage;
-  void* handle = ActiveIconHandle();
-  nid.hIcon = handle ? static_cast<HICON>(handle) : reinterpret_cast<HICON>(INVALID_HANDLE_VALUE);
+  HICON handle = ActiveIconHandle();
+  nid.hIcon = handle ? handle : reinterpret_cast<HICON>(INVALID_HANDLE_VALUE);
   const std::string tip = TrayTip(hint_);
   std::memcpy(nid.szTip, tip.c_str(), tip.size() + 1);
   if (NotifyHook()) return NotifyHook()(message, &nid);
@@ -278,10 +277,6 @@ intptr_t TTrayIcon::HandleMessage(unsigned message, uintptr_t wParam, intptr_t l
     }
     return 0;
   }
-  intptr_t result = 0;
-  if (popupMenu_ && popupMenu_->HandleOwnerMessage(message, wParam, lParam, &result)) {
-    return result;
-  }
   return DefaultHandling(message, wParam, lParam);
 }
 
@@ -347,13 +342,13 @@ void TTrayIcon::DblClick() {
 }
 
 bool TTrayIcon::ShowPopup() {
-  HWND hwnd = static_cast<HWND>(OwnWindow());
+  HWND hwnd = OwnWindow();
   if (!active_ || !popupMenu_ || !popupMenu_->AutoPopup() || !hwnd) return false;
   TTrayPopupMenu* menu = popupMenu_;
   menu->SetPopupComponent(this);
   // A control that holds the mouse (a pressed button, a drag) lets go first.
   HWND target = GetActiveWindow();
-  if (!target) target = static_cast<HWND>(CurrentApplicationWindow().MainWindowHandle());
+  if (!target) target = CurrentApplicationWindow().MainWindowHandle();
   if (target) {
     HWND focus = GetFocus();
     if (!focus || (focus != target && !IsChild(target, focus))) focus = target;

@@ -189,7 +189,7 @@ TEST(Controls, ListBoxSelectionFollowsItsLines) {
 // What a form asks of its window.
 struct RecordingFormView : FormView {
   int hides = 0, releases = 0;
-  void* Handle() override { return nullptr; }
+  NativeWindow Handle() override { return nullptr; }
   void Show() override {}
   void Hide() override { ++hides; }
   int ShowModal() override { return mrCancel; }
