@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/dpi_win32.h"
 #include "core/errors.h"
 #include "shell/menu_draw_win32.h"
 
@@ -36,12 +37,14 @@ void Separator(TMainForm& form, TTrayPopupMenu* menu, const char* name) {
   Item(form, menu, name, "-", 0);
 }
 
-// PopupImg: the menu pictures, a grid of 4 x 2 cells of 16 pixels; the item
-// with Tag t (1 to 8) shows cell t-1. The silver background is left out when
-// drawn.
+// PopupImg: the menu pictures, a grid of 4 x 2 cells of 16 pixels at 96
+// dots per inch, scaled to the menu's density; the item with Tag t (1 to 8)
+// shows cell t-1. The silver background is left out when drawn.
 HBITMAP PopupImg() {
-  static HBITMAP bitmap = static_cast<HBITMAP>(
-      LoadImageA(GetModuleHandleA(nullptr), "POPUPIMG", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  static HBITMAP bitmap = BitmapAtDpi(
+      static_cast<HBITMAP>(
+          LoadImageA(GetModuleHandleA(nullptr), "POPUPIMG", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)),
+      SystemDpi());
   return bitmap;
 }
 
@@ -49,10 +52,11 @@ void TrayPopGetItemParams(TTrayPopupMenu*, TMenuItem* item, TOwnerDrawState, TFo
                           TMenuGraphic& graphic, int&) {
   const int tag = item->Tag();
   if (tag < 1 || tag > 8 || !PopupImg()) return;
+  const int cell = ScaleToDpi(16, SystemDpi());
   graphic.Bitmap = PopupImg();
-  graphic.Left = (tag - 1) % 4 * 16;
-  graphic.Top = (tag - 1) / 4 * 16;
-  graphic.Width = graphic.Height = 16;
+  graphic.Left = (tag - 1) % 4 * cell;
+  graphic.Top = (tag - 1) / 4 * cell;
+  graphic.Width = graphic.Height = cell;
   graphic.TransparentColor = RGBColor(192, 192, 192);
 }
 

@@ -9,10 +9,13 @@ int PlatformSmallIconSize() { return GetSystemMetrics(SM_CXSMICON); }
 
 HICON PlatformCreateIcon(const std::string& image, const IconEntry& entry) {
   // The picture's bytes are a resource-format icon image (a DIB with its
-  // mask, or a PNG); its own size is kept, the shell scales it to fit.
+  // mask, or a PNG). The icon is made at the size the notification area
+  // shows, the small icon's at the system's density, so that the shell does
+  // not scale it again.
   auto* bits = reinterpret_cast<BYTE*>(const_cast<char*>(image.data() + entry.Offset));
-  return CreateIconFromResourceEx(bits, static_cast<DWORD>(entry.Size), TRUE, 0x00030000,
-                                  entry.Width, entry.Height, LR_DEFAULTCOLOR);
+  const int size = PlatformSmallIconSize();
+  return CreateIconFromResourceEx(bits, static_cast<DWORD>(entry.Size), TRUE, 0x00030000, size,
+                                  size, LR_DEFAULTCOLOR);
 }
 
 void PlatformDestroyIcon(HICON handle) { DestroyIcon(handle); }

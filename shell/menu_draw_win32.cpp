@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/dpi.h"
+
 #include "shell/tray_menu.h"
 
 namespace marrowby {
@@ -141,7 +143,8 @@ void PaintWordMargin(TTrayPopupMenu& menu, const TRect& rect, const char* word) 
   menu.PaintMarginGradient(rect, RGBColor(0, 255, 0), RGBColor(0, 63, 0));
   HDC dc = menu.CanvasHandle();
   LOGFONTA lf = {};
-  lf.lfHeight = -MulDiv(20, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  lf.lfHeight = -MulDiv(20, dpi, 72);
   lf.lfWeight = FW_BOLD;
   lf.lfEscapement = lf.lfOrientation = 900;
   lf.lfCharSet = DEFAULT_CHARSET;
@@ -151,7 +154,7 @@ void PaintWordMargin(TTrayPopupMenu& menu, const TRect& rect, const char* word) 
   SetTextColor(dc, RGB(255, 255, 255));
   SetBkMode(dc, TRANSPARENT);
   RECT clip = {rect.Left, rect.Top, rect.Right, rect.Bottom};
-  ExtTextOutA(dc, rect.Left, rect.Bottom - 5, ETO_CLIPPED, &clip, word,
+  ExtTextOutA(dc, rect.Left, rect.Bottom - ScaleToDpi(5, dpi), ETO_CLIPPED, &clip, word,
               static_cast<UINT>(std::strlen(word)), nullptr);
 }
 

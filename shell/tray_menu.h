@@ -61,7 +61,9 @@ class TTrayPopupMenu : public TComponent, private WindowBase, private MessageLis
   void SetAutoPopup(bool v) { autoPopup_ = v; }
   TMenuStyle Style() const { return style_; }
   void SetStyle(TMenuStyle v) { style_ = v; }
-  // Width of the painted strip left of the top-level items (0: none).
+  // Width of the painted strip left of the top-level items (0: none). It and
+  // MinTextOffset are lengths at 96 dots per inch; the menu scales them to
+  // the screen's.
   int32_t LeftMargin() const { return leftMargin_; }
   void SetLeftMargin(int32_t v) { leftMargin_ = v < 0 ? 0 : v; }
   // Least width of the picture column.

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "core/dpi_win32.h"
 #include "core/errors.h"
 #include "core/typeinfo.h"
 #include "shell/menu_draw_win32.h"
@@ -43,6 +44,11 @@ SIZE TextSize(HDC dc, const std::string& s) {
   GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &size);
   return size;
 }
+
+// A length of the menu's layout (its margin, its text offset) in pixels. The
+// menu shows at the system's density, as the system's metrics and menu font
+// that it is measured with.
+int MenuPx(int length) { return ScaleToDpi(length, SystemDpi()); }
 
 TFontDesc ItemFont(const TMenuItem* item) {
   TFontDesc font = TTrayPopupMenu::MenuFont();
@@ -244,8 +250,8 @@ ItemSize TTrayPopupMenu::MeasureItem(TMenuItem* item) {
     in.TextHeight = TextSize(dc, probe.empty() ? " " : probe).cy;
   }
   in.TopLevel = item->Parent() == items_;
-  in.LeftMargin = leftMargin_;
-  in.MinTextOffset = minTextOffset_;
+  in.LeftMargin = MenuPx(leftMargin_);
+  in.MinTextOffset = MenuPx(minTextOffset_);
   in.CheckColumn = showCheckMarks_ ? GetSystemMetrics(SM_CXMENUCHECK) : 0;
   in.HasGraphic = !graphic.Empty();
   in.GraphicWidth = graphic.Width;
@@ -271,7 +277,7 @@ void TTrayPopupMenu::DrawItem(TMenuItem* item, HDC dc, const TRect& rect, TOwner
     if (topLevel && leftMargin_ > 0 && wholeItem) {
       RECT clip;
       GetClipBox(dc, &clip);
-      const TRect margin = MarginRect(FromRECT(clip), leftMargin_);
+      const TRect margin = MarginRect(FromRECT(clip), MenuPx(leftMargin_));
       const int inner = SaveDC(dc);  // the handler's font and colours stay its own
       if (OnDrawMargin) {
         OnDrawMargin(this, margin);
@@ -371,7 +377,7 @@ void TTrayPopupMenu::DrawContent(TMenuItem* item, const TRect& rect, TOwnerDrawS
   TColor background = highlight ? clHighlight : clMenu;
   font.Color = p.textColor;
   p.place.TopLevel = item->Parent() == items_;
-  p.place.LeftMargin = leftMargin_;
+  p.place.LeftMargin = MenuPx(leftMargin_);
   p.content = LayoutItem(p.metrics, rect, p.place).Content;
   IntersectClipRect(p.dc, p.content.Left, p.content.Top, p.content.Right, p.content.Bottom);
 
@@ -390,7 +396,7 @@ void TTrayPopupMenu::DrawContent(TMenuItem* item, const TRect& rect, TOwnerDrawS
     p.place.GraphicWidth = p.graphic.Width;
     p.place.GraphicHeight = p.graphic.Height;
     p.place.Glyphs = p.glyphs;
-    p.place.MinTextOffset = minTextOffset_;
+    p.place.MinTextOffset = MenuPx(minTextOffset_);
     p.place.CheckColumn = showCheckMarks_ ? GetSystemMetrics(SM_CXMENUCHECK) : 0;
     p.place.LineHeight = TextSize(p.dc, "Ay").cy;
     DrawTextItem(p, *item);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/dpi.h"
 #include "core/errors.h"
 #include "core/text.h"
 #include "ui/date_format.h"
@@ -50,6 +51,13 @@ const PropInfo kListBoxProps[] = {
 };
 
 }  // namespace
+
+TBounds ScaledBounds(const TBounds& b, int dpi) {
+  const int left = ScaleToDpi(b.Left, dpi);
+  const int top = ScaleToDpi(b.Top, dpi);
+  return TBounds{left, top, ScaleToDpi(b.Left + b.Width, dpi) - left,
+                 ScaleToDpi(b.Top + b.Height, dpi) - top};
+}
 
 const ClassInfo TControl::kClassInfo = {"TControl", &TComponent::kClassInfo, kControlProps,
                                         std::size(kControlProps)};

@@ -26,6 +26,11 @@ struct TBounds {
   int Left = 0, Top = 0, Width = 0, Height = 0;
 };
 
+// Bounds of the layout (96 dots per inch) in pixels at dpi. Each edge is
+// scaled on its own, so that controls that touch or line up at 96 dots per
+// inch still do.
+TBounds ScaledBounds(const TBounds& bounds, int dpi);
+
 // What a bound view is told: this part of the control's state changed.
 enum class ControlAspect { Text, Checked, Enabled, Visible, Bounds, Items, ItemIndex, Font };
 

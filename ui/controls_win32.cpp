@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <string>
 
+#include "core/dpi_win32.h"
+
 namespace marrowby {
 
 namespace {
@@ -34,7 +36,7 @@ ControlBinding::~ControlBinding() {
 }
 
 HWND ControlBinding::Make(const char* cls, DWORD style, DWORD exStyle, HWND parent, int id) {
-  const TBounds& r = control_.Bounds();
+  const TBounds r = PixelBounds();
   HWND hwnd = CreateWindowExA(exStyle, cls, control_.Text().c_str(),
                               style | WS_CHILD | WS_CLIPSIBLINGS, r.Left, r.Top, r.Width, r.Height,
                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -54,12 +56,12 @@ void ControlBinding::Adopt(HWND hwnd, int id) {
 }
 
 void ControlBinding::SetFontFor(HWND hwnd) {
-  HFONT font = font_;
+  HFONT font = look_.font;
   if (control_.Bold() || control_.FontHeight()) {
     if (!ownFont_) {
       LOGFONTA lf;
-      GetObjectA(font_, sizeof(lf), &lf);
-      if (control_.FontHeight()) lf.lfHeight = -control_.FontHeight();
+      GetObjectA(look_.font, sizeof(lf), &lf);
+      if (control_.FontHeight()) lf.lfHeight = -look_.Px(control_.FontHeight());
       if (control_.Bold()) lf.lfWeight = FW_BOLD;
       ownFont_.Reset(CreateFontIndirectA(&lf));
     }
@@ -69,13 +71,18 @@ void ControlBinding::SetFontFor(HWND hwnd) {
 }
 
 void ControlBinding::PlaceWindow() {
-  const TBounds& r = control_.Bounds();
+  const TBounds r = PixelBounds();
   SetWindowPos(hwnd_, HWND_TOP, r.Left, r.Top, r.Width, r.Height, SWP_NOACTIVATE);
 }
 
 void ControlBinding::Move() {
-  const TBounds& r = control_.Bounds();
+  const TBounds r = PixelBounds();
   SetWindowPos(hwnd_, nullptr, r.Left, r.Top, r.Width, r.Height, SWP_NOACTIVATE | SWP_NOZORDER);
+}
+
+void ControlBinding::DpiChanged() {
+  Refresh(ControlAspect::Font);
+  Refresh(ControlAspect::Bounds);
 }
 
 void ControlBinding::Refresh(ControlAspect aspect) {
@@ -239,8 +246,8 @@ class SpinEditBinding : public EditBinding {
  private:
   // Narrow arrows inside the control's rectangle, so two digits show in 38 pixels.
   void Place(HWND after, UINT flags) {
-    const TBounds& r = control_.Bounds();
-    const int arrows = 13;
+    const TBounds r = PixelBounds();
+    const int arrows = look_.Px(13);
     SetWindowPos(hwnd_, after, r.Left, r.Top, r.Width - arrows, r.Height, SWP_NOACTIVATE | flags);
     if (helper_) {
       SetWindowPos(helper_, after, r.Left + r.Width - arrows, r.Top, arrows, r.Height,
@@ -254,16 +261,27 @@ class FilenameEditBinding : public EditBinding {
  public:
   using EditBinding::EditBinding;
   void Create(HWND parent, int id) override {
-    const TBounds& r = control_.Bounds();
     CreateEdit(parent, id, 0);
-    SetWindowPos(hwnd_, nullptr, r.Left, r.Top, r.Width - r.Height, r.Height, SWP_NOZORDER);
     helper_ = CreateWindowExA(0, "BUTTON", "...",
                               WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | BS_PUSHBUTTON |
                                   Common(control_),
-                              r.Left + r.Width - r.Height, r.Top, r.Height, r.Height, parent,
+                              0, 0, 0, 0, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id + 1)),
                               GetModuleHandleA(nullptr), nullptr);
     SetFontFor(helper_);
+    Move();
+  }
+  void DpiChanged() override {
+    EditBinding::DpiChanged();
+    SetFontFor(helper_);
+  }
+  // The edit, and the button as a square at its right within the control's
+  // rectangle.
+  void Move() override {
+    const TBounds r = PixelBounds();
+    const UINT flags = SWP_NOACTIVATE | SWP_NOZORDER;
+    SetWindowPos(hwnd_, nullptr, r.Left, r.Top, r.Width - r.Height, r.Height, flags);
+    SetWindowPos(helper_, nullptr, r.Left + r.Width - r.Height, r.Top, r.Height, r.Height, flags);
   }
   // The browse button's click (the view routes id + 1 here).
   void Browse() {
@@ -344,9 +362,12 @@ class StatusBarBinding : public ControlBinding {
   void Create(HWND parent, int id) override {
     hwnd_ = Make(STATUSCLASSNAMEA, CCS_NORESIZE | CCS_NOPARENTALIGN | Common(control_), 0, parent,
                  id);
-    int parts[1] = {static_cast<const TStatusBar&>(control_).PanelWidth};
-    SendMessageA(hwnd_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
+    SetParts();
     ShowState(ControlAspect::Text);
+  }
+  void DpiChanged() override {
+    ControlBinding::DpiChanged();
+    SetParts();
   }
   void ShowState(ControlAspect aspect) override {
     if (aspect == ControlAspect::Text) {
@@ -355,8 +376,20 @@ class StatusBarBinding : public ControlBinding {
     }
     ControlBinding::ShowState(aspect);
   }
+
+ private:
+  void SetParts() {
+    int parts[1] = {look_.Px(static_cast<const TStatusBar&>(control_).PanelWidth)};
+    SendMessageA(hwnd_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
+  }
 };
 
+struct IconCloser {
+  static void Close(HICON icon) { DestroyIcon(icon); }
+};
+
+// A picture of the program's resources at the form's density: an icon of the
+// size for it (from the sizes the icon holds), a bitmap stretched to it.
 class ImageBinding : public ControlBinding {
  public:
   using ControlBinding::ControlBinding;
@@ -364,21 +397,38 @@ class ImageBinding : public ControlBinding {
     const auto& image = static_cast<const TImage&>(control_);
     hwnd_ = Make("STATIC", (image.IsIcon ? SS_ICON : SS_BITMAP) | SS_NOTIFY | Common(control_), 0,
                  parent, id);
-    HINSTANCE inst = GetModuleHandleA(nullptr);
-    if (image.IsIcon) {
-      HICON icon = LoadIconA(inst, image.ResourceName.c_str());
-      SendMessageA(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-    } else {
-      HBITMAP bmp = static_cast<HBITMAP>(
-          LoadImageA(inst, image.ResourceName.c_str(), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-      SendMessageA(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp));
-    }
+    ShowPicture();
+  }
+  void DpiChanged() override {
+    ControlBinding::DpiChanged();
+    ShowPicture();
+    Move();  // the control takes the picture's size on taking it
   }
   void Command(WORD code) override {
     auto& image = static_cast<TImage&>(control_);
     if (code == STN_CLICKED) image.Click();
     if (code == STN_DBLCLK && image.OnDblClick) image.OnDblClick(&image);
   }
+
+ private:
+  void ShowPicture() {
+    const auto& image = static_cast<const TImage&>(control_);
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    const char* name = image.ResourceName.c_str();
+    if (image.IsIcon) {
+      const int size = IconSizeAt(look_.dpi);
+      auto icon = static_cast<HICON>(LoadImageA(inst, name, IMAGE_ICON, size, size, 0));
+      SendMessageA(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+      icon_.Reset(icon);  // the one shown before is no longer in use
+      return;
+    }
+    HBITMAP bitmap = BitmapAtDpi(
+        static_cast<HBITMAP>(LoadImageA(inst, name, IMAGE_BITMAP, 0, 0, 0)), look_.dpi);
+    SendMessageA(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    bitmap_.Reset(bitmap);
+  }
+  ScopedHandle<HICON, IconCloser> icon_;
+  ScopedBitmap bitmap_;
 };
 
 }  // namespace
@@ -394,7 +444,7 @@ void RunDeferredStep(ControlBinding& binding, bool up) {
 
 void BrowseForFile(ControlBinding& binding) { static_cast<FilenameEditBinding&>(binding).Browse(); }
 
-std::unique_ptr<ControlBinding> MakeBinding(TControl& c, HFONT font) {
+std::unique_ptr<ControlBinding> MakeBinding(TControl& c, const ControlLook& font) {
   const ClassInfo* cls = c.GetClassInfo();
   if (cls->InheritsFrom(&TFilenameEdit::kClassInfo)) return std::make_unique<FilenameEditBinding>(c, font);
   if (cls->InheritsFrom(&TSpinEdit::kClassInfo)) return std::make_unique<SpinEditBinding>(c, font);

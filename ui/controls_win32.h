@@ -7,14 +7,25 @@
 
 #include <memory>
 
+#include "core/dpi.h"
 #include "core/scoped_win32.h"
 #include "ui/controls.h"
 
 namespace marrowby {
 
+// What the controls of a form share: the form's font and the dots per inch
+// its window is shown at. The form's view owns it and changes it when the
+// window moves to a screen of another density.
+struct ControlLook {
+  HFONT font = nullptr;
+  int dpi = kLayoutDpi;
+  // A length of the layout in pixels.
+  int Px(int length) const { return ScaleToDpi(length, dpi); }
+};
+
 class ControlBinding : public ControlView {
  public:
-  ControlBinding(TControl& control, HFONT font) : control_(control), font_(font) {}
+  ControlBinding(TControl& control, const ControlLook& look) : control_(control), look_(look) {}
   ~ControlBinding() override;
   ControlBinding(const ControlBinding&) = delete;
   ControlBinding& operator=(const ControlBinding&) = delete;
@@ -26,6 +37,9 @@ class ControlBinding : public ControlView {
   // WM_NOTIFY from the control (or from its helper window).
   virtual LRESULT Notify(NMHDR* /*hdr*/) { return 0; }
   void Refresh(ControlAspect aspect) override;
+  // The form's window went to another density: the control takes the new
+  // font and its place and size there.
+  virtual void DpiChanged();
 
   TControl& Control() const { return control_; }
   HWND Hwnd() const { return hwnd_; }
@@ -36,6 +50,8 @@ class ControlBinding : public ControlView {
 
  protected:
   virtual void ShowState(ControlAspect aspect);
+  // The control's bounds in pixels of its parent's client area.
+  TBounds PixelBounds() const { return ScaledBounds(control_.Bounds(), look_.dpi); }
   // Creates the control's window of a system class and adopts it.
   HWND Make(const char* cls, DWORD style, DWORD exStyle, HWND parent, int id);
   // Takes a made window as the control's: its id, font and name.
@@ -48,7 +64,7 @@ class ControlBinding : public ControlView {
   virtual void Move();
 
   TControl& control_;
-  HFONT font_;
+  const ControlLook& look_;
   ScopedFont ownFont_;  // a bold or larger font of the control's own
   HWND hwnd_ = nullptr;
   HWND helper_ = nullptr;
@@ -62,11 +78,11 @@ inline constexpr UINT kDeferredStepMessage = WM_APP + 1;
 void RunDeferredStep(ControlBinding& binding, bool up);
 
 // Makes the binding for a control component (by its class).
-std::unique_ptr<ControlBinding> MakeBinding(TControl& control, HFONT font);
+std::unique_ptr<ControlBinding> MakeBinding(TControl& control, const ControlLook& look);
 // The bindings that have files of their own.
-std::unique_ptr<ControlBinding> MakeDateEditBinding(TControl& control, HFONT font);
-std::unique_ptr<ControlBinding> MakeListViewBinding(TControl& control, HFONT font);
-std::unique_ptr<ControlBinding> MakePanelBinding(TControl& control, HFONT font);
+std::unique_ptr<ControlBinding> MakeDateEditBinding(TControl& control, const ControlLook& look);
+std::unique_ptr<ControlBinding> MakeListViewBinding(TControl& control, const ControlLook& look);
+std::unique_ptr<ControlBinding> MakePanelBinding(TControl& control, const ControlLook& look);
 
 // The window styles every control takes from its component: visible, enabled.
 DWORD Common(const TControl& control);

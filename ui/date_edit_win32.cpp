@@ -114,9 +114,13 @@ class DateEditBinding : public ControlBinding {
     // Vista and later), it makes it with day states. The calendar writes in
     // the window's font, with the bold of that font for the marked days.
     SendMessageA(hwnd_, DTM_SETMCSTYLE, 0, MCS_DAYSTATE);
-    SendMessageA(hwnd_, DTM_SETMCFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageA(hwnd_, DTM_SETMCFONT, reinterpret_cast<WPARAM>(look_.font), FALSE);
     dayStates_.Listen(hwnd_);
     ShowState(ControlAspect::Text);
+  }
+  void DpiChanged() override {
+    ControlBinding::DpiChanged();
+    SendMessageA(hwnd_, DTM_SETMCFONT, reinterpret_cast<WPARAM>(look_.font), FALSE);
   }
   void ShowState(ControlAspect aspect) override {
     if (aspect != ControlAspect::Text) {
@@ -154,8 +158,8 @@ class DateEditBinding : public ControlBinding {
 
 }  // namespace
 
-std::unique_ptr<ControlBinding> MakeDateEditBinding(TControl& control, HFONT font) {
-  return std::make_unique<DateEditBinding>(control, font);
+std::unique_ptr<ControlBinding> MakeDateEditBinding(TControl& control, const ControlLook& look) {
+  return std::make_unique<DateEditBinding>(control, look);
 }
 
 }  // namespace marrowby

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/dpi_win32.h"
 #include "core/text.h"
 #include "ui/application_win32.h"
 #include "ui/controls_win32.h"
@@ -53,14 +54,16 @@ void FormStyles(const TForm& form, DWORD* style, DWORD* ex) {
   }
 }
 
-HFONT MakeFormFont(const TForm& form) {
+// The form's font at the window's dots per inch.
+HFONT MakeFormFont(const TForm& form, int dpi) {
   NONCLIENTMETRICSA ncm = {};
   ncm.cbSize = sizeof(ncm);
   if (form.SystemFont && SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) {
+    // The system gives its fonts at the system's density.
+    ncm.lfMessageFont.lfHeight = MulDiv(ncm.lfMessageFont.lfHeight, dpi, SystemDpi());
     return CreateFontIndirectA(&ncm.lfMessageFont);
   }
-  const int height =
-      -MulDiv(form.FontPoints, GetDeviceCaps(ScopedWindowDC(nullptr).Get(), LOGPIXELSY), 72);
+  const int height = -MulDiv(form.FontPoints, dpi, 72);
   return CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
                      form.FontName.c_str());
@@ -70,10 +73,13 @@ HFONT MakeFormFont(const TForm& form) {
 
 void Win32FormView::CreateFormWindow() {
   HINSTANCE inst = GetModuleHandleA(nullptr);
-  font_.Reset(MakeFormFont(form_));
   DWORD style, ex;
   FormStyles(form_, &style, &ex);
-  RECT r = {0, 0, form_.ClientWidth(), form_.ClientHeight()};
+  // Made at the system's density; a window that comes up on a screen of
+  // another density is fitted to it once made.
+  const int systemDpi = SystemDpi();
+  RECT r = {0, 0, ScaleToDpi(form_.ClientWidth(), systemDpi),
+            ScaleToDpi(form_.ClientHeight(), systemDpi)};
   AdjustWindowRectEx(&r, style, FALSE, ex);
   const std::string cls = form_.ClassName();
   const std::string caption = form_.Caption();
@@ -83,23 +89,36 @@ void Win32FormView::CreateFormWindow() {
   setup.style = style;
   setup.exStyle = ex;
   setup.x = setup.y = CW_USEDEFAULT;
-  setup.width = form_.WindowWidth() ? form_.WindowWidth() : r.right - r.left;
-  setup.height = form_.WindowHeight() ? form_.WindowHeight() : r.bottom - r.top;
+  setup.width = form_.WindowWidth() ? ScaleToDpi(form_.WindowWidth(), systemDpi) : r.right - r.left;
+  setup.height =
+      form_.WindowHeight() ? ScaleToDpi(form_.WindowHeight(), systemDpi) : r.bottom - r.top;
   setup.parent = form_.TaskbarEntry ? nullptr : Application().Handle();
   setup.classIcon = LoadIconA(inst, "MAINICON");
   setup.classCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   setup.classBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   CreateOwnWindow(setup);
+  look_.dpi = WindowDpi(Hwnd());
+  font_.Reset(MakeFormFont(form_, look_.dpi));
+  look_.font = font_.Get();
   SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   if (form_.BorderStyle == TBorderStyle::bsSizeable) {
+    if (look_.dpi != systemDpi) {
+      RECT outer;
+      GetWindowRect(Hwnd(), &outer);
+      SetWindowPos(Hwnd(), nullptr, 0, 0, MulDiv(outer.right - outer.left, look_.dpi, systemDpi),
+                   MulDiv(outer.bottom - outer.top, look_.dpi, systemDpi),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     RECT client;
     GetClientRect(Hwnd(), &client);
-    form_.DoResize(client.right, client.bottom);
+    ClientResized(client.right, client.bottom);
+  } else if (look_.dpi != systemDpi) {
+    SetClientAreaSize(Hwnd(), look_.Px(form_.ClientWidth()), look_.Px(form_.ClientHeight()));
   }
   tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON, 0, 0, 0, 0,
                              Hwnd(), nullptr, inst, nullptr);
-  SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 300);
+  SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, look_.Px(300));
 }
 
 void Win32FormView::CreateControls() {
@@ -107,7 +126,7 @@ void Win32FormView::CreateControls() {
   for (int i = 0; i < form_.ComponentCount(); ++i) {
     auto* control = dynamic_cast<TControl*>(form_.Components(i));
     if (!control) continue;
-    std::unique_ptr<ControlBinding> binding = MakeBinding(*control, font_.Get());
+    std::unique_ptr<ControlBinding> binding = MakeBinding(*control, look_);
     if (!binding) continue;
     HWND parent = control->Parent() ? ControlWindow(control->Parent()) : Hwnd();
     binding->Create(parent ? parent : Hwnd(), id);
@@ -228,11 +247,32 @@ int Win32FormView::ShowModal() {
 
 void Win32FormView::Refresh() {
   SetWindowTextA(Hwnd(), form_.Caption().c_str());
-  RECT r = {0, 0, form_.ClientWidth(), form_.ClientHeight()};
-  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(Hwnd(), GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrA(Hwnd(), GWL_EXSTYLE)));
-  SetWindowPos(Hwnd(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetClientAreaSize(Hwnd(), look_.Px(form_.ClientWidth()), look_.Px(form_.ClientHeight()));
+}
+
+// The user's client area in the layout's lengths, for a sizeable form.
+void Win32FormView::ClientResized(int width, int height) {
+  form_.DoResize(ScaleFromDpi(width, look_.dpi), ScaleFromDpi(height, look_.dpi));
+}
+
+// The window went to a screen of another density (or the user changed the
+// scale): fonts, controls and the window itself take their sizes there, the
+// window at the place the system suggests.
+void Win32FormView::OnDpiChanged(int dpi, const RECT& suggested) {
+  if (dpi <= 0) return;
+  look_.dpi = dpi;
+  ScopedFont previous(font_.Detach());  // in use until every control has the new one
+  font_.Reset(MakeFormFont(form_, dpi));
+  look_.font = font_.Get();
+  SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  for (const auto& b : bindings_) b->DpiChanged();
+  SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, look_.Px(300));
+  SetWindowPos(Hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (form_.BorderStyle != TBorderStyle::bsSizeable) {
+    SetClientAreaSize(Hwnd(), look_.Px(form_.ClientWidth()), look_.Px(form_.ClientHeight()));
+  }
+  InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
 void Win32FormView::Release() {
@@ -284,9 +324,12 @@ bool Win32FormView::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       return false;
     case WM_SIZE:
       if (form_.BorderStyle == TBorderStyle::bsSizeable && wp != SIZE_MINIMIZED) {
-        form_.DoResize(LOWORD(lp), HIWORD(lp));
+        ClientResized(LOWORD(lp), HIWORD(lp));
       }
       return false;
+    case kDpiChangedMessage:
+      OnDpiChanged(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return true;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         form_.DoDeactivate();

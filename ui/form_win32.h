@@ -37,6 +37,8 @@ class Win32FormView : public FormView, public WindowBase, public ControlParent {
   TForm& Form() { return form_; }
   HWND Hwnd() const { return OwnWindow(); }
   HFONT Font() const { return font_.Get(); }
+  // The dots per inch the window is shown at.
+  int Dpi() const { return look_.dpi; }
   // The window of a control component, or null.
   HWND ControlWindow(const TControl* control) const;
   // A message of a container inside the form (its controls' notifications,
@@ -56,6 +58,8 @@ class Win32FormView : public FormView, public WindowBase, public ControlParent {
   LRESULT OnSession(UINT msg, WPARAM wp);
 
   void CreateFormWindow();
+  void ClientResized(int width, int height);
+  void OnDpiChanged(int dpi, const RECT& suggested);
   void CreateControls();
   void ClearBindings();
   void AddHint(HWND control, const TControl* c);
@@ -66,6 +70,7 @@ class Win32FormView : public FormView, public WindowBase, public ControlParent {
   TForm& form_;
   HWND tooltip_ = nullptr;
   ScopedFont font_;
+  ControlLook look_;  // the font and the density the controls share
   std::vector<std::unique_ptr<ControlBinding>> bindings_;
   bool modalEnded_ = false;
   bool centered_ = false;

@@ -21,11 +21,18 @@ class ListViewBinding : public ControlBinding {
       LVCOLUMNA col = {};
       col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
       col.pszText = const_cast<char*>(list.Columns[i].Caption.c_str());
-      col.cx = list.Columns[i].Width;
+      col.cx = look_.Px(list.Columns[i].Width);
       col.iSubItem = static_cast<int>(i);
       SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
     }
     ShowState(ControlAspect::Items);
+  }
+  void DpiChanged() override {
+    ControlBinding::DpiChanged();
+    const auto& columns = static_cast<const TListView&>(control_).Columns;
+    for (size_t i = 0; i < columns.size(); ++i) {
+      ListView_SetColumnWidth(hwnd_, static_cast<int>(i), look_.Px(columns[i].Width));
+    }
   }
   void ShowState(ControlAspect aspect) override {
     if (aspect != ControlAspect::Items) {
@@ -59,8 +66,8 @@ class ListViewBinding : public ControlBinding {
 
 }  // namespace
 
-std::unique_ptr<ControlBinding> MakeListViewBinding(TControl& control, HFONT font) {
-  return std::make_unique<ListViewBinding>(control, font);
+std::unique_ptr<ControlBinding> MakeListViewBinding(TControl& control, const ControlLook& look) {
+  return std::make_unique<ListViewBinding>(control, look);
 }
 
 }  // namespace marrowby

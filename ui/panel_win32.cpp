@@ -16,7 +16,7 @@ class PanelBinding : private WindowBase, public ControlBinding {
  public:
   using ControlBinding::ControlBinding;
   void Create(HWND parent, int id) override {
-    const TBounds& r = control_.Bounds();
+    const TBounds r = PixelBounds();
     const std::string caption = control_.Text();
     WindowSetup setup;
     setup.className = "TPanel";
@@ -40,6 +40,12 @@ class PanelBinding : private WindowBase, public ControlBinding {
   }
   // A panel slides over its siblings (the day panel, the description panel).
   void Move() override { PlaceWindow(); }
+  // At another density it keeps its place among them.
+  void DpiChanged() override {
+    Refresh(ControlAspect::Font);
+    ControlBinding::Move();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
 
  private:
   intptr_t HandleMessage(unsigned msg, uintptr_t wp, intptr_t lp) override {
@@ -78,7 +84,7 @@ void PanelBinding::Paint() {
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     const std::string& text = panel.Caption();
-    TextOutA(dc, 8, 0, text.c_str(), static_cast<int>(text.size()));
+    TextOutA(dc, look_.Px(8), 0, text.c_str(), static_cast<int>(text.size()));
   } else if (panel.Bevel) {
     DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
   }
@@ -87,8 +93,8 @@ void PanelBinding::Paint() {
 
 }  // namespace
 
-std::unique_ptr<ControlBinding> MakePanelBinding(TControl& control, HFONT font) {
-  return std::make_unique<PanelBinding>(control, font);
+std::unique_ptr<ControlBinding> MakePanelBinding(TControl& control, const ControlLook& look) {
+  return std::make_unique<PanelBinding>(control, look);
 }
 
 }  // namespace marrowby

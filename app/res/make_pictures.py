@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Draws the schedule manager's pictures and writes them as Windows resources:
 
-  schedmgr.ico        the 32x32 16-colour application icon (a 766-byte icon file)
+  schedmgr.ico        the 16-colour application icon at 32, 48 and 64 pixels (the sizes
+                      for screens of 96, 144 and 192 dots per inch)
+  tray.ico            the same icon at 32 pixels alone, for the notification area
   frame00..14.ico     the 15 animation frames of the tray icon (the clock's hand going round)
   popup.bmp           the tray menu's pictures: a 4 x 2 grid of 16x16 cells (64x32);
                       cell t-1 belongs to the item with Tag t
@@ -125,30 +127,33 @@ def text_width(s, scale=1):
 
 
 # ---- The clock of the icon and its animation ---------------------------------
-def clock(hand_angle=None):
-    c = Canvas(32, 32)
-    c.disc(16, 16, 15.5, GREEN)
-    c.disc(16, 16, 13.5, WHITE)
-    c.ring(16, 16, 13.5, 14.6, BLACK)
+def clock(hand_angle=None, size=32):
+    """The clock drawn for size pixels (its lengths are those at 32, scaled)."""
+    k = size / 32
+    m = 16 * k
+    c = Canvas(size, size)
+    c.disc(m, m, 15.5 * k, GREEN)
+    c.disc(m, m, 13.5 * k, WHITE)
+    c.ring(m, m, 13.5 * k, 14.6 * k, BLACK)
     for h in range(12):
         a = math.radians(h * 30)
-        r0 = 10.5 if h % 3 else 9.5
-        c.line(16 + r0 * math.sin(a), 16 - r0 * math.cos(a), 16 + 12.5 * math.sin(a),
-               16 - 12.5 * math.cos(a), BLACK if h % 3 == 0 else GREY)
+        r0 = (10.5 if h % 3 else 9.5) * k
+        c.line(m + r0 * math.sin(a), m - r0 * math.cos(a), m + 12.5 * k * math.sin(a),
+               m - 12.5 * k * math.cos(a), BLACK if h % 3 == 0 else GREY, round(k))
+    hand = round(2 * k)
+    # Hour hand at ten; minute hand at two (the application icon) or going round.
+    c.line(m, m, m + 6 * k * math.sin(math.radians(300)), m - 6 * k * math.cos(math.radians(300)), NAVY, hand)
     if hand_angle is None:
-        # Hour hand at ten, minute hand at two: the clock of the application icon.
-        c.line(16, 16, 16 + 6 * math.sin(math.radians(300)), 16 - 6 * math.cos(math.radians(300)), NAVY, 2)
-        c.line(16, 16, 16 + 10 * math.sin(math.radians(60)), 16 - 10 * math.cos(math.radians(60)), NAVY, 2)
+        c.line(m, m, m + 10 * k * math.sin(math.radians(60)), m - 10 * k * math.cos(math.radians(60)), NAVY, hand)
     else:
-        c.line(16, 16, 16 + 6 * math.sin(math.radians(300)), 16 - 6 * math.cos(math.radians(300)), NAVY, 2)
         a = math.radians(hand_angle)
-        c.line(16, 16, 16 + 11 * math.sin(a), 16 - 11 * math.cos(a), RED, 2)
-    c.disc(16, 16, 1.6, MAROON)
+        c.line(m, m, m + 11 * k * math.sin(a), m - 11 * k * math.cos(a), RED, hand)
+    c.disc(m, m, 1.6 * k, MAROON)
     return c
 
 
-def ico_bytes(canvas):
-    """A 32x32 4-bit icon file: 6 + 16 + 40 + 64 + 512 + 128 = 766 bytes."""
+def icon_image(canvas):
+    """One 4-bit picture of an icon file: header, palette, colours, mask."""
     w, h = canvas.w, canvas.h
     xor = bytearray()
     andmask = bytearray()
@@ -168,8 +173,18 @@ def ico_bytes(canvas):
         andmask += line + bytes((-len(line)) % 4)
     pal = b''.join(struct.pack('<BBBB', b, g, r, 0) for (r, g, b) in PALETTE)
     header = struct.pack('<IiiHHIIiiII', 40, w, h * 2, 1, 4, 0, len(xor) + len(andmask), 0, 0, 16, 0)
-    image = header + pal + bytes(xor) + bytes(andmask)
-    return struct.pack('<HHH', 0, 1, 1) + struct.pack('<BBBBHHII', w, h, 16, 0, 1, 4, len(image), 22) + image
+    return header + pal + bytes(xor) + bytes(andmask)
+
+
+def ico_bytes(*canvases):
+    """An icon file of 4-bit pictures (one of 32x32: 766 bytes)."""
+    images = [icon_image(c) for c in canvases]
+    out = struct.pack('<HHH', 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for c, image in zip(canvases, images):
+        out += struct.pack('<BBBBHHII', c.w % 256, c.h % 256, 16, 0, 1, 4, len(image), offset)
+        offset += len(image)
+    return out + b''.join(images)
 
 
 def bmp_bytes(canvas, background=SILVER):
@@ -305,6 +320,8 @@ def copyright_picture():
 
 def main():
     with open('schedmgr.ico', 'wb') as f:
+        f.write(ico_bytes(clock(), clock(size=48), clock(size=64)))
+    with open('tray.ico', 'wb') as f:
         f.write(ico_bytes(clock()))
     for i in range(15):
         with open('frame%02d.ico' % i, 'wb') as f:

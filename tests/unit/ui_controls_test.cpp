@@ -1,6 +1,10 @@
 // Control and form state without windows: the toolkit's event rules.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+
+#include "core/dpi.h"
 #include "core/errors.h"
 #include "ui/controls.h"
 #include "ui/date_format.h"
@@ -91,6 +95,36 @@ struct UserDateFormat {
   explicit UserDateFormat(const char* picture) { SetUserShortDateFormat(picture); }
   ~UserDateFormat() { SetUserShortDateFormat("dd/MM/yyyy"); }
 };
+
+// Layouts at other densities: against the exact products, for random
+// rectangles laid edge to edge (as a form's controls and panels are, some
+// above their parent's top), at the densities Windows offers.
+TEST(Controls, ScaledLayoutsKeepTheirEdgesAndAre96DpiExactlyAsWritten) {
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> place(-300, 600), size(0, 300);
+  for (int dpi : {96, 120, 144, 168, 192, 240, 288}) {
+    for (int i = 0; i < 2000; ++i) {
+      const TBounds a{place(random), place(random), size(random), size(random)};
+      // b starts where a ends, to the right and below.
+      const TBounds b{a.Left + a.Width, a.Top + a.Height, size(random), size(random)};
+      const TBounds sa = ScaledBounds(a, dpi), sb = ScaledBounds(b, dpi);
+      const double k = dpi / 96.0;
+      for (const auto& [got, exact] : {std::pair{sa.Left, a.Left * k}, {sa.Top, a.Top * k},
+                                       {sa.Left + sa.Width, (a.Left + a.Width) * k},
+                                       {sa.Top + sa.Height, (a.Top + a.Height) * k}}) {
+        ASSERT_LE(std::fabs(got - exact), 0.5) << dpi;
+      }
+      ASSERT_EQ(sb.Left, sa.Left + sa.Width) << dpi;
+      ASSERT_EQ(sb.Top, sa.Top + sa.Height) << dpi;
+      // Pixels read back as the length they came from.
+      ASSERT_EQ(ScaleFromDpi(ScaleToDpi(a.Left, dpi), dpi), a.Left) << dpi;
+      if (dpi == kLayoutDpi) {
+        ASSERT_TRUE(sa.Left == a.Left && sa.Top == a.Top && sa.Width == a.Width &&
+                    sa.Height == a.Height);
+      }
+    }
+  }
+}
 
 TEST(DateFormat, LocalePicturesShowAndReadFourDigitYears) {
   const TDateTime dec8 = EncodeDate(2026, 12, 8);
