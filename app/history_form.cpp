@@ -2,6 +2,9 @@
 
 #include <exception>
 
+#include "app/settings_schema.h"
+#include "store/form_placement.h"
+
 namespace marrowby {
 
 namespace {
@@ -31,7 +34,6 @@ THistoryForm::THistoryForm(TComponent* owner, MainFormHost& host,
   SetName("HistoryForm");
   SetCaption("Launch History");
   BorderStyle = TBorderStyle::bsSizeable;
-  Centered = false;
   TaskbarEntry = true;
   SystemFont = true;
   SetWindowSize(840, 400);
@@ -48,6 +50,14 @@ THistoryForm::THistoryForm(TComponent* owner, MainFormHost& host,
   CloseBtn->Cancel = true;
   RefreshBtn->OnClick = [this](TObject*) { Reload(); };
   CloseBtn->OnClick = [this](TObject*) { Close(); };
+
+  // Centred the first time; then where, and as large as, the user left it
+  // (the settings file's section "THistoryForm").
+  FormPlacement1 = new TFormPlacement(this);
+  FormPlacement1->SetName("FormPlacement1");
+  FormPlacement1->SetUserFolder(kUserSettingsFolder);
+  BeginLoading();
+  EndLoading();
 }
 
 std::string THistoryForm::SummaryText(size_t launches, const std::string& path) {

@@ -1,6 +1,7 @@
 // The History window: the launch history, newest first, in a list with a
 // column per field, the file it comes from, and Refresh and Close buttons.
-// A window of its own on the taskbar, sizeable; closing it frees it, and the
+// A window of its own on the taskbar, sizeable, centred when first opened and
+// then placed where the user left it; closing it frees it, and the
 // next opening makes it anew (the main window does both, and reloads it when
 // a launch is recorded while it is open).
 #pragma once
@@ -15,6 +16,8 @@
 
 namespace marrowby {
 
+class TFormPlacement;
+
 class THistoryForm : public TForm {
  public:
   // history: the launch history as it is now (it may raise; the window then
@@ -27,6 +30,7 @@ class THistoryForm : public TForm {
   TLabel* PathLbl;
   TButton* RefreshBtn;
   TButton* CloseBtn;
+  TFormPlacement* FormPlacement1;
 
   // Reads the history again and shows it.
   void Reload();

@@ -77,8 +77,17 @@ void SetPlacementOf(HWND hwnd, const WindowPlacement& pl) {
   const RECT normal = {pl.normalPosition.left, pl.normalPosition.top, pl.normalPosition.right,
                        pl.normalPosition.bottom};
   // A position stored on a monitor that is gone would put the window where
-  // nobody can see it: keep the current one then.
-  if (MonitorFromRect(&normal, MONITOR_DEFAULTTONULL)) wp.rcNormalPosition = normal;
+  // nobody can see it: keep the current one then. A window the user cannot
+  // size keeps its own size and takes only the place: its layout decides
+  // its size (an announcement without its buttons is lower than one with).
+  if (MonitorFromRect(&normal, MONITOR_DEFAULTTONULL)) {
+    const RECT current = wp.rcNormalPosition;
+    wp.rcNormalPosition = normal;
+    if (!(GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_THICKFRAME)) {
+      wp.rcNormalPosition.right = normal.left + (current.right - current.left);
+      wp.rcNormalPosition.bottom = normal.top + (current.bottom - current.top);
+    }
+  }
   // Placing must not show a hidden window.
   if (!IsWindowVisible(hwnd)) wp.showCmd = SW_HIDE;
   SetWindowPlacement(hwnd, &wp);
