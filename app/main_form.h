@@ -231,7 +231,10 @@ class TMainForm : public TForm {
     StartWay way;
     std::string error;
   };
-  StartResult StartItem(const std::string& commandLine, int position);
+  // Starts the item through the one starter; a failure is reported by
+  // ReportLaunchFailure once the history holds it.
+  StartResult StartItem(const std::string& commandLine);
+  void ReportLaunchFailure(int position, const std::string& commandLine);
   // Appends the launch, attempted at `at`, to the history; a failure to write
   // it is shown once in the status bar and never stops the launch.
   void RecordLaunch(int position, const std::string& description, const std::string& commandLine,

@@ -49,11 +49,12 @@ void TMainForm::Launcher1BeforeLaunch(TObject* Sender, bool& Cancel) {
   bool cancelled = false;
   if (flags.Announce()) cancelled = Announce(commandLine, description, flags);
   StartResult result{LaunchOutcome::Cancelled, StartWay::None, ""};
-  // The history gives the moment of the attempt, not the moment the user
-  // closed the failure box that the attempt may show.
   const TDateTime attempted = Now();
-  if (!cancelled) result = StartItem(commandLine, position);
+  if (!cancelled) result = StartItem(commandLine);
+  // The history holds the attempt before its failure box opens: launches
+  // that come due while the box is up follow it there, in their order.
   RecordLaunch(position, description, commandLine, result, attempted);
+  if (result.outcome == LaunchOutcome::Failed) ReportLaunchFailure(position, commandLine);
   // A removal meanwhile (position 0) leaves nothing to mark.
   if (Schedules().IsSet(position)) AfterLaunch(position, flags);
 }
@@ -68,14 +69,16 @@ bool TMainForm::Announce(const std::string& commandLine, const std::string& desc
 }
 
 // The item through the one starter (the whole line through the shell, or
-// the program it names with its parameters); a failure is shown at once.
-TMainForm::StartResult TMainForm::StartItem(const std::string& commandLine, int position) {
+// the program it names with its parameters).
+TMainForm::StartResult TMainForm::StartItem(const std::string& commandLine) {
   const ItemStart start = OpenItem(commandLine);
   if (start.started) return {LaunchOutcome::Started, start.way, ""};
-  StartResult result{LaunchOutcome::Failed, start.way, host_->SystemErrorText(start.error)};
+  return {LaunchOutcome::Failed, start.way, host_->SystemErrorText(start.error)};
+}
+
+void TMainForm::ReportLaunchFailure(int position, const std::string& commandLine) {
   host_->Message(MessageKind::Error, "Failure to launch schedule " + std::to_string(position) +
                                          ":" + "\n" + commandLine);
-  return result;
 }
 
 THistoryForm* TMainForm::HistoryWindow() const {

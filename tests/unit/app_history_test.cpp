@@ -210,12 +210,17 @@ TEST_F(LaunchRecords, StartedFailedAndCancelledLaunchesEachLeaveTheirLine) {
   host.whileModal = [&](TForm& f) { static_cast<TAnnounceForm&>(f).CancelBtnClick(); };
   // The user takes 20 seconds to close the first failure box: the history
   // keeps the moment of the attempt (and the clock runs 20 s later after it).
+  // Each failure is in the history when its box opens, so that launches
+  // due while a box is up come after it there.
   bool firstBox = true;
+  std::vector<size_t> linesAtBox;
   host.onMessage = [&](MessageKind, const std::string&) {
+    linesAtBox.push_back(Lines().size());
     if (firstBox) p.clock.AdvanceMs(20 * 1000);
     firstBox = false;
   };
   p.timers.AdvanceMs(5 * 60 * 1000);
+  EXPECT_EQ(linesAtBox, (std::vector<size_t>{2, 3}));
   const std::vector<HistoryEntry> lines = Lines();
   ASSERT_EQ(lines.size(), 4u);
   ExpectSame(lines[3], Entry("2024-03-04 09:01:00", 1, "Backup", "C:\\tools\\backup.exe",
