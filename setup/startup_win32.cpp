@@ -96,7 +96,7 @@ namespace {
 // Ends a start-up whose package is corrupted: the message, then the process
 // ends at once, before anything has been created.
 [[noreturn]] void CorruptedPackage(intptr_t h) {
-  char text[sizeof(kMsgCorrupted) + sizeof(kMsgObtainNewCopy)];
+  char text[80];
   TextJoin(text, sizeof(text), {kMsgCorrupted, kMsgObtainNewCopy});
   ErrorBox(text);
   g_io->close(h);
@@ -177,7 +177,7 @@ bool ReadPackage() {
   if (texts == LoadResult::kBadInfName) {
     // The name goes into the installer's command line: refused before
     // anything is made.
-    char text[sizeof(kMsgUnsafeName) + kPathSize];
+    char text[64 + kPathSize];
     TextJoin(text, sizeof(text), {kMsgUnsafeName, s.infName});
     ErrorBox(text);
     return false;
