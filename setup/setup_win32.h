@@ -50,13 +50,17 @@ void ErrorBox(const char* text);
 [[noreturn]] void FatalRunTimeError(const char* text);
 // True on the NT family (GetVersionExA platform id 2).
 bool IsNtFamily();
-// True when the process runs with the Administrators group enabled.
+// True when the process runs with the Administrators group enabled, and
+// elevated where Windows has UAC.
 bool IsElevated();
 
 // Start-up and exit clean-up of the process; the dialog runs in between.
 // ownPath is the package to start from; null for the program's own file.
 bool StartUp(const char* ownPath = nullptr);
 void ExitCleanUp();
+// The Administrators group in the token of the thread, else of the process,
+// with any attributes, and where Windows has UAC an elevated token; always
+// true outside the NT family.
 bool HasAdministrativeRights();
 // The rights test start-up uses: HasAdministrativeRights when null, else the
 // test's own (the test user under Wine is always an administrator).

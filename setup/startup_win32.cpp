@@ -61,15 +61,23 @@ struct {
 
 PSID Administrators() { return const_cast<void*>(static_cast<const void*>(&kAdministrators)); }
 
-// Whether the access token of the calling thread, else of the process, lists
-// the Administrators group: with any attributes, or (enabledOnly) as a group
-// in force, as it is for an elevated process and not for a filtered one.
-bool TokenListsAdministrators(bool enabledOnly) {
+// The access token of the calling thread, else of the process, opened for
+// querying; null when neither opens. (The token functions exist on the NT
+// family only, where the current thread and process are the pseudo handles
+// -2 and -1.)
+HANDLE OpenToken() {
   HANDLE token;
-  if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &token) &&
-      !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-    return false;
+  if (!OpenThreadToken(reinterpret_cast<HANDLE>(-2), TOKEN_QUERY, FALSE, &token) &&
+      !OpenProcessToken(reinterpret_cast<HANDLE>(-1), TOKEN_QUERY, &token)) {
+    token = nullptr;
   }
+  return token;
+}
+
+// Whether the token lists the Administrators group: with any attributes, or
+// (enabledOnly) as a group in force, as it is for an elevated process and
+// not for a filtered one.
+bool TokenListsAdministrators(HANDLE token, bool enabledOnly) {
   bool admin = false;
   DWORD size = 0;
   GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
@@ -81,15 +89,32 @@ bool TokenListsAdministrators(bool enabledOnly) {
     }
   }
   if (groups) GlobalFree(groups);
-  CloseHandle(token);
   return admin;
+}
+
+// The rights test: the token of the thread, else of the process, lists the
+// Administrators group, and where Windows has UAC it is elevated, since an
+// administrator's filtered token lists the group too but cannot write where
+// an installer writes. Before Vista the elevation class is unknown and the
+// query fails: the group alone decides there.
+bool TestToken(bool enabledOnly) {
+  const HANDLE token = OpenToken();
+  if (!token) return false;
+  TOKEN_ELEVATION elevation;
+  DWORD size;
+  const bool rights =
+      TokenListsAdministrators(token, enabledOnly) &&
+      (!GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size) ||
+       elevation.TokenIsElevated);
+  CloseHandle(token);
+  return rights;
 }
 
 }  // namespace
 
-bool IsElevated() { return TokenListsAdministrators(true); }
+bool IsElevated() { return TestToken(true); }
 
-bool HasAdministrativeRights() { return !IsNtFamily() || TokenListsAdministrators(false); }
+bool HasAdministrativeRights() { return !IsNtFamily() || TestToken(false); }
 
 namespace {
 
