@@ -28,6 +28,7 @@ inline constexpr const char* kMsgPartSize = " than it should be.";
 inline constexpr const char* kMsgPartsDiffer =
     "The parts of this Setup package do not belong together: one of them has been damaged or "
     "replaced.";
+inline constexpr const char* kMsgNeedsSha256 = "This Setup package needs Windows XP SP3 or later.";
 inline constexpr const char* kMsgCannotClose = "Cannot close the file";
 inline constexpr const char* kMsgCannotInstall = "Couldn't initialize installation.";
 inline constexpr const char* kMsgCreateDirFailed =

@@ -5,6 +5,7 @@
 #include <stdint.h>
 
 #include "setup/package_format.h"
+#include "setup/pe_image.h"
 
 namespace marrowby::setup {
 
@@ -36,6 +37,10 @@ struct SetupState {
   char windowsDir[kPathBytes];
   char savedDir[kPathBytes];
   PackageHeader header;
+  // The signature behind the program's own file, from its PE headers (zeros
+  // when it is unsigned): the package, or part 1 of a split one, ends where
+  // PackageEnd says.
+  CertificateTable certificate;
   bool hasTitle;
   char title[kPathSize];
   char infName[kPathSize];

@@ -55,7 +55,8 @@ bool IsNtFamily();
 bool IsElevated();
 
 // Start-up and exit clean-up of the process; the dialog runs in between.
-// ownPath is the package to start from; null for the program's own file.
+// ownPath is the package to start from, taken as unsigned; null for the
+// program's own file, whose signature the headers of its image name.
 bool StartUp(const char* ownPath = nullptr);
 void ExitCleanUp();
 // The Administrators group in the token of the thread, else of the process,

@@ -178,6 +178,17 @@ bool MakeWorkDir() {
   return CreateWorkDir(bases, n, elevated);
 }
 
+// Where the signature lies in the program's own file, from the headers of
+// its image, which the loader maps as they stand in the file.
+CertificateTable OwnSignature() {
+  const auto* image = reinterpret_cast<const BYTE*>(GetModuleHandleA(nullptr));
+  const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+      image + reinterpret_cast<const IMAGE_DOS_HEADER*>(image)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& d =
+      headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
+  return CertificateTable{d.VirtualAddress, d.Size};
+}
+
 // Steps 5 to 13: reads and checks the package, places the library copy.
 // False when start-up must stop (the message, if any, has been shown).
 bool ReadPackage() {
@@ -230,6 +241,7 @@ void RestrictLibrarySearch() {
 bool StartUp(const char* ownPath) {
   SetupState& s = g_state;
   g_io = &kWin32Io;
+  s.certificate = ownPath ? CertificateTable{0, 0} : OwnSignature();
   s.installStarted = false;
   s.hasTitle = false;
   s.error = false;
