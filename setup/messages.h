@@ -41,6 +41,15 @@ inline constexpr const char* kMsgNoAnsiPath =
     "The path of the extracted files cannot be passed to the installer.";
 inline constexpr const char* kMsgUnsafeName =
     "The setup package holds a file name that is not allowed: ";
+// Shown for /? and for a command line the program does not understand.
+inline constexpr const char* kCaptionSwitches = "Setup";
+inline constexpr const char* kSwitchesText =
+    "/Q or /quiet: install without any window\n"
+    "/X:FOLDER: only extract, into a new or empty FOLDER\n"
+    "/norestart: never restart Windows\n"
+    "/?: show this list";
+inline constexpr const char* kMsgExtractFolder =
+    "The files can only be extracted into a new or empty folder.";
 inline constexpr const char* kMsgExtractFailed = "Error extracting file(s).";
 // The same text as the caption.
 inline constexpr const char* kMsgOpenFailed = kCaptionCannotOpen;

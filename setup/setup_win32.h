@@ -76,6 +76,10 @@ bool CreateDirectoryTree(const char* path);
 // the files made in it inherit. Sets g_state.tempDir and holds the folder
 // open. False when none could be made.
 bool CreateWorkDir(const char* const* bases, uint32_t count, bool elevated);
+// Makes the /X: folder (a path as given, relative to the current folder)
+// with its parents, and sets g_state.extractDir to its full path; false,
+// and extractDir empty, when it cannot be made or is not empty.
+bool PrepareExtractFolder(const char* folder);
 // Lets go of the working folder and removes it when this process made it and
 // it is empty.
 void RemoveWorkDir();

@@ -12,6 +12,8 @@ namespace marrowby::setup {
 bool (*g_rightsTest)();
 
 int MessageBoxText(UINT codePage, HWND owner, const char* text, const char* caption, UINT flags) {
+  // A quiet run shows no window at all.
+  if (g_state.switches.quiet) return 0;
   wchar_t wide[kPathBytes + 256], wideCaption[kPathSize];
   ToWide(codePage, text, wide, kPathBytes + 256);
   ToWide(codePage, caption, wideCaption, kPathSize);
@@ -24,7 +26,7 @@ void ErrorBox(const char* text) {
 
 void FatalRunTimeError(const char* text) {
   ErrorBox(text);
-  ExitProcess(1);
+  ExitProcess(kExitFailed);
 }
 
 bool IsNtFamily() {
@@ -125,14 +127,20 @@ namespace {
   TextJoin(text, sizeof(text), {kMsgCorrupted, kMsgObtainNewCopy});
   ErrorBox(text);
   g_io->close(h);
-  ExitProcess(0);
+  ExitProcess(kExitFailed);
 }
 
+// A quiet run cannot ask: a missing part is a failure there.
 bool AskForDisk(uint32_t partNumber) {
   char text[64], number[11];
   TextJoin(text, sizeof(text), {kMsgInsertDisk, DecimalText(partNumber, number), ".."});
-  return MessageBoxText(1252, nullptr, text, g_state.title, MB_OKCANCEL | MB_ICONINFORMATION) !=
-         IDCANCEL;
+  if (g_state.switches.quiet) return false;
+  if (MessageBoxText(1252, nullptr, text, g_state.title, MB_OKCANCEL | MB_ICONINFORMATION) !=
+      IDCANCEL) {
+    return true;
+  }
+  g_state.exitCode = kExitCancelled;
+  return false;
 }
 
 // A path the system wrote into w (n characters, 0 on failure, MAX_PATH or

@@ -15,6 +15,13 @@ namespace marrowby::e2e {
 // The status text of a finished installation.
 inline constexpr char kCompleted[] = "Installation completed successfully!";
 
+// The exit codes of the setup program: the Windows Installer's.
+inline constexpr DWORD kInstalled = 0;
+inline constexpr DWORD kCancelled = 1602;  // ERROR_INSTALL_USEREXIT
+inline constexpr DWORD kFailed = 1603;     // ERROR_INSTALL_FAILURE
+inline constexpr DWORD kBadCommandLine = 1639;  // ERROR_INVALID_COMMAND_LINE
+inline constexpr DWORD kRestartNeeded = 3010;   // ERROR_SUCCESS_REBOOT_REQUIRED
+
 // The packages built for these tests (build/win64/e2e-setup/).
 std::string PackageDir();
 // The stub's temporary directory for this user: <temp>\$Tessara.Tmp\.
@@ -26,9 +33,13 @@ void RemoveStubTempDirs();
 class SetupRun {
  public:
   // Starts a package; extraEnv holds "NAME=value" entries added to (or
-  // replacing in) this process's environment for the child only. Paths and
-  // values are UTF-8.
-  explicit SetupRun(const std::string& path, const std::vector<std::string>& extraEnv = {});
+  // replacing in) this process's environment for the child only; arguments
+  // follow the program's quoted path on its command line. Paths and values
+  // are UTF-8. filtered starts it with the filtered token of this process's
+  // administrator (Wine runs the test user fully elevated): an
+  // administrator without elevation.
+  explicit SetupRun(const std::string& path, const std::vector<std::string>& extraEnv = {},
+                    const std::string& arguments = "", bool filtered = false);
   ~SetupRun();  // ends the process when a test left it running
   SetupRun(const SetupRun&) = delete;
   SetupRun& operator=(const SetupRun&) = delete;
@@ -46,6 +57,9 @@ class SetupRun {
   HWND StartInstaller();
   // Exit code, or STILL_ACTIVE when the process is still running after timeoutMs.
   DWORD WaitExit(DWORD timeoutMs = 60000);
+  // Waits for the end like WaitExit, and counts a visible window of the
+  // process seen at any moment meanwhile as a failure of the test.
+  DWORD WaitExitWithoutWindow(DWORD timeoutMs = 60000);
   // True when no window of the process is visible at this moment.
   bool HasNoVisibleWindow();
   // Ends the setup program at once, as a crash or the task manager would.
