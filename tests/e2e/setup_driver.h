@@ -15,6 +15,10 @@ namespace marrowby::e2e {
 // The status text of a finished installation.
 inline constexpr char kCompleted[] = "Installation completed successfully!";
 
+// The message for a package whose size is not its own.
+inline constexpr char kCorrupted[] =
+    "The setup file is corrupted. Please obtain a new copy of the program.";
+
 // The exit codes of the setup program: the Windows Installer's.
 inline constexpr DWORD kInstalled = 0;
 inline constexpr DWORD kCancelled = 1602;  // ERROR_INSTALL_USEREXIT

@@ -18,12 +18,10 @@ using wintest::FileExists;
 using wintest::MakeTempDir;
 using wintest::ReadFile;
 using wintest::RemoveTree;
-using wintest::WriteFile;
 
 const char kSwitchList[] = "/Q or /quiet: install without any window\n";
 const char kNotEmpty[] = "The files can only be extracted into a new or empty folder.";
 const char kNeedAdmin[] = "You need to have administrative privileges to run this program.";
-const char kCorrupted[] = "The setup file is corrupted. Please obtain a new copy of the program.";
 
 // The list of files Windows replaces at its next start: kept, removed for
 // a test that adds to it, and put back afterwards.

@@ -18,8 +18,6 @@ using wintest::MakeTempDir;
 using wintest::ReadFile;
 using wintest::RemoveTree;
 
-const char kCorrupted[] = "The setup file is corrupted. Please obtain a new copy of the program.";
-
 std::string WindowsDir() {
   char dir[MAX_PATH];
   GetWindowsDirectoryA(dir, MAX_PATH);
