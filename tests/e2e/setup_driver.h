@@ -61,9 +61,10 @@ class SetupRun {
   HWND StartInstaller();
   // Exit code, or STILL_ACTIVE when the process is still running after timeoutMs.
   DWORD WaitExit(DWORD timeoutMs = 60000);
-  // Waits for the end like WaitExit, and counts a visible window of the
-  // process seen at any moment meanwhile as a failure of the test.
+  // Waits for the end like WaitExit, but stops with STILL_ACTIVE as soon as
+  // a window of the process is visible; windowShown() then names it.
   DWORD WaitExitWithoutWindow(DWORD timeoutMs = 60000);
+  const std::string& windowShown() const { return windowShown_; }
   // True when no window of the process is visible at this moment.
   bool HasNoVisibleWindow();
   // Ends the setup program at once, as a crash or the task manager would.
@@ -78,6 +79,7 @@ class SetupRun {
  private:
   HWND FindWindowWith(int controlId, DWORD timeoutMs);
   PROCESS_INFORMATION pi_{};
+  std::string windowShown_;
 };
 
 // A visible top-level window of the process that has a control with that id

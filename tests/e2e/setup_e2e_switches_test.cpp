@@ -86,7 +86,9 @@ class SetupSwitches : public ::testing::Test {
                              bool filtered = false) {
     SetupRun run(path, {}, arguments, filtered);
     EXPECT_TRUE(run.started()) << path;
-    return run.WaitExitWithoutWindow();
+    const DWORD code = run.WaitExitWithoutWindow();
+    EXPECT_EQ(run.windowShown(), "") << arguments;
+    return code;
   }
   // Copies the parts of a split package into the work folder, all of them
   // or the first count; the path of its program there.
@@ -154,6 +156,7 @@ TEST_F(SetupSwitches, QuietFailuresEndWithTheirCodeAndNothingElse) {
     SetupRun run(Pkg("slow.exe"), {}, "/Q");
     ASSERT_TRUE(wintest::PumpUntil([&] { return run.KillChild("rundll32.exe", 5); }, 30000));
     EXPECT_EQ(run.WaitExitWithoutWindow(), kFailed);
+    EXPECT_EQ(run.windowShown(), "");
   }
   wintest::PumpFor(3500);  // the program the slow INF started lets go of its folder
   RemoveStubTempDirs();
