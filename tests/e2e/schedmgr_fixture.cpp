@@ -50,15 +50,15 @@ void SchedmgrFixture::TearDown() {
 
 HWND SchedmgrFixture::Start() {
   program_ = std::make_unique<Program>();
-  EXPECT_TRUE(program_->Start(wintest::ExeDir() + "schedmgr.exe"));
-  form_ = WaitTopWindow(program_->Pid(), kMainClass, kTitle, 20000);
+  EXPECT_TRUE(program_->Start(exe_.empty() ? wintest::ExeDir() + "schedmgr.exe" : exe_));
+  form_ = WaitTopWindow(program_->Pid(), kMainClass, kTitle, 60000);
   EXPECT_NE(form_, nullptr);
   return form_;
 }
 
 HWND SchedmgrFixture::StartHidden() {
   Start();
-  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 10000));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 30000));
   return form_;
 }
 

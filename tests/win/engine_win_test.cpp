@@ -83,7 +83,9 @@ TEST_F(EngineWin, SleepingSlotsWakeAtTheirMomentAndAtAClockChange) {
     delayMs = (Now() - soon.DateTime()) * kMSecsPerDay;
   };
   ASSERT_TRUE(PumpUntil([&] { return delayMs >= 0; }, 5000));
-  EXPECT_LT(delayMs, 100);  // about 0 on a quiet machine
+  // About 0 on a quiet machine; a launch on the next whole second would be
+  // late by up to a second. The margin holds on a busy or emulated machine.
+  EXPECT_LT(delayMs, 500);
   EXPECT_LE(host.WakeUps(), 3u);
 
   SYSTEMTIME local;
