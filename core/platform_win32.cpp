@@ -60,7 +60,7 @@ uint64_t SteadyMilliseconds() {
   static const auto tickCount64 = reinterpret_cast<TickCount64>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetTickCount64")));
   if (tickCount64) return tickCount64();
-  static TickWidener widener;
+  static TickWidener widener(GetTickCount());
   return widener.Widen(GetTickCount());
 }
 

@@ -1,31 +1,42 @@
 // Milliseconds since the system started, as a 64-bit count that never wraps.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace marrowby {
 
 // Widens a 32-bit millisecond counter that wraps every 2^32 ms (49.7 days),
-// as Windows XP's GetTickCount does, into a 64-bit count: each reading below
-// the previous one is a wrap. It must be read at least once per wrap period;
-// the timer host reads it at least every hour while the program runs.
+// as Windows XP's GetTickCount does, into a 64-bit count. A reading ahead
+// of the last one (by up to half the range) that is numerically smaller is a
+// wrap; one behind it is an older reading from another thread, widened
+// without moving the state back. It must be read at least once per half
+// range (24 days); the timer host reads it at least every hour while the
+// program runs.
 class TickWidener {
  public:
+  // Starts from a first reading, which counts as less than one wrap.
+  explicit TickWidener(uint32_t first) : state_(first) {}
   uint64_t Widen(uint32_t ticks) {
-    if (started_ && ticks < last_) high_ += uint64_t{1} << 32;
-    started_ = true;
-    last_ = ticks;
-    return high_ | ticks;
+    uint64_t state = state_.load();
+    for (;;) {
+      const uint32_t last = static_cast<uint32_t>(state);
+      // Behind the last reading by up to half the range: an older reading.
+      if (static_cast<uint32_t>(ticks - last) > 0x80000000u) {
+        return state - static_cast<uint32_t>(last - ticks);
+      }
+      const uint64_t wraps = (state >> 32) + (ticks < last ? 1 : 0);
+      const uint64_t next = wraps << 32 | ticks;
+      if (state_.compare_exchange_weak(state, next)) return next;
+    }
   }
 
  private:
-  bool started_ = false;
-  uint32_t last_ = 0;
-  uint64_t high_ = 0;
+  std::atomic<uint64_t> state_;  // wraps seen (high half), last reading (low half)
 };
 
 // The system's 64-bit tick count where it has one (Vista and later), else
-// its 32-bit count widened. Read from the user-interface thread.
+// its 32-bit count widened.
 uint64_t SteadyMilliseconds();
 
 }  // namespace marrowby

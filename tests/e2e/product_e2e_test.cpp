@@ -90,7 +90,7 @@ TEST_F(ProductE2E, InstallsStartsAndUninstallsLeavingOnlyTheSettings) {
     ASSERT_TRUE(WaitItemText(dlg, 3002, "Installation completed successfully!"));
     EXPECT_EQ(ItemText(dlg, IDCANCEL), "&Ok");
     Press(dlg, IDCANCEL);  // Ok
-    ASSERT_TRUE(setup.WaitExit(20000));
+    ASSERT_TRUE(setup.WaitExit(60000));
   }
 
   const std::string exe = InstallDir() + "schedmgr.exe";
@@ -111,22 +111,22 @@ TEST_F(ProductE2E, InstallsStartsAndUninstallsLeavingOnlyTheSettings) {
     // its settings when asked to quit.
     exe_ = exe;
     StartReady();
-    AddDueSchedule("Installed launch", MarkerExe(), 4, {});
+    AddDueSchedule("Installed launch", MarkerExe(), 10, {});  // time to type it in, when slow
     Click(C("HideBtn"));
-    ASSERT_TRUE(WaitFor([&] { return wintest::CountLines(Marker()) == 1; }, 30000));
+    ASSERT_TRUE(WaitFor([&] { return wintest::CountLines(Marker()) == 1; }, 60000));
     const std::string ini = SettingsFile();
     const std::string history = ini.substr(0, ini.size() - 3) + "log";
-    ASSERT_TRUE(WaitFor([&] { return wintest::CountLines(history) == 1; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return wintest::CountLines(history) == 1; }, 30000));
     EXPECT_NE(wintest::ReadFile(history).find("\tInstalled launch\t" + MarkerExe() + "\tstarted\t"),
               std::string::npos)
         << wintest::ReadFile(history);
     Wait(3000);
     EXPECT_EQ(wintest::CountLines(Marker()), 1);
     PostMessageA(form_, WM_CLOSE, 0, 0);
-    MessageBoxInfo box = WaitMessageBox(program_->Pid(), 20000);
+    MessageBoxInfo box = WaitMessageBox(program_->Pid(), 60000);
     ASSERT_NE(box.hwnd, nullptr);
     PressButton(box, "&Yes");
-    ASSERT_TRUE(program_->WaitExit(20000));
+    ASSERT_TRUE(program_->WaitExit(60000));
   }
   ASSERT_TRUE(FileExists(SettingsFile()));
 

@@ -73,7 +73,7 @@ void SchedmgrFixture::ShowWindowAgain() {
   HWND app = FindTopWindow(program_->Pid(), "TApplication", kTitle);
   ASSERT_NE(app, nullptr);
   ShowWindow(app, SW_RESTORE);
-  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(form_) != FALSE; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(form_) != FALSE; }, 30000));
 }
 
 HWND SchedmgrFixture::C(const char* name) {
@@ -84,17 +84,17 @@ HWND SchedmgrFixture::C(const char* name) {
 
 MessageBoxInfo SchedmgrFixture::ClickForBox(const char* name) {
   Click(C(name));
-  return WaitMessageBox(program_->Pid(), 5000);
+  return WaitMessageBox(program_->Pid(), 30000);
 }
 
 void SchedmgrFixture::Ok(const MessageBoxInfo& box) {
   ASSERT_NE(box.hwnd, nullptr);
   PressButton(box, "OK");
-  WaitFor([&] { return !IsWindow(box.hwnd); }, 5000);
+  WaitFor([&] { return !IsWindow(box.hwnd); }, 30000);
 }
 
 HWND SchedmgrFixture::TrayWindow() {
-  HWND tray = WaitTopWindow(program_->Pid(), "TTrayIconWindow", "", 10000, false);
+  HWND tray = WaitTopWindow(program_->Pid(), "TTrayIconWindow", "", 30000, false);
   EXPECT_NE(tray, nullptr);
   return tray;
 }
@@ -119,7 +119,7 @@ HWND SchedmgrFixture::OpenTrayMenu() {
         menu = FindWindowA("#32768", nullptr);
         return menu && IsWindowVisible(menu);
       },
-      5000);
+      30000);
   return menu;
 }
 
@@ -148,7 +148,7 @@ void SchedmgrFixture::Spin(bool up) {
 
 void SchedmgrFixture::NewSchedule(const std::string& desc, const std::string& item) {
   Click(C("NewBtn"));
-  ASSERT_TRUE(WaitFor([&] { return Text(C("DescEdit")) == "New Schedule"; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return Text(C("DescEdit")) == "New Schedule"; }, 30000));
   SetText(C("DescEdit"), desc);
   SetText(C("CommandEdit"), item);
   Wait(100);

@@ -37,8 +37,8 @@ TEST(TimerQueue, WholeSecondTimersShareOneWakeUpASecond) {
 // one-second timer started just before the wrap ticks once a second across
 // it, neither stopping (the count going back) nor firing in a burst.
 TEST(TimerQueue, OneSecondTimerKeepsItsPaceAcrossTheTickCountWrap) {
-  TickWidener widener;
   uint32_t ticks = 0xFFFFFFFFu - 30000;  // the injected tick source, 30 s before the wrap
+  TickWidener widener(ticks);
   TimerQueue q(widener.Widen(ticks));
   int fired = 0;
   q.Add(widener.Widen(ticks), 1000, [&fired] { ++fired; });
@@ -54,6 +54,10 @@ TEST(TimerQueue, OneSecondTimerKeepsItsPaceAcrossTheTickCountWrap) {
   EXPECT_LE(fired, 60);
   EXPECT_GT(*q.NextDue(), last);
   EXPECT_LE(*q.NextDue(), last + 1000);
+  // A reading taken a little earlier on another thread (just before the
+  // wrap) is not a second wrap, and moves nothing back.
+  EXPECT_EQ(widener.Widen(0xFFFFFFF0u), last - (ticks - 0xFFFFFFF0u));
+  EXPECT_EQ(widener.Widen(ticks + 1), last + 1);
 }
 
 TEST(TimerQueue, FirstTickMovesAtMostHalfASecondAndShortPeriodsStayExact) {
