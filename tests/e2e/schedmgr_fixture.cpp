@@ -157,6 +157,13 @@ void SchedmgrFixture::NewSchedule(const std::string& desc, const std::string& it
 void SchedmgrFixture::AddDueSchedule(const std::string& desc, const std::string& item,
                                      int secondsAhead, const Choices& choices) {
   NewSchedule(desc, item);
+  Click(C("EnableCb"));
+  if (choices.announce) Click(C("AnnounceCb"));
+  if (choices.once) Click(C("OnceCb"));
+  if (choices.allowCancel) Click(C("DelayCb"));
+  // The time last, counted from now: on a slow machine the clicks above may
+  // take a while, and a schedule stored after its moment waits a day.
+  Wait(300);
   SYSTEMTIME now;
   GetLocalTime(&now);
   FILETIME ft;
@@ -172,11 +179,7 @@ void SchedmgrFixture::AddDueSchedule(const std::string& desc, const std::string&
   SetText(C("Hours"), std::to_string(due.wHour));
   SetText(C("Minutes"), std::to_string(due.wMinute));
   SetText(C("Seconds"), std::to_string(due.wSecond));
-  Click(C("EnableCb"));
-  if (choices.announce) Click(C("AnnounceCb"));
-  if (choices.once) Click(C("OnceCb"));
-  if (choices.allowCancel) Click(C("DelayCb"));
-  Wait(300);
+  Wait(100);
 }
 
 void SaveScreenPicture(const RECT& r, const std::string& path,
