@@ -1,6 +1,8 @@
 // Win32 clock and timer host.
 #include <windows.h>
 
+#include <atomic>
+
 #include "core/platform.h"
 #include "core/steady_ticks.h"
 #include "core/timer_host_win32.h"
@@ -54,14 +56,26 @@ class Win32Clock : public Clock {
 
 }  // namespace
 
+namespace {
+// GetTickCount64 is found at run time: Windows XP has only GetTickCount.
+// No function-local statics here: the thread library calls this from inside
+// its own waits (below), where the C++ runtime's guard for a static, which
+// waits through the thread library, must not be entered again.
+using TickCount64 = ULONGLONG(WINAPI*)();
+std::atomic<int> g_looked;  // 0: not yet, 1: looked up
+std::atomic<TickCount64> g_tickCount64;
+TickWidener g_widener;
+}  // namespace
+
 uint64_t SteadyMilliseconds() {
-  // GetTickCount64 is found at run time: Windows XP has only GetTickCount.
-  using TickCount64 = ULONGLONG(WINAPI*)();
-  static const auto tickCount64 = reinterpret_cast<TickCount64>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetTickCount64")));
-  if (tickCount64) return tickCount64();
-  static TickWidener widener(GetTickCount());
-  return widener.Widen(GetTickCount());
+  if (!g_looked.load()) {
+    // Two threads may both look it up; they find the same.
+    g_tickCount64 = reinterpret_cast<TickCount64>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetTickCount64")));
+    g_looked = 1;
+  }
+  if (const TickCount64 tickCount64 = g_tickCount64.load()) return tickCount64();
+  return g_widener.Widen(GetTickCount());
 }
 
 namespace {

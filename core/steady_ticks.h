@@ -15,10 +15,14 @@ namespace marrowby {
 // program runs.
 class TickWidener {
  public:
-  // Starts from a first reading, which counts as less than one wrap.
-  explicit TickWidener(uint32_t first) : state_(first) {}
+  // The first reading counts as less than one wrap. Constant-initialised,
+  // so that a widener at namespace scope is ready before any code runs.
+  constexpr TickWidener() = default;
   uint64_t Widen(uint32_t ticks) {
     uint64_t state = state_.load();
+    while (state == kUnread) {
+      if (state_.compare_exchange_weak(state, ticks)) return ticks;
+    }
     for (;;) {
       const uint32_t last = static_cast<uint32_t>(state);
       // Behind the last reading by up to half the range: an older reading.
@@ -32,7 +36,9 @@ class TickWidener {
   }
 
  private:
-  std::atomic<uint64_t> state_;  // wraps seen (high half), last reading (low half)
+  static constexpr uint64_t kUnread = ~uint64_t{0};
+  // Wraps seen (high half) and the last reading (low half), or kUnread.
+  std::atomic<uint64_t> state_{kUnread};
 };
 
 // The system's 64-bit tick count where it has one (Vista and later), else

@@ -113,7 +113,8 @@ TEST_F(ProductE2E, InstallsStartsAndUninstallsLeavingOnlyTheSettings) {
     StartReady();
     AddDueSchedule("Installed launch", MarkerExe(), 10, {});  // time to type it in, when slow
     Click(C("HideBtn"));
-    ASSERT_TRUE(WaitFor([&] { return wintest::CountLines(Marker()) == 1; }, 60000));
+    ASSERT_TRUE(WaitFor([&] { return wintest::CountLines(Marker()) == 1; }, 60000))
+        << wintest::DescribeProcess(program_->Pid());
     const std::string ini = SettingsFile();
     const std::string history = ini.substr(0, ini.size() - 3) + "log";
     ASSERT_TRUE(WaitFor([&] { return wintest::CountLines(history) == 1; }, 30000));

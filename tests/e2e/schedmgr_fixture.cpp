@@ -161,8 +161,8 @@ void SchedmgrFixture::AddDueSchedule(const std::string& desc, const std::string&
   if (choices.announce) Click(C("AnnounceCb"));
   if (choices.once) Click(C("OnceCb"));
   if (choices.allowCancel) Click(C("DelayCb"));
-  // The time last, counted from now: on a slow machine the clicks above may
-  // take a while, and a schedule stored after its moment waits a day.
+  // The time last, counted from now, so that the schedule falls due about
+  // secondsAhead after it is stored however slowly the clicks above go.
   Wait(300);
   SYSTEMTIME now;
   GetLocalTime(&now);

@@ -38,7 +38,7 @@ TEST(TimerQueue, WholeSecondTimersShareOneWakeUpASecond) {
 // it, neither stopping (the count going back) nor firing in a burst.
 TEST(TimerQueue, OneSecondTimerKeepsItsPaceAcrossTheTickCountWrap) {
   uint32_t ticks = 0xFFFFFFFFu - 30000;  // the injected tick source, 30 s before the wrap
-  TickWidener widener(ticks);
+  TickWidener widener;
   TimerQueue q(widener.Widen(ticks));
   int fired = 0;
   q.Add(widener.Widen(ticks), 1000, [&fired] { ++fired; });
