@@ -60,11 +60,11 @@ void TMainForm::Launcher1BeforeLaunch(TObject* Sender, bool& Cancel) {
 
 bool TMainForm::Announce(const std::string& commandLine, const std::string& description,
                          const FlagDigits& flags) {
-  TAnnounceForm form(nullptr);
-  host_->AttachView(form);
-  form.Prepare(commandLine, description, flags.AllowCancel());
-  form.ShowModal();
-  return form.Cancelled();
+  auto form = MakeComponent<TAnnounceForm>(nullptr);
+  host_->AttachView(*form);
+  form->Prepare(commandLine, description, flags.AllowCancel());
+  form->ShowModal();
+  return form->Cancelled();
 }
 
 // The item through the one starter (the whole line through the shell, or
@@ -76,6 +76,20 @@ TMainForm::StartResult TMainForm::StartItem(const std::string& commandLine, int 
   host_->Message(MessageKind::Error, "Failure to launch schedule " + std::to_string(position) +
                                          ":" + "\n" + commandLine);
   return result;
+}
+
+THistoryForm* TMainForm::HistoryWindow() const {
+  return history_ && !history_->Released() ? history_.get() : nullptr;
+}
+
+void TMainForm::HistoryMiClick() {
+  if (!HistoryWindow()) {
+    // Closed for good, or never opened: made anew.
+    history_ = MakeComponent<THistoryForm>(nullptr, *host_, [this] { return History(); });
+    host_->AttachView(*history_);
+  }
+  history_->Reload();
+  history_->Show();
 }
 
 LaunchHistory TMainForm::History() const { return ProgramLaunchHistory(); }
@@ -100,7 +114,7 @@ void TMainForm::RecordLaunch(int position, const std::string& description,
   }
   if (recorded) {
     historyFailed_ = false;
-    host_->HistoryChanged();
+    if (THistoryForm* window = HistoryWindow()) window->Reload();
     return;
   }
   if (historyFailed_) return;  // already shown

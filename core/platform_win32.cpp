@@ -147,7 +147,7 @@ void Win32TimerHost::ClockChanged() {
 }
 
 void Win32TimerHost::Reschedule() {
-  HWND hwnd = static_cast<HWND>(OwnWindow());
+  HWND hwnd = OwnWindow();
   if (!hwnd) return;
   const auto next = queue_.NextDue();
   if (!next) {

@@ -11,6 +11,7 @@
 
 #include "marrowby_version.h"
 #include "tests/e2e/e2e_util.h"
+#include "setup/resource_ids.h"
 #include "tests/e2e/product_setup.h"
 #include "tests/e2e/schedmgr_fixture.h"
 #include "tests/win/win_test_util.h"
@@ -76,18 +77,18 @@ TEST_F(ProductE2E, InstallsStartsAndUninstallsLeavingOnlyTheSettings) {
   {
     Program setup;
     ASSERT_TRUE(setup.Start(ExeDir() + "schedmgr-setup.exe"));
-    HWND dlg = DialogWith(setup.Pid(), 3002);
+    HWND dlg = DialogWith(setup.Pid(), SETUP_ID_STATUS);
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(Text(dlg), "Marrowby Schedule Manager Setup");
-    EXPECT_NE(ItemText(dlg, 3002).find("Welcome to Marrowby Schedule Manager " MARROWBY_VERSION_TEXT),
+    EXPECT_NE(ItemText(dlg, SETUP_ID_STATUS).find("Welcome to Marrowby Schedule Manager " MARROWBY_VERSION_TEXT),
               std::string::npos);
     Press(dlg, IDOK);  // Install
-    HWND licence = DialogWith(setup.Pid(), 2002);
+    HWND licence = DialogWith(setup.Pid(), SETUP_ID_LICENCE_TEXT);
     ASSERT_NE(licence, nullptr);
-    EXPECT_NE(ItemText(licence, 2002).find("Marrowby Schedule Manager - Licence Agreement"),
+    EXPECT_NE(ItemText(licence, SETUP_ID_LICENCE_TEXT).find("Marrowby Schedule Manager - Licence Agreement"),
               std::string::npos);
     Press(licence, IDOK);  // I agree
-    ASSERT_TRUE(WaitItemText(dlg, 3002, "Installation completed successfully!"));
+    ASSERT_TRUE(WaitItemText(dlg, SETUP_ID_STATUS, "Installation completed successfully!"));
     EXPECT_EQ(ItemText(dlg, IDCANCEL), "&Ok");
     Press(dlg, IDCANCEL);  // Ok
     ASSERT_TRUE(setup.WaitExit(60000));

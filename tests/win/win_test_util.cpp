@@ -1,8 +1,7 @@
 #include "tests/win/win_test_util.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace marrowby::wintest {
 
@@ -115,6 +114,21 @@ void PumpFor(DWORD ms) {
   PumpUntil([] { return false; }, ms);
 }
 
+std::wstring Wide(const std::string& utf8) {
+  std::wstring w(utf8.size() + 1, L'\0');
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &w[0], static_cast<int>(w.size()));
+  w.resize(n > 0 ? n - 1 : 0);
+  return w;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  std::string s(wide.size() * 3 + 1, '\0');
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &s[0], static_cast<int>(s.size()),
+                                    nullptr, nullptr);
+  s.resize(n > 0 ? n - 1 : 0);
+  return s;
+}
+
 std::string ExeDir() {
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -134,39 +148,57 @@ std::string MakeTempDir(const std::string& prefix) {
 
 void RemoveTree(const std::string& dir) {
   if (dir.size() < 5 || dir[1] != ':' || dir[2] != '\\' || dir.back() != '\\') return;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string full = dir + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full + "\\");
-      } else {
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(full.c_str());
-      }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+  for (const std::string& name : ListFiles(dir)) {
+    const std::wstring full = Wide(dir + name);
+    const DWORD attributes = GetFileAttributesW(full.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      RemoveTree(dir + name + "\\");
+    } else {
+      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(full.c_str());
+    }
   }
-  RemoveDirectoryA(dir.c_str());
+  RemoveDirectoryW(Wide(dir).c_str());
 }
 
 bool FileExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> ListFiles(const std::string& dir) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW fd;
+  const HANDLE h = FindFirstFileW(Wide(dir + "*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = Utf8(fd.cFileName);
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  std::string data;
+  const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return data;
+  char buf[65536];
+  DWORD n = 0;
+  while (::ReadFile(h, buf, sizeof(buf), &n, nullptr) && n > 0) data.append(buf, n);
+  CloseHandle(h);
+  return data;
 }
 
 void WriteFile(const std::string& path, const std::string& data) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << data;
+  const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                               nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  DWORD n = 0;
+  ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &n, nullptr);
+  CloseHandle(h);
 }
 
 int CountLines(const std::string& path) {

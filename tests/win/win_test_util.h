@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace marrowby::wintest {
 
@@ -27,6 +28,11 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // Dispatches messages for ms milliseconds.
 void PumpFor(DWORD ms);
 
+// Paths and names are UTF-8 here; the helpers below hand them to the
+// system's wide functions, so that they may be in any script.
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+
 // The directory of the running executable, with a trailing backslash.
 std::string ExeDir();
 // A fresh, empty directory under the temporary path (with a trailing backslash).
@@ -38,6 +44,9 @@ std::string MakeTempDir(const std::string& prefix);
 void RemoveTree(const std::string& dir);
 
 bool FileExists(const std::string& path);
+// The names in a folder (path ending with a backslash), sorted, without "."
+// and "..".
+std::vector<std::string> ListFiles(const std::string& dir);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& data);
 int CountLines(const std::string& path);
