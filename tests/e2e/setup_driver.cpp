@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "setup/resource_ids.h"
@@ -134,6 +135,11 @@ HWND SetupRun::FindWindowWith(int controlId, DWORD timeoutMs) {
     if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0) return nullptr;
     PumpFor(50);
   } while (GetTickCount64() < end);
+  // A wait that gave up (not a short look) says what the program was doing.
+  if (timeoutMs >= 3000) {
+    std::printf("no window with control %d after %lu ms: %s\n", controlId, timeoutMs,
+                wintest::DescribeProcess(pi_.dwProcessId).c_str());
+  }
   return nullptr;
 }
 
@@ -213,15 +219,7 @@ bool SetupRun::KillChild(const char* exe, UINT code) {
   return ended;
 }
 
-std::string Text(HWND window) {
-  char buf[4096];
-  DWORD_PTR n = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof(buf), reinterpret_cast<LPARAM>(buf),
-                           SMTO_ABORTIFHUNG, 5000, &n)) {
-    return "";
-  }
-  return std::string(buf, n);
-}
+std::string Text(HWND window) { return wintest::WindowText(window); }
 
 std::string ControlText(HWND dialog, int id) {
   HWND c = GetDlgItem(dialog, id);

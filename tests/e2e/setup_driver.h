@@ -49,11 +49,15 @@ class SetupRun {
   SetupRun& operator=(const SetupRun&) = delete;
 
   bool started() const { return pi_.hProcess != nullptr; }
-  // The main dialog (it has the status control), or null after timeoutMs.
-  HWND MainDialog(DWORD timeoutMs = 20000);
-  HWND LicenceDialog(DWORD timeoutMs = 20000);
+  // The main dialog (it has the status control), or null once the program
+  // has ended or timeoutMs has passed. The waits end on what they wait for;
+  // the time limits are only there for a program that hangs, and are long
+  // enough for a busy machine. One that runs out prints what the program
+  // was doing.
+  HWND MainDialog(DWORD timeoutMs = 90000);
+  HWND LicenceDialog(DWORD timeoutMs = 90000);
   // A message box (a dialog whose static 0xFFFF holds the text).
-  HWND MessageBoxWindow(DWORD timeoutMs = 20000);
+  HWND MessageBoxWindow(DWORD timeoutMs = 90000);
   // Waits until the main dialog's status text contains the fragment.
   bool WaitStatus(HWND dialog, const std::string& fragment, DWORD timeoutMs = 60000);
   // Presses Install in the main dialog of a package without a licence and
