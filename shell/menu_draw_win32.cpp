@@ -28,9 +28,7 @@ LOGFONTA SystemMenuLogFont(bool newStyle) {
   if (newStyle) {
     NONCLIENTMETRICSA ncm = {};
     ncm.cbSize = sizeof(ncm);
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0)) return ncm.lfMenuFont;
-    // Systems before Vista know the record without its last field.
-    ncm.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+    // The record as Windows XP knows it, which later systems accept too.
     if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0)) return ncm.lfMenuFont;
   }
   LOGFONTA lf = {};

@@ -113,7 +113,8 @@ class DateEditBinding : public ControlBinding {
     // Where the date edit makes its calendar at each drop-down (Windows
     // Vista and later), it makes it with day states. The calendar writes in
     // the window's font, with the bold of that font for the marked days.
-    SendMessageA(hwnd_, DTM_SETMCSTYLE, 0, MCS_DAYSTATE);
+    // (DTM_SETMCSTYLE, which XP's date edit ignores.)
+    SendMessageA(hwnd_, DTM_FIRST + 11, 0, MCS_DAYSTATE);
     SendMessageA(hwnd_, DTM_SETMCFONT, reinterpret_cast<WPARAM>(look_.font), FALSE);
     dayStates_.Listen(hwnd_);
     ShowState(ControlAspect::Text);

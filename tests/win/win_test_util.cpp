@@ -39,6 +39,61 @@ HWND FindWindowWithControl(DWORD pid, int controlId) {
 
 HWND FindVisibleWindow(DWORD pid) { return FindInProcess(pid, true, 0); }
 
+std::string WindowText(HWND hwnd) {
+  // WM_GETTEXT is carried across processes for every window class.
+  char buf[4096];
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof(buf), reinterpret_cast<LPARAM>(buf),
+                           SMTO_NORMAL, 30000, &n)) {
+    return "";
+  }
+  return std::string(buf, n);
+}
+
+namespace {
+std::string Describe(HWND hwnd) {
+  char cls[128] = "";
+  GetClassNameA(hwnd, cls, sizeof(cls));
+  return std::string(cls) + " \"" + WindowText(hwnd) + "\"";
+}
+struct Listing {
+  DWORD pid;
+  std::string text;
+};
+BOOL CALLBACK ListControl(HWND hwnd, LPARAM lp) {
+  auto* l = reinterpret_cast<Listing*>(lp);
+  if (l->text.size() < 4000) l->text += "\n      " + Describe(hwnd);
+  return TRUE;
+}
+BOOL CALLBACK ListTop(HWND hwnd, LPARAM lp) {
+  auto* l = reinterpret_cast<Listing*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != l->pid) return TRUE;
+  l->text += "\n    " + Describe(hwnd) + (IsWindowVisible(hwnd) ? "" : " (hidden)");
+  if (IsWindowVisible(hwnd)) EnumChildWindows(hwnd, ListControl, lp);
+  return TRUE;
+}
+}  // namespace
+
+std::string DescribeProcess(DWORD pid) {
+  std::string state = "process " + std::to_string(pid);
+  const HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, pid);
+  DWORD code = 0;
+  if (!h) {
+    state += " is gone";
+  } else if (WaitForSingleObject(h, 0) == WAIT_TIMEOUT) {
+    state += " is running";
+  } else {
+    GetExitCodeProcess(h, &code);
+    state += " has ended with exit code " + std::to_string(code);
+  }
+  if (h) CloseHandle(h);
+  Listing l{pid, ""};
+  EnumWindows(ListTop, reinterpret_cast<LPARAM>(&l));
+  return state + (l.text.empty() ? "; it has no windows" : "; its windows:" + l.text);
+}
+
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   while (!done()) {
@@ -92,6 +147,7 @@ std::string MakeTempDir(const std::string& prefix) {
 }
 
 void RemoveTree(const std::string& dir) {
+  if (dir.size() < 5 || dir[1] != ':' || dir[2] != '\\' || dir.back() != '\\') return;
   for (const std::string& name : ListFiles(dir)) {
     const std::wstring full = Wide(dir + name);
     const DWORD attributes = GetFileAttributesW(full.c_str());
