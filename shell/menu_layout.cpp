@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/dpi.h"
+
 namespace marrowby {
 
 MenuMetrics MakeMenuMetrics(int checkMarkWidth, int menuBarHeight, int majorVersion) {
@@ -31,12 +33,12 @@ ItemSize MeasureItem(const MenuMetrics& m, const ItemMeasure& in) {
   ItemSize s;
   s.Width = 2 * m.G + in.TextWidth + in.ShortCutWidth + in.CheckColumn;
   if (in.IsLine) {
-    s.Height = std::max(in.TextHeight / 2, 9);
+    s.Height = std::max(in.TextHeight / 2, ScaleToDpi(9, m.Dpi));
   } else {
     s.Height = std::max(m.H, in.TextHeight);
     if (in.HasGraphic) {
       s.Width += GraphicColumn(in.GraphicWidth, in.Glyphs, in.MinTextOffset);
-      s.Height = std::max(s.Height, in.GraphicHeight + 4);
+      s.Height = std::max(s.Height, in.GraphicHeight + ScaleToDpi(4, m.Dpi));
     }
   }
   if (in.TopLevel) s.Width += in.LeftMargin + 1;
@@ -57,7 +59,7 @@ ItemLayout LayoutItem(const MenuMetrics& m, const TRect& rect, const ItemPlace& 
     out.GraphicTop = c.Top + (c.Height() - in.GraphicHeight) / 2;
     out.TextLeft = columnLeft + column + m.G;
   } else {
-    out.TextLeft = left + 2 * m.G + 2;
+    out.TextLeft = left + 2 * m.G + ScaleToDpi(2, m.Dpi);
   }
   out.TextTop = c.Top + (c.Height() - in.LineHeight) / 2;
   out.LineY = c.Top + c.Height() / 2;

@@ -14,6 +14,7 @@ struct MenuMetrics {
   int G = 0;              // the basic gap: check-mark width x 0.3, rounded
   int H = 0;              // least height of a text item
   bool NewStyle = false;  // systems of major version 4 and later
+  int Dpi = 96;           // the density the menu is drawn at (the system's)
 };
 
 // checkMarkWidth and menuBarHeight are the system's; majorVersion that of the

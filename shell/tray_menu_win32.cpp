@@ -86,8 +86,10 @@ void TTrayPopupMenu::Notification(TComponent* component, Operation op) {
 }
 
 MenuMetrics TTrayPopupMenu::Metrics() {
-  return MakeMenuMetrics(GetSystemMetrics(SM_CXMENUCHECK), GetSystemMetrics(SM_CYMENU),
-                         LOBYTE(LOWORD(GetVersion())));
+  MenuMetrics m = MakeMenuMetrics(GetSystemMetrics(SM_CXMENUCHECK), GetSystemMetrics(SM_CYMENU),
+                                  LOBYTE(LOWORD(GetVersion())));
+  m.Dpi = SystemDpi();
+  return m;
 }
 
 TFontDesc TTrayPopupMenu::MenuFont() {

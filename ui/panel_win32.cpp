@@ -65,7 +65,29 @@ class PanelBinding : private WindowBase, public ControlBinding {
     return DefaultHandling(msg, wp, lp);
   }
   void Paint();
+  HFONT CaptionFont();
+
+  ScopedFont captionFont_;  // the caption's font away from 96 dots per inch
+  int captionDpi_ = 0;      // the density captionFont_ was made for
 };
+
+// Captions are written in the system's font, the bold cell of 16 by 7 pixels
+// at 96 dots per inch. The system gives that font at its own density only
+// (and Wine scales only its height), so at any other density the caption
+// takes a font of that cell scaled.
+HFONT PanelBinding::CaptionFont() {
+  const auto stock = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+  if (look_.dpi == kLayoutDpi) return stock;
+  if (!captionFont_ || captionDpi_ != look_.dpi) {
+    LOGFONTA lf;
+    if (!GetObjectA(stock, sizeof(lf), &lf)) return stock;
+    lf.lfHeight = look_.Px(16);
+    lf.lfWidth = look_.Px(7);
+    captionFont_.Reset(CreateFontIndirectA(&lf));
+    captionDpi_ = look_.dpi;
+  }
+  return captionFont_ ? captionFont_.Get() : stock;
+}
 
 void PanelBinding::Paint() {
   const auto& panel = static_cast<const TPanel&>(control_);
@@ -74,8 +96,7 @@ void PanelBinding::Paint() {
   RECT r;
   GetClientRect(hwnd_, &r);
   if (panel.GroupFrame) {
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(GetAncestor(hwnd_, GA_ROOT), WM_GETFONT, 0, 0));
-    ScopedSelect select(dc, font);
+    ScopedSelect select(dc, CaptionFont());
     TEXTMETRICA tm;
     GetTextMetricsA(dc, &tm);
     RECT frame = r;

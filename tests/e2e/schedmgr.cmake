@@ -3,7 +3,7 @@ if(TARGET schedmgr)
   add_library(e2e_schedmgr_support STATIC
     ${CMAKE_CURRENT_LIST_DIR}/e2e_util.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_fixture.cpp)
-  target_link_libraries(e2e_schedmgr_support PUBLIC win_test_util ${MARROWBY_GTEST})
+  target_link_libraries(e2e_schedmgr_support PUBLIC win_test_util ${MARROWBY_GTEST} advapi32 gdi32)
   marrowby_test(e2e_schedmgr
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_e2e_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_launch_e2e_test.cpp
@@ -12,8 +12,9 @@ if(TARGET schedmgr)
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_editor_e2e_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_next_launch_e2e_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_damaged_e2e_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/schedmgr_dpi_e2e_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_history_e2e_test.cpp
-    LIBS e2e_schedmgr_support gdi32 comctl32
+    LIBS e2e_schedmgr_support comctl32
     TIMEOUT 900
     SHARDS 2)  # the longest suite: two halves, each in a Wine lane
   add_dependencies(e2e_schedmgr schedmgr marker)

@@ -182,9 +182,10 @@ void SchedmgrFixture::AddDueSchedule(const std::string& desc, const std::string&
   Wait(100);
 }
 
-void SaveScreenPicture(const RECT& r, const std::string& path,
-                       bool (*unpainted)(const void* bits, DWORD size)) {
+bool SaveScreenPicture(const RECT& r, const std::string& path,
+                       bool (*blank)(const unsigned char* bits, int width, int height)) {
   const int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return false;
   HDC screen = GetDC(nullptr);
   HDC mem = CreateCompatibleDC(screen);
   BITMAPINFO bi = {};
@@ -197,11 +198,13 @@ void SaveScreenPicture(const RECT& r, const std::string& path,
   HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(mem, bmp);
   const DWORD size = ((static_cast<DWORD>(w) * 3 + 3) & ~3u) * static_cast<DWORD>(h);
-  for (int tries = 0; tries < 8; ++tries) {
+  bool empty = false;
+  for (int tries = 0; tries < 10; ++tries) {
     BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
     GdiFlush();
-    if (!unpainted || !unpainted(bits, size)) break;
-    Wait(100);
+    empty = blank && blank(static_cast<const unsigned char*>(bits), w, h);
+    if (!empty) break;
+    Wait(50);
   }
   SelectObject(mem, old);
   BITMAPFILEHEADER fh = {};
@@ -215,6 +218,49 @@ void SaveScreenPicture(const RECT& r, const std::string& path,
   DeleteObject(bmp);
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
+  return !empty;
+}
+
+namespace {
+BOOL CALLBACK NothingToPaint(HWND hwnd, LPARAM lp) {
+  if (IsWindowVisible(hwnd) && GetUpdateRect(hwnd, nullptr, FALSE)) {
+    *reinterpret_cast<bool*>(lp) = false;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+const char kDesktopKey[] = "Control Panel\\Desktop";
+}  // namespace
+
+bool WaitPainted(HWND window, DWORD timeoutMs) {
+  return WaitFor(
+      [&] {
+        if (!IsWindowVisible(window) || GetUpdateRect(window, nullptr, FALSE)) return false;
+        bool painted = true;
+        EnumChildWindows(window, NothingToPaint, reinterpret_cast<LPARAM>(&painted));
+        return painted;
+      },
+      timeoutMs);
+}
+
+ScreenDensity::ScreenDensity() {
+  DWORD size = sizeof(saved_);
+  hadValue_ = RegGetValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", RRF_RT_REG_DWORD, nullptr,
+                           &saved_, &size) == ERROR_SUCCESS;
+}
+
+ScreenDensity::~ScreenDensity() {
+  if (hadValue_) {
+    Set(static_cast<int>(saved_));
+  } else {
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels");
+  }
+}
+
+void ScreenDensity::Set(int dpi) {
+  const DWORD value = static_cast<DWORD>(dpi);
+  RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", REG_DWORD, &value, sizeof(value));
 }
 
 void SchedmgrFixture::Shoot(const std::string& name) {

@@ -17,10 +17,31 @@ inline constexpr char kMainClass[] = "TMainForm";
 inline constexpr char kTitle[] = "Marrowby Schedule Manager";
 
 // Saves the screen's pixels inside r as a 24-bit picture file at path. When
-// unpainted is given and says the pixels are not painted yet, takes them
-// again, up to eight times in all, 100 ms apart.
-void SaveScreenPicture(const RECT& r, const std::string& path,
-                       bool (*unpainted)(const void* bits, DWORD size) = nullptr);
+// blank is given and says the pixels (24-bit rows, bottom up, each padded to
+// four bytes) show nothing yet, takes them again, up to ten times in all,
+// 50 ms apart. False when what was saved is still blank.
+bool SaveScreenPicture(const RECT& r, const std::string& path,
+                       bool (*blank)(const unsigned char* bits, int width, int height) = nullptr);
+
+// Waits until the window is visible and has painted itself and all its
+// controls (none of them has anything left to paint).
+bool WaitPainted(HWND window, DWORD timeoutMs);
+
+// The screen density (dots per inch) that programs started from now on take
+// under Wine: the user's LogPixels setting. The user's own comes back at the
+// end of the object's life.
+class ScreenDensity {
+ public:
+  ScreenDensity();
+  ~ScreenDensity();
+  ScreenDensity(const ScreenDensity&) = delete;
+  ScreenDensity& operator=(const ScreenDensity&) = delete;
+  void Set(int dpi);
+
+ private:
+  DWORD saved_ = 96;
+  bool hadValue_ = false;
+};
 
 struct Choices {
   bool announce = false;

@@ -57,6 +57,16 @@ TEST(MenuMeasure, MarginSeparatorAndPictureRules) {
   EXPECT_EQ(MeasureItem(m, line).Width, 2 * 4 + 10 + 3 + 31);
   line.TextHeight = 30;
   EXPECT_EQ(MeasureItem(m, line).Height, 15);  // half the height of "-"
+
+  // At twice the density the picture's room and a separator's least height
+  // are twice as large.
+  MenuMetrics at192 = m;
+  at192.Dpi = 192;
+  line.TextHeight = 13;
+  EXPECT_EQ(MeasureItem(at192, line).Height, 18);
+  in.TextHeight = 13;
+  in.GraphicHeight = 32;
+  EXPECT_EQ(MeasureItem(at192, in).Height, 32 + 8);
 }
 
 TEST(MenuLayout, ContentStartsRightOfTheMarginAndThePictureIsCentred) {

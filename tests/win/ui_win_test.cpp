@@ -1,7 +1,7 @@
 // The Win32 views of forms and controls in-process under Wine: what typing
 // does to a spin edit, the order of a form's show and activate events, the
 // end of a secondary window, the owner of message boxes, error boxes that do
-// not stack.
+// not stack, a window that moves to a screen of another density.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -176,6 +176,37 @@ TEST_F(Views, ASizeableFormLaysOutItsControlsAndKeepsTheirTabOrder) {
   // Escape reaches the form as IDCANCEL: the cancel button's click.
   SendMessageA(view.Hwnd(), WM_COMMAND, IDCANCEL, 0);
   EXPECT_EQ(form.quits, 1);
+}
+
+// Moved to a screen of twice the density (Windows tells a per-monitor aware
+// window so; Wine never does), the window goes where the system suggests
+// and shows its client area, controls and font twice as large; back on the
+// first screen, all is as before.
+TEST_F(Views, AWindowOnAScreenOfAnotherDensityScalesToIt) {
+  TestForm form;
+  Win32FormView view(form);
+  HWND edit = view.ControlWindow(form.Hours);
+  const auto place = [&](int dpi, const RECT& suggested) {
+    SendMessageA(view.Hwnd(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    RECT window, client, r;
+    GetWindowRect(view.Hwnd(), &window);
+    GetClientRect(view.Hwnd(), &client);
+    GetWindowRect(edit, &r);
+    MapWindowPoints(nullptr, view.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    LOGFONTA font = {};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    return std::vector<long>{window.left, window.top, client.right, client.bottom,
+                             r.left, r.top, r.right, r.bottom, font.lfHeight};
+  };
+  RECT at96;
+  GetWindowRect(view.Hwnd(), &at96);
+  // The spin edit is 38 wide with its 13-pixel arrows: 25 of edit.
+  EXPECT_EQ(place(192, RECT{100, 120, 100 + 2 * (at96.right - at96.left),
+                            120 + 2 * (at96.bottom - at96.top)}),
+            (std::vector<long>{100, 120, 400, 200, 20, 20, 70, 62, -21}));
+  EXPECT_EQ(place(96, at96),
+            (std::vector<long>{at96.left, at96.top, 200, 100, 10, 10, 35, 31, -11}));
 }
 
 // Error boxes open on this thread, counted by a timer that runs inside them.
