@@ -59,9 +59,13 @@ class HelpE2E : public SchedmgrFixture {
     WaitFor([&] { return wintest::CountLines(log_) >= count; }, 20000);
     return wintest::ReadFile(log_);
   }
-  static std::string GuideUrl() {
-    std::string url = "file:///" + ExeDir() + "Schedule.html";
-    for (char& c : url) c = c == '\\' ? '/' : c;
+  // The guide's address in a folder (as the browser must get it: forward
+  // slashes, spaces encoded).
+  static std::string GuideUrl(const std::string& folder = ExeDir()) {
+    std::string url = "file:///";
+    for (char c : folder + "Schedule.html") {
+      url += c == '\\' ? "/" : c == ' ' ? "%20" : std::string(1, c);
+    }
     return url;
   }
 
@@ -81,8 +85,20 @@ TEST_F(HelpE2E, HelpButtonAndTrayHelpOpenTheGuide) {
   EXPECT_EQ(Opened(2), GuideUrl() + "\n" + GuideUrl() + "\n");
 }
 
+// From a folder whose name holds spaces, as "C:\Program Files" does.
 TEST_F(HelpE2E, F1OnAControlOpensTheGuideAtItsTopic) {
-  StartReady();
+  const std::string folder = Dir() + "Program Files\\Marrowby\\";
+  ASSERT_TRUE(CreateDirectoryA((Dir() + "Program Files").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  for (const char* file : {"schedmgr.exe", "Schedule.html"}) {
+    ASSERT_TRUE(CopyFileA((ExeDir() + file).c_str(), (folder + file).c_str(), FALSE)) << file;
+  }
+  program_ = std::make_unique<Program>();
+  ASSERT_TRUE(program_->Start(folder + "schedmgr.exe"));
+  form_ = WaitTopWindow(program_->Pid(), kMainClass, kTitle, 20000);
+  ASSERT_NE(form_, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 10000));
+  ShowWindowAgain();
   std::string expected;
   int n = 0;
   for (const auto& [name, topic] : {std::pair<const char*, int>{"CommandEdit", 14},
@@ -96,7 +112,7 @@ TEST_F(HelpE2E, F1OnAControlOpensTheGuideAtItsTopic) {
     // What the system posts to the focused control for a press of F1; the
     // control's default handling turns it into WM_HELP for its parents.
     PostMessageA(control, kKeyF1, 0, 0);
-    expected += GuideUrl() + (topic ? "#" + std::to_string(topic) : "") + "\n";
+    expected += GuideUrl(folder) + (topic ? "#" + std::to_string(topic) : "") + "\n";
     EXPECT_EQ(Opened(++n), expected) << name;
   }
 }

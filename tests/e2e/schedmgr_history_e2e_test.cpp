@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "tests/e2e/schedmgr_fixture.h"
 
 namespace marrowby {
@@ -98,11 +100,25 @@ TEST_F(History, StartedFailingAndCancelledLaunchesAreRecordedAndShown) {
   EXPECT_EQ(outcomes[1].substr(0, 8), "Failed: ");
   EXPECT_EQ(outcomes[2], "Started");
   Shoot("history_window");
+  // Centred the first time; then where, and as large as, the user left it.
+  RECT r;
+  GetWindowRect(window, &r);
+  EXPECT_LE(std::abs((r.left + r.right) - GetSystemMetrics(SM_CXSCREEN)), 1);
+  EXPECT_LE(std::abs((r.top + r.bottom) - GetSystemMetrics(SM_CYSCREEN)), 1);
+  SetWindowPos(window, nullptr, 40, 50, 700, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+  Wait(200);
   SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(window); }, 5000));
   // The tray menu's item opens it as well.
   ChooseTrayItem(3);
-  EXPECT_NE(WaitTopWindow(program_->Pid(), "THistoryForm", "Launch History", 10000), nullptr);
+  window = WaitTopWindow(program_->Pid(), "THistoryForm", "Launch History", 10000);
+  ASSERT_NE(window, nullptr);
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.left, 40);
+  EXPECT_EQ(r.top, 50);
+  EXPECT_EQ(r.right - r.left, 700);
+  EXPECT_EQ(r.bottom - r.top, 300);
+  EXPECT_NE(wintest::ReadFile(SettingsFile()).find("[THistoryForm]"), std::string::npos);
 }
 
 TEST_F(History, ALockedHistoryNeverStopsALaunchAndShowsInTheStatusBar) {
