@@ -1,12 +1,17 @@
 // The pictures of the user guide and the README, taken from the real
 // programs: run by scripts/pictures with MARROWBY_PICTURES naming the folder
-// for the bitmaps (skipped otherwise). Each picture is one window, as the
-// screen shows it.
+// for the bitmaps (skipped otherwise). Each picture is one window (or one
+// control), as the screen shows it once it has painted; a picture that
+// shows nothing, or mostly one colour, fails its test.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "tests/e2e/schedmgr_fixture.h"
 #include "setup/resource_ids.h"
@@ -22,21 +27,61 @@ std::string PictureDir() {
   return n && n < MAX_PATH ? dir : "";
 }
 
-// True when most of the pixels are black: a window not painted yet.
-bool Unpainted(const void* bits, DWORD size) {
-  const auto* p = static_cast<const unsigned char*>(bits);
-  DWORD black = 0;
-  for (DWORD i = 0; i + 2 < size; i += 3) black += p[i] == 0 && p[i + 1] == 0 && p[i + 2] == 0;
-  return black * 3 > size / 2;
+// True when more than nine pixels in ten have one colour: nothing painted
+// yet, a window already gone, an empty screen.
+bool Blank(const unsigned char* bits, int width, int height) {
+  const int stride = (width * 3 + 3) & ~3;
+  std::unordered_map<uint32_t, int> counts;
+  int most = 0;
+  for (int y = 0; y < height; ++y) {
+    const unsigned char* row = bits + static_cast<size_t>(y) * stride;
+    for (int x = 0; x < width; ++x) {
+      const uint32_t colour = row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16;
+      most = std::max(most, ++counts[colour]);
+    }
+  }
+  return static_cast<int64_t>(most) * 10 > static_cast<int64_t>(width) * height * 9;
 }
 
-// Saves the screen's pixels under the window as <name>.bmp, once the window
-// has painted.
+// Saves the screen's pixels inside r as <name>.bmp.
+void PictureOf(const RECT& r, const std::string& name) {
+  EXPECT_TRUE(SaveScreenPicture(r, PictureDir() + "\\" + name + ".bmp", Blank))
+      << name << " shows nothing, or mostly one colour";
+}
+
+// The window as <name>.bmp, as soon as it shows painted.
 void Picture(HWND window, const std::string& name) {
-  Wait(400);  // let it paint
+  EXPECT_TRUE(WaitPainted(window, 5000)) << name << " did not paint";
   RECT r;
   ASSERT_TRUE(GetWindowRect(window, &r)) << name;
-  SaveScreenPicture(r, PictureDir() + "\\" + name + ".bmp", Unpainted);
+  PictureOf(r, name);
+}
+
+void SetTime(HWND hours, HWND minutes, HWND seconds, int h, int m) {
+  SetText(hours, std::to_string(h));
+  SetText(minutes, std::to_string(m));
+  SetText(seconds, "0");
+}
+
+// Moves the mouse as the user's hand does (the window under it hears of it).
+void MoveMouseTo(int x, int y) {
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(in));
+}
+
+// The shell's tooltip window (of another process) that shows a text with
+// `part` in it, or null.
+HWND ShellTooltipWith(const std::string& part) {
+  HWND found = nullptr;
+  for (HWND w = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); w && !found;
+       w = FindWindowExA(nullptr, w, TOOLTIPS_CLASSA, nullptr)) {
+    if (IsWindowVisible(w) && Text(w).find(part) != std::string::npos) found = w;
+  }
+  return found;
 }
 
 class Pictures : public SchedmgrFixture {
@@ -46,13 +91,44 @@ class Pictures : public SchedmgrFixture {
     SchedmgrFixture::SetUp();
   }
   HWND Top(const char* cls) { return WaitTopWindow(program_->Pid(), cls, "", 20000); }
+
+  // Two schedules a user would set, armed, stored (hiding the window stores
+  // the editor) and shown again: the status bar tells the next launch.
+  void TwoSchedules() {
+    NewSchedule("Weekly report", "C:\\Reports\\weekly.xls");
+    SetTime(C("Hours"), C("Minutes"), C("Seconds"), 9, 0);
+    Click(C("EnableCb"));
+    NewSchedule("Back up the accounts", "C:\\Tools\\backup.exe");
+    SetTime(C("Hours"), C("Minutes"), C("Seconds"), 18, 30);
+    Click(C("EnableCb"));
+    Click(C("HideBtn"));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 5000));
+    ShowWindowAgain();
+    ASSERT_TRUE(WaitFor([&] { return Text(C("StatusBar1")).find("Next launch") == 0; }, 5000))
+        << Text(C("StatusBar1"));
+  }
+
+  // A copy of the test helper under a name a user's program might have.
+  std::string UserProgram(const std::string& name) {
+    const std::string path = Dir() + name;
+    CopyFileA(MarkerExe().c_str(), path.c_str(), FALSE);
+    return path;
+  }
 };
 
 TEST_F(Pictures, ScheduleManager) {
   StartReady();
-  NewSchedule("Weekly report", "C:\\Reports\\weekly.xls");
-  NewSchedule("Back up the accounts", "C:\\Tools\\backup.exe");
+  TwoSchedules();
   Picture(form_, "main_window");
+  // The foot of the window: the buttons, and the status bar telling the
+  // next launch.
+  RECT foot, window;
+  GetWindowRect(C("Panel1"), &foot);
+  GetWindowRect(form_, &window);
+  foot.left = window.left;
+  foot.right = window.right;
+  foot.bottom = window.bottom;
+  PictureOf(foot, "status_next_launch");
 
   Click(C("DaysBtn"));
   ASSERT_TRUE(WaitFor([&] { return ClientRectIn(C("DayPanel"), C("GroupBox2")).top == 7; }, 5000));
@@ -71,12 +147,30 @@ TEST_F(Pictures, ScheduleManager) {
   ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 5000));
   HWND menu = OpenTrayMenu();
   ASSERT_NE(menu, nullptr);
-  PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-  PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);  // onto "Show Manager"
+  Wait(200);
   Picture(menu, "tray_menu");
   PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
   PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
   Wait(500);
+
+  // The tooltip of the icon in the notification area, with the next launch
+  // on its second line (in Wine's own tray window, where each icon is a
+  // window of its own).
+  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+  ASSERT_NE(tray, nullptr) << "no tray window of Wine's";
+  HWND tip = nullptr;
+  for (HWND icon = FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr); icon && !tip;
+       icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr)) {
+    // The mouse comes to rest on the icon; the tip shows after a while.
+    RECT r;
+    GetWindowRect(icon, &r);
+    MoveMouseTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    WaitFor([&] { return (tip = ShellTooltipWith("Marrowby Schedule Manager\n")) != nullptr; }, 4000);
+  }
+  ASSERT_NE(tip, nullptr) << "no tooltip of the icon with its second line";
+  Picture(tip, "tray_tooltip");
+  MoveMouseTo(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 
   ChooseTrayItem(2);  // the summary
   box = WaitMessageBox(program_->Pid(), 5000);
@@ -105,7 +199,7 @@ TEST_F(Pictures, ScheduleManager) {
 
 TEST_F(Pictures, Announcements) {
   StartReady();
-  AddDueSchedule("Send the weekly report", MarkerExe(), 4,
+  AddDueSchedule("Back up the accounts", UserProgram("backup.exe"), 4,
                  {.announce = true, .allowCancel = true});
   Click(C("HideBtn"));
   HWND announce = Top("TAnnounceForm");
@@ -116,7 +210,7 @@ TEST_F(Pictures, Announcements) {
 
   ShowWindowAgain();
   ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(form_); }, 5000));
-  AddDueSchedule("Check the mail", MarkerExe(), 4, {.announce = true});
+  AddDueSchedule("Check the mail", UserProgram("mail.exe"), 4, {.announce = true});
   Click(C("HideBtn"));
   announce = nullptr;
   ASSERT_TRUE(WaitFor([&] {
@@ -125,8 +219,17 @@ TEST_F(Pictures, Announcements) {
     }
     return announce != nullptr;
   }, 20000));
-  Wait(100);  // it shows for one second: no longer wait than needed
+  // It shows for one second: taken the moment it has painted.
   Picture(announce, "announce_without_buttons");
+}
+
+// The main window on a screen of 144 dots per inch (150 %).
+TEST_F(Pictures, ScheduleManagerAt144Dpi) {
+  ScreenDensity density;
+  density.Set(144);
+  StartReady();
+  TwoSchedules();
+  Picture(form_, "main_window_144dpi");
 }
 
 // The History window over a history of fixed launches (one of each outcome).
