@@ -244,20 +244,6 @@ bool WaitPainted(HWND window, DWORD timeoutMs) {
       timeoutMs);
 }
 
-ScreenDensity::ScreenDensity() {
-  DWORD size = sizeof(saved_);
-  hadValue_ = RegGetValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", RRF_RT_REG_DWORD, nullptr,
-                           &saved_, &size) == ERROR_SUCCESS;
-}
-
-ScreenDensity::~ScreenDensity() {
-  if (hadValue_) {
-    Set(static_cast<int>(saved_));
-  } else {
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels");
-  }
-}
-
 void ScreenDensity::Set(int dpi) {
   const DWORD value = static_cast<DWORD>(dpi);
   RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", REG_DWORD, &value, sizeof(value));

@@ -28,19 +28,16 @@ bool SaveScreenPicture(const RECT& r, const std::string& path,
 bool WaitPainted(HWND window, DWORD timeoutMs);
 
 // The screen density (dots per inch) that programs started from now on take
-// under Wine: the user's LogPixels setting. The user's own comes back at the
-// end of the object's life.
+// under Wine: the user's LogPixels setting. The end of the object's life sets
+// 96 again, the density of a test prefix that every other test assumes (not
+// whatever a run that was stopped half-way left behind).
 class ScreenDensity {
  public:
-  ScreenDensity();
-  ~ScreenDensity();
+  ScreenDensity() = default;
+  ~ScreenDensity() { Set(96); }
   ScreenDensity(const ScreenDensity&) = delete;
   ScreenDensity& operator=(const ScreenDensity&) = delete;
   void Set(int dpi);
-
- private:
-  DWORD saved_ = 96;
-  bool hadValue_ = false;
 };
 
 struct Choices {
