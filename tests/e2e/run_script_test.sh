@@ -59,6 +59,7 @@ none_left() { [ -z "$(run_processes)" ]; }
 # Started as from a terminal: the leader of a process group of its own, with
 # Ctrl-C not ignored (as it is for a background command of a script).
 start_run() {
+  : >"$out"
   setsid env --default-signal=INT -u DISPLAY -u WAYLAND_DISPLAY -u MARROWBY_WINESERVER_UP \
     -u MARROWBY_XVFB_PID MARROWBY_RUN_PREFIX="$prefix" "$ROOT/scripts/run" --no-build \
     >"$out" 2>&1 &
