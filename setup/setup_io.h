@@ -62,8 +62,15 @@ inline OpenParams CreateParams(uint32_t creation) {
   return OpenParams{kAccessRead | kAccessWrite, kShareRead, creation, kAttrNormal};
 }
 
-// The table in use; the stub installs the Win32 one at start-up.
+// The table in use; the stub installs the Win32 one at start-up. The stub's
+// own image, which has no other, is compiled with SETUP_IO_FIXED: there the
+// table is a constant, and its functions are called directly.
+#ifdef SETUP_IO_FIXED
+extern const SetupIo kWin32Io;
+inline constexpr const SetupIo* g_io = &kWin32Io;
+#else
 extern const SetupIo* g_io;
+#endif
 
 // The open parameters for the cabinet library's open flags (the C runtime's
 // _O_* bits): access, creation and the cache hints.

@@ -248,7 +248,9 @@ void RestrictLibrarySearch() {
 
 bool StartUp(const char* ownPath) {
   SetupState& s = g_state;
+#ifndef SETUP_IO_FIXED
   g_io = &kWin32Io;
+#endif
   s.certificate = ownPath ? CertificateTable{0, 0} : OwnSignature();
   s.installStarted = false;
   s.hasTitle = false;
