@@ -78,7 +78,6 @@ INT_PTR CALLBACK LicenceProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
     SetDlgItemTextA(dialog, SETUP_ID_LICENCE_TEXT, g_state.licence);
     SetWindowTextA(dialog, kCaptionLicence);
     SetDlgItemTextA(dialog, SETUP_ID_LICENCE_PROMPT, kLicencePrompt);
-    SetDlgItemTextA(dialog, IDOK, "I agree");
     SetDlgItemTextA(dialog, IDCANCEL, "&Cancel");
     CentreWindow(dialog);
     SendMessageA(dialog, DM_SETDEFID, IDCANCEL, 0);
@@ -180,8 +179,6 @@ void InitMainDialog(HWND dialog) {
   SetClassLongPtrA(dialog, GCLP_HICON,
                    reinterpret_cast<LONG_PTR>(LoadIconA(GetModuleHandleA(nullptr), "MNICON")));
   if (s.hasTitle) SetWindowTextA(dialog, s.title);
-  SetDlgItemTextA(dialog, IDOK, "&Install");
-  SetDlgItemTextA(dialog, IDCANCEL, "&Close");
   SetStatusText(dialog, s.welcome);
   CentreWindow(dialog);
   s.dialog = dialog;
