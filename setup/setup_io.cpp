@@ -2,7 +2,7 @@
 
 namespace marrowby::setup {
 
-#ifndef SETUP_IO_FIXED
+#ifndef SETUP_STUB_IMAGE
 const SetupIo* g_io = nullptr;
 #endif
 

@@ -63,9 +63,10 @@ inline OpenParams CreateParams(uint32_t creation) {
 }
 
 // The table in use; the stub installs the Win32 one at start-up. The stub's
-// own image, which has no other, is compiled with SETUP_IO_FIXED: there the
-// table is a constant, and its functions are called directly.
-#ifdef SETUP_IO_FIXED
+// own image (compiled with SETUP_STUB_IMAGE, which leaves out what only the
+// tests replace) has no other: there the table is a constant, and its
+// functions are called directly.
+#ifdef SETUP_STUB_IMAGE
 extern const SetupIo kWin32Io;
 inline constexpr const SetupIo* g_io = &kWin32Io;
 #else

@@ -8,8 +8,10 @@
 
 namespace marrowby::setup {
 
+#ifndef SETUP_STUB_IMAGE
 // Zero-initialised, so that it costs the image no data section.
 bool (*g_rightsTest)();
+#endif
 
 int MessageBoxText(UINT codePage, HWND owner, const char* text, const char* caption, UINT flags) {
   // A quiet run shows no window at all.
@@ -248,7 +250,7 @@ void RestrictLibrarySearch() {
 
 bool StartUp(const char* ownPath) {
   SetupState& s = g_state;
-#ifndef SETUP_IO_FIXED
+#ifndef SETUP_STUB_IMAGE
   g_io = &kWin32Io;
 #endif
   s.certificate = ownPath ? CertificateTable{0, 0} : OwnSignature();
