@@ -126,7 +126,7 @@ void WaitForTheUser(HWND dialog, const char* status) {
 }
 
 void Install(HWND dialog) {
-  SetupState& s = g_state;
+  SetupState& s = State();
   if (s.header.licenceLength > 0 && !AskLicence(dialog)) return;
   s.installStarted = true;
   g_busy = true;
@@ -164,7 +164,7 @@ void Install(HWND dialog) {
 }
 
 void OnButton1(HWND dialog) {
-  SetupState& s = g_state;
+  SetupState& s = State();
   if (s.installStarted && !s.header.noticeHidden) {
     ShowInformation(dialog);
   } else if (s.installStarted) {
@@ -175,7 +175,7 @@ void OnButton1(HWND dialog) {
 }
 
 void InitMainDialog(HWND dialog) {
-  SetupState& s = g_state;
+  SetupState& s = State();
   SetClassLongPtrA(dialog, GCLP_HICON,
                    reinterpret_cast<LONG_PTR>(LoadIconA(GetModuleHandleA(nullptr), "MNICON")));
   if (s.hasTitle) SetWindowTextA(dialog, s.title);
@@ -214,7 +214,7 @@ INT_PTR CALLBACK MainProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 // licence taken as accepted by whoever runs the package so. What a failed
 // extraction extracted goes again.
 void RunWithoutDialog() {
-  SetupState& s = g_state;
+  SetupState& s = State();
   const bool extractOnly = s.switches.extractTo != nullptr;
   if (extractOnly && !PrepareExtractFolder(s.switches.extractTo)) {
     ErrorBox(kMsgExtractFolder);
@@ -230,7 +230,7 @@ void RunWithoutDialog() {
 
 // The whole run; its exit code.
 uint32_t Run() {
-  SetupState& s = g_state;
+  SetupState& s = State();
   s.exitCode = kExitFailed;
   // Longer than any command line the switches make (a path has at most 259
   // characters): such a line is refused.
