@@ -78,7 +78,6 @@ INT_PTR CALLBACK LicenceProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
     SetDlgItemTextA(dialog, SETUP_ID_LICENCE_TEXT, g_state.licence);
     SetWindowTextA(dialog, kCaptionLicence);
     SetDlgItemTextA(dialog, SETUP_ID_LICENCE_PROMPT, kLicencePrompt);
-    SetDlgItemTextA(dialog, IDOK, "I agree");
     SetDlgItemTextA(dialog, IDCANCEL, "&Cancel");
     CentreWindow(dialog);
     SendMessageA(dialog, DM_SETDEFID, IDCANCEL, 0);
@@ -127,7 +126,7 @@ void WaitForTheUser(HWND dialog, const char* status) {
 }
 
 void Install(HWND dialog) {
-  SetupState& s = g_state;
+  SetupState& s = State();
   if (s.header.licenceLength > 0 && !AskLicence(dialog)) return;
   s.installStarted = true;
   g_busy = true;
@@ -165,7 +164,7 @@ void Install(HWND dialog) {
 }
 
 void OnButton1(HWND dialog) {
-  SetupState& s = g_state;
+  SetupState& s = State();
   if (s.installStarted && !s.header.noticeHidden) {
     ShowInformation(dialog);
   } else if (s.installStarted) {
@@ -176,12 +175,10 @@ void OnButton1(HWND dialog) {
 }
 
 void InitMainDialog(HWND dialog) {
-  SetupState& s = g_state;
+  SetupState& s = State();
   SetClassLongPtrA(dialog, GCLP_HICON,
                    reinterpret_cast<LONG_PTR>(LoadIconA(GetModuleHandleA(nullptr), "MNICON")));
   if (s.hasTitle) SetWindowTextA(dialog, s.title);
-  SetDlgItemTextA(dialog, IDOK, "&Install");
-  SetDlgItemTextA(dialog, IDCANCEL, "&Close");
   SetStatusText(dialog, s.welcome);
   CentreWindow(dialog);
   s.dialog = dialog;
@@ -217,7 +214,7 @@ INT_PTR CALLBACK MainProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 // licence taken as accepted by whoever runs the package so. What a failed
 // extraction extracted goes again.
 void RunWithoutDialog() {
-  SetupState& s = g_state;
+  SetupState& s = State();
   const bool extractOnly = s.switches.extractTo != nullptr;
   if (extractOnly && !PrepareExtractFolder(s.switches.extractTo)) {
     ErrorBox(kMsgExtractFolder);
@@ -233,7 +230,7 @@ void RunWithoutDialog() {
 
 // The whole run; its exit code.
 uint32_t Run() {
-  SetupState& s = g_state;
+  SetupState& s = State();
   s.exitCode = kExitFailed;
   // Longer than any command line the switches make (a path has at most 259
   // characters): such a line is refused.

@@ -266,7 +266,7 @@ void ReportFailure(Failure failure, const ERF& erf) {
 }  // namespace
 
 void ExtractCabinet(HWND dialog, ProgressRoutine progress) {
-  SetupState& s = g_state;
+  SetupState& s = State();
   CabIoReset(&g_ex.io, s.packageHandle, s.cabinetOffset, s.header.cabinetScrambled != 0,
              CabinetKey(s.header.packageSize));
   s.extracted = ExtractedFiles{};

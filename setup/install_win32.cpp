@@ -139,7 +139,7 @@ DWORD PendingRenamesSize() {
 }  // namespace
 
 InstallOutcome InstallInf(HWND) {
-  SetupState& s = g_state;
+  SetupState& s = State();
   char infPath[kPathBytes];
   char infArgument[kPathBytes];
   char setupx[kPathBytes];

@@ -2,7 +2,9 @@
 
 namespace marrowby::setup {
 
+#ifndef SETUP_STUB_IMAGE
 const SetupIo* g_io = nullptr;
+#endif
 
 OpenParams MapOpenFlags(int oflag) {
   uint32_t access = kAccessRead;

@@ -62,8 +62,16 @@ inline OpenParams CreateParams(uint32_t creation) {
   return OpenParams{kAccessRead | kAccessWrite, kShareRead, creation, kAttrNormal};
 }
 
-// The table in use; the stub installs the Win32 one at start-up.
+// The table in use; the stub installs the Win32 one at start-up. The stub's
+// own image (compiled with SETUP_STUB_IMAGE, which leaves out what only the
+// tests replace) has no other: there the table is a constant, and its
+// functions are called directly.
+#ifdef SETUP_STUB_IMAGE
+extern const SetupIo kWin32Io;
+inline constexpr const SetupIo* g_io = &kWin32Io;
+#else
 extern const SetupIo* g_io;
+#endif
 
 // The open parameters for the cabinet library's open flags (the C runtime's
 // _O_* bits): access, creation and the cache hints.

@@ -65,7 +65,11 @@ void ExitCleanUp();
 bool HasAdministrativeRights();
 // The rights test start-up uses: HasAdministrativeRights when null, else the
 // test's own (the test user under Wine is always an administrator).
+#ifdef SETUP_STUB_IMAGE
+inline constexpr bool (*g_rightsTest)() = nullptr;
+#else
 extern bool (*g_rightsTest)();
+#endif
 bool LoadCabinetLibrary();
 void FreeCabinetLibrary();
 bool CreateDirectoryTree(const char* path);

@@ -8,8 +8,10 @@
 
 namespace marrowby::setup {
 
+#ifndef SETUP_STUB_IMAGE
 // Zero-initialised, so that it costs the image no data section.
 bool (*g_rightsTest)();
+#endif
 
 int MessageBoxText(UINT codePage, HWND owner, const char* text, const char* caption, UINT flags) {
   // A quiet run shows no window at all.
@@ -153,7 +155,7 @@ bool TakePath(DWORD n, const wchar_t* w, char* out) {
 
 // The program's own path and the system's directories.
 bool ReadPaths(const char* ownPath) {
-  SetupState& s = g_state;
+  SetupState& s = State();
   wchar_t w[MAX_PATH];
   const bool own = ownPath ? TextCopy(s.ownPath, sizeof(s.ownPath), ownPath)
                            : TakePath(GetModuleFileNameW(nullptr, w, MAX_PATH), w, s.ownPath);
@@ -171,7 +173,7 @@ bool ReadPaths(const char* ownPath) {
 // temporary path or its short form, the Windows directory's Temp folder, the
 // system directory when elevated.
 bool MakeWorkDir() {
-  SetupState& s = g_state;
+  SetupState& s = State();
   wchar_t w[MAX_PATH];
   // Kept off the stack: with the working folder's own buffers they would
   // pass the 4 KB a frame may take without stack probes.
@@ -200,7 +202,7 @@ CertificateTable OwnSignature() {
 // Steps 5 to 13: reads and checks the package, places the library copy.
 // False when start-up must stop (the message, if any, has been shown).
 bool ReadPackage() {
-  SetupState& s = g_state;
+  SetupState& s = State();
   const intptr_t h = g_io->open(s.packagePath, kReadExisting);
   if (h == kNoHandle) {
     MessageBoxText(CP_UTF8, nullptr, s.packagePath, kCaptionCannotOpen, MB_OK | MB_ICONSTOP);
@@ -247,8 +249,10 @@ void RestrictLibrarySearch() {
 }
 
 bool StartUp(const char* ownPath) {
-  SetupState& s = g_state;
+  SetupState& s = State();
+#ifndef SETUP_STUB_IMAGE
   g_io = &kWin32Io;
+#endif
   s.certificate = ownPath ? CertificateTable{0, 0} : OwnSignature();
   s.installStarted = false;
   s.hasTitle = false;
@@ -275,7 +279,7 @@ bool StartUp(const char* ownPath) {
 }
 
 void ExitCleanUp() {
-  SetupState& s = g_state;
+  SetupState& s = State();
   if (s.packageHandle != kNoHandle && !g_io->close(s.packageHandle) && !s.error) {
     ErrorBox(kMsgCannotClose);
   }

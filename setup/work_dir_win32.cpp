@@ -39,7 +39,7 @@ bool HoldWorkDir(const char* dir) {
 }  // namespace
 
 bool CreateWorkDir(const char* const* bases, uint32_t count, bool elevated) {
-  SetupState& s = g_state;
+  SetupState& s = State();
   // An elevated process installs into the system: nobody but its owner,
   // SYSTEM and the administrators may touch what it extracts, so the folder
   // does not take the permissions of the folder it is made in, and the
@@ -99,7 +99,7 @@ bool PrepareExtractFolder(const char* folder) {
 }
 
 void RemoveWorkDir() {
-  SetupState& s = g_state;
+  SetupState& s = State();
   if (s.tempDirHandle) CloseHandle(s.tempDirHandle);
   s.tempDirHandle = nullptr;
   // Removal succeeds only when the folder is empty: files that could not be
