@@ -44,12 +44,22 @@ bool TryEncodeDate(int year, int month, int day, TDateTime* out) {
   return true;
 }
 
-bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime* out) {
+namespace {
+
+bool TryEncodeTimeMs(int hour, int min, int sec, int msec, int64_t* out) {
   if (hour < 0 || hour >= 24 || min < 0 || min >= 60 || sec < 0 || sec >= 60 || msec < 0 ||
       msec >= 1000) {
     return false;
   }
-  const int64_t ms = ((static_cast<int64_t>(hour) * 60 + min) * 60 + sec) * 1000 + msec;
+  *out = ((static_cast<int64_t>(hour) * 60 + min) * 60 + sec) * 1000 + msec;
+  return true;
+}
+
+}  // namespace
+
+bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime* out) {
+  int64_t ms;
+  if (!TryEncodeTimeMs(hour, min, sec, msec, &ms)) return false;
   *out = static_cast<TDateTime>(ms) / static_cast<TDateTime>(kMSecsPerDay);
   return true;
 }
@@ -64,6 +74,20 @@ TDateTime EncodeTime(int hour, int min, int sec, int msec) {
   TDateTime result;
   if (!TryEncodeTime(hour, min, sec, msec, &result)) throw EConvertError(msg::kTimeEncodeError);
   return result;
+}
+
+int64_t EncodeTimeMs(int hour, int min, int sec, int msec) {
+  int64_t result;
+  if (!TryEncodeTimeMs(hour, min, sec, msec, &result)) {
+    throw EConvertError(msg::kTimeEncodeError);
+  }
+  return result;
+}
+
+DayMs SplitToMs(TDateTime value) {
+  int64_t days, ms;
+  ToTimeStamp(value, &days, &ms);
+  return {days - kDateDelta, ms};
 }
 
 void DecodeDate(TDateTime value, int* year, int* month, int* day) {

@@ -21,6 +21,8 @@ bool TryEncodeDate(int year, int month, int day, TDateTime* out);
 bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime* out);
 TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int min, int sec, int msec);
+// A time of day as whole milliseconds into the day; fails as EncodeTime does.
+int64_t EncodeTimeMs(int hour, int min, int sec, int msec);
 
 // Decoding rounds the value to the millisecond first, so 23:59:59.9996 is the
 // next day's midnight. Dates before 1 January 0001 decode as 0/0/0.
@@ -31,6 +33,19 @@ struct DateTimeParts {
   int year, month, day, hour, min, sec, msec;
 };
 DateTimeParts DecodeDateTime(TDateTime value);
+
+// A value read to the millisecond, as decoding reads it: its day (the
+// integer part, day 0 being 30 December 1899) and the milliseconds into that
+// day. Moments compared this way compare exactly. A date plus a fraction in
+// floating point does not everywhere: the x87 unit of the 32-bit build keeps
+// such a sum with more bits than a stored value has, so the same moment
+// computed twice may compare as before or after itself.
+struct DayMs {
+  int64_t day;
+  int64_t ms;
+  bool operator>=(const DayMs& o) const { return day > o.day || (day == o.day && ms >= o.ms); }
+};
+DayMs SplitToMs(TDateTime value);
 
 // Date part by truncation toward zero; time part is what remains.
 TDateTime DateOf(TDateTime value);

@@ -191,22 +191,27 @@ namespace {
 
 // The due test, written once: `now` gives every reading of the clock, fresh
 // ones for the tick, a fixed instant when working out the next due moment.
+// The reading is taken to the millisecond, and the slot's moment and the
+// reading are compared as whole milliseconds, so that a slot is due at its
+// own moment on every processor.
 template <class NowFn>
 bool DueTest(TApplyChecks checks, const TDateNum& date, const TTimeNum& time,
              TLaunchWeekDay weekDay, TDay monthDay, NowFn now) {
   bool due = true;
-  TDateTime target = now();
+  DayMs target = SplitToMs(now());
   if (checks.Contains(lcDate)) {
-    target = EncodeDate(date.Year(), date.Month(), date.Day()) + TimeOf(target);
+    target.day = static_cast<int64_t>(EncodeDate(date.Year(), date.Month(), date.Day()));
   }
   if (checks.Contains(lcTime)) {
-    target = DateOf(target) + EncodeTime(time.Hour(), time.Min(), time.Sec(), time.MSec());
+    target.ms = EncodeTimeMs(time.Hour(), time.Min(), time.Sec(), time.MSec());
   }
-  if (checks.Contains(lcDate) || checks.Contains(lcTime)) due = now() >= target;
-  if (checks.Contains(lcWeekDay)) due = due && WeekDayOf(now()) == static_cast<int>(weekDay);
+  const DayMs at = SplitToMs(now());
+  if (checks.Contains(lcDate) || checks.Contains(lcTime)) due = at >= target;
+  const TDateTime day = static_cast<TDateTime>(at.day);
+  if (checks.Contains(lcWeekDay)) due = due && WeekDayOf(day) == static_cast<int>(weekDay);
   if (checks.Contains(lcMonthDay)) {
     int y, m, d;
-    DecodeDate(DateOf(now()), &y, &m, &d);
+    DecodeDate(day, &y, &m, &d);
     due = due && MonthDayMatches(monthDay, y, m, d);
   }
   return due;

@@ -1,11 +1,13 @@
 // The engine on the real platform under Wine: timer ticks on the UI thread
-// from one system timer, and slots starting real programs.
+// from one system timer, slots starting real programs, and the due test's
+// arithmetic as each build's processor does it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include "core/timer_host_win32.h"
 #include "scheduler/launcher.h"
+#include "scheduler/next_due.h"
 #include "tests/win/win_test_util.h"
 
 namespace marrowby {
@@ -242,5 +244,46 @@ TEST_F(EngineWin, QuitRequestEndsTheWait) {
   SetApplicationTerminated(false);
 }
 
+// A slot is due from its own millisecond on and not one before, and a slot
+// that sleeps wakes at that millisecond exactly, for moments all through a
+// day and on dates of two magnitudes (days since 1899 below and above 2^15). The oracle is whole milliseconds;
+// the engine works in dates with a fraction, whose sums round differently
+// on the 32-bit build's processor.
+TEST_F(EngineWin, SlotIsDueFromItsOwnMillisecondAndWakesThere) {
+  TLauncher slot(nullptr);
+  slot.SetEnabled(false);
+  slot.SetChecks({lcDate, lcTime});
+  const auto at = [](int64_t day, int64_t ms) {
+    return static_cast<TDateTime>(day) + static_cast<TDateTime>(ms) / kMSecsPerDay;
+  };
+  int tried = 0;
+  for (const int year : {1950, 2026}) {
+    slot.Date()->SetYear(static_cast<TYear>(year));
+    slot.Date()->SetMonth(3);
+    slot.Date()->SetDay(2);
+    const int64_t day = static_cast<int64_t>(EncodeDate(year, 3, 2));
+    for (int64_t ms = 1; ms < kMSecsPerDay; ms += 2003) {
+      slot.Time()->SetHour(static_cast<THour>(ms / 3600000));
+      slot.Time()->SetMin(static_cast<TMin>(ms / 60000 % 60));
+      slot.Time()->SetSec(static_cast<TSec>(ms / 1000 % 60));
+      slot.Time()->SetMSec(static_cast<TMSec>(ms % 1000));
+      ++tried;
+      ASSERT_TRUE(slot.IsDueAt(slot.DateTime())) << year << " ms " << ms;
+      ASSERT_TRUE(slot.IsDueAt(at(day, ms))) << year << " ms " << ms;
+      ASSERT_FALSE(slot.IsDueAt(at(day, ms - 1))) << year << " ms " << ms;
+      // From a millisecond before, and from the start of its hour: the wait
+      // ends on its millisecond.
+      for (const int64_t from : {ms - 1, ms / 3600000 * 3600000}) {
+        if (from == ms) continue;
+        const TDateTime next = NextCheck(slot, at(day, from));
+        ASSERT_EQ(MillisecondsUntil(next, at(day, from)), static_cast<uint64_t>(ms - from))
+            << year << " ms " << ms << " from " << from;
+      }
+    }
+  }
+  EXPECT_GT(tried, 85000);
+}
+
 }  // namespace
 }  // namespace marrowby
+

@@ -173,18 +173,23 @@ std::string TextReadFault(HWND hwnd) {
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!done()) {
+  // One message at a time, looking at done() and the clock after each: a
+  // timer whose handler takes longer than its period (a slow or emulated
+  // machine) always has its next message ready, and a loop that emptied the
+  // queue first would never look again.
+  for (;;) {
+    if (done()) return true;
     const ULONGLONG now = GetTickCount64();
-    if (now >= end) return done();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now > 50 ? 50 : end - now),
-                              QS_ALLINPUT);
+    if (now >= end) return false;
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
+      continue;
     }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now > 50 ? 50 : end - now),
+                              QS_ALLINPUT);
   }
-  return true;
 }
 
 void PumpFor(DWORD ms) {
