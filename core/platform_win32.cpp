@@ -56,6 +56,7 @@ class Win32Clock : public Clock {
 Win32TimerHost::Win32TimerHost(bool deferrals)
     : deferrals_(deferrals), queue_(GetTickCount64()) {
   queue_.OnScheduleChanged = [this] { Reschedule(); };
+  queue_.WatchWallClock([] { return WallClockMs(); });
 }
 
 Win32TimerHost::~Win32TimerHost() {
