@@ -74,13 +74,14 @@ LayoutCheck CheckLayout(const PackageHeader& header, uint64_t textFileSize);
 constexpr uint32_t kPartRecordSize = 64;
 constexpr uint32_t kPartRecordOffset = kImageSize - kPartRecordSize;
 constexpr uint32_t kMaxParts = 256;  // the program plus .001 to .255
+constexpr size_t kDigestSize = 32;   // SHA-256
 
 struct PartRecord {
   uint32_t count;
   uint32_t firstSize;
   uint32_t middleSize;
   uint32_t lastSize;
-  uint8_t digest[32];
+  uint8_t digest[kDigestSize];
 };
 
 // False when the bytes hold no record (no magic, a count outside 2..256).

@@ -3,9 +3,9 @@
 #include "setup/cstr.h"
 #include "setup/messages.h"
 #include "setup/names.h"
+#include "setup/package_format.h"
 #include "setup/scramble.h"
 #include "setup/setup_io.h"
-#include "setup/sha256.h"
 
 namespace marrowby::setup {
 

@@ -8,7 +8,8 @@ marrowby_test(unit_setup
 target_include_directories(unit_setup PRIVATE ${PROJECT_SOURCE_DIR})
 
 # The builder's command line, run as a program.
-marrowby_test(unit_setuppack_cli setuppack_cli_test.cpp LIBS setuppack_lib)
+marrowby_test(unit_setuppack_cli setuppack_cli_test.cpp setuppack_names_test.cpp
+  LIBS setuppack_lib)
 target_include_directories(unit_setuppack_cli PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_definitions(unit_setuppack_cli PRIVATE SETUPPACK_PATH="$<TARGET_FILE:setuppack>")
 add_dependencies(unit_setuppack_cli setuppack)

@@ -4,7 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "setup/sha256.h"
+#include <glib.h>
+
+#include "setup/package_format.h"
+
 
 namespace marrowby::setup::testing {
 
@@ -94,22 +97,20 @@ void Release(void* block) {
   std::free(block);
 }
 
-void* HashBegin() {
-  auto* h = new Sha256;
-  Sha256Begin(h);
-  return h;
-}
+// The stub hashes through CryptoAPI; the tests through GLib.
+void* HashBegin() { return g_checksum_new(G_CHECKSUM_SHA256); }
 
 bool HashAdd(void* context, const void* data, uint32_t count) {
-  Sha256Add(static_cast<Sha256*>(context), data, count);
+  g_checksum_update(static_cast<GChecksum*>(context), static_cast<const guchar*>(data), count);
   return true;
 }
 
 bool HashFinish(void* context, uint8_t* digest) {
-  auto* h = static_cast<Sha256*>(context);
-  Sha256Finish(h, digest);
-  delete h;
-  return true;
+  auto* h = static_cast<GChecksum*>(context);
+  gsize size = kDigestSize;
+  g_checksum_get_digest(h, digest, &size);
+  g_checksum_free(h);
+  return size == kDigestSize;
 }
 
 const SetupIo kFakeIo = {Open,    Read,      Write,   Seek,      Close,     Size,

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstring>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -14,7 +16,6 @@
 #include "setup/package_format.h"
 #include "setup/scramble.h"
 #include "setup/setup_io.h"
-#include "setup/sha256.h"
 
 namespace marrowby::setup {
 namespace {
@@ -138,43 +139,6 @@ TEST(Scramble, CompileTimeScramblingEqualsTheRoutine) {
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "Hello, notice");
 }
 
-std::string Hex(const uint8_t* d, size_t n) {
-  std::string out;
-  for (size_t i = 0; i < n; ++i) {
-    out += "0123456789abcdef"[d[i] >> 4];
-    out += "0123456789abcdef"[d[i] & 15];
-  }
-  return out;
-}
-
-// The published test vectors, fed whole and in uneven pieces.
-TEST(Sha256, KnownDigestsWhateverThePieces) {
-  const std::string million(1000000, 'a');
-  const struct {
-    std::string in;
-    const char* digest;
-  } cases[] = {
-      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
-      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
-      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
-       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
-      {million, "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
-  };
-  for (const auto& c : cases) {
-    for (size_t piece : {size_t{1000001}, size_t{63}, size_t{1}}) {
-      if (piece == 1 && c.in.size() > 1000) continue;
-      Sha256 h;
-      Sha256Begin(&h);
-      for (size_t at = 0; at < c.in.size(); at += piece) {
-        Sha256Add(&h, c.in.data() + at, std::min(piece, c.in.size() - at));
-      }
-      uint8_t d[kDigestSize];
-      Sha256Finish(&h, d);
-      EXPECT_EQ(Hex(d, sizeof(d)), c.digest) << c.in.size() << " in pieces of " << piece;
-    }
-  }
-}
-
 TEST(PartRecord, RoundTripAndOnlyAValidCountIsARecord) {
   PartRecord r{};
   r.count = 256;
@@ -212,6 +176,10 @@ TEST(PartNames, LastThreeCharactersBecomeThePartNumber) {
   EXPECT_FALSE(SetPartNumber(shortName, 1));
   EXPECT_STREQ(shortName, "ab");
   EXPECT_FALSE(SetPartNumber(name, 1000));
+  // Characters, not bytes, of a UTF-8 name: "Установка" ends "вка".
+  char cyrillic[32] = "\xD0\xA3\xD1\x81\xD1\x82\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2\xD0\xBA\xD0\xB0";
+  ASSERT_TRUE(SetPartNumber(cyrillic, 7));
+  EXPECT_STREQ(cyrillic, "\xD0\xA3\xD1\x81\xD1\x82\xD0\xB0\xD0\xBD\xD0\xBE" "007");
 }
 
 TEST(WorkDirNames, UsualNameFirstThenUniqueSuffixesThatFit) {
@@ -231,8 +199,13 @@ TEST(WorkDirNames, UsualNameFirstThenUniqueSuffixesThatFit) {
 
 TEST(CabinetNames, PlainRelativeNamesPass) {
   for (const char* ok : {"setup.inf", "a", "sub\\file.txt", "sub/file.txt", "x.y.z", "...a",
-                         "com10", "lpt", "\xe9t\xe9.txt", "Nul1"}) {
+                         "com10", "lpt", "\xe9t\xe9.txt", "Nul1", "COM\xC2\xB9", "COM\xB4"}) {
     EXPECT_EQ(CheckCabinetName(ok), NameCheck::kOk) << ok;
+  }
+  // Flagged as UTF-8: "café.txt", "Установка.exe", a character beyond U+FFFF.
+  for (const char* ok : {"caf\xC3\xA9.txt", "\xD0\xA3\xD1\x81\xD1\x82.exe", "\xF0\x9F\x98\x80",
+                         "COM\xC2\xB4"}) {
+    EXPECT_EQ(CheckCabinetName(ok, true), NameCheck::kOk) << ok;
   }
 }
 
@@ -268,8 +241,80 @@ TEST(CabinetNames, NamesThatCouldLeaveTheFolderAreRefused) {
       {"pipe|", NameCheck::kBadCharacter},
       {"name.", NameCheck::kTrailingDotOrSpace},
       {"name ", NameCheck::kTrailingDotOrSpace},
+      // The superscript digits one to three make device names too.
+      {"COM\xB9", NameCheck::kDeviceName},
+      {"lpt\xB2.txt", NameCheck::kDeviceName},
+      {"sub\\Com\xB3 .log", NameCheck::kDeviceName},
   };
   for (const auto& c : cases) EXPECT_EQ(CheckCabinetName(c.name), c.why) << c.name;
+  const struct {
+    const char* name;
+    NameCheck why;
+  } utf8[] = {
+      {"COM\xC2\xB9", NameCheck::kDeviceName},
+      {"LPT\xC2\xB3.txt", NameCheck::kDeviceName},
+      {"..\\x", NameCheck::kDotComponent},
+      {"COM\xB9", NameCheck::kBadCharacter},          // a 1252 byte, no UTF-8
+      {"caf\xE9.txt", NameCheck::kBadCharacter},
+      {"\xC0\xAE\xC0\xAE", NameCheck::kBadCharacter},  // ".." spelt overlong
+      {"\xED\xA0\x80", NameCheck::kBadCharacter},      // a surrogate
+      {"\xF4\x90\x80\x80", NameCheck::kBadCharacter},  // above U+10FFFF
+      {"\xE2\x82", NameCheck::kBadCharacter},          // cut short
+  };
+  for (const auto& c : utf8) EXPECT_EQ(CheckCabinetName(c.name, true), c.why) << c.name;
+}
+
+// The INF name stands unquoted in the installer's command line.
+TEST(InfNames, OnlyAPlainFileNameWithoutSpacesOrCommasPasses) {
+  for (const char* ok : {"setup.inf", "SETUP.INF", "a", "x.y.inf", "\xe9t\xe9.inf"}) {
+    EXPECT_EQ(CheckInfName(ok), InfNameCheck::kOk) << ok;
+  }
+  const struct {
+    const char* name;
+    InfNameCheck why;
+  } cases[] = {
+      {"", InfNameCheck::kEmpty},
+      {"sub\\setup.inf", InfNameCheck::kSeparator},
+      {"../setup.inf", InfNameCheck::kSeparator},
+      {"C:setup.inf", InfNameCheck::kSeparator},
+      {"my setup.inf", InfNameCheck::kSpace},
+      {"a.inf,DefaultInstall", InfNameCheck::kComma},
+      {"\"setup.inf", InfNameCheck::kQuote},
+      {"setup\t.inf", InfNameCheck::kControl},
+      {"setup.inf\x7F", InfNameCheck::kControl},
+      {"..", InfNameCheck::kNotAFileName},
+      {"CON", InfNameCheck::kNotAFileName},
+      {"COM\xB9.inf", InfNameCheck::kNotAFileName},
+      {"setup.inf.", InfNameCheck::kNotAFileName},
+      {"set|up.inf", InfNameCheck::kNotAFileName},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CheckInfName(c.name), c.why) << c.name;
+}
+
+// Every pair of Windows-1252 characters against Unicode's own upper-case
+// mapping (the C library's, in a UTF-8 locale), the way Windows folds names.
+TEST(CabinetNames, SameFileIgnoringCaseFollowsUnicodeUpperCase) {
+  ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+  static const uint16_t k80to9F[32] = {
+      0x20AC, 0x81,   0x201A, 0x192,  0x201E, 0x2026, 0x2020, 0x2021, 0x2C6,  0x2030, 0x160,
+      0x2039, 0x152,  0x8D,   0x17D,  0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x2DC,  0x2122, 0x161,  0x203A, 0x153,  0x9D,   0x17E,  0x178};
+  auto unicode = [](int c) -> wint_t { return c >= 0x80 && c < 0xA0 ? k80to9F[c - 0x80] : c; };
+  auto oracle = [&](int a, int b) {
+    if (a == '/') a = '\\';
+    if (b == '/') b = '\\';
+    return std::towupper(unicode(a)) == std::towupper(unicode(b));
+  };
+  for (int a = 1; a < 256; ++a) {
+    for (int b = 1; b < 256; ++b) {
+      const char x[] = {'f', static_cast<char>(a), '.', 0}, y[] = {'F', static_cast<char>(b), '.', 0};
+      ASSERT_EQ(SameFileName1252(x, y), oracle(a, b)) << a << " " << b;
+    }
+  }
+  EXPECT_TRUE(SameFileName1252("sub/A.INF", "SUB\\a.inf"));
+  EXPECT_FALSE(SameFileName1252("a.inf", "a.inf2"));
+  EXPECT_FALSE(SameFileName1252("a.inf2", "a.inf"));
+  std::setlocale(LC_CTYPE, "C");
 }
 
 std::string Command(InstallRun run, bool nt, bool setupx, const char* inf = "C:\\T\\$Tessara.Tmp\\a.inf") {

@@ -1,6 +1,7 @@
 // The stub's file logic over an in-memory file system: reading a package,
 // the cabinet callbacks' package handles, placing the library copy, and
 // joining a split package.
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,7 +14,6 @@
 #include "setup/messages.h"
 #include "setup/package_load.h"
 #include "setup/scramble.h"
-#include "setup/sha256.h"
 #include "tests/unit/setup_fake_io.h"
 
 namespace marrowby::setup {
@@ -310,18 +310,20 @@ class RebuildTest : public LoadTest {
       r.firstSize = static_cast<uint32_t>(firstSize);
       r.middleSize = static_cast<uint32_t>(partSize);
       r.lastSize = static_cast<uint32_t>(whole.size() - starts[count - 1]);
-      Sha256 all;
-      Sha256Begin(&all);
+      GChecksum* all = g_checksum_new(G_CHECKSUM_SHA256);
       for (size_t k = 0; k < count; ++k) {
         const size_t from = k == 0 ? kImageSize : starts[k];
-        Sha256 one;
-        Sha256Begin(&one);
-        Sha256Add(&one, whole.data() + from, starts[k + 1] - from);
+        GChecksum* one = g_checksum_new(G_CHECKSUM_SHA256);
+        g_checksum_update(one, whole.data() + from, starts[k + 1] - from);
         uint8_t digest[kDigestSize];
-        Sha256Finish(&one, digest);
-        Sha256Add(&all, digest, sizeof(digest));
+        gsize size = sizeof(digest);
+        g_checksum_get_digest(one, digest, &size);
+        g_checksum_free(one);
+        g_checksum_update(all, digest, sizeof(digest));
       }
-      Sha256Finish(&all, r.digest);
+      gsize size = sizeof(r.digest);
+      g_checksum_get_digest(all, r.digest, &size);
+      g_checksum_free(all);
       WritePartRecord(r, whole.data() + kPartRecordOffset);
     }
     for (size_t k = 0; k < count; ++k) {

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,25 +16,16 @@
 #include <vector>
 
 #include "setup/package_format.h"
+#include "tests/unit/setuppack_run.h"
 #include "tools/setuppack/cabinet.h"
 
 namespace marrowby::setuppack {
 namespace {
 
-struct Result {
-  int code;
-  std::string output;  // stdout and stderr
-};
+using testing::Result;
 
 Result Pack(const std::string& args, const std::string& env = "") {
-  const std::string cmd = env + (env.empty() ? "" : " ") + SETUPPACK_PATH + " " + args + " 2>&1";
-  FILE* p = popen(cmd.c_str(), "r");
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof(buf), p)) > 0) out.append(buf, n);
-  const int status = pclose(p);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+  return testing::Shell(env + (env.empty() ? "" : " ") + SETUPPACK_PATH + " " + args);
 }
 
 void Write(const std::string& path, const std::string& data) {
@@ -43,6 +38,8 @@ std::string Read(const std::string& path) {
   ss << in.rdbuf();
   return ss.str();
 }
+
+const char kInf[] = "[Version]\r\n[DefaultInstall]\r\n";
 
 std::string Image(size_t size) {
   std::string b(size, '\0');
@@ -60,7 +57,7 @@ class Cli : public ::testing::Test {
     dir = mkdtemp(tmpl);
     mkdir((dir + "/in").c_str(), 0755);
     Write(dir + "/stub.exe", Image(4096));
-    Write(dir + "/in/setup.inf", "[Version]\r\n");
+    Write(dir + "/in/setup.inf", kInf);
     Write(dir + "/in/data.txt", "payload");
     Write(dir + "/licence.txt", "Line one\nLine two\n");
   }
@@ -78,7 +75,8 @@ TEST_F(Cli, HelpDocumentsEveryOption) {
   for (const char* option :
        {"build", "info", "extract", "-o", "--stub", "--inf", "--cab", "--dir", "--compress",
         "--title", "--welcome-file", "--licence-file", "--notice-file", "--attended", "--admin",
-        "--notice-hidden", "--advanced", "--scramble-cabinet", "--split", "--cabinet-library"}) {
+        "--notice-hidden", "--advanced", "--scramble-cabinet", "--split", "--cabinet-library",
+        "check", "--force", "SOURCE_DATE_EPOCH", "Exit status:", "2  usage error"}) {
     EXPECT_NE(r.output.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(Pack("").code, 2);
@@ -89,7 +87,7 @@ TEST_F(Cli, HelpDocumentsEveryOption) {
     const char* lacks;
   } commands[] = {{"build --help", "--scramble-cabinet", "extract PACKAGE DIR"},
                   {"info -h", "setuppack info PACKAGE", "--split"},
-                  {"extract --help", "setuppack extract PACKAGE DIR", "--split"}};
+                  {"extract --help", "setuppack extract [--force] PACKAGE DIR", "--split"}};
   for (const auto& c : commands) {
     const Result h = Pack(c.args);
     EXPECT_EQ(h.code, 0) << c.args;
@@ -146,7 +144,7 @@ TEST_F(Cli, BuildInfoExtractRoundTrip) {
   r = Pack("extract " + dir + "/out.exe " + dir + "/x");
   ASSERT_EQ(r.code, 0) << r.output;
   EXPECT_EQ(Read(dir + "/x/data.txt"), "payload");
-  EXPECT_EQ(Read(dir + "/x/setup.inf"), "[Version]\r\n");
+  EXPECT_EQ(Read(dir + "/x/setup.inf"), kInf);
 }
 
 TEST_F(Cli, SplitPackageIsWrittenInPartsAndReadBackJoined) {
@@ -183,6 +181,32 @@ TEST_F(Cli, InfoShowsHostileAndWindows1252TextsSafely) {
   EXPECT_NE(r.output.find("welcome: \"Caf\xC3\xA9 \\x1B[2J\\x1B]0;owned\\x07\""), std::string::npos)
       << r.output;
   EXPECT_EQ(r.output.find('\x1B'), std::string::npos);
+}
+
+// Texts written in UTF-8, as editors save them, reach setup in Windows-1252.
+TEST_F(Cli, Utf8TextsAreStoredInWindows1252AndLengthsCountWhatIsStored) {
+  Write(dir + "/welcome.txt", "\xEF\xBB\xBF" "Caf\xC3\xA9 \xE2\x80\x94 100 \xE2\x82\xAC\n");
+  ASSERT_EQ(Pack(BuildArgs() + " --title 'Caf\xC3\xA9' --welcome-file " + dir + "/welcome.txt").code, 0);
+  Result r = Pack("info " + dir + "/out.exe", "LC_ALL=C.UTF-8");
+  EXPECT_NE(r.output.find("welcome: \"Caf\xC3\xA9 \xE2\x80\x94 100 \xE2\x82\xAC\\r\\n\""),
+            std::string::npos)
+      << r.output;
+  EXPECT_NE(r.output.find("title: \"Caf\xC3\xA9\""), std::string::npos) << r.output;
+  Write(dir + "/licence.txt", "Terms\nof use\nfor \xD0\x96ukov\n");
+  r = Pack(BuildArgs() + " --licence-file " + dir + "/licence.txt");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find("licence file " + dir +
+                          "/licence.txt, line 3, character 5: \"\xD0\x96\" (U+0416) has no "
+                          "Windows-1252 form"),
+            std::string::npos)
+      << r.output;
+  std::string notice;
+  for (int i = 0; i < 10; ++i) notice += std::string(24, 'n') + "\n";
+  Write(dir + "/notice.txt", notice);
+  r = Pack(BuildArgs() + " --notice-file " + dir + "/notice.txt");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find("is 260 bytes as stored (250 bytes in the file"), std::string::npos)
+      << r.output;
 }
 
 TEST_F(Cli, WelcomeTooLongForTheDialogIsWarnedAbout) {
@@ -244,11 +268,24 @@ TEST_F(Cli, DamagedOrSwappedPartsAreRefusedByName) {
 TEST_F(Cli, ExtractRefusesUnsafeNamesAndCorruptedPackagesWritingNothing) {
   // A package around a hostile cabinet, assembled by hand: the builder
   // itself refuses such cabinets.
-  std::vector<CabEntry> entries(2);
+  Write(dir + "/x.txt", "x");
+  std::vector<CabinetFile> entries(2);
   entries[0].name = "setup.inf";
+  entries[0].path = dir + "/in/setup.inf";
+  entries[0].size = Read(entries[0].path).size();
   entries[1].name = "..\\escaped.txt";
-  entries[1].data = {'x'};
-  const std::vector<uint8_t> cab = WriteCabinet(entries, Compression::kNone);
+  entries[1].path = dir + "/x.txt";
+  entries[1].size = 1;
+  struct : OffsetOutput {
+    std::vector<uint8_t> bytes;
+    void WriteAt(uint64_t at, const uint8_t* p, size_t n) override {
+      if (bytes.size() < at + n) bytes.resize(at + n);
+      std::copy(p, p + n, bytes.begin() + static_cast<long>(at));
+    }
+    uint64_t Size() const override { return bytes.size(); }
+  } cabinet;
+  WriteCabinet(entries, Compression::kNone, cabinet, 0);
+  const std::vector<uint8_t>& cab = cabinet.bytes;
   setup::PackageHeader h{};
   h.infNameLength = 9;
   h.packageSize = static_cast<uint32_t>(setup::kTextsOffset + 9 + cab.size());
@@ -263,7 +300,9 @@ TEST_F(Cli, ExtractRefusesUnsafeNamesAndCorruptedPackagesWritingNothing) {
   mkdir((dir + "/x").c_str(), 0755);
   Result r = Pack("extract " + dir + "/hostile.exe " + dir + "/x");
   EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.output.find("unsafe file name"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("holds a \".\" or \"..\" part or an empty one; nothing was extracted"),
+            std::string::npos)
+      << r.output;
   struct stat st;
   EXPECT_NE(stat((dir + "/escaped.txt").c_str(), &st), 0);
   EXPECT_NE(stat((dir + "/x/setup.inf").c_str(), &st), 0);
@@ -273,6 +312,155 @@ TEST_F(Cli, ExtractRefusesUnsafeNamesAndCorruptedPackagesWritingNothing) {
   r = Pack("extract " + dir + "/cut.exe " + dir + "/x");
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.output.find("corrupted"), std::string::npos) << r.output;
+}
+
+// The names in a folder that a build or an extraction left as temporaries.
+std::vector<std::string> Leftovers(const std::string& dir) {
+  std::vector<std::string> found;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
+    const std::string name = e.path().filename().string();
+    if (name.find(".tmp") != std::string::npos || name.find(".old") != std::string::npos) {
+      found.push_back(name);
+    }
+  }
+  return found;
+}
+
+std::string BigText(size_t size) {
+  std::string big;
+  for (size_t i = 0; i < size; ++i) big += static_cast<char>('a' + (i * 7) % 26);
+  return big;
+}
+
+// A split build replaces every part or none: a folder in the way of one part
+// leaves the earlier package as it was, and no temporary file behind.
+TEST_F(Cli, ASplitBuildIsAllOrNothing) {
+  Write(dir + "/in/big.txt", BigText(30000));
+  ASSERT_EQ(Pack(BuildArgs() + " --compress none --split 10000").code, 0);
+  const std::string before[] = {Read(dir + "/out.exe"), Read(dir + "/out.001"),
+                                Read(dir + "/out.003")};
+  std::remove((dir + "/out.002").c_str());
+  mkdir((dir + "/out.002").c_str(), 0755);
+  Write(dir + "/out.002/keep", "x");
+  Write(dir + "/in/big.txt", BigText(31000));
+  const Result r = Pack(BuildArgs() + " --compress none --split 10000");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find(dir + "/out.002: cannot be replaced: "), std::string::npos) << r.output;
+  EXPECT_EQ(Read(dir + "/out.exe"), before[0]);
+  EXPECT_EQ(Read(dir + "/out.001"), before[1]);
+  EXPECT_EQ(Read(dir + "/out.003"), before[2]);
+  EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
+}
+
+// An output that is one of the inputs, under its own name or another one, is
+// refused before anything is written.
+TEST_F(Cli, AnOutputThatIsAnInputIsRefused) {
+  const std::string stub = Read(dir + "/stub.exe");
+  link((dir + "/stub.exe").c_str(), (dir + "/other-name.exe").c_str());
+  for (const char* out : {"/stub.exe", "/other-name.exe", "/in/data.txt"}) {
+    const Result r = Pack("build -o " + dir + out + " --stub " + dir + "/stub.exe --inf setup.inf --dir " + dir + "/in");
+    EXPECT_EQ(r.code, 1) << out;
+    EXPECT_NE(r.output.find("the build would overwrite its own input"), std::string::npos) << r.output;
+  }
+  EXPECT_EQ(Read(dir + "/stub.exe"), stub);
+  EXPECT_EQ(Read(dir + "/in/data.txt"), "payload");
+  // A part name of a split package counts too.
+  Write(dir + "/out.001", "an input");
+  const Result r = Pack(BuildArgs() + " --split 10000 --licence-file " + dir + "/out.001");
+  EXPECT_NE(r.output.find("the output " + dir + "/out.001 is the licence file"), std::string::npos)
+      << r.output;
+}
+
+// With SOURCE_DATE_EPOCH two builds of the same files are identical, however
+// the files' own times differ; a malformed value is refused.
+TEST_F(Cli, SourceDateEpochMakesBuildsByteIdentical) {
+  const std::string env = "SOURCE_DATE_EPOCH=1700000000";
+  ASSERT_EQ(Pack(BuildArgs(), env).code, 0);
+  const std::string first = Read(dir + "/out.exe");
+  std::system(("touch -d '2001-02-03 04:05:06' " + dir + "/in/*").c_str());
+  ASSERT_EQ(Pack(BuildArgs(), env + " TZ=Asia/Tokyo").code, 0);
+  EXPECT_EQ(Read(dir + "/out.exe"), first);
+  const Result info = Pack("info " + dir + "/out.exe");
+  EXPECT_NE(info.output.find("2023-11-14 22:13:20"), std::string::npos) << info.output;
+  ASSERT_EQ(Pack(BuildArgs()).code, 0);
+  EXPECT_NE(Read(dir + "/out.exe"), first);  // unset: the files' own times
+  const Result bad = Pack(BuildArgs(), "SOURCE_DATE_EPOCH=yesterday");
+  EXPECT_EQ(bad.code, 1);
+  EXPECT_NE(bad.output.find("SOURCE_DATE_EPOCH must be a whole number of seconds"), std::string::npos);
+}
+
+// Stopped by a signal while writing, a build removes its temporary files and
+// leaves the earlier package alone.
+TEST_F(Cli, AStoppedBuildLeavesNoTemporaryFiles) {
+  ASSERT_EQ(Pack(BuildArgs()).code, 0);
+  const std::string earlier = Read(dir + "/out.exe");
+  for (int i = 0; i < 40; ++i) Write(dir + "/in/big" + std::to_string(i) + ".bin", BigText(1 << 20));
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      for (int s : {SIGINT, SIGTERM, SIGHUP}) signal(s, SIG_DFL);
+      execl(SETUPPACK_PATH, "setuppack", "build", "-o", (dir + "/out.exe").c_str(), "--stub",
+            (dir + "/stub.exe").c_str(), "--inf", "setup.inf", "--dir", (dir + "/in").c_str(),
+            "--split", "4000000", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    // Stopped once its first temporary file exists.
+    for (int wait = 0; wait < 2000 && Leftovers(dir).empty(); ++wait) usleep(1000);
+    kill(pid, sig);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig << " " << status;
+    EXPECT_EQ(Leftovers(dir), std::vector<std::string>{}) << sig;
+    EXPECT_EQ(Read(dir + "/out.exe"), earlier);
+  }
+}
+
+// extract makes its folder, as cabextract -d and 7z -o do, and overwrites
+// nothing without --force.
+TEST_F(Cli, ExtractMakesTheFolderAndOverwritesOnlyWithForce) {
+  ASSERT_EQ(Pack(BuildArgs()).code, 0);
+  const std::string to = dir + "/new/deeper";
+  ASSERT_EQ(Pack("extract " + dir + "/out.exe " + to).code, 0);
+  EXPECT_EQ(Read(to + "/data.txt"), "payload");
+  Write(to + "/data.txt", "changed");
+  std::remove((to + "/setup.inf").c_str());
+  Result r = Pack("extract " + dir + "/out.exe " + to);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find("data.txt\" exists; nothing was extracted (--force overwrites)"),
+            std::string::npos)
+      << r.output;
+  struct stat st;
+  EXPECT_NE(stat((to + "/setup.inf").c_str(), &st), 0);
+  r = Pack("extract --force " + dir + "/out.exe " + to);
+  EXPECT_EQ(r.code, 0) << r.output;
+  EXPECT_EQ(Read(to + "/data.txt"), "payload");
+  EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
+}
+
+// Options as getopt_long takes them; a file that cannot be opened says why.
+TEST_F(Cli, OptionsAsGetoptTakesThemAndReasonsFromTheSystem) {
+  Result r = Pack("build --output=" + dir + "/eq.exe --stub=" + dir + "/stub.exe --inf=setup.inf --dir=" + dir + "/in");
+  EXPECT_EQ(r.code, 0) << r.output;
+  Write(dir + "/-dash.exe", Read(dir + "/eq.exe"));
+  r = Pack("info -- " + dir + "/-dash.exe");
+  EXPECT_EQ(r.code, 0) << r.output;
+  r = Pack("build --stub");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.output.find("--stub needs a value"), std::string::npos) << r.output;
+  r = Pack("info " + dir + "/nothing.exe");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find("nothing.exe: cannot be opened: No such file or directory"), std::string::npos) << r.output;
+}
+
+// The format's limits are checked before a byte of the files is read: 2.5 GB
+// of (sparse) files are refused at once.
+TEST_F(Cli, FilesBeyondTheCabinetLimitAreRefusedUnread) {
+  Write(dir + "/in/huge.bin", "");
+  ASSERT_EQ(truncate((dir + "/in/huge.bin").c_str(), 2684354560LL), 0);
+  const Result r = Pack(BuildArgs() + " --compress none");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find("a cabinet holds at most 2147450880 bytes"), std::string::npos) << r.output;
+  EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
 }
 
 }  // namespace

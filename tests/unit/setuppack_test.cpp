@@ -1,8 +1,14 @@
 // The package builder: cabinets it writes, the package layout byte by byte,
 // split parts, and the inputs it must refuse.
+#include <glib.h>
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -11,7 +17,10 @@
 #include "setup/package_format.h"
 #include "setup/scramble.h"
 #include "tools/setuppack/cabinet.h"
+#include "tools/setuppack/cp1252.h"
+#include "tools/setuppack/inf_check.h"
 #include "tools/setuppack/package.h"
+#include "tools/setuppack/parted_output.h"
 #include "tools/setuppack/terminal_text.h"
 
 namespace marrowby::setuppack {
@@ -34,37 +43,103 @@ std::vector<uint8_t> FakeImage(size_t size, uint8_t fill) {
 
 std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
-std::vector<CabEntry> Entries() {
-  CabEntry inf;
+// A cabinet entry of the tests: its bytes in memory.
+struct Entry {
+  std::string name;
+  std::vector<uint8_t> data;
+  uint16_t date = 0;
+  uint16_t time = 0;
+  uint16_t attribs = kArchive;
+};
+
+std::vector<Entry> Entries() {
+  Entry inf;
   inf.name = "setup.inf";
-  inf.data = Bytes("[Version]\r\nSignature=\"$CHICAGO$\"\r\n");
+  inf.data = Bytes("[Version]\r\nSignature=\"$CHICAGO$\"\r\n[DefaultInstall2]\r\n"
+                   "[DefaultInstall2.ntx86]\r\n[DefaultInstallX]\r\n");
   inf.date = DosDate(2024, 2, 29);
   inf.time = DosTime(13, 45, 58);
-  CabEntry big;
+  Entry big;
   big.name = "big.bin";
   for (int i = 0; i < 100000; ++i) big.data.push_back(static_cast<uint8_t>((i * 7919) >> 3));
   big.attribs = 0x21;
-  CabEntry empty;
+  Entry empty;
   empty.name = "empty.txt";
   return {inf, big, empty};
 }
 
-struct Collected {
-  std::vector<std::string> names;
-  std::vector<std::vector<uint8_t>> data;
+// A folder of its own for each test, removed afterwards.
+class TempDir {
+ public:
+  TempDir() {
+    char tmpl[] = "/tmp/setuppack_test_XXXXXX";
+    path_ = mkdtemp(tmpl);
+  }
+  ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
 };
 
-void Collect(void* c, const CabListing::File& f, const std::vector<uint8_t>& d) {
-  static_cast<Collected*>(c)->names.push_back(f.name);
-  static_cast<Collected*>(c)->data.push_back(d);
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
 }
 
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct MemoryOutput : OffsetOutput {
+  std::vector<uint8_t> bytes;
+  void WriteAt(uint64_t offset, const uint8_t* data, size_t n) override {
+    if (bytes.size() < offset + n) bytes.resize(offset + n);
+    std::copy(data, data + n, bytes.begin() + static_cast<long>(offset));
+  }
+  uint64_t Size() const override { return bytes.size(); }
+};
+
+// The entries written as files, then packed by WriteCabinet.
+std::vector<uint8_t> CabinetOf(const std::vector<Entry>& entries, Compression c) {
+  TempDir dir;
+  std::vector<CabinetFile> files;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    CabinetFile f;
+    f.path = dir / std::to_string(i);
+    WriteBytes(f.path, entries[i].data);
+    f.name = entries[i].name;
+    f.size = entries[i].data.size();
+    f.date = entries[i].date;
+    f.time = entries[i].time;
+    f.attribs = entries[i].attribs;
+    files.push_back(f);
+  }
+  MemoryOutput out;
+  WriteCabinet(files, c, out, 0);
+  return out.bytes;
+}
+
+ByteSource Source(const std::vector<uint8_t>& bytes) { return ByteSource::FromMemory(bytes); }
+
+struct Collected : ExtractSink {
+  std::vector<std::string> names;
+  std::vector<std::vector<uint8_t>> data;
+  void Begin(const CabListing::File& f) override {
+    names.push_back(f.name);
+    data.emplace_back();
+  }
+  void Write(const uint8_t* p, size_t n) override { data.back().insert(data.back().end(), p, p + n); }
+  void End(const CabListing::File&) override {}
+};
+
 TEST(CabinetWriter, StoredAndMszipCabinetsReadBackIdentically) {
-  const std::vector<CabEntry> entries = Entries();
+  const std::vector<Entry> entries = Entries();
   for (Compression c : {Compression::kNone, Compression::kMszip}) {
-    const std::vector<uint8_t> cab = WriteCabinet(entries, c);
+    const std::vector<uint8_t> cab = CabinetOf(entries, c);
     ASSERT_EQ(std::string(cab.begin(), cab.begin() + 4), "MSCF");
-    const CabListing listing = ListCabinet(cab);
+    const CabListing listing = ListCabinet(Source(cab));
     ASSERT_EQ(listing.files.size(), 3u);
     EXPECT_FALSE(listing.spansCabinets);
     EXPECT_EQ(listing.files[0].name, "setup.inf");
@@ -77,29 +152,60 @@ TEST(CabinetWriter, StoredAndMszipCabinetsReadBackIdentically) {
     EXPECT_EQ(listing.files[1].attribs & 0x21, 0x21);
     EXPECT_EQ(listing.files[1].length, 100000u);
     Collected got;
-    ExtractCabinet(cab, Collect, &got);  // libmspack checks every block's checksum
+    ExtractCabinet(Source(cab), got);  // libmspack checks every block's checksum
     ASSERT_EQ(got.data.size(), 3u);
     for (size_t i = 0; i < 3; ++i) EXPECT_EQ(got.data[i], entries[i].data) << i;
   }
-  EXPECT_LT(WriteCabinet(entries, Compression::kMszip).size(),
-            WriteCabinet(entries, Compression::kNone).size());
+  EXPECT_LT(CabinetOf(entries, Compression::kMszip).size(),
+            CabinetOf(entries, Compression::kNone).size());
 }
 
 TEST(CabinetWriter, DamagedCabinetsAreReportedNotTrusted) {
-  std::vector<uint8_t> cab = WriteCabinet(Entries(), Compression::kMszip);
+  std::vector<uint8_t> cab = CabinetOf(Entries(), Compression::kMszip);
   std::vector<uint8_t> flipped = cab;
   flipped[flipped.size() - 100] ^= 0xFF;
   Collected got;
-  EXPECT_THROW(ExtractCabinet(flipped, Collect, &got), std::runtime_error);
-  EXPECT_THROW(ListCabinet(Bytes("not a cabinet at all")), std::runtime_error);
+  EXPECT_THROW(ExtractCabinet(Source(flipped), got), std::runtime_error);
+  EXPECT_THROW(ListCabinet(Source(Bytes("not a cabinet at all"))), std::runtime_error);
   cab.resize(30);
-  EXPECT_THROW(ListCabinet(cab), std::runtime_error);
+  EXPECT_THROW(ListCabinet(Source(cab)), std::runtime_error);
 }
 
-BuildOptions Options() {
+// Packages built into a folder of the test's own and read back part by part.
+class PackageBuilder : public ::testing::Test {
+ protected:
+  // A cabinet file for BuildOptions::cabinetPath.
+  std::string CabinetFile(Compression c, const std::vector<Entry>& entries = Entries()) {
+    const std::string path = dir / ("in" + std::to_string(++cabinets) + ".cab");
+    WriteBytes(path, CabinetOf(entries, c));
+    return path;
+  }
+  BuildOptions Options();
+  std::vector<std::vector<uint8_t>> Build(const BuildOptions& o) {
+    const BuiltPackage built = BuildPackage(o, dir / "out.exe");
+    std::vector<std::vector<uint8_t>> parts;
+    for (const std::string& name : PartNames(dir / "out.exe", built.parts)) {
+      parts.push_back(ReadBytes(name));
+    }
+    return parts;
+  }
+  void ExpectRefused(const BuildOptions& o, const std::string& fragment) {
+    try {
+      BuildPackage(o, dir / "refused.exe");
+      ADD_FAILURE() << "accepted; expected: " << fragment;
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find(fragment), std::string::npos) << e.what();
+    }
+  }
+  TempDir dir;
+  int cabinets = 0;
+};
+
+BuildOptions PackageBuilder::Options() {
   BuildOptions o;
   o.stub = FakeImage(5000, 0x11);
-  o.cabinet = WriteCabinet(Entries(), Compression::kMszip);
+  o.cabinetPath = CabinetFile(Compression::kMszip);
+
   o.title = "Title";
   o.infName = "SETUP.INF";  // matched without regard to case
   o.notice = "Notice text";
@@ -110,10 +216,10 @@ BuildOptions Options() {
   return o;
 }
 
-TEST(PackageBuilder, LayoutByteByByte) {
+TEST_F(PackageBuilder, LayoutByteByByte) {
   BuildOptions o = Options();
   o.library = FakeImage(30000, 0x22);
-  const auto parts = BuildPackage(o);
+  const auto parts = Build(o);
   ASSERT_EQ(parts.size(), 1u);
   const std::vector<uint8_t>& p = parts[0];
   // Stub, padded with zeros to the image size.
@@ -152,17 +258,17 @@ TEST(PackageBuilder, LayoutByteByByte) {
     at += text.size();
   }
   // The cabinet, unchanged, to the end.
-  EXPECT_EQ(std::vector<uint8_t>(p.begin() + at, p.end()), o.cabinet);
+  EXPECT_EQ(std::vector<uint8_t>(p.begin() + at, p.end()), ReadBytes(o.cabinetPath));
 }
 
-TEST(PackageBuilder, WithoutLibraryTheAreaIsZeroAndTheReaderAgrees) {
+TEST_F(PackageBuilder, WithoutLibraryTheAreaIsZeroAndTheReaderAgrees) {
   BuildOptions o = Options();
   o.scrambleCabinet = true;
   o.noticeHidden = true;
   o.admin = true;
-  const std::vector<uint8_t> p = BuildPackage(o)[0];
+  const std::vector<uint8_t> p = Build(o)[0];
   for (size_t i = kImageSize; i < kHeaderOffset; ++i) ASSERT_EQ(p[i], 0) << i;
-  const PackageContents c = ParsePackage(p);
+  const PackageContents c = ParsePackage(Source(p));
   EXPECT_EQ(c.title, o.title);
   EXPECT_EQ(c.infName, o.infName);
   EXPECT_EQ(c.notice, o.notice);
@@ -170,21 +276,22 @@ TEST(PackageBuilder, WithoutLibraryTheAreaIsZeroAndTheReaderAgrees) {
   EXPECT_EQ(c.licence, o.licence);
   EXPECT_TRUE(c.header.noticeHidden);
   EXPECT_TRUE(c.header.admin);
-  EXPECT_EQ(c.cabinet, o.cabinet);  // unscrambled again
+  const std::vector<uint8_t> cabinet = ReadBytes(o.cabinetPath);
+  EXPECT_EQ(c.cabinet.ReadAll(), cabinet);  // unscrambled again
   // Stored scrambled with the key of the package size.
   const uint8_t key = setup::CabinetKey(static_cast<uint32_t>(p.size()));
   EXPECT_EQ(p[c.cabinetOffset], 'M' ^ key);
-  EXPECT_EQ(p.back(), o.cabinet.back() ^ key);
+  EXPECT_EQ(p.back(), cabinet.back() ^ key);
 }
 
-TEST(PackageBuilder, SplitPartsJoinToThePackageAndTheFirstHoldsTheTexts) {
+TEST_F(PackageBuilder, SplitPartsJoinToThePackageAndTheFirstHoldsTheTexts) {
   BuildOptions o = Options();
-  o.cabinet = WriteCabinet(Entries(), Compression::kNone);
-  const std::vector<uint8_t> whole = BuildPackage(o)[0];
+  o.cabinetPath = CabinetFile(Compression::kNone);
+  const std::vector<uint8_t> whole = Build(o)[0];
   o.splitSize = 20000;  // smaller than the texts' end: part 1 still holds them
-  const auto parts = BuildPackage(o);
+  const auto parts = Build(o);
   ASSERT_GT(parts.size(), 2u);
-  const size_t cabinetOffset = ParsePackage(whole).cabinetOffset;
+  const size_t cabinetOffset = ParsePackage(Source(whole)).cabinetOffset;
   EXPECT_EQ(parts[0].size(), cabinetOffset);
   std::vector<uint8_t> joined;
   for (size_t i = 0; i < parts.size(); ++i) {
@@ -205,10 +312,10 @@ TEST(PackageBuilder, SplitPartsJoinToThePackageAndTheFirstHoldsTheTexts) {
   EXPECT_EQ(joined, whole);
   // Large enough for everything: one file, not flagged multi-part.
   o.splitSize = 10 * whole.size();
-  EXPECT_EQ(BuildPackage(o).size(), 1u);
+  EXPECT_EQ(Build(o).size(), 1u);
 }
 
-TEST(PackageBuilder, PartNamesFollowTheProgramName) {
+TEST_F(PackageBuilder, PartNamesFollowTheProgramName) {
   EXPECT_EQ(PartNames("out/setup.exe", 3),
             (std::vector<std::string>{"out/setup.exe", "out/setup.001", "out/setup.002"}));
   EXPECT_EQ(PartNames("x", 1), (std::vector<std::string>{"x"}));
@@ -217,16 +324,7 @@ TEST(PackageBuilder, PartNamesFollowTheProgramName) {
   EXPECT_THROW(PartNames("setup.002", 3), std::runtime_error);
 }
 
-void ExpectRefused(const BuildOptions& o, const std::string& fragment) {
-  try {
-    BuildPackage(o);
-    ADD_FAILURE() << "accepted; expected: " << fragment;
-  } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find(fragment), std::string::npos) << e.what();
-  }
-}
-
-TEST(PackageBuilder, RefusesInputsThatCannotMakeAWorkingPackage) {
+TEST_F(PackageBuilder, RefusesInputsThatCannotMakeAWorkingPackage) {
   BuildOptions o = Options();
   o.stub = FakeImage(kImageSize + 1, 0);
   ExpectRefused(o, "larger than the 28672 bytes");
@@ -253,7 +351,7 @@ TEST(PackageBuilder, RefusesInputsThatCannotMakeAWorkingPackage) {
   o.splitSize = 20000;
   ExpectRefused(o, "needs its last 64 bytes of padding");
   o = Options();
-  o.cabinet = WriteCabinet(Entries(), Compression::kNone);
+  o.cabinetPath = CabinetFile(Compression::kNone);
   o.splitSize = 100;  // would need more than 256 parts
   ExpectRefused(o, "setup can join at most 256");
   o = Options();
@@ -266,23 +364,43 @@ TEST(PackageBuilder, RefusesInputsThatCannotMakeAWorkingPackage) {
   o.infName = std::string(252, 'i') + ".inf";
   ExpectRefused(o, "the INF name is 256 bytes");
   o = Options();
-  o.cabinet = Bytes("MSCF but nothing else");
+  WriteBytes(o.cabinetPath, Bytes("MSCF but nothing else"));
   ExpectRefused(o, "the cabinet cannot be read");
 }
 
-TEST(PackageBuilder, RefusesACabinetWithUnsafeNames) {
-  std::vector<CabEntry> e = Entries();
-  e[1].name = "..\\evil.dll";
+// A ready-made cabinet is held to the rules of setup's one extraction folder.
+TEST_F(PackageBuilder, RefusesACabinetWithNamesSetupCannotExtract) {
+  const struct {
+    const char* name;
+    const char* reason;
+  } cases[] = {
+      {"..\\evil.dll", "the file name \"..\\\\evil.dll\" holds a \".\" or \"..\" part"},
+      {"sub\\a.txt", "\"sub\\\\a.txt\" is in a subfolder"},
+      {"SETUP.inf", "\"setup.inf\" and \"SETUP.inf\" differ only in case"},
+      {"COM\xB9.txt", "is the name of a device"},
+  };
+  for (const auto& c : cases) {
+    std::vector<Entry> e = Entries();
+    e[1].name = c.name;
+    BuildOptions o = Options();
+    o.cabinetPath = CabinetFile(Compression::kNone, e);
+    ExpectRefused(o, c.reason);
+  }
+  std::vector<Entry> e = Entries();
+  e[1].name = "tessara.PKG";
   BuildOptions o = Options();
-  o.cabinet = WriteCabinet(e, Compression::kNone);
-  ExpectRefused(o, "unsafe file name \"..\\\\evil.dll\"");
+  o.cabinetPath = CabinetFile(Compression::kNone, e);
+  o.splitSize = 20000;
+  ExpectRefused(o, "a split package cannot hold a file named Tessara.pkg");
+  o.splitSize = 0;
+  EXPECT_NO_THROW(Build(o));
 }
 
-TEST(PackageReader, RefusesWhatIsNoPackageOrIsCutShort) {
-  EXPECT_THROW(ParsePackage(Bytes("MZ")), std::runtime_error);
-  std::vector<uint8_t> p = BuildPackage(Options())[0];
+TEST_F(PackageBuilder, ReaderRefusesWhatIsNoPackageOrIsCutShort) {
+  EXPECT_THROW(ParsePackage(Source(Bytes("MZ"))), std::runtime_error);
+  std::vector<uint8_t> p = Build(Options())[0];
   p.resize(kTextsOffset + 10);
-  EXPECT_THROW(ParsePackage(p), std::runtime_error);
+  EXPECT_THROW(ParsePackage(Source(p)), std::runtime_error);
 }
 
 TEST(PackageText, LineFeedsBecomeCrLf) {
@@ -326,6 +444,119 @@ TEST(TerminalText, StatusLinesCountBreaksAndWrapping) {
   std::string twenty;
   for (int i = 0; i < 20; ++i) twenty += "line\r\n";
   EXPECT_EQ(StatusLines(twenty), 20u);
+}
+
+}  // namespace
+}  // namespace marrowby::setuppack
+
+namespace marrowby::setuppack {
+namespace {
+
+// What the INF check says, case by case: an error for a missing install
+// section of the mode, a warning for a file copied but not packed.
+TEST(InfCheck, SectionsOfTheModeAreRequiredAndCopiedFilesMustBePacked) {
+  const std::vector<std::string> packed = {"setup.inf", "app.exe", "Read Me.txt"};
+  const std::string copies =
+      "[DestinationDirs]\r\nFiles=16422,App\r\nGone=10\r\nDefaultDestDir=11\r\n"
+      "[Files]\r\napp.exe\r\nREADME.txt,%Doc%\r\nlost.dll ; not packed\r\n"
+      "[Old]\r\nold.dll\r\n"
+      "[SourceDisksFiles]\r\napp.exe=1\r\n\"missing.dat\"=1\r\n"
+      "[Strings]\r\nDoc=\"Read Me.txt\"\r\n";
+  const struct {
+    std::string inf;
+    bool advanced;
+    std::vector<std::string> errors;    // fragments, in order
+    std::vector<std::string> warnings;
+  } cases[] = {
+      {"[Version]\r\n[defaultinstall]\r\n", false, {}, {}},
+      {"[DefaultInstall.NTamd64]\r\n", false, {}, {}},
+      {"[Version]\r\n; [DefaultInstall]\r\n[DefaultInstall2.ntx86]\r\n", false,
+       {"has no [DefaultInstall] section, which setup runs in basic mode"}, {}},
+      {"[DefaultInstall2]\r\n[DefaultInstall2.NTx86]\r\n[DefaultInstallX]\r\n", true, {}, {}},
+      {"[DefaultInstall]\r\n[DefaultInstall2]\r\n", true,
+       {"no [DefaultInstall2.ntx86] section", "no [DefaultInstallX] section"}, {}},
+      {"[DefaultInstall2.ntx86]\r\n[DefaultInstallX]\r\n", true, {},
+       {"no [DefaultInstall2] section, which setup runs first with --advanced on Windows 95"}},
+      {"[DefaultInstall]\r\nCopyFiles=Files,@extra.ini\r\nDelFiles=Old\r\n" + copies, false, {},
+       {"names \"lost.dll\" in [Files]", "names \"extra.ini\" in CopyFiles of [DEFAULTINSTALL]",
+        "names \"missing.dat\" in [SourceDisksFiles]", "an entry for [Gone], but has no such section"}},
+  };
+  for (const auto& c : cases) {
+    const InfFindings f = CheckInf(c.inf, "setup.inf", c.advanced, packed);
+    ASSERT_EQ(f.errors.size(), c.errors.size()) << c.inf;
+    for (size_t i = 0; i < c.errors.size(); ++i) {
+      EXPECT_NE(f.errors[i].find(c.errors[i]), std::string::npos) << f.errors[i];
+    }
+    std::string all;
+    for (const std::string& w : f.warnings) all += w + "\n";
+    EXPECT_EQ(f.warnings.size(), c.warnings.size()) << all;
+    for (const std::string& w : c.warnings) EXPECT_NE(all.find(w), std::string::npos) << all;
+  }
+  // A Unicode INF is read as such.
+  const std::string utf16("\xFF\xFE[\0D\0e\0f\0a\0u\0l\0t\0I\0n\0s\0t\0a\0l\0l\0]\0\r\0\n\0", 36);
+  EXPECT_TRUE(CheckInf(utf16, "setup.inf", false, packed).errors.empty());
+}
+
+}  // namespace
+}  // namespace marrowby::setuppack
+
+namespace marrowby::setuppack {
+namespace {
+
+// The C library's converter as the judge of a text's Windows-1252 form;
+// 0 when it converts, else the offset of the first character it cannot.
+size_t ConvertedBy1252Iconv(const std::string& utf8, std::string* out, bool* ok) {
+  iconv_t cd = iconv_open("WINDOWS-1252", "UTF-8");
+  std::string in = utf8, buf(utf8.size() + 1, '\0');
+  char* src = &in[0];
+  char* dst = &buf[0];
+  size_t left = in.size(), room = buf.size();
+  *ok = iconv(cd, &src, &left, &dst, &room) != static_cast<size_t>(-1);
+  iconv_close(cd);
+  *out = buf.substr(0, buf.size() - room);
+  return static_cast<size_t>(src - &in[0]);
+}
+
+// A packager's text: valid UTF-8 (with or without a byte-order mark) is
+// stored as iconv would convert it, or refused at the line and character
+// where iconv stops; anything else is stored as it is.
+TEST(PackagerText, Utf8BecomesWindows1252OrIsRefusedWhereIconvStops) {
+  static const char* const kPieces[] = {
+      "a", " ", "\n", "\r\n", "Caf\xC3\xA9", "\xE2\x82\xAC", "\xC5\xA0", "\xE2\x80\x98",
+      "\xE2\x80\x94", "\xC3\xBF", "\xD0\x96", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\xE9", "\x80"};
+  std::mt19937 rng(7);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text = rng() % 5 == 0 ? "\xEF\xBB\xBF" : "";
+    const int n = static_cast<int>(rng() % 12);
+    for (int i = 0; i < n; ++i) {
+      const size_t pick = rng() % std::size(kPieces);
+      if (pick >= std::size(kPieces) - 2 && rng() % 3) continue;  // invalid UTF-8 now and then
+      text += kPieces[pick];
+    }
+    const bool utf8 = g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr);
+    const std::string body = utf8 && text.rfind("\xEF\xBB\xBF", 0) == 0 ? text.substr(3) : text;
+    std::string expected;
+    bool converts = true;
+    const size_t stop = utf8 ? ConvertedBy1252Iconv(body, &expected, &converts) : 0;
+    if (!utf8) expected = text;
+    if (converts) {
+      EXPECT_EQ(PackagerText(text, "the text"), expected) << text;
+      continue;
+    }
+    const std::string before = body.substr(0, stop);
+    const size_t line = static_cast<size_t>(std::count(before.begin(), before.end(), '\n')) + 1;
+    const std::string last = before.substr(before.rfind('\n') == std::string::npos ? 0 : before.rfind('\n') + 1);
+    const size_t column = static_cast<size_t>(g_utf8_strlen(last.data(), static_cast<gssize>(last.size()))) + 1;
+    try {
+      PackagerText(text, "the text");
+      ADD_FAILURE() << "accepted " << text;
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find("the text, line " + std::to_string(line) +
+                                           ", character " + std::to_string(column) + ": "),
+                std::string::npos)
+          << e.what() << " for " << text;
+    }
+  }
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
+// Cabinets read with libmspack, which reaches files only through an
+// mspack_system table. Ours serves one read-only file, the cabinet, from a
+// ByteSource, and one write-only file that hands what libmspack extracts to
+// an ExtractSink; nothing else is opened.
 #include <mspack.h>
 
 #include <algorithm>
 #include <cstdlib>
-
 #include <cstring>
+#include <exception>
 #include <stdexcept>
 
 #include "tools/setuppack/cabinet.h"
@@ -13,72 +17,78 @@ namespace marrowby::setuppack {
 
 namespace {
 
-// libmspack reaches files only through an mspack_system table. Ours serves
-// one read-only file from memory (the cabinet) and one write-only sink that
-// collects an extracted file; nothing touches the disk.
-struct MemFile {
-  const std::vector<uint8_t>* in = nullptr;
-  std::vector<uint8_t>* out = nullptr;
-  size_t pos = 0;
+struct System;
+
+struct OpenFile {
+  System* system;
+  bool input;
+  uint64_t pos = 0;
 };
 
-struct MemSystem {
+struct System {
   mspack_system sys;
-  const std::vector<uint8_t>* cabinet;
-  std::vector<uint8_t> sink;
+  const ByteSource* cabinet;
+  ExtractSink* sink = nullptr;
+  uint64_t written = 0;
+  // An exception from the source or the sink, kept while libmspack unwinds
+  // its C frames, and thrown again once it has returned.
+  std::exception_ptr failure;
 };
 
 constexpr char kCabinetName[] = "cabinet";
 constexpr char kSinkName[] = "sink";
 
 mspack_file* Open(mspack_system* self, const char* name, int mode) {
-  auto* ms = reinterpret_cast<MemSystem*>(self);
-  auto* f = new MemFile;
-  if (std::strcmp(name, kCabinetName) == 0 && mode == MSPACK_SYS_OPEN_READ) {
-    f->in = ms->cabinet;
-  } else if (std::strcmp(name, kSinkName) == 0 && mode == MSPACK_SYS_OPEN_WRITE) {
-    ms->sink.clear();
-    f->out = &ms->sink;
-  } else {
-    delete f;
-    return nullptr;
-  }
-  return reinterpret_cast<mspack_file*>(f);
+  auto* system = reinterpret_cast<System*>(self);
+  const bool input = std::strcmp(name, kCabinetName) == 0 && mode == MSPACK_SYS_OPEN_READ;
+  const bool output =
+      std::strcmp(name, kSinkName) == 0 && mode == MSPACK_SYS_OPEN_WRITE && system->sink;
+  if (!input && !output) return nullptr;
+  return reinterpret_cast<mspack_file*>(new OpenFile{system, input});
 }
 
-void Close(mspack_file* file) { delete reinterpret_cast<MemFile*>(file); }
+void Close(mspack_file* file) { delete reinterpret_cast<OpenFile*>(file); }
 
 int Read(mspack_file* file, void* buffer, int bytes) {
-  auto* f = reinterpret_cast<MemFile*>(file);
-  if (!f->in || bytes < 0) return -1;
-  const size_t left = f->pos < f->in->size() ? f->in->size() - f->pos : 0;
-  const size_t n = std::min(left, static_cast<size_t>(bytes));
-  if (n) std::memcpy(buffer, f->in->data() + f->pos, n);
-  f->pos += n;
-  return static_cast<int>(n);
+  auto* f = reinterpret_cast<OpenFile*>(file);
+  if (!f->input || bytes < 0) return -1;
+  try {
+    const size_t n = f->system->cabinet->ReadAt(f->pos, buffer, static_cast<size_t>(bytes));
+    f->pos += n;
+    return static_cast<int>(n);
+  } catch (...) {
+    f->system->failure = std::current_exception();
+    return -1;
+  }
 }
 
 int Write(mspack_file* file, void* buffer, int bytes) {
-  auto* f = reinterpret_cast<MemFile*>(file);
-  if (!f->out || bytes < 0) return -1;
-  const auto* p = static_cast<const uint8_t*>(buffer);
-  f->out->insert(f->out->end(), p, p + bytes);
-  return bytes;
+  auto* f = reinterpret_cast<OpenFile*>(file);
+  if (f->input || bytes < 0) return -1;
+  try {
+    f->system->sink->Write(static_cast<const uint8_t*>(buffer), static_cast<size_t>(bytes));
+    f->system->written += static_cast<uint64_t>(bytes);
+    return bytes;
+  } catch (...) {
+    f->system->failure = std::current_exception();
+    return -1;
+  }
 }
 
 int Seek(mspack_file* file, off_t offset, int mode) {
-  auto* f = reinterpret_cast<MemFile*>(file);
-  const off_t size = static_cast<off_t>(f->in ? f->in->size() : f->out->size());
-  off_t base = 0;
-  if (mode == MSPACK_SYS_SEEK_CUR) base = static_cast<off_t>(f->pos);
+  auto* f = reinterpret_cast<OpenFile*>(file);
+  if (!f->input) return -1;
+  const int64_t size = static_cast<int64_t>(f->system->cabinet->Size());
+  int64_t base = 0;
+  if (mode == MSPACK_SYS_SEEK_CUR) base = static_cast<int64_t>(f->pos);
   if (mode == MSPACK_SYS_SEEK_END) base = size;
-  const off_t target = base + offset;
+  const int64_t target = base + offset;
   if (target < 0 || target > size) return -1;
-  f->pos = static_cast<size_t>(target);
+  f->pos = static_cast<uint64_t>(target);
   return 0;
 }
 
-off_t Tell(mspack_file* file) { return static_cast<off_t>(reinterpret_cast<MemFile*>(file)->pos); }
+off_t Tell(mspack_file* file) { return static_cast<off_t>(reinterpret_cast<OpenFile*>(file)->pos); }
 
 void Message(mspack_file*, const char*, ...) {}
 void* Alloc(mspack_system*, size_t bytes) { return std::malloc(bytes); }
@@ -101,15 +111,17 @@ const char* ErrorText(int code) {
 // An open cabinet with its decompressor, closed on every path out.
 class Reader {
  public:
-  explicit Reader(const std::vector<uint8_t>& cabinet) {
-    ms_.sys = {Open, Close, Read, Write, Seek, Tell, Message, Alloc, Free, Copy, nullptr};
-    ms_.cabinet = &cabinet;
-    cabd_ = mspack_create_cab_decompressor(&ms_.sys);
+  Reader(const ByteSource& cabinet, ExtractSink* sink) {
+    system_.sys = {Open, Close, Read, Write, Seek, Tell, Message, Alloc, Free, Copy, nullptr};
+    system_.cabinet = &cabinet;
+    system_.sink = sink;
+    cabd_ = mspack_create_cab_decompressor(&system_.sys);
     if (!cabd_) throw std::runtime_error("libmspack could not be initialised");
     cab_ = cabd_->open(cabd_, const_cast<char*>(kCabinetName));
     if (!cab_) {
       const int err = cabd_->last_error(cabd_);
       mspack_destroy_cab_decompressor(cabd_);
+      if (system_.failure) std::rethrow_exception(system_.failure);
       throw std::runtime_error(ErrorText(err));
     }
   }
@@ -122,16 +134,20 @@ class Reader {
 
   mscabd_cabinet* cab() const { return cab_; }
 
-  const std::vector<uint8_t>& Extract(mscabd_file* file) {
+  // Extracts one file into the sink; returns the bytes written.
+  uint64_t Extract(mscabd_file* file) {
+    system_.written = 0;
     const int err = cabd_->extract(cabd_, file, const_cast<char*>(kSinkName));
+    if (system_.failure) std::rethrow_exception(system_.failure);
     if (err != MSPACK_ERR_OK) {
-      throw std::runtime_error(Shown(file->filename) + ": " + ErrorText(err));
+      throw std::runtime_error(Shown(file->filename, (file->attribs & kNameIsUtf8) != 0) + ": " +
+                               ErrorText(err));
     }
-    return ms_.sink;
+    return system_.written;
   }
 
  private:
-  MemSystem ms_{};
+  System system_{};
   mscab_decompressor* cabd_ = nullptr;
   mscabd_cabinet* cab_ = nullptr;
 };
@@ -152,8 +168,8 @@ CabListing::File Describe(const mscabd_file* f) {
 
 }  // namespace
 
-CabListing ListCabinet(const std::vector<uint8_t>& cabinet) {
-  Reader reader(cabinet);
+CabListing ListCabinet(const ByteSource& cabinet) {
+  Reader reader(cabinet, nullptr);
   CabListing listing;
   const mscabd_cabinet* cab = reader.cab();
   listing.spansCabinets = cab->prevname || cab->nextname || (cab->flags & 0x3);
@@ -161,12 +177,17 @@ CabListing ListCabinet(const std::vector<uint8_t>& cabinet) {
   return listing;
 }
 
-void ExtractCabinet(const std::vector<uint8_t>& cabinet,
-                    void (*sink)(void*, const CabListing::File&, const std::vector<uint8_t>&),
-                    void* context) {
-  Reader reader(cabinet);
+void ExtractCabinet(const ByteSource& cabinet, ExtractSink& sink) {
+  Reader reader(cabinet, &sink);
   for (mscabd_file* f = reader.cab()->files; f; f = f->next) {
-    sink(context, Describe(f), reader.Extract(f));
+    const CabListing::File file = Describe(f);
+    if (!sink.Wants(file)) continue;
+    sink.Begin(file);
+    if (reader.Extract(f) != file.length) {
+      throw std::runtime_error(Shown(file.name, (file.attribs & kNameIsUtf8) != 0) +
+                               ": the extracted length differs from the cabinet's");
+    }
+    sink.End(file);
   }
 }
 

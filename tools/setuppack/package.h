@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "setup/package_format.h"
+#include "tools/setuppack/byte_source.h"
 #include "tools/setuppack/cabinet.h"
 
 namespace marrowby::setuppack {
@@ -13,10 +14,14 @@ namespace marrowby::setuppack {
 struct BuildOptions {
   std::vector<uint8_t> stub;
   std::vector<uint8_t> library;  // empty: the library area is zero-filled
-  std::vector<uint8_t> cabinet;
+  // The cabinet: made from these files, or copied from cabinetPath.
+  std::vector<CabinetFile> files;
+  Compression compression = Compression::kMszip;
+  std::string cabinetPath;
+  // The texts as stored: Windows-1252, CR LF; scrambled when written.
   std::string title;
   std::string infName;
-  std::string notice;  // the three texts in plain; scrambled when written
+  std::string notice;
   std::string welcome;
   std::string licence;
   bool attended = false;
@@ -27,30 +32,54 @@ struct BuildOptions {
   uint64_t splitSize = 0;  // 0: one file
 };
 
-// The package as the files to write: part 1 first. Throws std::runtime_error
-// with a message for the user when the inputs cannot make a valid package.
-std::vector<std::vector<uint8_t>> BuildPackage(const BuildOptions& options);
+// Where the package's fixed parts go, decided before anything is written.
+struct PackagePlan {
+  setup::PackageHeader header{};  // size and multi-part flag set at the end
+  uint64_t cabinetOffset = 0;
+  uint64_t firstPart = 0;  // with --split: the least size of part 1
+  std::vector<std::string> warnings;  // about the INF
+};
 
-// The file names of a split package's parts: the output file, then its name
-// with the last three characters replaced by 001, 002, ...
-std::vector<std::string> PartNames(const std::string& output, size_t count);
+struct BuiltPackage {
+  size_t parts = 1;
+  uint64_t size = 0;
+  uint64_t firstPartSize = 0;
+  std::vector<std::string> removedParts;  // of an earlier split package
+  std::vector<std::string> warnings;      // about the INF
+};
+
+// Checks everything that can be checked before a byte of the files is read
+// (the stub, the library, the texts, the names, the format's limits), and
+// the INF: its install sections, and the files it copies.
+// Throws std::runtime_error with a message for the user.
+PackagePlan ValidatePackage(const BuildOptions& options);
+
+// Writes the package: all parts under temporary names, renamed into place
+// together at the end. Throws std::runtime_error; nothing is replaced then.
+BuiltPackage BuildPackage(const BuildOptions& options, const std::string& output);
 
 struct PackageContents {
   setup::PackageHeader header{};
   std::string title, infName, notice, welcome, licence;
   uint32_t cabinetOffset = 0;
-  uint64_t size = 0;                // bytes read, parts joined
-  uint32_t parts = 1;               // files read
-  bool partsChecked = false;        // against the part record
-  std::vector<uint8_t> cabinet;     // unscrambled
+  uint64_t size = 0;             // bytes read, parts joined
+  uint32_t parts = 1;            // files read
+  bool partsChecked = false;     // against the part record
+  ByteSource cabinet;            // unscrambled
 };
 
-// Reads a package file, joining the parts of a split one. Throws
-// std::runtime_error when it is not a package or is damaged.
+// Reads a package file, joining the parts of a split one and checking them
+// against its part record. Throws std::runtime_error when it is not a
+// package or is damaged.
 PackageContents ReadPackageFile(const std::string& path);
-PackageContents ParsePackage(const std::vector<uint8_t>& bytes);
+PackageContents ParsePackage(const ByteSource& package);
 
-// Turns lone line feeds into CR LF, as the setup dialogs' controls expect.
-std::string WindowsLineEnds(const std::string& text);
+// The digest a part record holds: SHA-256 over the parts' own SHA-256
+// digests, part 1 counted from the end of the image area on (the image area
+// holds the record itself), every other part whole.
+void PartsDigest(const std::vector<ByteSource>& parts, uint8_t digest[setup::kDigestSize]);
+
+// True when the file at path is a package flagged as split.
+bool IsSplitPackage(const std::string& path);
 
 }  // namespace marrowby::setuppack

@@ -2,61 +2,16 @@
 
 #include <iconv.h>
 #include <langinfo.h>
-#include <langinfo.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
+#include "tools/setuppack/cp1252.h"
+
 namespace marrowby::setuppack {
 
 namespace {
-
-// Windows-1252 0x80..0x9F; 0 where the code page defines no character.
-constexpr uint16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-std::string Utf8(uint32_t c) {
-  std::string out;
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | c >> 6);
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | c >> 18);
-    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-  return out;
-}
-
-// Decodes one UTF-8 character at text[i]; 0 bytes when it is malformed
-// (overlong forms, surrogates and values past U+10FFFF included).
-size_t DecodeUtf8(const std::string& text, size_t i, uint32_t* c) {
-  const auto b = [&](size_t k) { return static_cast<uint8_t>(text[i + k]); };
-  const uint8_t lead = b(0);
-  const size_t n = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-  if (n == 0 || lead > 0xF4 || i + n > text.size()) return 0;
-  uint32_t v = lead & (0x7F >> n);
-  for (size_t k = 1; k < n; ++k) {
-    if ((b(k) & 0xC0) != 0x80) return 0;
-    v = v << 6 | (b(k) & 0x3F);
-  }
-  if ((n == 3 && v < 0x800) || (n == 4 && (v < 0x10000 || v > 0x10FFFF)) ||
-      (v >= 0xD800 && v <= 0xDFFF)) {
-    return 0;
-  }
-  *c = v;
-  return n;
-}
 
 class Converter {
  public:
@@ -71,7 +26,7 @@ class Converter {
 
   // The character in the terminal's set, or empty when the set lacks it.
   std::string Convert(uint32_t c) {
-    const std::string in = Utf8(c);
+    const std::string in = EncodeUtf8(c);
     if (utf8_ || c < 0x80) return in;
     if (cd_ == reinterpret_cast<iconv_t>(-1)) return {};
     char out[16];
@@ -118,7 +73,7 @@ std::string TerminalText(const std::string& text, bool utf8, const std::string& 
         continue;
       }
     } else if (!utf8 && byte >= 0x80 && byte < 0xA0) {
-      c = kCp1252High[byte - 0x80];
+      c = Cp1252Character(byte);
       if (c == 0) {
         out += Escaped(byte, true);
         ++i;
