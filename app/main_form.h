@@ -227,6 +227,8 @@ class TMainForm : public TForm {
   // Moves the schedule in slot `from` to slot `to`, property by property.
   void MoveSchedule(TLauncher* from, TLauncher* to);
   void ClearSlot(TLauncher* slot);
+  // New: false when refused.
+  bool NewSchedule();
   // The user changed the editor (not a load): what kind of value.
   enum class EditKind { Plain, Criteria, Days, Enable };
   void EditorChanged(EditKind kind);

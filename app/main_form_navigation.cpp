@@ -77,16 +77,18 @@ void TMainForm::LastBtnClick() {
   }
 }
 
-void TMainForm::NewBtnClick() {
+void TMainForm::NewBtnClick() { NewSchedule(); }
+
+bool TMainForm::NewSchedule() {
   const int n = Count();
   if (n >= Schedules().SlotCount()) {
     host_->Message(MessageKind::Information, kAllSlotsUsed);
-    return;
+    return false;
   }
   if (DescEdit->Enabled() && CommandEdit->Text().size() < 6) {
     host_->Message(MessageKind::Error, kIncomplete);
     NewBtn->SetEnabled(false);
-    return;
+    return false;
   }
   if (!DescEdit->Enabled()) EnableGUI();
   SetSchedValues();
@@ -108,6 +110,7 @@ void TMainForm::NewBtnClick() {
   NewBtn->SetEnabled(false);
   SaveStoresNow();
   ShowNextLaunch();
+  return true;
 }
 
 void TMainForm::ClearSlot(TLauncher* slot) {
@@ -222,11 +225,10 @@ void TMainForm::CancelBtnClick() {
 
 void TMainForm::FileDrag1Drop(const std::vector<std::string>& files) {
   for (const std::string& file : files) {
-    const int before = Count();
-    NewBtnClick();
     // New refused (every slot used, or the shown schedule incomplete): the
-    // file must not replace the shown schedule's item.
-    if (Count() == before) return;
+    // file must not replace the shown schedule's item. (A launch while its
+    // box is open may remove a schedule meanwhile: the count says nothing.)
+    if (!NewSchedule()) return;
     CommandEdit->SetFileName(file);
   }
   // Stored now rather than at the next hide, so the last file is kept too.

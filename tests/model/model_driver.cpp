@@ -762,7 +762,10 @@ struct ModelRun::Impl {
       TLauncher* slot = form->SlotAt(p);
       editorNote += "  program " + std::to_string(p) + " weekday " + std::to_string(slot->WeekDay()) +
                     " monthday " + std::to_string(slot->MonthDay()) + " checks " +
-                    std::to_string(slot->Checks().Bits()) + "\n";
+                    std::to_string(slot->Checks().Bits()) + " date " + std::to_string(slot->Date()->Day()) + "/" +
+                    std::to_string(slot->Date()->Month()) + "/" + std::to_string(slot->Date()->Year()) + " time " +
+                    std::to_string(slot->Time()->Hour()) + ":" + std::to_string(slot->Time()->Min()) + ":" +
+                    std::to_string(slot->Time()->Sec()) + "\n";
       bool due = false;
       try {
         due = slot->IsDue();

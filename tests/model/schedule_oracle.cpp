@@ -313,7 +313,7 @@ void ScheduleOracle::Store() {
   s.monthDay = ed_.monthDay;
   if (ed_.enableTouched) {
     if (ed_.enable) {
-      if (!s.armed) Arm(s, now_);
+      if (!s.armed || ed_.criteria) Arm(s, now_);
       s.state = State::Yes;
     } else {
       s.armed = false;
@@ -418,10 +418,9 @@ void ScheduleOracle::Remove() {
 
 void ScheduleOracle::Drop(const std::vector<std::string>& files) {
   for (const std::string& file : files) {
-    const size_t before = list_.size();
-    bool box;
-    New(&box);
-    if (list_.size() == before) return;
+    bool refused;
+    New(&refused);
+    if (refused) return;
     Editor v;
     v.item = file;
     Edit(Field::Item, v);
