@@ -156,7 +156,11 @@ void TMainForm::AfterLaunch(int position, const FlagDigits& flags) {
     const int next = NextWeekDayAfter(flags, WeekDayOf(Now()));
     if (next >= 0) slot->SetWeekDay(static_cast<TLaunchWeekDay>(next));
   }
-  Schedules().SetState(position, LaunchState::Done);
+  // Launched: DONE, unless the user stored it meanwhile disabled (it stays
+  // NO) or armed it again (it stays YES).
+  if (Schedules().State(position) != LaunchState::No && !slot->Enabled()) {
+    Schedules().SetState(position, LaunchState::Done);
+  }
   // The editor showing this schedule shows it disarmed now (unless the user
   // has changed the box), and the status bar says why.
   if (Position() == position && !enableTouched_) {

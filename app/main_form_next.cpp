@@ -150,7 +150,8 @@ std::string TMainForm::EditorStatus() {
     const char* what = last.outcome == LaunchOutcome::Cancelled ? "Cancelled"
                        : last.outcome == LaunchOutcome::Failed  ? "Failed to start"
                                                                 : "Started";
-    std::string when;
+    // Disarmed and marked launched: it launched today, if not when.
+    std::string when = " today";
     if (last.at != 0) {
       const long long days =
           static_cast<long long>(DateOf(Now())) - static_cast<long long>(DateOf(last.at));

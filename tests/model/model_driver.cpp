@@ -277,11 +277,13 @@ struct ModelRun::Impl {
       TBeforeLaunchEvent handler = slot->BeforeLaunch;
       slot->BeforeLaunch = [this, slot, handler](TObject* sender, bool& cancel) {
         ++launches;
-        Log("launch of " + slot->CommandLine());
+        Log("launch of " + slot->CommandLine() + " at " + std::to_string(form->PositionOf(slot)) + ", tag " +
+            std::to_string(slot->Tag()));
         pending.push_back({form->PositionOf(slot), slot->CommandLine(), false});
         struct End {
           Impl* run;
           ~End() {
+            run->Log("launch ended");
             if (run->pending.back().begun) run->oracle.LaunchEnds(run->Mono());
             run->pending.pop_back();
           }
@@ -416,6 +418,13 @@ struct ModelRun::Impl {
       }
       if (t.Slot(p)->CommandLine() != s.item) {
         oracle.Fail(at + "the program's item is " + t.Slot(p)->CommandLine() + ", the model's " + s.item);
+      }
+      if (t.Slot(p)->Tag() != s.tag || t.Slot(p)->WeekDay() != s.weekDay ||
+          t.Slot(p)->Checks().Bits() != s.checks) {
+        oracle.Fail(at + "the program's choices, weekday and criteria are " + std::to_string(t.Slot(p)->Tag()) +
+                    ", " + std::to_string(t.Slot(p)->WeekDay()) + ", " + std::to_string(t.Slot(p)->Checks().Bits()) +
+                    "; the model's " + std::to_string(s.tag) + ", " + std::to_string(s.weekDay) + ", " +
+                    std::to_string(s.checks));
       }
     }
     const Editor mine = oracle.Editing(), theirs = ShownByProgram();

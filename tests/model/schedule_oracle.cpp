@@ -519,7 +519,7 @@ void ScheduleOracle::LaunchEnds(int64_t mono) {
     const int next = NextWeekDayAfter(l.choices, WeekDayOfDay(today_));
     if (next >= 0) s->weekDay = next;
   }
-  s->state = State::Done;
+  if (s->state != State::No && !s->armed) s->state = State::Done;
   if (ed_.position == PositionOf(l.id) && !ed_.enableTouched) ed_.enable = s->armed;
 }
 
