@@ -149,8 +149,22 @@ void ScheduleOracle::Restart(int64_t mono) {
 
 int64_t ScheduleOracle::Today() const { return today_; }
 
+bool ScheduleOracle::ShownArmed(const Schedule& s) const {
+  bool valid;
+  DueAt(s, Clock(now_), &valid);
+  return s.armed && valid;
+}
+
 void ScheduleOracle::At(int64_t mono) {
   now_ = mono;
+  for (Schedule& s : list_) {
+    if (s.restsBy < 0 || mono < s.restsBy) continue;
+    // Its first tick has come: it fails, unless a store has made it sound.
+    bool valid;
+    DueAt(s, Clock(mono), &valid);
+    if (!valid) s.armed = false;
+    s.restsBy = -1;
+  }
   const int64_t day = FloorDiv(Clock(mono), kDayMs);
   if (day != today_) {
     today_ = day;
@@ -177,18 +191,17 @@ void ScheduleOracle::DayChange(int64_t mono) {
     } else if (!s.armed) {
       Arm(s, mono);
     }
-    if (ed_.position == static_cast<int>(i) + 1 && !ed_.enableTouched) ed_.enable = s.armed;
+    if (ed_.position == static_cast<int>(i) + 1 && !ed_.enableTouched) ed_.enable = ShownArmed(s);
   }
 }
 
 void ScheduleOracle::Arm(Schedule& s, int64_t mono) {
   bool valid;
   DueAt(s, Clock(mono), &valid);
-  // A schedule whose due test cannot be made rests: its first tick fails
-  // and disarms it.
-  s.armed = valid;
+  s.armed = true;
   s.armedAt = mono;
   s.dueSince = -1;
+  s.restsBy = valid ? -1 : mono + kFirstTickMs;
 }
 
 // Every armed schedule that has been due long enough must have started.
@@ -243,7 +256,7 @@ void ScheduleOracle::Load(int position) {
   e.min = Clamp(s.min, 0, 59);
   e.sec = Clamp(s.sec, 0, 59);
   e.monthDay = Clamp(s.monthDay, 1, 31);
-  e.enable = s.armed;
+  e.enable = ShownArmed(s);
   e.choices = ChoicesOfTag(s.tag);
   ed_ = e;
 }

@@ -74,6 +74,10 @@ struct Schedule {
   int64_t armedAt = 0;    // monotonic ms of the arming
   int launching = 0;      // launches of it under way
   int64_t dueSince = -1;  // monotonic ms since when armed and due, -1 if not
+  // Armed while its due test cannot be made: its first tick fails and
+  // disarms it, by this monotonic ms at the latest (unless a store made it
+  // sound before).
+  int64_t restsBy = -1;
 };
 
 // Whether the due test holds at a local time (ms since day 0); `valid` is
@@ -164,6 +168,8 @@ class ScheduleOracle {
   void ShowPosition(int position);
   void RemoveAt(int position);
   bool LaunchedSinceArmed(const Schedule& s) const;
+  // What the Enable box shows: armed, and able to make its due test.
+  bool ShownArmed(const Schedule& s) const;
   void CheckDeadlines(int64_t mono);
   std::string Name(const Schedule& s) const;
 
