@@ -532,25 +532,13 @@ struct ModelRun::Impl {
         Advance(2000);
         break;
       case kPrevious:
-        if (!shown || !form->CurrentSpin->Enabled()) break;
-        Log("previous");
-        Expect(Box(&ScheduleOracle::Previous), [&] { form->CurrentSpinTopClick(); });
+        Navigate(form->CurrentSpin, "previous", &ScheduleOracle::Previous, &TMainForm::CurrentSpinTopClick);
         break;
       case kNext:
-        if (!shown || !form->CurrentSpin->Enabled()) break;
-        Log("next");
-        Expect(Box(&ScheduleOracle::Next), [&] { form->CurrentSpinBottomClick(); });
+        Navigate(form->CurrentSpin, "next", &ScheduleOracle::Next, &TMainForm::CurrentSpinBottomClick);
         break;
-      case kFirst:
-        if (!shown || !form->FirstBtn->Enabled()) break;
-        Log("first");
-        Expect(Box(&ScheduleOracle::First), [&] { form->FirstBtnClick(); });
-        break;
-      case kLast:
-        if (!shown || !form->LastBtn->Enabled()) break;
-        Log("last");
-        Expect(Box(&ScheduleOracle::Last), [&] { form->LastBtnClick(); });
-        break;
+      case kFirst: Navigate(form->FirstBtn, "first", &ScheduleOracle::First, &TMainForm::FirstBtnClick); break;
+      case kLast: Navigate(form->LastBtn, "last", &ScheduleOracle::Last, &TMainForm::LastBtnClick); break;
       case kGet: {
         if (!shown || !form->GetBtn->Enabled()) break;
         Log("get");
@@ -673,11 +661,7 @@ struct ModelRun::Impl {
         Advance(1000 + Next() % 10 * 1000);
         CloseBox();
         break;
-      case kNew:
-        if (!shown || !form->NewBtn->Enabled()) break;
-        Log("new");
-        Expect(Box(&ScheduleOracle::New), [&] { form->NewBtnClick(); });
-        break;
+      case kNew: Navigate(form->NewBtn, "new", &ScheduleOracle::New, &TMainForm::NewBtnClick); break;
       case kRemove:
         if (!shown || !form->RemoveBtn->Enabled()) break;
         Log("remove");
@@ -708,10 +692,14 @@ struct ModelRun::Impl {
     }
   }
 
-  bool Box(void (ScheduleOracle::*action)(bool*)) {
+  // A button of the window: the model says whether it answers with a box.
+  void Navigate(TControl* button, const char* name, void (ScheduleOracle::*model)(bool*),
+                void (TMainForm::*click)()) {
+    if (!shown || !button->Enabled()) return;
+    Log(name);
     bool box = false;
-    (oracle.*action)(&box);
-    return box;
+    (oracle.*model)(&box);
+    Expect(box, [&] { (form.get()->*click)(); });
   }
 
   void End() {
