@@ -1,5 +1,6 @@
 #include "app/announce_form.h"
 
+#include "app/settings_schema.h"
 #include "store/form_placement.h"
 
 namespace marrowby {
@@ -37,6 +38,7 @@ TAnnounceForm::TAnnounceForm(TComponent* owner) : TForm(owner) {
   // window is shown and saves it when the window closes or goes.
   FormPlacement1 = new TFormPlacement(this);
   FormPlacement1->SetName("FormPlacement1");
+  FormPlacement1->SetUserFolder(kUserSettingsFolder);
   BeginLoading();
   EndLoading();
 }

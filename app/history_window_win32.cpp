@@ -10,8 +10,6 @@
 
 #include "app/launch_history.h"
 #include "core/message_window.h"
-#include "store/form_placement.h"
-#include "store/store_platform.h"
 
 namespace marrowby {
 
@@ -90,8 +88,7 @@ class HistoryWindow : public MessageWindow {
     std::vector<HistoryEntry> entries;
     std::string path;
     try {
-      StorePlatform& platform = CurrentStorePlatform();
-      LaunchHistory history(platform.Files(), DefaultIniFileName(platform.ExeName()));
+      LaunchHistory history = ProgramLaunchHistory();
       path = history.Path();
       entries = history.ReadAll();
     } catch (const std::exception& e) {

@@ -2,6 +2,10 @@
 
 #include <cstdio>
 
+#include "app/settings_schema.h"
+#include "store/form_placement.h"
+#include "store/store_platform.h"
+
 namespace marrowby {
 
 namespace {
@@ -81,7 +85,7 @@ std::string LogNameFor(const std::string& settingsName) {
   return name + ".log";
 }
 
-bool Exists(ProfileFileSystem& fs, const std::string& path) {
+bool Exists(FileSystem& fs, const std::string& path) {
   uint64_t size = 0;
   return !path.empty() && fs.Size(path, &size) == FileStatus::Ok;
 }
@@ -170,11 +174,23 @@ std::string WayText(StartWay way) {
 
 // ---- LaunchHistory ------------------------------------------------------------
 
-LaunchHistory::LaunchHistory(ProfileFileSystem& fs, std::string settingsName)
-    : fs_(fs), name_(LogNameFor(settingsName)), settingsName_(std::move(settingsName)) {}
+LaunchHistory::LaunchHistory(FileSystem& fs, std::string settingsName, std::string userFolder)
+    : fs_(fs),
+      name_(LogNameFor(settingsName)),
+      settingsName_(std::move(settingsName)),
+      userFolder_(std::move(userFolder)) {}
+
+LaunchHistory ProgramLaunchHistory() {
+  return LaunchHistory(CurrentFileSystem(), DefaultIniFileName(CurrentStorePlatform().ExeName()),
+                       kUserSettingsFolder);
+}
+
+ProfileLocation LaunchHistory::Settings() const {
+  return LocateProfile(fs_, settingsName_, userFolder_);
+}
 
 std::string LaunchHistory::Path() {
-  const ProfileLocation loc = fs_.Locate(settingsName_);
+  const ProfileLocation loc = Settings();
   if (!loc.fallback.empty()) {
     const std::string userLog = DirOf(loc.fallback) + name_;
     if (Exists(fs_, loc.fallback) || Exists(fs_, userLog)) return userLog;
@@ -198,7 +214,7 @@ bool LaunchHistory::Record(const HistoryEntry& entry) {
   FileStatus status = AppendTo(path, line);
   if (status == FileStatus::AccessDenied || status == FileStatus::ReadOnly) {
     // The Windows directory refuses this user, as it refuses the settings.
-    const ProfileLocation loc = fs_.Locate(settingsName_);
+    const ProfileLocation loc = Settings();
     const std::string userLog = loc.fallback.empty() ? "" : DirOf(loc.fallback) + name_;
     if (!userLog.empty() && userLog != path) {
       fs_.MakeDirectory(loc.fallbackDir);

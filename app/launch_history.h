@@ -22,12 +22,13 @@
 #include <vector>
 
 #include "core/datetime.h"
-#include "store/file_system.h"
+#include "core/file_system.h"
+#include "scheduler/item_starter.h"
+#include "store/profile_location.h"
 
 namespace marrowby {
 
 enum class LaunchOutcome { Started, Failed, Cancelled, Vetoed };
-enum class StartWay { None, Shell, Program };
 
 struct HistoryEntry {
   std::string time;
@@ -58,9 +59,10 @@ std::string WayText(StartWay way);
 
 class LaunchHistory {
  public:
-  // settingsName: the settings file's name as the stores give it to the
-  // file system ("schedmgr.INI").
-  LaunchHistory(ProfileFileSystem& fs, std::string settingsName);
+  // settingsName: the settings file's name as the stores hold it
+  // ("schedmgr.INI"); userFolder: their folder under the user's data folder
+  // (profile_location.h).
+  LaunchHistory(FileSystem& fs, std::string settingsName, std::string userFolder);
 
   static constexpr uint64_t kRotateSize = 1u << 20;
 
@@ -77,10 +79,16 @@ class LaunchHistory {
 
  private:
   FileStatus AppendTo(const std::string& path, const std::string& line);
+  ProfileLocation Settings() const;
 
-  ProfileFileSystem& fs_;
+  FileSystem& fs_;
   std::string name_;
   std::string settingsName_;
+  std::string userFolder_;
 };
+
+// The program's history: beside the main window's settings file, through the
+// current file system.
+LaunchHistory ProgramLaunchHistory();
 
 }  // namespace marrowby

@@ -4,6 +4,7 @@
 
 #include "app/slot_moment.h"
 #include "core/errors.h"
+#include "core/text.h"
 
 namespace marrowby {
 
@@ -11,7 +12,7 @@ namespace {
 const PropInfo kMainFormProps[] = {EventProp("OnCreate")};
 
 void Hint(TControl* c, const std::string& shortHint, const std::string& longHint, int help) {
-  c->SetHint(shortHint + "|" + longHint);
+  c->SetHint(JoinHint(shortHint, longHint));
   c->SetHelpContext(help);
 }
 
@@ -49,7 +50,7 @@ void MakeControls(TComponent* owner, std::initializer_list<ControlRow> rows) {
   for (const ControlRow& r : rows) {
     TControl* c = r.make(owner, r.field, *r.parent, r.name, r.bounds);
     if (r.caption) c->SetCaption(r.caption);
-    if (r.shortHint) c->SetHint(std::string(r.shortHint) + "|" + r.longHint);
+    if (r.shortHint) c->SetHint(JoinHint(r.shortHint, r.longHint));
     if (r.help) c->SetHelpContext(r.help);
   }
 }
@@ -284,7 +285,7 @@ void TMainForm::BindEditor() {
 void TMainForm::BuildSlots() {
   for (int i = 0; i < kSlotCount; ++i) {
     auto* slot = new TLauncher(this);
-    slot->SetName("Launcher" + std::to_string(i + 1));
+    slot->SetName(SlotName(i + 1));
     // The window's definition of every slot: disarmed, not waiting, Sunday,
     // a fixed date and time (so that unused slots read the same in the
     // settings file at every run), the shared launch handler.

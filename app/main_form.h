@@ -15,6 +15,7 @@
 #include "app/launch_history.h"
 #include "app/main_form_host.h"
 #include "app/schedule_table.h"
+#include "app/settings_schema.h"
 #include "core/timer.h"
 #include "scheduler/launcher.h"
 #include "ui/form.h"
@@ -23,8 +24,6 @@ namespace marrowby {
 
 class TFormStorage;
 class TCopyRightForm;
-
-inline constexpr int kSlotCount = 100;
 
 class TMainForm : public TForm {
  public:
@@ -91,7 +90,7 @@ class TMainForm : public TForm {
   // Fires just after midnight, so that a daily schedule is re-armed at once
   // rather than at the next hourly check.
   TTimer* DayTimer;
-  std::array<TFormStorage*, 4> Stores;
+  std::array<TFormStorage*, kStoreCount> Stores;
 
   // ---- State ---------------------------------------------------------------
   // The slot table, descriptions and launch states, typed.

@@ -1,7 +1,8 @@
 // What the main window's handlers need from the platform beyond their
 // controls: message boxes, the application's window state, the notification
-// area icon and menu, the shell, help and the windows of other forms. The
-// Win32 program implements it (schedmgr_win32.cpp); tests use a fake.
+// area icon and menu, the web site, help and the windows of other forms
+// (items are started through scheduler/item_starter.h). The Win32 program
+// implements it (schedmgr_win32.cpp); tests use a fake.
 #pragma once
 
 #include <cstdint>
@@ -39,9 +40,6 @@ class MainFormHost {
 
   virtual void HelpContents() = 0;
   virtual void MakeProgramFolderCurrent() = 0;
-  // Asks the shell to open an item (verb "open", no parameters, no
-  // directory, normal show); returns the shell's result (above 32: success).
-  virtual intptr_t ShellOpen(const std::string& item) = 0;
   // Opens the maker's web site without activating it.
   virtual void OpenWebSite(const std::string& address) = 0;
 

@@ -7,10 +7,8 @@
 #include "app/main_form.h"
 #include "core/errors.h"
 #include "core/platform.h"
-#include "scheduler/command_split.h"
-#include "scheduler/process.h"
+#include "scheduler/item_starter.h"
 #include "store/form_placement.h"
-#include "store/store_platform.h"
 
 namespace marrowby {
 
@@ -82,36 +80,18 @@ bool TMainForm::Announce(const std::string& commandLine, const std::string& desc
   return form.Cancelled();
 }
 
-// The whole line through the shell; only when the shell cannot find it and
-// the line is an existing program followed by its parameters is that program
-// started with them.
+// The item through the one starter (the whole line through the shell, or
+// the program it names with its parameters); a failure is shown at once.
 TMainForm::StartResult TMainForm::StartItem(const std::string& commandLine, int position) {
-  const intptr_t shell = host_->ShellOpen(commandLine);
-  if (shell > 32) return {LaunchOutcome::Started, StartWay::Shell, ""};
-  StartResult result{LaunchOutcome::Failed, StartWay::Shell, ""};
-  uint32_t error = ShellResultError(shell);
-  ProcessApi& processes = CurrentProcessApi();
-  ProgramCall call;
-  if (ShellSaysNotFound(shell) &&
-      SplitProgramLine(
-          commandLine, [&](const std::string& name) { return processes.FindProgram(name); },
-          &call)) {
-    result.way = StartWay::Program;
-    if (processes.StartProgram(call.program, call.parameters, &error)) {
-      result.outcome = LaunchOutcome::Started;
-      return result;
-    }
-  }
-  result.error = host_->SystemErrorText(error);
+  const ItemStart start = OpenItem(commandLine);
+  if (start.started) return {LaunchOutcome::Started, start.way, ""};
+  StartResult result{LaunchOutcome::Failed, start.way, host_->SystemErrorText(start.error)};
   host_->Message(MessageKind::Error, "Failure to launch schedule " + std::to_string(position) +
                                          ":" + "\n" + commandLine);
   return result;
 }
 
-LaunchHistory TMainForm::History() const {
-  StorePlatform& platform = CurrentStorePlatform();
-  return LaunchHistory(platform.Files(), DefaultIniFileName(platform.ExeName()));
-}
+LaunchHistory TMainForm::History() const { return ProgramLaunchHistory(); }
 
 void TMainForm::RecordLaunch(int position, const std::string& description,
                              const std::string& commandLine, const StartResult& result,

@@ -6,6 +6,7 @@
 
 #include "core/errors.h"
 #include "core/platform.h"
+#include "core/text.h"
 #include "store/ini_file.h"
 
 namespace marrowby {
@@ -116,8 +117,7 @@ void TMainForm::AppEvents1Restore() {
 }
 
 void TMainForm::AppEvents1Hint(const std::string& hint) {
-  const size_t bar = hint.find('|');
-  const std::string text = bar == std::string::npos ? hint : hint.substr(bar + 1);
+  const std::string text = LongHint(hint);
   // Away from the controls the status bar tells when the schedule launches.
   hintShown_ = !text.empty();
   StatusBar1->SetPanelText(hintShown_ ? text : !writeNotice_.empty() ? writeNotice_ : nextLaunchText_);

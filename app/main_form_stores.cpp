@@ -4,36 +4,24 @@
 // schedule is stored, created, removed or marked, and at destruction. A file
 // that cannot be written is told once (WriteSettings).
 #include "app/main_form.h"
-#include "store/file_system.h"
-#include "store/form_placement.h"
+#include "core/file_system.h"
 #include "store/form_storage.h"
 #include "store/profile_file.h"
-#include "store/store_platform.h"
+#include "store/profile_location.h"
 
 namespace marrowby {
 
-namespace {
-const char* const kSlotProperties[] = {"Checks", "CommandLine", "Date", "Enabled",
-                                       "MonthDay", "Tag", "Time", "WeekDay"};
-}  // namespace
-
 void TMainForm::BuildStores() {
-  for (int s = 0; s < 4; ++s) {
+  for (int s = 1; s <= kStoreCount; ++s) {
     auto* store = new TFormStorage(this);
-    store->SetName("FormStorage" + std::to_string(s + 1));
+    store->SetName("FormStorage" + std::to_string(s));
     store->SetActive(false);
     store->SetOptions({});
+    store->SetUserFolder(kUserSettingsFolder);
     TStringList list;
-    for (int n = s * 25 + 1; n <= s * 25 + 25; ++n) {
-      for (const char* prop : kSlotProperties) list.Add("Launcher" + std::to_string(n) + "." + prop);
-    }
-    if (s == 0) {
-      for (const char* extra : {"LaunchList.Tag", "ListBox1.Items", "DateList.Items", "StatusBar1.Tag"}) {
-        list.Add(extra);
-      }
-    }
+    list.SetLines(StoredPropsOfStore(s));
     store->SetStoredProps(&list);
-    Stores[s] = store;
+    Stores[s - 1] = store;
   }
 }
 
@@ -45,9 +33,9 @@ void TMainForm::RestoreStores() {
 // overwritten with other data, or damaged past reading) would otherwise start
 // an empty schedule table without a word.
 std::string TMainForm::UnreadableSettingsReport() {
-  StorePlatform& platform = CurrentStorePlatform();
-  ProfileFileSystem& files = platform.Files();
-  const ProfileLocation where = files.Locate(DefaultIniFileName(platform.ExeName()));
+  FileSystem& files = CurrentFileSystem();
+  const ProfileLocation where =
+      LocateProfile(files, Stores[0]->StoreFileName(), Stores[0]->UserFolder());
   std::string path = where.fallback;
   std::string bytes;
   FileStatus status = path.empty() ? FileStatus::NotFound : files.Read(path, &bytes);
@@ -59,9 +47,9 @@ std::string TMainForm::UnreadableSettingsReport() {
   const ProfileFile profile(bytes);
   const std::string section = ClassName();
   if (profile.HasValue(section + ".ListBox1_Items", "Count")) return "";
-  for (int n = 1; n <= 100; ++n) {
+  for (int n = 1; n <= kSlotCount; ++n) {
     for (const char* prop : kSlotProperties) {
-      if (profile.HasValue(section, "Launcher" + std::to_string(n) + "_" + prop)) return "";
+      if (profile.HasValue(section, SlotName(n) + "_" + prop)) return "";
     }
   }
   return "The settings file " + path + " holds no schedules that can be read.";

@@ -93,11 +93,6 @@ class Win32MainHost : public MainFormHost {
     SetCurrentDirectoryA(dir.c_str());
   }
 
-  intptr_t ShellOpen(const std::string& item) override {
-    return reinterpret_cast<intptr_t>(
-        ShellExecuteA(Application().Handle(), "open", item.c_str(), "", nullptr, SW_SHOWNORMAL));
-  }
-
   void OpenWebSite(const std::string& address) override {
     ShellExecuteA(Application().Handle(), nullptr, address.c_str(), nullptr, nullptr,
                   SW_SHOWNOACTIVATE);

@@ -72,7 +72,7 @@ class ProfileApiIniFile : public TCustomIniFile {
 
 class ProfileApiPlatform : public testing::ForwardingStorePlatform {
  public:
-  std::unique_ptr<TCustomIniFile> OpenProfile(const std::string& file) override {
+  std::unique_ptr<TCustomIniFile> OpenProfile(const std::string& file, const std::string&) override {
     return std::make_unique<ProfileApiIniFile>(file);
   }
 };

@@ -78,4 +78,19 @@ bool TryStrToInt(const std::string& s, int32_t* out) {
   return true;
 }
 
+namespace {
+const char kHintBar = '|';
+}  // namespace
+
+std::string ShortHint(const std::string& hint) { return hint.substr(0, hint.find(kHintBar)); }
+
+std::string LongHint(const std::string& hint) {
+  const size_t bar = hint.find(kHintBar);
+  return bar == std::string::npos ? hint : hint.substr(bar + 1);
+}
+
+std::string JoinHint(const std::string& shortPart, const std::string& longPart) {
+  return shortPart + kHintBar + longPart;
+}
+
 }  // namespace marrowby

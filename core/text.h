@@ -18,4 +18,11 @@ std::string Trim(const std::string& s);
 // hexadecimal digits (also "0x"); surrounding text is not allowed.
 bool TryStrToInt(const std::string& s, int32_t* out);
 
+// A control's hint holds a short part, shown in a balloon at the control, and
+// a long part, shown in the status bar, separated by "|". Without a "|" both
+// parts are the whole hint.
+std::string ShortHint(const std::string& hint);
+std::string LongHint(const std::string& hint);
+std::string JoinHint(const std::string& shortPart, const std::string& longPart);
+
 }  // namespace marrowby

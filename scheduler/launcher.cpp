@@ -5,8 +5,8 @@
 
 #include "core/errors.h"
 #include "core/platform.h"
+#include "scheduler/item_starter.h"
 #include "scheduler/next_due.h"
-#include "scheduler/process.h"
 
 namespace marrowby {
 
@@ -267,7 +267,7 @@ void TLauncher::Launch(TObject* sender) {
   struct CloseOnExit {
     intptr_t& handle;
     ~CloseOnExit() {
-      if (handle) CurrentProcessApi().Close(handle);
+      if (handle) CurrentItemStarter().CloseProcess(handle);
     }
   } closer{process};
   lastResult_ = cancel ? kLaunchVetoed : BuiltInStart(sender, &process);
@@ -278,7 +278,7 @@ int32_t TLauncher::BuiltInStart(TObject* sender, intptr_t* process) {
   lastError_ = 0;
   if (commandLine_.empty()) return kNoCommandLine;
   uint32_t error = 0;
-  *process = CurrentProcessApi().Start(commandLine_, &error);
+  *process = CurrentItemStarter().StartProcess(commandLine_, &error);
   if (!*process) {
     lastError_ = error;
     return kStartFailed;
@@ -287,7 +287,7 @@ int32_t TLauncher::BuiltInStart(TObject* sender, intptr_t* process) {
   const int32_t result = static_cast<int32_t>(*process);
   if (!wait_) return result;
   if (BeforeWait) BeforeWait(sender, result);
-  CurrentProcessApi().Wait(*process);
+  CurrentItemStarter().WaitForProcess(*process);
   return result;
 }
 

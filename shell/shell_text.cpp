@@ -1,9 +1,11 @@
 #include "shell/shell_text.h"
 
+#include "core/text.h"
+
 namespace marrowby {
 
 std::string TrayTip(const std::string& hint) {
-  std::string tip = hint.substr(0, hint.find('|'));
+  std::string tip = ShortHint(hint);
   if (tip.size() > kTrayTipMax) tip.resize(kTrayTipMax);
   // The record holds a C string: an embedded NUL would end it early anyway.
   const size_t nul = tip.find('\0');

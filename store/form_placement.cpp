@@ -170,7 +170,8 @@ std::string TFormPlacement::StoreSection() const {
 
 std::unique_ptr<TCustomIniFile> TFormPlacement::OpenBacking() const {
   StorePlatform& platform = CurrentStorePlatform();
-  return useRegistry_ ? platform.OpenRegistry(StoreFileName()) : platform.OpenProfile(StoreFileName());
+  return useRegistry_ ? platform.OpenRegistry(StoreFileName())
+                      : platform.OpenProfile(StoreFileName(), userFolder_);
 }
 
 void TFormPlacement::SaveFormPlacement() {

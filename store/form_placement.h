@@ -5,9 +5,10 @@
 //
 // File and section: IniFileName, else the executable's name with ".INI"
 // (schedmgr.exe: schedmgr.INI), a bare name living in the Windows directory
-// (or the per-user folder, see ini_file.h); IniSection, else the class name
-// of the owner ("TMainForm"). With UseRegistry the same keys go to the
-// current user's registry key IniFileName, else "Software\<exe name>".
+// (or the per-user folder UserFolder, see profile_location.h); IniSection,
+// else the class name of the owner ("TMainForm"). With UseRegistry the same
+// keys go to the current user's registry key IniFileName, else
+// "Software\<exe name>".
 //
 // Every save writes the placement keys "Flags", "ShowCmd", "PixelsPerInch",
 // "MinMaxPos(WxH)", "MinMaxPos", "NormPos(WxH)", "NormPos" (W x H: the screen
@@ -95,6 +96,11 @@ class TFormPlacement : public TComponent, public FormEvents {
   void SetPreventResize(bool v);
   bool UseRegistry() const { return useRegistry_; }
   void SetUseRegistry(bool v) { useRegistry_ = v; }
+  // The program's folder under the user's data folder, which takes the file
+  // when the Windows directory refuses it; empty (the default): none. Not a
+  // stored property: the program sets it.
+  const std::string& UserFolder() const { return userFolder_; }
+  void SetUserFolder(const std::string& v) { userFolder_ = v; }
 
   TNotifyEvent OnSavePlacement;
   TNotifyEvent OnRestorePlacement;
@@ -138,6 +144,7 @@ class TFormPlacement : public TComponent, public FormEvents {
 
   std::string iniFileName_;
   std::string iniSection_;
+  std::string userFolder_;
   mutable TWinMinMaxInfo minMaxInfo_;
   TPlacementOptions options_{fpState, fpPosition};
   bool active_ = true;

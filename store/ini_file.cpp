@@ -24,15 +24,10 @@ std::string QuoteProfileValue(const std::string& value) {
   return value;
 }
 
-bool IsBareFileName(const std::string& name) {
-  if (name.find_first_of("\\/") != std::string::npos) return false;
-  return !(name.size() >= 2 && name[1] == ':');
-}
-
 // ---- TIniFile ---------------------------------------------------------------
 
-TIniFile::TIniFile(std::string fileName, ProfileFileSystem& fs)
-    : TCustomIniFile(std::move(fileName)), fs_(fs) {}
+TIniFile::TIniFile(std::string fileName, FileSystem& fs, std::string userFolder)
+    : TCustomIniFile(std::move(fileName)), fs_(fs), userFolder_(std::move(userFolder)) {}
 
 const std::string& TIniFile::Path() {
   Profile();
@@ -49,7 +44,7 @@ uint64_t g_filesWritten = 0;
 ProfileFile& TIniFile::Profile() {
   if (loaded_) return profile_;
   loaded_ = true;
-  location_ = fs_.Locate(FileName());
+  location_ = LocateProfile(fs_, FileName(), userFolder_);
   std::string data;
   FileStatus status = FileStatus::NotFound;
   if (!location_.fallback.empty()) {

@@ -16,8 +16,9 @@
 #include <string>
 
 #include "core/errors.h"
-#include "store/file_system.h"
+#include "core/file_system.h"
 #include "store/profile_file.h"
+#include "store/profile_location.h"
 
 namespace marrowby {
 
@@ -67,7 +68,10 @@ std::string QuoteProfileValue(const std::string& value);
 
 class TIniFile : public TCustomIniFile {
  public:
-  TIniFile(std::string fileName, ProfileFileSystem& fs);
+  // userFolder: the program's folder under the user's data folder that takes
+  // the file when the Windows directory refuses it (profile_location.h);
+  // empty: none.
+  TIniFile(std::string fileName, FileSystem& fs, std::string userFolder);
 
   bool ValueExists(const std::string& section, const std::string& key) override;
   std::string ReadString(const std::string& section, const std::string& key,
@@ -86,7 +90,8 @@ class TIniFile : public TCustomIniFile {
  private:
   ProfileFile& Profile();
 
-  ProfileFileSystem& fs_;
+  FileSystem& fs_;
+  std::string userFolder_;
   ProfileLocation location_;
   ProfileFile profile_;
   std::string path_;

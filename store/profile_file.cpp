@@ -14,6 +14,16 @@ std::string UpToNul(const std::string& s) {
   return nul == std::string::npos ? s : s.substr(0, nul);
 }
 
+bool SpaceAt(const std::string& text, size_t k) {
+  return IsProfileSpace(static_cast<unsigned char>(text[k]));
+}
+
+// Narrows [*b, *e) of text to leave out the blanks at either end.
+void TrimSpan(const std::string& text, size_t* b, size_t* e) {
+  while (*b < *e && SpaceAt(text, *b)) ++*b;
+  while (*e > *b && SpaceAt(text, *e - 1)) --*e;
+}
+
 }  // namespace
 
 void ProfileFile::Section::Reindex() {
@@ -57,8 +67,6 @@ void ProfileFile::Load(const std::string& bytes) {
   sections_.push_back(Section());
 
   const std::string text = DecodeProfileText(bytes, &encoding_);
-  const auto space = [&](size_t k) { return IsProfileSpace(static_cast<unsigned char>(text[k])); };
-  Section* section = &sections_[0];
   const Key* prev = nullptr;
   size_t pos = 0;
   const size_t n = text.size();
@@ -67,62 +75,70 @@ void ProfileFile::Load(const std::string& bytes) {
     while (pos < n && text[pos] != '\n' && text[pos] != '\r') ++pos;
     size_t e = pos;
     while (pos < n && (text[pos] == '\n' || text[pos] == '\r')) ++pos;
-    while (b < e && space(b)) ++b;
-    while (e > b && space(e - 1)) --e;
+    TrimSpan(text, &b, &e);
     if (b >= e) continue;
-
-    if (text[b] == '[') {
-      size_t close = e;
-      while (close > b && text[close - 1] != ']') --close;
-      if (close > b) {
-        size_t nb = b + 1, ne = close - 1;
-        while (nb < ne && space(nb)) ++nb;
-        while (ne > nb && space(ne - 1)) --ne;
-        std::string name = text.substr(nb, ne - nb);
-        // A section without a name ("[]") is written back without its
-        // header, so its keys join the section before it at the next change;
-        // a name cut at a NUL may end in blanks.
-        if (name.find('\0') != std::string::npos) {
-          irregular_ = true;
-          name = UpToNul(name);
-        }
-        if (name.empty()) irregular_ = true;
-        AddSection(std::move(name));
-        section = &sections_.back();
-        prev = nullptr;
-        continue;
-      }
-    }
-
-    Key key;
-    size_t eq = b;
-    while (eq < e && text[eq] != '=') ++eq;
-    if (eq < e) {
-      size_t ne = eq;
-      while (ne > b && space(ne - 1)) --ne;
-      size_t vb = eq + 1;
-      while (vb < e && space(vb)) ++vb;
-      key.name = text.substr(b, ne - b);
-      key.value = text.substr(vb, e - vb);
-      key.hasValue = true;
+    if (LoadSectionHeader(text, b, e)) {
+      prev = nullptr;
     } else {
-      key.name = text.substr(b, e - b);
+      LoadKeyLine(text, b, e, &prev);
     }
-    // Of two lines in a row without a name the second is dropped. Names and
-    // values end at a NUL, as the platform's strings do (the line's length
-    // still counts for the first test).
-    const bool named = !key.name.empty();
-    if (key.name.find('\0') != std::string::npos || key.value.find('\0') != std::string::npos) {
-      // Cut at a NUL, a name or value may end in blanks or be empty, which
-      // a rewrite and read back would not keep.
-      irregular_ = true;
-      key.name = UpToNul(key.name);
-      key.value = UpToNul(key.value);
-    }
-    if (named || !prev || !prev->name.empty()) {
-      section->AddKey(std::move(key));
-      prev = &section->keys.back();
-    }
+  }
+}
+
+// A line "[name]" (up to the last "]") starts a section; a "[" without a "]"
+// is a key line.
+bool ProfileFile::LoadSectionHeader(const std::string& text, size_t b, size_t e) {
+  if (text[b] != '[') return false;
+  size_t close = e;
+  while (close > b && text[close - 1] != ']') --close;
+  if (close <= b) return false;
+  size_t nb = b + 1, ne = close - 1;
+  TrimSpan(text, &nb, &ne);
+  std::string name = text.substr(nb, ne - nb);
+  // A section without a name ("[]") is written back without its header, so
+  // its keys join the section before it at the next change; a name cut at a
+  // NUL may end in blanks.
+  if (name.find('\0') != std::string::npos) {
+    irregular_ = true;
+    name = UpToNul(name);
+  }
+  if (name.empty()) irregular_ = true;
+  AddSection(std::move(name));
+  return true;
+}
+
+// A key line of the last section: split at the first "=" with the blanks
+// around it removed; without "=" a key without a value. *prev is the key
+// the line before added.
+void ProfileFile::LoadKeyLine(const std::string& text, size_t b, size_t e, const Key** prev) {
+  Key key;
+  size_t eq = b;
+  while (eq < e && text[eq] != '=') ++eq;
+  if (eq < e) {
+    size_t ne = eq, vb = eq + 1;
+    TrimSpan(text, &b, &ne);
+    TrimSpan(text, &vb, &e);
+    key.name = text.substr(b, ne - b);
+    key.value = text.substr(vb, e - vb);
+    key.hasValue = true;
+  } else {
+    key.name = text.substr(b, e - b);
+  }
+  // Of two lines in a row without a name the second is dropped. Names and
+  // values end at a NUL, as the platform's strings do (the line's length
+  // still counts for the first test).
+  const bool named = !key.name.empty();
+  if (key.name.find('\0') != std::string::npos || key.value.find('\0') != std::string::npos) {
+    // Cut at a NUL, a name or value may end in blanks or be empty, which
+    // a rewrite and read back would not keep.
+    irregular_ = true;
+    key.name = UpToNul(key.name);
+    key.value = UpToNul(key.value);
+  }
+  if (named || !*prev || !(*prev)->name.empty()) {
+    Section& section = sections_.back();
+    section.AddKey(std::move(key));
+    *prev = &section.keys.back();
   }
 }
 
@@ -195,12 +211,11 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
   const std::string secRaw = TrimProfileLeft(In(section));
   const std::string keyRaw = TrimProfileLeft(In(key));
   const std::string valRaw = TrimProfileLeft(In(value));
-  const std::string keyName = TrimProfileRight(keyRaw);
   int s = FindSection(TrimProfileRight(secRaw));
   int k = -1;
   if (s >= 0) {
     const Section& sec = sections_[static_cast<size_t>(s)];
-    auto it = sec.index.find(FoldProfileName(keyName));
+    auto it = sec.index.find(FoldProfileName(TrimProfileRight(keyRaw)));
     if (it != sec.index.end()) {
       k = static_cast<int>(it->second);
       const Key& old = sec.keys[it->second];
@@ -209,38 +224,54 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
   }
   Changed();
   const bool newSection = s < 0;
-  const bool newKey = k < 0;
-  // A name or value that the parser would read back otherwise than trimmed
-  // (a line break, a "=" in a new key name, a key name starting with "[",
-  // whose line turns into a section header once it holds a "]"): write the
-  // file and read it back.
-  const std::string lineName =
-      newKey ? keyRaw : sections_[static_cast<size_t>(s)].keys[static_cast<size_t>(k)].name;
-  const bool simple = !irregular_ && !HasLineBreak(valRaw) &&
-                      !(newSection && HasLineBreak(secRaw)) &&
-                      !(newKey && (HasLineBreak(keyRaw) || keyRaw.find('=') != std::string::npos)) &&
-                      !(!lineName.empty() && lineName[0] == '[');
+  const bool simple = ReadsBackTrimmed(s, k, secRaw, keyRaw, valRaw);
   if (newSection) {
     AddSection(simple ? TrimProfileRight(secRaw) : secRaw);
     s = static_cast<int>(sections_.size() - 1);
   }
-  Section& sec = sections_[static_cast<size_t>(s)];
-  if (!simple) {
-    if (newKey) {
-      sec.AddKey(Key{keyRaw, valRaw, true});
-    } else {
-      sec.keys[static_cast<size_t>(k)].value = valRaw;
-      sec.keys[static_cast<size_t>(k)].hasValue = true;
-    }
-    Reparse();
+  if (simple) {
+    WriteInPlace(s, k, newSection ? &secRaw : nullptr, keyRaw, valRaw);
     return;
   }
-  pending_.section = s;
-  if (newSection && secRaw != sec.name) {
-    pending_.rawSection = true;
-    pending_.sectionName = secRaw;
+  // Write the file and read it back.
+  Section& sec = sections_[static_cast<size_t>(s)];
+  if (k < 0) {
+    sec.AddKey(Key{keyRaw, valRaw, true});
+  } else {
+    sec.keys[static_cast<size_t>(k)].value = valRaw;
+    sec.keys[static_cast<size_t>(k)].hasValue = true;
   }
-  Key written{keyName, TrimProfileRight(valRaw), true};
+  Reparse();
+}
+
+// Whether the parser reads the written line back as the model holds it,
+// trimmed. It does not for a line break in the value, in a new section's name
+// or in a new key's name, a "=" in a new key's name, or a key name starting
+// with "[" (its line turns into a section header once it holds a "]").
+bool ProfileFile::ReadsBackTrimmed(int s, int k, const std::string& secRaw,
+                                   const std::string& keyRaw, const std::string& valRaw) const {
+  const bool newSection = s < 0;
+  const bool newKey = k < 0;
+  const std::string& lineName =
+      newKey ? keyRaw : sections_[static_cast<size_t>(s)].keys[static_cast<size_t>(k)].name;
+  return !irregular_ && !HasLineBreak(valRaw) && !(newSection && HasLineBreak(secRaw)) &&
+         !(newKey && (HasLineBreak(keyRaw) || keyRaw.find('=') != std::string::npos)) &&
+         !(!lineName.empty() && lineName[0] == '[');
+}
+
+// A simple write to key k of section s (k < 0: a new key at its end): the
+// model takes the trimmed strings, the pending record what the file holds
+// beyond them. newSectionRaw: the section's name as written, when it is new.
+void ProfileFile::WriteInPlace(int s, int k, const std::string* newSectionRaw,
+                               const std::string& keyRaw, const std::string& valRaw) {
+  Section& sec = sections_[static_cast<size_t>(s)];
+  pending_.section = s;
+  if (newSectionRaw && *newSectionRaw != sec.name) {
+    pending_.rawSection = true;
+    pending_.sectionName = *newSectionRaw;
+  }
+  const bool newKey = k < 0;
+  Key written{TrimProfileRight(keyRaw), TrimProfileRight(valRaw), true};
   if (newKey) {
     if (written.name.empty() && !sec.keys.empty() && sec.keys.back().name.empty()) {
       // Written, but a second nameless line in a row: the next read drops it.

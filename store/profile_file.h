@@ -102,6 +102,12 @@ class ProfileFile {
     std::string bytes;
   };
 
+  bool LoadSectionHeader(const std::string& text, size_t b, size_t e);
+  void LoadKeyLine(const std::string& text, size_t b, size_t e, const Key** prev);
+  bool ReadsBackTrimmed(int s, int k, const std::string& secRaw, const std::string& keyRaw,
+                        const std::string& valRaw) const;
+  void WriteInPlace(int s, int k, const std::string* newSectionRaw, const std::string& keyRaw,
+                    const std::string& valRaw);
   std::string In(const std::string& ansi) const;
   std::string Out(const std::string& text) const;
   std::string CopyEntry(const std::string& value, size_t len) const;

@@ -6,8 +6,9 @@ namespace {
 StorePlatform* g_current = nullptr;
 }
 
-std::unique_ptr<TCustomIniFile> StorePlatform::OpenProfile(const std::string& fileName) {
-  return std::make_unique<TIniFile>(fileName, Files());
+std::unique_ptr<TCustomIniFile> StorePlatform::OpenProfile(const std::string& fileName,
+                                                           const std::string& userFolder) {
+  return std::make_unique<TIniFile>(fileName, CurrentFileSystem(), userFolder);
 }
 
 StorePlatform& CurrentStorePlatform() { return g_current ? *g_current : PlatformStorePlatform(); }

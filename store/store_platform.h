@@ -1,14 +1,14 @@
-// What the settings store needs from the platform besides files: the
-// executable's name (the default file name and registry key), the registry,
-// and the window placement of the store's owner window. The Win32 layer
-// provides it (store_platform_win32.cpp); tests install fakes.
+// What the settings store needs from the platform besides files (which it
+// reads and writes through core's file system): the executable's name (the
+// default file name and registry key), the registry, and the window
+// placement of the store's owner window. The Win32 layer provides it
+// (store_platform_win32.cpp); tests install fakes.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "store/file_system.h"
 #include "store/ini_file.h"
 
 namespace marrowby {
@@ -59,11 +59,13 @@ class StorePlatform {
  public:
   virtual ~StorePlatform() = default;
 
-  virtual ProfileFileSystem& Files() = 0;
   // The executable's file name without its folder ("schedmgr.exe").
   virtual std::string ExeName() = 0;
-  // The profile file of that name (TIniFile over Files() unless replaced).
-  virtual std::unique_ptr<TCustomIniFile> OpenProfile(const std::string& fileName);
+  // The profile file of that name, with the program's folder under the
+  // user's data folder as its per-user place (TIniFile over the current file
+  // system unless replaced).
+  virtual std::unique_ptr<TCustomIniFile> OpenProfile(const std::string& fileName,
+                                                      const std::string& userFolder);
   // The current user's registry key of that path ("Software\schedmgr").
   virtual std::unique_ptr<TCustomIniFile> OpenRegistry(const std::string& keyPath) = 0;
 

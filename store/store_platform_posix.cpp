@@ -10,7 +10,6 @@ namespace {
 
 class PosixStorePlatform : public StorePlatform {
  public:
-  ProfileFileSystem& Files() override { return PlatformFileSystem(); }
   std::string ExeName() override {
     char buf[4096];
     const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof(buf) - 1);

@@ -1,7 +1,6 @@
 // The store platform on Windows: the real file system, registry and windows.
 #include <windows.h>
 
-#include "store/file_system_win32.h"
 #include "store/registry_win32.h"
 #include "store/store_platform.h"
 
@@ -21,7 +20,6 @@ namespace {
 
 class Win32StorePlatform : public StorePlatform {
  public:
-  ProfileFileSystem& Files() override { return PlatformFileSystem(); }
   std::string ExeName() override {
     char buf[MAX_PATH];
     const DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);

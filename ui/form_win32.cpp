@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "core/text.h"
 #include "ui/application_win32.h"
 #include "ui/controls_win32.h"
 
@@ -63,11 +64,6 @@ LRESULT CALLBACK ContainerWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       break;
   }
   return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-std::string ShortHint(const std::string& hint) {
-  const size_t bar = hint.find('|');
-  return bar == std::string::npos ? hint : hint.substr(0, bar);
 }
 
 }  // namespace

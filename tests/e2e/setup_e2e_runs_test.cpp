@@ -87,16 +87,19 @@ TEST_F(SetupRuns, PlantedFolderIsNeverUsed) {
   EXPECT_EQ(ReadFile(planted + "setup.inf"), inf);
 }
 
-// A cabinet that breaks after its first files: the error, and nothing left.
-// Runs after it (and after each other) work.
+// A cabinet that breaks after its first files: the cabinet library's error
+// text, and no working folder left with the files extracted before the
+// break. Runs after it (and after each other) work.
 TEST_F(SetupRuns, FailedExtractionLeavesNothingAndTheNextRunsWork) {
   SetupRun run(Pkg("broken-after-first-files.exe"));
   HWND dlg = run.MainDialog();
   ASSERT_NE(dlg, nullptr);
+  ASSERT_EQ(StubTempDirs().size(), 1u);
   Click(dlg, 1);
   std::string text;
   ASSERT_NO_FATAL_FAILURE(AnswerErrorAndExpectCleanEnd(run, &text));
-  EXPECT_FALSE(text.empty());
+  EXPECT_EQ(text, "Corrupt Cabinet");
+  EXPECT_TRUE(StubTempDirs().empty());
   InstallBasic({});
   InstallBasic({});
 }

@@ -42,6 +42,14 @@ build -o "$out/basic.exe" --dir "$data/basic" --inf basic.inf --title "Marrowby 
 build -o "$out/advanced.exe" --dir "$data/advanced" --inf advanced.inf --advanced \
   --title "Marrowby Advanced Test" --welcome-file "$data/welcome.txt"
 build -o "$out/auto.exe" --dir "$data/auto" --inf auto.inf
+# The stub's manifest runs every package as its user, but an --admin one,
+# whose copy of the stub setuppack rewrote to ask for administrative rights.
+build -o "$work/admin.exe" --dir "$data/auto" --inf auto.inf --admin
+if ! "$pack" info "$out/auto.exe" | grep -qx "execution level: asInvoker" ||
+   ! "$pack" info "$work/admin.exe" | grep -q "^execution level: requireAdministrator "; then
+  echo "error: the stub's execution levels are not what the packages asked for" >&2
+  exit 1
+fi
 build -o "$out/licence.exe" --dir "$data/auto" --inf auto.inf --attended \
   --title "Marrowby Licence Test" --welcome-file "$data/welcome.txt" \
   --licence-file "$data/licence.txt" --notice-file "$data/notice.txt"

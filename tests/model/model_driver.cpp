@@ -10,6 +10,7 @@
 #include "app/announce_form.h"
 #include "app/main_form.h"
 #include "core/errors.h"
+#include "core/file_system.h"
 #include "core/platform.h"
 #include "tests/model/schedule_oracle.h"
 #include "tests/support/fake_platform.h"
@@ -34,12 +35,11 @@ double ToDateTime(int64_t clockMs) {
 int64_t Mod(int64_t a, int64_t b) { return a - FloorDiv(a, b) * b; }
 
 // The settings file's writes, watched: whether each one went through.
-class WatchedFiles : public ProfileFileSystem {
+class WatchedFiles : public FileSystem {
  public:
   explicit WatchedFiles(testing::FakeFileSystem& fs) : fs_(fs) {}
   std::function<void(bool)> onWrite;
 
-  ProfileLocation Locate(const std::string& name) override { return fs_.Locate(name); }
   FileStatus Read(const std::string& path, std::string* data) override { return fs_.Read(path, data); }
   FileStatus Replace(const std::string& path, const std::string& data) override {
     const FileStatus status = fs_.Replace(path, data);
@@ -54,6 +54,10 @@ class WatchedFiles : public ProfileFileSystem {
   FileStatus Rename(const std::string& from, const std::string& to) override {
     return fs_.Rename(from, to);
   }
+  std::string WindowsDirectory() override { return fs_.WindowsDirectory(); }
+  std::string UserDataDirectory() override { return fs_.UserDataDirectory(); }
+  std::string FullPath(const std::string& name) override { return fs_.FullPath(name); }
+  char Separator() const override { return fs_.Separator(); }
 
  private:
   testing::FakeFileSystem& fs_;
@@ -61,7 +65,7 @@ class WatchedFiles : public ProfileFileSystem {
 
 class WatchedStorePlatform : public testing::FakeStorePlatform {
  public:
-  ProfileFileSystem& Files() override { return watched; }
+  WatchedStorePlatform() { SetCurrentFileSystem(&watched); }
   WatchedFiles watched{fs};
 };
 
@@ -137,12 +141,6 @@ struct ModelRun::Impl {
       FakeHost::Message(kind, text);
       run_.OnMessage(text);
     }
-    intptr_t ShellOpen(const std::string& item) override {
-      opened.push_back(item);
-      run_.LaunchSeen();
-      run_.oracle.ItemOpened(item, run_.Mono());
-      return item.find("bad") != std::string::npos ? 2 : 42;
-    }
     void MinimizeApplication() override {
       FakeHost::MinimizeApplication();
       run_.OnHidden();
@@ -151,6 +149,22 @@ struct ModelRun::Impl {
       FakeHost::RestoreApplication();
       run_.shown = true;
       run_.oracle.Editing();
+    }
+
+   private:
+    Impl& run_;
+  };
+
+  // The shell: items named "bad..." cannot be opened.
+  class Starter : public testing::FakeItemStarter {
+   public:
+    explicit Starter(Impl& run) : run_(run) { SetCurrentItemStarter(this); }
+    ~Starter() override { SetCurrentItemStarter(nullptr); }
+    intptr_t ShellOpen(const std::string& item) override {
+      opened.push_back(item);
+      run_.LaunchSeen();
+      run_.oracle.ItemOpened(item, run_.Mono());
+      return item.find("bad") != std::string::npos ? 2 : 42;
     }
 
    private:
@@ -808,6 +822,7 @@ struct ModelRun::Impl {
   int names_ = 0;
 
   testing::FakePlatform platform;
+  Starter starter{*this};
   WatchedStorePlatform store;
   std::unique_ptr<Host> host;
   std::unique_ptr<TMainForm> form;

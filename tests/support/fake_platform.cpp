@@ -37,21 +37,30 @@ void FakeTimerHost::AdvanceMs(uint64_t ms) {
   nowMs_ = end;
 }
 
-intptr_t FakeProcessApi::Start(const std::string& commandLine, uint32_t* error) {
+bool FakeItemStarter::Fails(const std::string& what, uint32_t* error) const {
+  auto it = startErrors.find(what);
+  if (it == startErrors.end()) return false;
+  *error = it->second;
+  return true;
+}
+
+intptr_t FakeItemStarter::StartProcess(const std::string& commandLine, uint32_t* error) {
   started.push_back(commandLine);
-  if (failWith) {
-    *error = failWith;
-    return 0;
-  }
+  if (Fails(commandLine, error)) return 0;
   nextHandle_ += 4;
   return nextHandle_;
 }
 
-bool FakeProcessApi::StartProgram(const std::string& program, const std::string& parameters,
-                                  uint32_t* error) {
+intptr_t FakeItemStarter::ShellOpen(const std::string& item) {
+  opened.push_back(item);
+  auto it = shellResults.find(item);
+  return it == shellResults.end() ? 42 : it->second;
+}
+
+bool FakeItemStarter::StartProgram(const std::string& program, const std::string& parameters,
+                                   uint32_t* error) {
   started.push_back(program + "|" + parameters);
-  if (failWith) *error = failWith;
-  return failWith == 0;
+  return !Fails(program, error);
 }
 
 FakeTimerHost::FakeTimerHost(FakeClock* clock, bool deferrals) : clock_(clock), deferrals_(deferrals) {
@@ -65,14 +74,14 @@ FakePlatform::FakePlatform(bool deferrals) : timers(&clock, deferrals) {
   clock.OnSet = [this] { timers.ClockChanged(); };
   SetCurrentClock(&clock);
   SetCurrentTimerHost(&timers);
-  SetCurrentProcessApi(&processes);
+  SetCurrentItemStarter(&starter);
   SetApplicationTerminated(false);
 }
 
 FakePlatform::~FakePlatform() {
   SetCurrentClock(nullptr);
   SetCurrentTimerHost(nullptr);
-  SetCurrentProcessApi(nullptr);
+  SetCurrentItemStarter(nullptr);
 }
 
 }  // namespace marrowby::testing

@@ -1,17 +1,18 @@
 // Fakes of the platform for portable tests: a settable clock, timers driven
-// by advancing virtual time, and a recording process starter. A FakePlatform
-// installs all three for its lifetime.
+// by advancing virtual time, and a recording item starter told what to answer
+// for each item. A FakePlatform installs all three for its lifetime.
 #pragma once
 
 #include <cstdint>
-#include <set>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "core/platform.h"
 #include "core/timer_queue.h"
-#include "scheduler/process.h"
+#include "scheduler/item_starter.h"
 
 namespace marrowby::testing {
 
@@ -67,27 +68,35 @@ class FakeTimerHost : public TimerHost {
   int refuse_ = 0;
 };
 
-class FakeProcessApi : public ProcessApi {
+// Starts whatever it is given, except what it is told to refuse, item by item.
+class FakeItemStarter : public ItemStarter {
  public:
-  intptr_t Start(const std::string& commandLine, uint32_t* error) override;
-  void Wait(intptr_t process) override { waited.push_back(process); }
-  void Close(intptr_t process) override { closed.push_back(process); }
-  // Programs are the paths in `programs`; a start is recorded as
-  // "program|parameters" and fails with failWith when it is set.
+  intptr_t StartProcess(const std::string& commandLine, uint32_t* error) override;
+  void WaitForProcess(intptr_t process) override { waited.push_back(process); }
+  void CloseProcess(intptr_t process) override { closed.push_back(process); }
+  intptr_t ShellOpen(const std::string& item) override;
   std::string FindProgram(const std::string& name) override {
     return programs.count(name) ? name : std::string();
   }
   bool StartProgram(const std::string& program, const std::string& parameters,
                     uint32_t* error) override;
 
+  // The shell's result for an item (2: not found, 5: access denied); any
+  // other item opens (42).
+  std::map<std::string, intptr_t> shellResults;
+  // The programs FindProgram knows, by full path.
   std::set<std::string> programs;
-  // When nonzero, starts fail with this error code.
-  uint32_t failWith = 0;
-  std::vector<std::string> started;
+  // The system error of a process start (by command line) or of a program
+  // start (by program) that fails; any other starts.
+  std::map<std::string, uint32_t> startErrors;
+
+  std::vector<std::string> opened;   // items given to the shell
+  std::vector<std::string> started;  // command lines, and "program|parameters"
   std::vector<intptr_t> waited;
   std::vector<intptr_t> closed;
 
  private:
+  bool Fails(const std::string& what, uint32_t* error) const;
   intptr_t nextHandle_ = 0x100;
 };
 
@@ -106,7 +115,7 @@ class FakePlatform {
 
   FakeClock clock;
   FakeTimerHost timers;
-  FakeProcessApi processes;
+  FakeItemStarter starter;
 };
 
 }  // namespace marrowby::testing

@@ -6,18 +6,6 @@ namespace {
 std::string DirOf(const std::string& path) { return path.substr(0, path.find_last_of('\\') + 1); }
 }  // namespace
 
-ProfileLocation FakeFileSystem::Locate(const std::string& name) {
-  ProfileLocation loc;
-  if (!IsBareFileName(name)) {
-    loc.primary = name;
-    return loc;
-  }
-  loc.primary = windowsDir + name;
-  loc.fallbackDir = userDir;
-  loc.fallback = userDir + "\\" + name;
-  return loc;
-}
-
 FileStatus FakeFileSystem::Read(const std::string& path, std::string* data) {
   ++reads;
   if (unreadable.count(path)) return FileStatus::Failed;
@@ -72,9 +60,11 @@ FileStatus FakeFileSystem::Rename(const std::string& from, const std::string& to
 FakeStorePlatform::FakeStorePlatform() {
   TMemoryIniFile::All().clear();
   SetCurrentStorePlatform(this);
+  SetCurrentFileSystem(&fs);
 }
 
 FakeStorePlatform::~FakeStorePlatform() {
+  SetCurrentFileSystem(nullptr);
   SetCurrentStorePlatform(nullptr);
   TMemoryIniFile::All().clear();
 }

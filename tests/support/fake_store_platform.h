@@ -1,6 +1,6 @@
 // Fakes for the settings store: a file system held in memory that can be
 // told to refuse or fail writes, and a store platform with fake windows.
-// A FakeStorePlatform installs itself for its lifetime.
+// A FakeStorePlatform installs itself and its file system for its lifetime.
 #pragma once
 
 #include <map>
@@ -11,19 +11,22 @@
 
 namespace marrowby::testing {
 
-class FakeFileSystem : public ProfileFileSystem {
+class FakeFileSystem : public FileSystem {
  public:
-  // Bare names live in windowsDir; the per-user place is userDir.
+  // Bare profile names live in windowsDir; the user's data folder is userDataDir.
   std::string windowsDir = "C:\\WINDOWS\\";
-  std::string userDir = "C:\\Users\\me\\AppData\\Local\\Marrowby";
+  std::string userDataDir = "C:\\Users\\me\\AppData\\Local";
 
-  ProfileLocation Locate(const std::string& name) override;
   FileStatus Read(const std::string& path, std::string* data) override;
   FileStatus Replace(const std::string& path, const std::string& data) override;
   FileStatus MakeDirectory(const std::string& dir) override;
   FileStatus Append(const std::string& path, const std::string& data) override;
   FileStatus Size(const std::string& path, uint64_t* size) override;
   FileStatus Rename(const std::string& from, const std::string& to) override;
+  std::string WindowsDirectory() override { return windowsDir; }
+  std::string UserDataDirectory() override { return userDataDir; }
+  std::string FullPath(const std::string& name) override { return name; }
+  char Separator() const override { return '\\'; }
 
   std::map<std::string, std::string> files;
   std::set<std::string> readOnly;        // paths marked read-only
@@ -44,7 +47,6 @@ class FakeStorePlatform : public StorePlatform {
   FakeStorePlatform(const FakeStorePlatform&) = delete;
   FakeStorePlatform& operator=(const FakeStorePlatform&) = delete;
 
-  ProfileFileSystem& Files() override { return fs; }
   std::string ExeName() override { return exeName; }
   std::unique_ptr<TCustomIniFile> OpenRegistry(const std::string& keyPath) override;
   ScreenInfo Screen() override { return screen; }

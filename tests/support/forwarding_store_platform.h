@@ -1,6 +1,6 @@
 // A store platform that installs itself for its lifetime and passes every
 // service to the platform's own; tests and benchmarks derive from it and
-// replace only what they exercise (the file system, the profile files).
+// replace only what they exercise (the profile files).
 #pragma once
 
 #include <memory>
@@ -17,7 +17,6 @@ class ForwardingStorePlatform : public StorePlatform {
   ForwardingStorePlatform(const ForwardingStorePlatform&) = delete;
   ForwardingStorePlatform& operator=(const ForwardingStorePlatform&) = delete;
 
-  ProfileFileSystem& Files() override { return real().Files(); }
   std::string ExeName() override { return real().ExeName(); }
   std::unique_ptr<TCustomIniFile> OpenRegistry(const std::string& k) override {
     return real().OpenRegistry(k);

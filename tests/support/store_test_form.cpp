@@ -1,5 +1,6 @@
 #include "tests/support/store_test_form.h"
 
+#include "app/settings_schema.h"
 #include "app/slot_moment.h"
 
 namespace marrowby::testing {
@@ -10,9 +11,6 @@ const TypeInfo kItemsType = ClassTypeInfo("TStrings", &TStrings::kClassInfo);
 const PropInfo kListBoxProps[] = {
     ObjectProp<TTestListBox, &TTestListBox::Items>("Items", &kItemsType),
 };
-
-const char* const kSlotProps[] = {"Checks", "CommandLine", "Date", "Enabled",
-                                  "MonthDay", "Tag", "Time", "WeekDay"};
 
 }  // namespace
 
@@ -29,26 +27,13 @@ TTestStatusBar::TTestStatusBar(TComponent* owner, const std::string& name) : TCo
   SetName(name);
 }
 
-std::vector<std::string> MainFormStoredProps(int store) {
-  std::vector<std::string> lines;
-  for (int n = (store - 1) * 25 + 1; n <= store * 25; ++n) {
-    for (const char* prop : kSlotProps) lines.push_back("Launcher" + std::to_string(n) + "." + prop);
-  }
-  if (store == 1) {
-    for (const char* extra : {"LaunchList.Tag", "ListBox1.Items", "DateList.Items", "StatusBar1.Tag"}) {
-      lines.push_back(extra);
-    }
-  }
-  return lines;
-}
-
 TTestMainForm::TTestMainForm(bool withStores) : TComponent(nullptr) {
   SetName("MainForm");
   BeginLoading();
   // The window's stored definition: every slot disarmed, on a fixed date.
-  for (int n = 1; n <= 100; ++n) {
+  for (int n = 1; n <= kSlotCount; ++n) {
     auto* slot = new TLauncher(this);
-    slot->SetName("Launcher" + std::to_string(n));
+    slot->SetName(SlotName(n));
     slot->SetEnabled(false);
     SetFixedSlotMoment(slot);
     launchers_.push_back(slot);
@@ -58,13 +43,14 @@ TTestMainForm::TTestMainForm(bool withStores) : TComponent(nullptr) {
   LaunchList = new TTestListBox(this, "LaunchList");
   StatusBar1 = new TTestStatusBar(this, "StatusBar1");
   if (withStores) {
-    for (int s = 1; s <= 4; ++s) {
+    for (int s = 1; s <= kStoreCount; ++s) {
       auto* store = new TFormStorage(this);
       store->SetName("FormStorage" + std::to_string(s));
       store->SetActive(false);
       store->SetOptions({});
+      store->SetUserFolder(kUserSettingsFolder);
       TStringList list;
-      list.SetLines(MainFormStoredProps(s));
+      list.SetLines(StoredPropsOfStore(s));
       store->SetStoredProps(&list);
       stores_.push_back(store);
     }

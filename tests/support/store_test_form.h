@@ -67,7 +67,4 @@ class TTestMainForm : public TComponent, public WindowHost {
   std::vector<TFormStorage*> stores_;
 };
 
-// The stored-property list of the main window's store n (1..4).
-std::vector<std::string> MainFormStoredProps(int store);
-
 }  // namespace marrowby::testing

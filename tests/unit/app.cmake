@@ -9,7 +9,6 @@ marrowby_test(unit_app
   app_next_launch_test.cpp
   app_settings_format_test.cpp
   app_schedule_table_test.cpp
-  ui_controls_test.cpp
   LIBS app_model store_test_support)
 
 marrowby_test(unit_app_fuzz_corpus

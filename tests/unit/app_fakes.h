@@ -26,7 +26,10 @@ class FakeFormView : public FormView {
   int ShowModal() override;
   void EndModal() override { ended_ = true; }
   void Refresh() override {}
-  void Release() override {}
+  // The main window's view ends the program when released (the product's
+  // view posts the quit message).
+  void Release() override { ++releases; }
+  int releases = 0;
   // Called instead of waiting while a modal form is shown; the default
   // advances the fake timers until the form ends itself.
   std::function<void(TForm&)> whileModal;
@@ -73,11 +76,6 @@ class FakeHost : public MainFormHost {
   void SetDropEnabled(bool enabled) override { dropEnabled = enabled; }
   void HelpContents() override { ++helpShown; }
   void MakeProgramFolderCurrent() override { ++folderMadeCurrent; }
-  intptr_t ShellOpen(const std::string& item) override {
-    opened.push_back(item);
-    if (item.find("denied") != std::string::npos) return 5;  // SE_ERR_ACCESSDENIED
-    return item.find("missing") != std::string::npos ? 2 : 42;
-  }
   void OpenWebSite(const std::string& address) override { websites.push_back(address); }
   std::string SystemErrorText(uint32_t code) override { return "system text " + std::to_string(code); }
   void ShowHistory() override { ++historyShown; }
@@ -92,7 +90,7 @@ class FakeHost : public MainFormHost {
   int minimized = 0, restored = 0, helpShown = 0, folderMadeCurrent = 0, historyShown = 0;
   bool taskbarShown = true, menuHidden = false, dropEnabled = false;
   std::vector<bool> animations;
-  std::vector<std::string> opened, websites;
+  std::vector<std::string> websites;
   // What to do while a modal form (an announcement) is up; the default lets
   // its timers run.
   std::function<void(TForm&)> whileModal;

@@ -110,13 +110,14 @@ TEST(HistoryLine, ADamagedFileShowsWhatIsStillReadableNewestFirst) {
 class HistoryFile : public ::testing::Test {
  protected:
   std::string Win(const std::string& name) { return fs.windowsDir + name; }
-  std::string User(const std::string& name) { return fs.userDir + "\\" + name; }
+  std::string UserDir() { return fs.userDataDir + "\\Marrowby"; }
+  std::string User(const std::string& name) { return UserDir() + "\\" + name; }
   HistoryEntry Some(const std::string& desc) {
     return Entry("2024-03-04 09:00:00", 1, desc, "C:\\a.exe", LaunchOutcome::Started,
                  StartWay::Shell);
   }
   FakeFileSystem fs;
-  LaunchHistory history{fs, "schedmgr.INI"};
+  LaunchHistory history{fs, "schedmgr.INI", "Marrowby"};
 };
 
 TEST_F(HistoryFile, LivesBesideTheSettingsWhereverTheyAre) {
@@ -134,7 +135,7 @@ TEST_F(HistoryFile, LivesBesideTheSettingsWhereverTheyAre) {
 TEST_F(HistoryFile, AWindowsDirectoryThatRefusesSendsItToThePerUserFolder) {
   fs.deniedDirs.insert(fs.windowsDir);
   ASSERT_TRUE(history.Record(Some("a")));
-  EXPECT_TRUE(fs.madeDirs.count(fs.userDir));
+  EXPECT_TRUE(fs.madeDirs.count(UserDir()));
   EXPECT_FALSE(fs.files.count(Win("schedmgr.log")));
   ASSERT_TRUE(history.Record(Some("b")));
   EXPECT_EQ(history.Path(), User("schedmgr.log"));
@@ -201,6 +202,7 @@ class LaunchRecords : public ::testing::Test {
 };
 
 TEST_F(LaunchRecords, StartedFailedAndCancelledLaunchesEachLeaveTheirLine) {
+  p.starter.shellResults = {{"C:\\missing\\letter.doc", 2}, {"C:\\denied\\x.exe", 5}};
   Add("Backup", "C:\\tools\\backup.exe", 1);
   Add("Broken", "C:\\missing\\letter.doc", 2);
   Add("Refused", "C:\\denied\\x.exe", 3);
@@ -229,17 +231,20 @@ TEST_F(LaunchRecords, StartedFailedAndCancelledLaunchesEachLeaveTheirLine) {
 }
 
 TEST_F(LaunchRecords, AProgramWithArgumentsStartsOnlyWhenTheShellCannotFindTheLine) {
-  p.processes.programs = {"C:\\missing tools\\report.exe", "C:\\denied\\x.exe"};
+  p.starter.programs = {"C:\\missing tools\\report.exe", "C:\\denied\\x.exe"};
+  p.starter.shellResults = {{"C:\\missing tools\\report.exe C:\\data\\in.txt", 2},
+                            {"C:\\denied\\x.exe arg", 5},
+                            {"C:\\missing tools\\report.exe again", 2}};
   Add("Report", "C:\\missing tools\\report.exe C:\\data\\in.txt", 1);
   Add("Refused", "C:\\denied\\x.exe arg", 2);
   Add("Failing", "C:\\missing tools\\report.exe again", 3);
   p.timers.AdvanceMs(120 * 1000 + 500);
-  EXPECT_EQ(p.processes.started,
+  EXPECT_EQ(p.starter.started,
             (std::vector<std::string>{"C:\\missing tools\\report.exe|C:\\data\\in.txt"}));
   // Access denied is no reason to split the line.
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, "Failure to launch schedule 2:\nC:\\denied\\x.exe arg");
-  p.processes.failWith = 193;  // ERROR_BAD_EXE_FORMAT
+  p.starter.startErrors["C:\\missing tools\\report.exe"] = 193;  // ERROR_BAD_EXE_FORMAT
   p.timers.AdvanceMs(60 * 1000);
   ASSERT_EQ(host.messages.size(), 2u);
   const std::vector<HistoryEntry> lines = Lines();
@@ -258,12 +263,12 @@ TEST_F(LaunchRecords, AnUnwritableHistoryNeverStopsALaunchAndIsShownOnce) {
   Add("One", "C:\\tools\\one.exe", 1);
   Add("Two", "C:\\tools\\two.exe", 2);
   p.timers.AdvanceMs(60 * 1000 + 500);
-  EXPECT_EQ(host.opened, (std::vector<std::string>{"C:\\tools\\one.exe"}));
+  EXPECT_EQ(p.starter.opened, (std::vector<std::string>{"C:\\tools\\one.exe"}));
   EXPECT_EQ(form->StatusBar1->PanelText(), "The launch history could not be written to " + log);
   EXPECT_TRUE(host.messages.empty());
   form->StatusBar1->SetPanelText("");
   p.timers.AdvanceMs(60 * 1000);
-  EXPECT_EQ(host.opened.size(), 2u);
+  EXPECT_EQ(p.starter.opened.size(), 2u);
   EXPECT_EQ(form->StatusBar1->PanelText().find("could not be written"), std::string::npos);  // not again
   EXPECT_EQ(form->DateList->Items()->Lines(), (std::vector<std::string>{"DONE", "DONE"}));
 }

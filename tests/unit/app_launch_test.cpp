@@ -55,15 +55,15 @@ class Launching : public ::testing::Test {
 TEST_F(Launching, WithoutAnnouncementStartsAtOnceExactlyOnce) {
   Add("Backup", "C:\\tools\\backup.exe", 9, 5);
   p.timers.AdvanceMs(4 * 60 * 1000);
-  EXPECT_TRUE(host.opened.empty());
+  EXPECT_TRUE(p.starter.opened.empty());
   p.timers.AdvanceMs(2 * 60 * 1000);
-  EXPECT_EQ(host.opened, (std::vector<std::string>{"C:\\tools\\backup.exe"}));
+  EXPECT_EQ(p.starter.opened, (std::vector<std::string>{"C:\\tools\\backup.exe"}));
   EXPECT_EQ(States(), (std::vector<std::string>{"DONE"}));
   EXPECT_FALSE(form->SlotAt(1)->Enabled());
   EXPECT_EQ(host.animations, (std::vector<bool>{true, false}));
   EXPECT_TRUE(host.modalCaptions.empty());
   p.timers.AdvanceMs(3600 * 1000);
-  EXPECT_EQ(host.opened.size(), 1u);
+  EXPECT_EQ(p.starter.opened.size(), 1u);
 }
 
 TEST_F(Launching, AnnouncementWithAllowCancelCountsDownThenLaunches) {
@@ -78,12 +78,12 @@ TEST_F(Launching, AnnouncementWithAllowCancelCountsDownThenLaunches) {
       p.timers.AdvanceMs(1000);
       counts.push_back(a.TimeLbl->Caption());
     }
-    EXPECT_TRUE(host.opened.empty());  // not before the countdown ends
+    EXPECT_TRUE(p.starter.opened.empty());  // not before the countdown ends
   };
   p.timers.AdvanceMs(2 * 60 * 1000);
   EXPECT_EQ(host.modalCaptions, (std::vector<std::string>{"Scheduled Launch For report.doc"}));
   EXPECT_EQ(counts, (std::vector<std::string>{"9", "8", "7", "6", "5", "4", "3", "2", "1"}));
-  EXPECT_EQ(host.opened, (std::vector<std::string>{"C:\\Docs\\report.doc"}));
+  EXPECT_EQ(p.starter.opened, (std::vector<std::string>{"C:\\Docs\\report.doc"}));
   EXPECT_EQ(States(), (std::vector<std::string>{"DONE"}));
 }
 
@@ -91,7 +91,7 @@ TEST_F(Launching, CancelStartsNothingAndStillMarksDone) {
   Add("Report", "C:\\Docs\\report.doc", 9, 1, "79");
   host.whileModal = [](TForm& f) { static_cast<TAnnounceForm&>(f).CancelBtnClick(); };
   p.timers.AdvanceMs(2 * 60 * 1000);
-  EXPECT_TRUE(host.opened.empty());
+  EXPECT_TRUE(p.starter.opened.empty());
   EXPECT_EQ(States(), (std::vector<std::string>{"DONE"}));
 }
 
@@ -107,17 +107,18 @@ TEST_F(Launching, AnnounceAloneShowsOneSecondWithoutButtons) {
   };
   p.timers.AdvanceMs(2 * 60 * 1000);
   EXPECT_TRUE(checked);
-  EXPECT_EQ(host.opened.size(), 1u);
+  EXPECT_EQ(p.starter.opened.size(), 1u);
 }
 
 TEST_F(Launching, AllowCancelWithoutAnnounceLaunchesAtOnce) {
   Add("Quiet", "C:\\q.exe", 9, 1, "9");
   p.timers.AdvanceMs(2 * 60 * 1000);
   EXPECT_TRUE(host.modalCaptions.empty());
-  EXPECT_EQ(host.opened.size(), 1u);
+  EXPECT_EQ(p.starter.opened.size(), 1u);
 }
 
 TEST_F(Launching, FailureBoxNamesThePositionAndItem) {
+  p.starter.shellResults["C:\\missing\\item.doc"] = 2;  // file not found
   Add("First", "C:\\later.exe", 23, 0);
   Add("Broken", "C:\\missing\\item.doc", 9, 1);
   p.timers.AdvanceMs(2 * 60 * 1000);
@@ -134,7 +135,7 @@ TEST_F(Launching, LaunchOnceAtPositionTwoOfThreeIsRemoved) {
   form->FirstBtnClick();
   form->DescEdit->SetText("A, being edited");  // not yet stored
   p.timers.AdvanceMs(2 * 60 * 1000);
-  EXPECT_EQ(host.opened, (std::vector<std::string>{"C:\\once.exe"}));
+  EXPECT_EQ(p.starter.opened, (std::vector<std::string>{"C:\\once.exe"}));
   EXPECT_EQ(form->ListBox1->Items()->Lines(),
             (std::vector<std::string>{"A, being edited", "C"}));
   EXPECT_EQ(form->SlotAt(2)->CommandLine(), "C:\\c.exe");
@@ -159,9 +160,9 @@ TEST_F(Launching, WeeklyScheduleMovesToItsNextSelectedDay) {
     form = MakeShownForm(host);
     p.timers.AdvanceMs(1000);
     Add("Weekly", "C:\\w.exe", 9, 1, c.digits, true);
-    const size_t before = host.opened.size();
+    const size_t before = p.starter.opened.size();
     p.timers.AdvanceMs(2 * 60 * 1000);
-    ASSERT_EQ(host.opened.size(), before + 1);
+    ASSERT_EQ(p.starter.opened.size(), before + 1);
     EXPECT_EQ(form->SlotAt(1)->WeekDay(), c.expect);
   }
 }
@@ -186,7 +187,7 @@ TEST_F(Launching, TwoAnnouncedSchedulesDueTogetherEachResolveTheirOwn) {
   EXPECT_EQ(host.modalCaptions.size(), 3u);
   EXPECT_EQ(form->ListBox1->Items()->Lines(), (std::vector<std::string>{"Keep", "Third"}));
   EXPECT_EQ(States(), (std::vector<std::string>{"DONE", "DONE"}));
-  std::vector<std::string> opened = host.opened;
+  std::vector<std::string> opened = p.starter.opened;
   std::sort(opened.begin(), opened.end());
   EXPECT_EQ(opened, (std::vector<std::string>{"C:\\keep.exe", "C:\\once.exe"}));
   EXPECT_EQ(host.animations.front(), true);

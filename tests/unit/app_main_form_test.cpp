@@ -66,17 +66,20 @@ TEST_F(MainForm, FirstRunBuildsTheSlotTableAndHidesAfterASecond) {
 }
 
 TEST_F(MainForm, IdleExitOnlyWithoutSchedulesAndWhileHidden) {
+  const auto released = [this] { return static_cast<testing::FakeFormView*>(form->View())->releases; };
   p.timers.AdvanceMs(1000);
   form->ShowMiClick();  // shown again: no idle exit
   p.timers.AdvanceMs(300000);
   EXPECT_TRUE(form->Visible());
+  EXPECT_EQ(released(), 0);
   EXPECT_FALSE(form->Timer2->Enabled());  // one check only
   EXPECT_TRUE(host.questions.empty());
 
-  // Hidden with no schedule: the program closes by itself, without asking.
+  // Hidden with no schedule: the program quits by itself, without asking.
   form = MakeShownForm(host);
   p.timers.AdvanceMs(300000);
   EXPECT_FALSE(form->Visible());
+  EXPECT_EQ(released(), 1) << "the window is freed, which ends the program, not merely hidden";
   EXPECT_TRUE(host.questions.empty());
 }
 

@@ -68,12 +68,12 @@ TEST_F(NextLaunchShown, FollowsStoresLaunchesAndTheChangeOfDay) {
   // Launch Once, so armed again at the change of day, when its date and
   // time have passed for good: it launches again tomorrow.
   p.timers.AdvanceMs(1000);
-  ASSERT_EQ(host.opened.size(), 1u);
+  ASSERT_EQ(p.starter.opened.size(), 1u);
   EXPECT_FALSE(form->EnableCb->Checked());
   EXPECT_EQ(Status(), "Started today at 09:00; armed again tomorrow");
   EXPECT_EQ(host.trayHint, Tip("Backup: 04/03/2024 09:05:00"));
   p.timers.AdvanceMs(5 * 60 * 1000);
-  ASSERT_EQ(host.opened.size(), 2u);
+  ASSERT_EQ(p.starter.opened.size(), 2u);
   EXPECT_EQ(host.trayHint, Tip("Report: 05/03/2024 00:00:00"));
 
   // A hint shows over it while the mouse is over a control.
@@ -85,7 +85,7 @@ TEST_F(NextLaunchShown, FollowsStoresLaunchesAndTheChangeOfDay) {
   // The change of day re-arms both; Report launches at once, Backup is
   // armed for 09:05.
   p.timers.AdvanceMs(15 * 3600 * 1000);
-  ASSERT_EQ(host.opened.size(), 3u);
+  ASSERT_EQ(p.starter.opened.size(), 3u);
   EXPECT_EQ(Status(), "Started today at 00:00; armed again tomorrow");
   EXPECT_EQ(host.trayHint, Tip("Backup: 05/03/2024 09:05:00"));
   form->FirstBtnClick();

@@ -292,20 +292,20 @@ TEST(Launch, DueSlotLaunchesOnceThenStaysDisarmed) {
   EXPECT_EQ(events, (std::vector<std::string>{"timer", "before", "after"}));
   EXPECT_EQ(beforeSender, slot->Timer());
   EXPECT_EQ(static_cast<TComponent*>(beforeSender)->Owner(), slot);
-  ASSERT_EQ(p.processes.started, (std::vector<std::string>{"C:\\tools\\job.exe /x"}));
+  ASSERT_EQ(p.starter.started, (std::vector<std::string>{"C:\\tools\\job.exe /x"}));
   EXPECT_NE(result, 0);
   EXPECT_EQ(slot->LastResult(), result);
-  EXPECT_EQ(p.processes.closed, (std::vector<intptr_t>{result}));
-  EXPECT_TRUE(p.processes.waited.empty());
+  EXPECT_EQ(p.starter.closed, (std::vector<intptr_t>{result}));
+  EXPECT_TRUE(p.starter.waited.empty());
   EXPECT_FALSE(slot->Enabled());
 
   // Re-armed later the same day it is due again at its first tick.
   p.clock.Set(At(2001, 3, 1, 15, 30));
   slot->SetEnabled(true);
   p.timers.AdvanceMs(999);
-  EXPECT_EQ(p.processes.started.size(), 1u);
+  EXPECT_EQ(p.starter.started.size(), 1u);
   p.timers.AdvanceMs(1);
-  EXPECT_EQ(p.processes.started.size(), 2u);
+  EXPECT_EQ(p.starter.started.size(), 2u);
 }
 
 TEST(Launch, OutcomeCodes) {
@@ -323,11 +323,11 @@ TEST(Launch, OutcomeCodes) {
   slot.SetEnabled(true);
   p.timers.AdvanceMs(1000);  // vetoed: -2
   slot.BeforeLaunch = nullptr;
-  p.processes.failWith = 193;  // not a valid program
+  p.starter.startErrors["C:\\docs\\letter.doc"] = 193;  // not a valid program
   slot.SetEnabled(true);
   p.timers.AdvanceMs(1000);
   EXPECT_EQ(slot.LastError(), 193u);
-  p.processes.failWith = 0;
+  p.starter.startErrors.clear();
   slot.SetEnabled(true);
   p.timers.AdvanceMs(1000);
   EXPECT_EQ(slot.LastError(), 0u);  // cleared by the next start
@@ -336,7 +336,7 @@ TEST(Launch, OutcomeCodes) {
   EXPECT_EQ(results[1], -2);
   EXPECT_EQ(results[2], 0);
   EXPECT_GT(results[3], 0);
-  EXPECT_EQ(p.processes.started.size(), 2u);  // the failed one and the last
+  EXPECT_EQ(p.starter.started.size(), 2u);  // the failed one and the last
   EXPECT_FALSE(slot.Enabled());
 }
 
@@ -350,21 +350,21 @@ TEST(Launch, WaitRaisesBeforeWaitAndKeepsTheHandleAsResult) {
   int32_t waitResult = 0, afterResult = 0;
   slot.BeforeWait = [&](TObject* sender, int32_t r) {
     EXPECT_EQ(sender, slot.Timer());
-    EXPECT_TRUE(p.processes.waited.empty());
+    EXPECT_TRUE(p.starter.waited.empty());
     waitResult = r;
     order.push_back("beforewait");
   };
   slot.AfterLaunch = [&](TObject*, int32_t r) {
-    EXPECT_EQ(p.processes.waited.size(), 1u);
-    EXPECT_TRUE(p.processes.closed.empty());  // still open for the handler
+    EXPECT_EQ(p.starter.waited.size(), 1u);
+    EXPECT_TRUE(p.starter.closed.empty());  // still open for the handler
     afterResult = r;
     order.push_back("after");
   };
   p.timers.AdvanceMs(1000);
   EXPECT_EQ(order, (std::vector<std::string>{"beforewait", "after"}));
   EXPECT_EQ(waitResult, afterResult);
-  EXPECT_EQ(p.processes.waited, (std::vector<intptr_t>{afterResult}));
-  EXPECT_EQ(p.processes.closed, (std::vector<intptr_t>{afterResult}));
+  EXPECT_EQ(p.starter.waited, (std::vector<intptr_t>{afterResult}));
+  EXPECT_EQ(p.starter.closed, (std::vector<intptr_t>{afterResult}));
 }
 
 TEST(Launch, AFailedTickIsReportedOnceAndDisarmsTheSlot) {
@@ -379,7 +379,7 @@ TEST(Launch, AFailedTickIsReportedOnceAndDisarmsTheSlot) {
   p.timers.AdvanceMs(3000);
   EXPECT_EQ(errors.messages, (std::vector<std::string>{"Invalid argument to date encode"}));
   EXPECT_FALSE(slot.Enabled());
-  EXPECT_TRUE(p.processes.started.empty());
+  EXPECT_TRUE(p.starter.started.empty());
   // Armed again, it fails again, once.
   slot.SetEnabled(true);
   p.timers.AdvanceMs(3000);
@@ -389,7 +389,7 @@ TEST(Launch, AFailedTickIsReportedOnceAndDisarmsTheSlot) {
   slot.Time()->SetValue(EncodeTime(8, 0, 0, 0));
   slot.SetEnabled(true);
   p.timers.AdvanceMs(1000);
-  EXPECT_EQ(p.processes.started.size(), 1u);
+  EXPECT_EQ(p.starter.started.size(), 1u);
   EXPECT_EQ(errors.messages.size(), 2u);
 
   // A failing BeforeLaunch: the slot is disarmed and nothing starts.
@@ -401,7 +401,7 @@ TEST(Launch, AFailedTickIsReportedOnceAndDisarmsTheSlot) {
   EXPECT_EQ(errors.messages.back(), "handler failed");
   EXPECT_FALSE(slot.Enabled());
   EXPECT_FALSE(after);
-  EXPECT_EQ(p.processes.started.size(), 1u);
+  EXPECT_EQ(p.starter.started.size(), 1u);
 }
 
 // The error display is modal: its message loop delivers the ticks of other
@@ -437,7 +437,7 @@ TEST(Launch, FailedTicksNeverOpenASecondErrorDisplayInsideTheFirst) {
   EXPECT_EQ(shown, (std::vector<std::string>{"Invalid argument to time encode",
                                              "Invalid argument to date encode"}));
   for (const auto& s : slots) EXPECT_FALSE(s->Enabled());
-  EXPECT_EQ(p.processes.started, std::vector<std::string>{"good.exe"});
+  EXPECT_EQ(p.starter.started, std::vector<std::string>{"good.exe"});
 }
 
 TEST(Launch, HandlerThatArmsAgainTicksAfterOnePeriod) {
@@ -467,14 +467,14 @@ TEST(Launch, DateCriteriaFollowTheClockAcrossMidnightAndClockChanges) {
   lastDay.SetMonthDay(31);
   lastDay.SetEnabled(false);
   p.timers.AdvanceMs(1000);
-  EXPECT_TRUE(p.processes.started.empty());
+  EXPECT_TRUE(p.starter.started.empty());
   p.timers.AdvanceMs(1000);  // the first tick of 29 February
-  EXPECT_EQ(p.processes.started, (std::vector<std::string>{"a.exe"}));
+  EXPECT_EQ(p.starter.started, (std::vector<std::string>{"a.exe"}));
 
   // 31 stands for the 29th of February too in a leap year.
   lastDay.SetEnabled(true);
   p.timers.AdvanceMs(1000);
-  EXPECT_EQ(p.processes.started.back(), "b.exe");
+  EXPECT_EQ(p.starter.started.back(), "b.exe");
 
   // The clock put back: a launched slot stays silent until armed again.
   TLauncher atTwo(nullptr);
@@ -482,18 +482,18 @@ TEST(Launch, DateCriteriaFollowTheClockAcrossMidnightAndClockChanges) {
   atTwo.Time()->SetValue(EncodeTime(14, 0, 0, 0));
   p.clock.Set(At(2004, 3, 1, 14, 0, 0, 500));
   p.timers.AdvanceMs(1000);
-  EXPECT_EQ(p.processes.started.back(), "c.exe");
+  EXPECT_EQ(p.starter.started.back(), "c.exe");
   p.clock.Set(At(2004, 3, 1, 13, 0));
   p.timers.AdvanceMs(2 * 3600 * 1000);
-  EXPECT_EQ(p.processes.started.size(), 3u);
+  EXPECT_EQ(p.starter.started.size(), 3u);
   // Put forward past the time while armed: due at the next tick.
   atTwo.SetEnabled(true);
   p.clock.Set(At(2004, 3, 1, 9));
   p.timers.AdvanceMs(5000);
-  EXPECT_EQ(p.processes.started.size(), 3u);
+  EXPECT_EQ(p.starter.started.size(), 3u);
   p.clock.Set(At(2004, 3, 1, 16));
   p.timers.AdvanceMs(1000);
-  EXPECT_EQ(p.processes.started.size(), 4u);
+  EXPECT_EQ(p.starter.started.size(), 4u);
 }
 
 }  // namespace

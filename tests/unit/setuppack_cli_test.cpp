@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "setup/package_format.h"
+#include "tests/unit/setup_pe.h"
 #include "tests/unit/setuppack_run.h"
 #include "tools/setuppack/cabinet.h"
 
@@ -50,13 +51,20 @@ std::string Image(size_t size) {
   return b;
 }
 
+// The stub's own manifest in a small program image: a stub that osslsigncode
+// signs and whose execution level setuppack sets.
+std::string StubImage() {
+  const std::vector<uint8_t> image = marrowby::testing::PeWithManifest(Read(SETUP_MANIFEST_PATH));
+  return std::string(image.begin(), image.end());
+}
+
 class Cli : public ::testing::Test {
  protected:
   void SetUp() override {
     char tmpl[] = "/tmp/setuppack_cli_XXXXXX";
     dir = mkdtemp(tmpl);
     mkdir((dir + "/in").c_str(), 0755);
-    Write(dir + "/stub.exe", Image(4096));
+    Write(dir + "/stub.exe", StubImage());
     Write(dir + "/in/setup.inf", kInf);
     Write(dir + "/in/data.txt", "payload");
     Write(dir + "/licence.txt", "Line one\nLine two\n");
@@ -76,7 +84,9 @@ TEST_F(Cli, HelpDocumentsEveryOption) {
        {"build", "info", "extract", "-o", "--stub", "--inf", "--cab", "--dir", "--compress",
         "--title", "--welcome-file", "--licence-file", "--notice-file", "--attended", "--admin",
         "--notice-hidden", "--advanced", "--scramble-cabinet", "--split", "--cabinet-library",
-        "check", "--force", "SOURCE_DATE_EPOCH", "Exit status:", "2  usage error"}) {
+        "check", "--force", "sign", "--cert", "--key", "--pkcs12", "--pass-file",
+        "--description", "--url", "--timestamp", "SOURCE_DATE_EPOCH", "Exit status:",
+        "2  usage error"}) {
     EXPECT_NE(r.output.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(Pack("").code, 2);
@@ -111,6 +121,9 @@ TEST_F(Cli, UsageErrorsExitWithTwoAndSayWhy) {
   r = Pack(BuildArgs() + " --split -5");
   EXPECT_EQ(r.code, 2);
   EXPECT_EQ(Pack("frobnicate").code, 2);
+  r = Pack("sign --cert c.pem " + dir + "/out.exe");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.output.find("sign needs --cert and --key, or --pkcs12"), std::string::npos) << r.output;
 }
 
 TEST_F(Cli, BadInputsExitWithOneAndWriteNothing) {
@@ -461,6 +474,89 @@ TEST_F(Cli, FilesBeyondTheCabinetLimitAreRefusedUnread) {
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.output.find("a cabinet holds at most 2147450880 bytes"), std::string::npos) << r.output;
   EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
+}
+
+
+TEST_F(Cli, AdminPackagesAskForElevationAndInfoShowsTheLevel) {
+  ASSERT_EQ(Pack(BuildArgs()).code, 0);
+  EXPECT_NE(Pack("info " + dir + "/out.exe").output.find("execution level: asInvoker\n"),
+            std::string::npos);
+  Result r = Pack(BuildArgs() + " --admin");
+  ASSERT_EQ(r.code, 0) << r.output;
+  EXPECT_EQ(r.output, "");
+  r = Pack("info " + dir + "/out.exe");
+  EXPECT_NE(r.output.find("administrator: 1\n"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("execution level: requireAdministrator (Windows asks"), std::string::npos)
+      << r.output;
+  // Nothing but the level differs from the stub, and no size.
+  const std::string stub = Read(dir + "/stub.exe");
+  std::string package = Read(dir + "/out.exe").substr(0, stub.size());
+  const std::string level = "level=\"requireAdministrator\"";
+  const size_t at = package.find(level + "/>");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(package.replace(at, level.size(), "level=\"asInvoker\"           "), stub);
+  // A stub without a manifest gets no level: said so.
+  Write(dir + "/stub.exe", Image(4096));
+  r = Pack(BuildArgs() + " --admin");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.output.find("warning: the stub's manifest has no execution level"), std::string::npos)
+      << r.output;
+}
+
+// Builds a package, signs it and checks it, single-file with a certificate
+// and key, split with a PKCS#12 file and its password.
+TEST_F(Cli, SignedPackagesPassInfoAndCheckAndBytesAfterTheSignatureAreRefused) {
+  const std::string certificate = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout " +
+                                  dir + "/key.pem -out " + dir +
+                                  "/cert.pem -subj '/CN=Marrowby Test Signer/O=Marrowby Software'";
+  ASSERT_EQ(testing::Shell(certificate).code, 0);
+  Write(dir + "/pass.txt", "secret");
+  ASSERT_EQ(testing::Shell("openssl pkcs12 -export -in " + dir + "/cert.pem -inkey " + dir +
+                           "/key.pem -out " + dir + "/signer.p12 -passout file:" + dir + "/pass.txt")
+                .code,
+            0);
+  std::string big;
+  for (int i = 0; i < 30000; ++i) big += static_cast<char>('a' + (i * 7) % 26);
+  Write(dir + "/in/big.txt", big);
+  const std::string out = dir + "/out.exe";
+  const std::string signer = "signed by \"CN=Marrowby Test Signer, O=Marrowby Software\"";
+  for (const bool split : {false, true}) {
+    SCOPED_TRACE(split ? "split" : "single file");
+    ASSERT_EQ(Pack(BuildArgs() + " --compress none --admin" + (split ? " --split 20000" : "")).code, 0);
+    const std::string unsigned_ = Read(out);
+    const std::string key = split ? " --pkcs12 " + dir + "/signer.p12 --pass-file " + dir + "/pass.txt"
+                                  : " --cert " + dir + "/cert.pem --key " + dir + "/key.pem";
+    Result r = Pack("sign" + key + " " + out);
+    ASSERT_EQ(r.code, 0) << r.output;
+    EXPECT_NE(r.output.find(signer), std::string::npos) << r.output;
+    // An independent judge of the signature; signing again replaces it.
+    r = testing::Shell("osslsigncode verify -CAfile " + dir + "/cert.pem -in " + out);
+    EXPECT_NE(r.output.find("Signature verification: ok"), std::string::npos) << r.output;
+    ASSERT_EQ(Pack("sign" + key + " " + out).code, 0);
+    r = Pack("info " + out);
+    EXPECT_EQ(r.code, 0) << r.output;
+    EXPECT_NE(r.output.find("signature: "), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find(signer), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("requireAdministrator"), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("CORRUPTED"), std::string::npos) << r.output;
+    r = Pack("check " + out);
+    EXPECT_EQ(r.code, 0) << r.output;
+    mkdir((dir + "/x").c_str(), 0755);
+    ASSERT_EQ(Pack("extract --force " + out + " " + dir + "/x").code, 0);
+    EXPECT_EQ(Read(dir + "/x/big.txt"), big);
+    // The package's bytes are the unsigned ones, but for the header fields
+    // that signing sets.
+    EXPECT_EQ(Read(out).substr(0x200, unsigned_.size() - 0x200), unsigned_.substr(0x200));
+
+    Write(out, Read(out) + "X");
+    r = Pack("check " + out);
+    EXPECT_EQ(r.code, 1) << r.output;
+    EXPECT_NE(r.output.find(split ? "the part is damaged" : "its signature does not end it"),
+              std::string::npos)
+        << r.output;
+    EXPECT_EQ(Pack("extract --force " + out + " " + dir + "/x").code, 1);
+    EXPECT_EQ(Pack("sign" + key + " " + out).code, 1);
+  }
 }
 
 }  // namespace

@@ -453,7 +453,8 @@ namespace marrowby::setuppack {
 namespace {
 
 // What the INF check says, case by case: an error for a missing install
-// section of the mode, a warning for a file copied but not packed.
+// section of the mode, a warning for a file copied but not packed, and one
+// for an uninstall command whose rundll32 is not of the stub's width.
 TEST(InfCheck, SectionsOfTheModeAreRequiredAndCopiedFilesMustBePacked) {
   const std::vector<std::string> packed = {"setup.inf", "app.exe", "Read Me.txt"};
   const std::string copies =
@@ -462,11 +463,14 @@ TEST(InfCheck, SectionsOfTheModeAreRequiredAndCopiedFilesMustBePacked) {
       "[Old]\r\nold.dll\r\n"
       "[SourceDisksFiles]\r\napp.exe=1\r\n\"missing.dat\"=1\r\n"
       "[Strings]\r\nDoc=\"Read Me.txt\"\r\n";
+  const std::string entry = "[DefaultInstall]\r\nAddReg=Reg\r\n[Reg]\r\nHKLM,%Key%,UninstallString,,";
+  const std::string advpack = " advpack.dll,LaunchINFSection %16422%\\App\\setup.inf,Uninstall\"\r\n";
   const struct {
     std::string inf;
     bool advanced;
     std::vector<std::string> errors;    // fragments, in order
     std::vector<std::string> warnings;
+    bool sixtyFourBit = false;          // the stub's width
   } cases[] = {
       {"[Version]\r\n[defaultinstall]\r\n", false, {}, {}},
       {"[DefaultInstall.NTamd64]\r\n", false, {}, {}},
@@ -480,9 +484,16 @@ TEST(InfCheck, SectionsOfTheModeAreRequiredAndCopiedFilesMustBePacked) {
       {"[DefaultInstall]\r\nCopyFiles=Files,@extra.ini\r\nDelFiles=Old\r\n" + copies, false, {},
        {"names \"lost.dll\" in [Files]", "names \"extra.ini\" in CopyFiles of [DEFAULTINSTALL]",
         "names \"missing.dat\" in [SourceDisksFiles]", "an entry for [Gone], but has no such section"}},
+      {entry + "\"rundll32.exe" + advpack, false, {}, {"to start rundll32 without a folder"}},
+      {entry + "\"\"\"%Sys%\\RunDll32\"\"" + advpack + "[Strings]\r\nSys=\"%11%\"\r\n", false, {},
+       {"to start rundll32 from \"%11%\": on 64-bit Windows"}},
+      {entry + "\"%16425%\\rundll32.exe" + advpack, false, {}, {}},
+      {entry + "\"rundll32.exe" + advpack, false, {}, {}, true},
+      {entry + "\"%16425%\\rundll32.exe" + advpack, false, {},
+       {"the 32-bit rundll32 (%16425%) for a 64-bit package"}, true},
   };
   for (const auto& c : cases) {
-    const InfFindings f = CheckInf(c.inf, "setup.inf", c.advanced, packed);
+    const InfFindings f = CheckInf(c.inf, "setup.inf", c.advanced, packed, c.sixtyFourBit);
     ASSERT_EQ(f.errors.size(), c.errors.size()) << c.inf;
     for (size_t i = 0; i < c.errors.size(); ++i) {
       EXPECT_NE(f.errors[i].find(c.errors[i]), std::string::npos) << f.errors[i];

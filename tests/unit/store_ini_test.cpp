@@ -27,7 +27,7 @@ std::string ErrorOf(TIniFile& ini) {
 TEST(IniFile, ReadsOnceAndWritesOnceWhateverTheNumberOfKeys) {
   FakeFileSystem fs;
   fs.files[kWinPath] = "[TMainForm]\r\nA=1\r\n";
-  TIniFile ini("schedmgr.INI", fs);
+  TIniFile ini("schedmgr.INI", fs, "Marrowby");
   for (int i = 0; i < 500; ++i) ini.WriteInteger("TMainForm", "K" + std::to_string(i), i);
   EXPECT_EQ(ini.ReadString("TMainForm", "A", ""), "1");
   EXPECT_EQ(ini.ReadString("TMainForm", "K499", ""), "499");
@@ -43,11 +43,11 @@ TEST(IniFile, ReadsOnceAndWritesOnceWhateverTheNumberOfKeys) {
 TEST(IniFile, NothingChangedWritesNothing) {
   FakeFileSystem fs;
   fs.files[kWinPath] = "[S]\nk=v\n";
-  TIniFile ini("schedmgr.INI", fs);
+  TIniFile ini("schedmgr.INI", fs, "Marrowby");
   ini.WriteString("S", "k", "v");
   ini.UpdateFile();
   EXPECT_EQ(fs.replaces, 0);
-  TIniFile none("other.INI", fs);
+  TIniFile none("other.INI", fs, "Marrowby");
   none.EraseSection("S");
   none.UpdateFile();
   EXPECT_EQ(fs.files.count("C:\\WINDOWS\\other.INI"), 0u);
@@ -57,7 +57,7 @@ TEST(IniFile, AFailedWriteKeepsTheOldFileWholeAndNamesTheFileAsGiven) {
   FakeFileSystem fs;
   fs.files[kWinPath] = "[S]\r\nold=1\r\n";
   fs.failReplaces = 1;
-  TIniFile ini("schedmgr.INI", fs);
+  TIniFile ini("schedmgr.INI", fs, "Marrowby");
   ini.WriteString("S", "new", "2");
   EXPECT_EQ(ErrorOf(ini), "Unable to write to schedmgr.INI");
   EXPECT_EQ(fs.files[kWinPath], "[S]\r\nold=1\r\n");
@@ -68,7 +68,7 @@ TEST(IniFile, AReadOnlyFileIsRefusedAndLeftAsItIs) {
   FakeFileSystem fs;
   fs.files[kWinPath] = "[S]\r\nold=1\r\n";
   fs.readOnly.insert(kWinPath);
-  TIniFile ini("schedmgr.INI", fs);
+  TIniFile ini("schedmgr.INI", fs, "Marrowby");
   ini.WriteString("S", "old", "2");
   EXPECT_EQ(ErrorOf(ini), "Unable to write to schedmgr.INI");
   EXPECT_EQ(fs.files[kWinPath], "[S]\r\nold=1\r\n");
@@ -80,7 +80,7 @@ TEST(IniFile, ARefusingWindowsDirectorySendsTheFileToThePerUserFolder) {
   fs.files[kWinPath] = "[S]\r\nkept=1\r\n";
   fs.deniedDirs.insert("C:\\WINDOWS\\");
   {
-    TIniFile ini("schedmgr.INI", fs);
+    TIniFile ini("schedmgr.INI", fs, "Marrowby");
     ini.WriteString("S", "new", "2");
     ini.UpdateFile();
     EXPECT_EQ(ini.Path(), kUserPath);
@@ -90,7 +90,7 @@ TEST(IniFile, ARefusingWindowsDirectorySendsTheFileToThePerUserFolder) {
   EXPECT_EQ(fs.files[kWinPath], "[S]\r\nkept=1\r\n");
   // From now on the per-user file is the settings file, for reading first.
   fs.files[kWinPath] = "[S]\r\nnew=stale\r\n";
-  TIniFile again("schedmgr.INI", fs);
+  TIniFile again("schedmgr.INI", fs, "Marrowby");
   EXPECT_EQ(again.ReadString("S", "new", ""), "2");
   again.WriteString("S", "new", "3");
   again.UpdateFile();
@@ -101,7 +101,7 @@ TEST(IniFile, AFileThatCannotBeReadIsNeverOverwritten) {
   FakeFileSystem fs;
   fs.files[kWinPath] = "[S]\r\nprecious=1\r\n";
   fs.unreadable.insert(kWinPath);
-  TIniFile ini("schedmgr.INI", fs);
+  TIniFile ini("schedmgr.INI", fs, "Marrowby");
   EXPECT_EQ(ini.ReadString("S", "precious", "dflt"), "dflt");
   ini.WriteString("S", "k", "v");
   EXPECT_EQ(ErrorOf(ini), "Unable to write to schedmgr.INI");
@@ -111,7 +111,7 @@ TEST(IniFile, AFileThatCannotBeReadIsNeverOverwritten) {
 TEST(IniFile, APathIsUsedAsItIsWithoutAPerUserPlace) {
   FakeFileSystem fs;
   fs.deniedDirs.insert("D:\\cfg\\");
-  TIniFile ini("D:\\cfg\\my.ini", fs);
+  TIniFile ini("D:\\cfg\\my.ini", fs, "Marrowby");
   ini.WriteString("S", "k", "v");
   EXPECT_EQ(ErrorOf(ini), "Unable to write to D:\\cfg\\my.ini");
   EXPECT_TRUE(fs.madeDirs.empty());
@@ -119,7 +119,7 @@ TEST(IniFile, APathIsUsedAsItIsWithoutAPerUserPlace) {
 
 TEST(IniFile, QuotedValuesComeBackUnchanged) {
   FakeFileSystem fs;
-  TIniFile ini("schedmgr.INI", fs);
+  TIniFile ini("schedmgr.INI", fs, "Marrowby");
   for (const std::string v : {"\"C:\\Program Files\\App\\app.exe\"", "'x'", "\"", "\"a", "plain", "\"\""}) {
     ini.WriteString("S", "k", v);
     EXPECT_EQ(ini.ReadString("S", "k", ""), v);
@@ -131,7 +131,7 @@ TEST(IniFile, QuotedValuesComeBackUnchanged) {
 
 TEST(IniFile, IntegersAndBooleansAsText) {
   FakeFileSystem fs;
-  TIniFile ini("schedmgr.INI", fs);
+  TIniFile ini("schedmgr.INI", fs, "Marrowby");
   ini.WriteInteger("S", "i", -42);
   ini.WriteBool("S", "t", true);
   ini.WriteBool("S", "f", false);

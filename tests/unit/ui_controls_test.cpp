@@ -182,9 +182,26 @@ TEST(Controls, ListBoxSelectionFollowsItsLines) {
   EXPECT_EQ(GetObjectProp(*list, items), list->Items());
 }
 
+// What a form asks of its window.
+struct RecordingFormView : FormView {
+  int hides = 0, releases = 0;
+  void* Handle() override { return nullptr; }
+  void Show() override {}
+  void Hide() override { ++hides; }
+  int ShowModal() override { return mrCancel; }
+  void EndModal() override {}
+  void Refresh() override {}
+  void Release() override { ++releases; }
+};
+
+struct Closings : FormEvents {
+  int count = 0;
+  void FormClosing() override { ++count; }
+};
+
 class ClosingForm : public TForm {
  public:
-  using TForm::TForm;
+  ClosingForm(int* destroys) : TForm(nullptr), destroys_(destroys) {}
   TCloseAction next = TCloseAction::caHide;
   int closes = 0;
 
@@ -193,15 +210,46 @@ class ClosingForm : public TForm {
     ++closes;
     action = next;
   }
+  void FormDestroy() override { ++*destroys_; }
+
+ private:
+  int* destroys_;
 };
 
 TEST(Form, CloseActionDecidesAndDestroyRunsOnce) {
-  ClosingForm form(nullptr);
-  form.next = TCloseAction::caNone;
-  form.Close();
-  EXPECT_EQ(form.closes, 1);
-  form.DoDestroy();
-  form.DoDestroy();  // the destructor calls it again; it runs once
+  RecordingFormView view;
+  Closings listener;
+  int destroys = 0;
+  {
+    ClosingForm form(&destroys);
+    form.AttachView(&view);
+    form.AddFormEvents(&listener);
+    form.DoShow();
+    form.next = TCloseAction::caNone;  // refused: nothing happens
+    form.Close();
+    EXPECT_TRUE(form.Visible());
+    EXPECT_EQ(view.hides, 0);
+    EXPECT_EQ(listener.count, 0) << "the stores hear of no close";
+    form.next = TCloseAction::caHide;
+    form.Close();
+    EXPECT_FALSE(form.Visible());
+    EXPECT_EQ(view.hides, 1);
+    EXPECT_EQ(view.releases, 0) << "hidden, the window stays";
+    form.DoShow();
+    form.next = TCloseAction::caFree;
+    form.Close();
+    EXPECT_FALSE(form.Visible());
+    EXPECT_EQ(view.hides, 2);
+    EXPECT_EQ(view.releases, 1) << "freed, the window goes";
+    EXPECT_EQ(form.closes, 3);
+    EXPECT_EQ(listener.count, 2);
+    EXPECT_EQ(destroys, 0) << "closing is not destroying";
+    form.DoDestroy();
+    EXPECT_EQ(destroys, 1);
+    form.DoDestroy();
+    EXPECT_EQ(destroys, 1);
+  }
+  EXPECT_EQ(destroys, 1) << "the destructor does not run it again";
 }
 
 }  // namespace

@@ -8,10 +8,10 @@
 
 #include <shlobj.h>
 
-#include "store/file_system_win32.h"
+#include "core/file_system_win32.h"
 #include "store/form_storage.h"
+#include "store/profile_location.h"
 #include "store/registry_win32.h"
-#include "tests/support/forwarding_store_platform.h"
 #include "tests/support/store_test_form.h"
 #include "tests/win/win_test_util.h"
 #include "ui/application_win32.h"
@@ -48,28 +48,17 @@ std::string SaveError(TTestMainForm& form) {
   return "";
 }
 
-// The platform's store services with another file system.
-class PlatformWithFiles : public testing::ForwardingStorePlatform {
- public:
-  explicit PlatformWithFiles(ProfileFileSystem& fs) : fs_(fs) {}
-  ProfileFileSystem& Files() override { return fs_; }
-
- private:
-  ProfileFileSystem& fs_;
-};
-
 // The real file system, except that "the Windows directory" is a folder of
-// the test that refuses every write, as it does for a standard user.
+// the test that refuses every write, as it does for a standard user, and the
+// user's data folder another folder of the test. In use while it lives.
 class RefusingWindowsDir : public Win32FileSystem {
  public:
-  explicit RefusingWindowsDir(std::string root) : root_(std::move(root)) {}
-  ProfileLocation Locate(const std::string& name) override {
-    ProfileLocation loc;
-    loc.primary = root_ + "windows\\" + name;
-    loc.fallbackDir = root_ + "user\\Marrowby";
-    loc.fallback = loc.fallbackDir + "\\" + name;
-    return loc;
+  explicit RefusingWindowsDir(std::string root) : root_(std::move(root)) {
+    SetCurrentFileSystem(this);
   }
+  ~RefusingWindowsDir() override { SetCurrentFileSystem(nullptr); }
+  std::string WindowsDirectory() override { return root_ + "windows"; }
+  std::string UserDataDirectory() override { return root_ + "user"; }
   FileStatus Replace(const std::string& path, const std::string& data) override {
     if (path.rfind(root_ + "windows\\", 0) == 0) return FileStatus::AccessDenied;
     return Win32FileSystem::Replace(path, data);
@@ -98,10 +87,10 @@ class StoreWin : public ::testing::Test {
 
 TEST_F(StoreWin, TheDefaultFileIsTheExecutablesNameInTheWindowsDirectory) {
   Win32FileSystem fs;
-  const ProfileLocation loc = fs.Locate("schedmgr.INI");
+  const ProfileLocation loc = LocateProfile(fs, "schedmgr.INI", "Marrowby");
   EXPECT_EQ(loc.primary, WindowsDir() + "schedmgr.INI");
   EXPECT_EQ(loc.fallback, PerUserDir() + "schedmgr.INI");
-  EXPECT_EQ(fs.Locate(dir_ + "x.ini").primary, dir_ + "x.ini");
+  EXPECT_EQ(LocateProfile(fs, dir_ + "x.ini", "Marrowby").primary, dir_ + "x.ini");
 
   TTestMainForm form;
   form.Launcher(1)->SetCommandLine("notepad.exe");
@@ -134,7 +123,6 @@ TEST_F(StoreWin, AReadOnlyFileFailsAndIsLeftAsItWas) {
 
 TEST_F(StoreWin, ARefusingWindowsDirectorySendsTheSettingsToThePerUserFolder) {
   RefusingWindowsDir fs(dir_);
-  PlatformWithFiles platform(fs);
   CreateDirectoryA((dir_ + "windows").c_str(), nullptr);
   WriteFile(dir_ + "windows\\win_store.INI", "[TMainForm]\r\nLauncher2_Tag=22\r\n");
   TTestMainForm form;

@@ -30,7 +30,8 @@ int RunCheck(int argc, char** argv) {
   const PackageContents c = ReadSoundPackage(a.operands[0]);
   CheckInfName(c.infName);
   CheckCabinetFile(c.cabinet, c.infName, c.header.multiPart != 0);
-  const InfFindings inf = CheckCabinetInf(c.cabinet, c.infName, c.header.advanced != 0);
+  const InfFindings inf = CheckCabinetInf(c.cabinet, c.infName, c.header.advanced != 0,
+                                          c.program.sixtyFourBit);
   for (const std::string& w : inf.warnings) std::fprintf(stderr, "setuppack: warning: %s\n", w.c_str());
   for (const std::string& e : inf.errors) std::fprintf(stderr, "setuppack: %s\n", e.c_str());
   if (!inf.errors.empty()) return 1;

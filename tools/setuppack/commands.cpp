@@ -9,6 +9,7 @@
 #include "tools/setuppack/files.h"
 #include "tools/setuppack/help.h"
 #include "tools/setuppack/inputs.h"
+#include "tools/setuppack/manifest_level.h"
 #include "tools/setuppack/options.h"
 #include "tools/setuppack/package.h"
 #include "tools/setuppack/terminal_text.h"
@@ -50,6 +51,24 @@ std::string Quoted(const std::string& text, bool utf8 = false) {
   return TerminalText(text, utf8, nl_langinfo(CODESET));
 }
 
+// The stub's execution level and the signature of the program file.
+void PrintProgram(const ProgramFacts& p) {
+  const std::string& level = p.executionLevel;
+  std::printf("execution level: %s\n",
+              level.empty()                      ? "none (the stub's manifest sets none)"
+              : level == kAsInvoker              ? kAsInvoker
+              : level == kRequireAdministrator   ? "requireAdministrator (Windows asks for "
+                                                   "administrative rights before setup starts)"
+                                                 : Quoted(level, true).c_str());
+  if (p.signature.size == 0) {
+    std::printf("signature: none\n");
+  } else {
+    std::printf("signature: %u bytes at %u, signed by %s (not verified here: osslsigncode verify)\n",
+                p.signature.size, p.signature.offset,
+                p.signer.empty() ? "an unreadable signer" : Quoted(p.signer, true).c_str());
+  }
+}
+
 void PrintHeader(const std::string& path, const PackageContents& c) {
   const setup::PackageHeader& h = c.header;
   std::printf("package: %s\n", Quoted(path, true).c_str());
@@ -66,6 +85,7 @@ void PrintHeader(const std::string& path, const PackageContents& c) {
               h.attended != 0, h.admin != 0, h.noticeHidden != 0, h.multiPart != 0,
               h.advanced ? "advanced (advpack)" : "basic (setupapi/setupx)",
               h.cabinetScrambled != 0, c.cabinetOffset);
+  PrintProgram(c.program);
   std::printf("title: %s\ninf: %s\nnotice: %s\nwelcome: %s\nlicence: %s\n", Quoted(c.title).c_str(),
               Quoted(c.infName).c_str(), Quoted(c.notice).c_str(), Quoted(c.welcome).c_str(),
               Quoted(c.licence).c_str());
@@ -98,7 +118,10 @@ PackageContents ReadSoundPackage(const std::string& path) {
   PackageContents c = ReadPackageFile(path);
   if (!c.header.multiPart && c.size != c.header.packageSize) {
     throw std::runtime_error(
-        "the package is corrupted: its size differs from the size in its header");
+        c.program.signature.size
+            ? "the package is corrupted: its signature does not end it directly behind the "
+              "package (were bytes added after signing?)"
+            : "the package is corrupted: its size differs from the size in its header");
   }
   return c;
 }

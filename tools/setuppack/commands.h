@@ -15,13 +15,15 @@ int RunBuild(int argc, char** argv);
 int RunInfo(int argc, char** argv);
 int RunCheck(int argc, char** argv);
 int RunExtract(int argc, char** argv);
+int RunSign(int argc, char** argv);
 
 // The arguments of info, check and extract (argv[0] their name); false, the
 // command's help printed, when --help was asked for.
 bool PackageCommandArgs(int argc, char** argv, size_t operands, bool takesForce, PackageArgs* a);
 
-// A package to check or extract: one whose size differs from its header's
-// (a single file cut short or grown) is refused.
+// A package to check, extract or sign: one whose size differs from its
+// header's (a single file cut short or grown, bytes added after its
+// signature) is refused.
 PackageContents ReadSoundPackage(const std::string& path);
 
 }  // namespace marrowby::setuppack

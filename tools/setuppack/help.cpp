@@ -14,6 +14,7 @@ const char kOtherUsage[] =
     "  or:  setuppack info PACKAGE\n"
     "  or:  setuppack check PACKAGE\n"
     "  or:  setuppack extract [--force] PACKAGE DIR\n"
+    "  or:  setuppack sign (--cert CERT --key KEY | --pkcs12 FILE) [OPTION]... PACKAGE\n"
     "  or:  setuppack [COMMAND] --help\n"
     "  or:  setuppack --version\n";
 
@@ -29,6 +30,7 @@ const char kCommands[] =
     "  info       print the header fields, the texts and the cabinet's files\n"
     "  check      run the build's checks on a finished package and test every file\n"
     "  extract    write the package's files into a folder, as setup would\n"
+    "  sign       sign the package (part 1 of a split one) with osslsigncode\n"
     "\n";
 
 const char kBuildOptions[] =
@@ -56,7 +58,10 @@ const char kBuildOptions[] =
     "                              (at most 255 bytes as stored)\n"
     "      --attended              wait for the user after installing (Info and Ok);\n"
     "                              otherwise the dialog closes by itself\n"
-    "      --admin                 refuse to install without administrative rights\n"
+    "      --admin                 have Windows ask for administrative rights before\n"
+    "                              setup starts (the stub's manifest asks for\n"
+    "                              requireAdministrator instead of asInvoker), and\n"
+    "                              refuse to install without them\n"
     "      --notice-hidden         never show the Info button\n"
     "      --advanced              install with advpack (sections DefaultInstall2[.ntx86]\n"
     "                              and DefaultInstallX) instead of setupapi/setupx\n"
@@ -77,6 +82,20 @@ const char kExtractOptions[] =
     "Extract options:\n"
     "      --force                 overwrite files that exist in DIR (DIR itself is\n"
     "                              made when it does not exist)\n"
+    "\n";
+
+const char kSignOptions[] =
+    "Sign options:\n"
+    "      --cert=CERT             the signing certificate, with its chain (PEM or DER)\n"
+    "      --key=KEY               its private key\n"
+    "      --pkcs12=FILE           certificate and key in one PKCS#12 file, instead\n"
+    "      --pass-file=FILE        the password of the key or PKCS#12 file, read from\n"
+    "                              FILE\n"
+    "      --description=TEXT      the program's name that Windows shows when it asks\n"
+    "                              for administrative rights\n"
+    "      --url=URL               a web address for more about the program\n"
+    "      --timestamp=URL         an RFC 3161 time-stamping service: the signature\n"
+    "                              then stays valid after the certificate expires\n"
     "\n";
 
 const char kCommon[] =
@@ -129,6 +148,17 @@ std::string HelpText(const std::string& command) {
                              "others warnings.\n";
     return "Usage: setuppack " + command + " PACKAGE\n\n" + what + "\n" + kCommon + kExitStatus;
   }
+  if (command == "sign") {
+    return std::string(
+               "Usage: setuppack sign (--cert CERT --key KEY | --pkcs12 FILE) [OPTION]... "
+               "PACKAGE\n\n") +
+           "Signs the package in place with osslsigncode (Authenticode, SHA-256), after\n"
+           "checking it as check does; signing must come last, as any later change\n"
+           "breaks the signature. Of a split package, the program (part 1) is signed:\n"
+           "its part record, which the signature covers, binds the other parts.\n"
+           "A package signed before is signed anew.\n\n" +
+           kSignOptions + kCommon + kExitStatus;
+  }
   if (command == "extract") {
     return std::string("Usage: setuppack extract [--force] PACKAGE DIR\n\n") +
            "Writes the cabinet's files into DIR, refusing names that would leave it or\n"
@@ -137,7 +167,7 @@ std::string HelpText(const std::string& command) {
            kExtractOptions + kCommon + kExitStatus;
   }
   return std::string(kBuildUsage) + kOtherUsage + kAbout + kCommands + kBuildOptions +
-         kExtractOptions + "Common options:\n" + kCommon + kTexts + kExitStatus + kEnvironment;
+         kExtractOptions + kSignOptions + "Common options:\n" + kCommon + kTexts + kExitStatus + kEnvironment;
 }
 
 std::string VersionText() {

@@ -118,14 +118,20 @@ class Checker {
   bool Has(const std::string& section) const { return sections_.count(UpperAscii(section)) != 0; }
 
   // A file name as the INF writes it, with %strings% put in; empty when a
-  // string is unknown (then nothing is said about it).
-  std::string Resolved(const std::string& name) const {
+  // string is unknown (then nothing is said about it). Folder numbers
+  // (%16422%) are kept as they are when asked to.
+  std::string Resolved(const std::string& name, bool keepFolders = false) const {
     std::string out;
     for (size_t i = 0; i < name.size(); ++i) {
       const size_t end = name[i] == '%' ? name.find('%', i + 1) : std::string::npos;
+      const std::string key = end == std::string::npos ? "" : name.substr(i + 1, end - i - 1);
       if (name[i] != '%') {
         out += name[i];
-      } else if (end == std::string::npos || !StringValue(name.substr(i + 1, end - i - 1), &out)) {
+      } else if (keepFolders && !key.empty() &&
+                 key.find_first_not_of("0123456789") == std::string::npos) {
+        out += "%" + key + "%";
+        i = end;
+      } else if (end == std::string::npos || !StringValue(key, &out)) {
         return {};
       } else {
         i = end;
@@ -152,6 +158,7 @@ class Checker {
   void CheckSourceDisksFiles();
   void CheckCopyFiles();
   void CheckDestinationDirs();
+  void CheckUninstallCommand(bool sixtyFourBit);
 
   InfFindings findings;
 
@@ -224,6 +231,68 @@ void Checker::CheckDestinationDirs() {
   }
 }
 
+// Splits an INF line into its fields at the commas outside quotation marks,
+// each unquoted ("" inside quotes stands for one ").
+std::vector<std::string> QuotedFields(const std::string& line) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"') {
+      fields.back() += '"';
+      ++i;
+    } else if (line[i] == '"') {
+      quoted = !quoted;
+    } else if (line[i] == ',' && !quoted) {
+      fields.emplace_back();
+    } else {
+      fields.back() += line[i];
+    }
+  }
+  for (std::string& f : fields) f = Trim(f);
+  return fields;
+}
+
+// The folder and the name of the program a command line starts.
+void ProgramOf(const std::string& command, std::string* folder, std::string* name) {
+  const std::string c = Trim(command);
+  const std::string program =
+      !c.empty() && c[0] == '"' ? c.substr(1, c.find('"', 1) - 1) : c.substr(0, c.find(' '));
+  const size_t slash = program.find_last_of("\\/");
+  *folder = slash == std::string::npos ? "" : program.substr(0, slash);
+  *name = UpperAscii(program.substr(slash == std::string::npos ? 0 : slash + 1));
+}
+
+// Add/Remove Programs is a 64-bit program on 64-bit Windows: a command that
+// starts a bare rundll32 starts the 64-bit one, for which %16422% is the
+// 64-bit Program Files and HKLM the 64-bit registry. The uninstall of a
+// 32-bit package must start the 32-bit one, from %16425% (SysWOW64 there,
+// System32 on 32-bit Windows); that of a 64-bit package the native one.
+void Checker::CheckUninstallCommand(bool sixtyFourBit) {
+  for (const auto& [section, lines] : sections_) {
+    for (const std::string& line : lines) {
+      const std::vector<std::string> f = QuotedFields(line);
+      if (f.size() < 5 || UpperAscii(f[2]) != "UNINSTALLSTRING") continue;
+      std::string folder, name;
+      ProgramOf(Resolved(f[4], true), &folder, &name);
+      if (name != "RUNDLL32" && name != "RUNDLL32.EXE") continue;
+      const bool wow = folder == "%16425%";
+      if (!sixtyFourBit && !wow) {
+        findings.warnings.push_back(
+            "the INF " + inf_ + " sets UninstallString in [" + section + "] to start rundll32 " +
+            (folder.empty() ? "without a folder" : "from " + Shown(folder)) +
+            ": on 64-bit Windows, Add/Remove Programs would start the 64-bit one, which looks "
+            "for this 32-bit setup's files and registry keys in the wrong places and removes "
+            "nothing; start %16425%\\rundll32.exe (the 32-bit system folder) instead");
+      } else if (sixtyFourBit && wow) {
+        findings.warnings.push_back(
+            "the INF " + inf_ + " sets UninstallString in [" + section +
+            "] to start the 32-bit rundll32 (%16425%) for a 64-bit package: start "
+            "%11%\\rundll32.exe instead");
+      }
+    }
+  }
+}
+
 }  // namespace
 
 std::string InfFromCabinet(const ByteSource& cabinet, const std::string& infName) {
@@ -246,7 +315,7 @@ std::string InfFromCabinet(const ByteSource& cabinet, const std::string& infName
 }
 
 InfFindings CheckInf(const std::string& bytes, const std::string& infName, bool advanced,
-                     const std::vector<std::string>& cabinetNames) {
+                     const std::vector<std::string>& cabinetNames, bool sixtyFourBit) {
   const Sections sections = Parse(InfText(bytes));
   Checker c(sections, cabinetNames, infName);
   const std::string inf = Shown(infName);
@@ -273,16 +342,18 @@ InfFindings CheckInf(const std::string& bytes, const std::string& infName, bool 
   c.CheckSourceDisksFiles();
   c.CheckCopyFiles();
   c.CheckDestinationDirs();
+  c.CheckUninstallCommand(sixtyFourBit);
   return c.findings;
 }
 
-InfFindings CheckCabinetInf(const ByteSource& cabinet, const std::string& infName, bool advanced) {
+InfFindings CheckCabinetInf(const ByteSource& cabinet, const std::string& infName, bool advanced,
+                            bool sixtyFourBit) {
   std::vector<std::string> names;
   for (const CabListing::File& f : ListCabinet(cabinet).files) {
     std::string name;
     if (NameIn1252(f, &name)) names.push_back(name);
   }
-  return CheckInf(InfFromCabinet(cabinet, infName), infName, advanced, names);
+  return CheckInf(InfFromCabinet(cabinet, infName), infName, advanced, names, sixtyFourBit);
 }
 
 }  // namespace marrowby::setuppack

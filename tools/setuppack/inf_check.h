@@ -17,9 +17,12 @@ struct InfFindings {
 };
 
 // Checks an INF (its bytes: ANSI, UTF-8 or UTF-16 with a byte-order mark)
-// for the installer mode, against the Windows-1252 names of the cabinet.
+// for the installer mode, against the Windows-1252 names of the cabinet, and
+// its uninstall command against the width of the stub (sixtyFourBit: an
+// x86-64 stub), whose INF installer writes the paths and registry keys that
+// the command's rundll32 must find again.
 InfFindings CheckInf(const std::string& bytes, const std::string& infName, bool advanced,
-                     const std::vector<std::string>& cabinetNames);
+                     const std::vector<std::string>& cabinetNames, bool sixtyFourBit = false);
 
 // The INF's bytes from a cabinet (only that file is decompressed). Throws
 // when it is larger than kMaxInfBytes or the cabinet is damaged.
@@ -27,6 +30,7 @@ constexpr uint64_t kMaxInfBytes = 16 << 20;
 std::string InfFromCabinet(const ByteSource& cabinet, const std::string& infName);
 
 // CheckInf for the INF in a cabinet, against that cabinet's names.
-InfFindings CheckCabinetInf(const ByteSource& cabinet, const std::string& infName, bool advanced);
+InfFindings CheckCabinetInf(const ByteSource& cabinet, const std::string& infName, bool advanced,
+                            bool sixtyFourBit = false);
 
 }  // namespace marrowby::setuppack

@@ -22,7 +22,8 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"build", RunBuild}, {"info", RunInfo}, {"check", RunCheck}, {"extract", RunExtract}};
+    {"build", RunBuild}, {"info", RunInfo}, {"check", RunCheck}, {"extract", RunExtract},
+    {"sign", RunSign}};
 
 // The exit statuses: 0 success, 1 failure, 2 usage.
 int Run(int argc, char** argv) {
@@ -58,8 +59,8 @@ int main(int argc, char** argv) {
   try {
     return Run(argc, argv);
   } catch (const UsageError& e) {
-    const bool known = std::strcmp(command, "build") == 0 || std::strcmp(command, "info") == 0 ||
-                       std::strcmp(command, "check") == 0 || std::strcmp(command, "extract") == 0;
+    bool known = false;
+    for (const Command& c : kCommands) known = known || std::strcmp(command, c.name) == 0;
     std::fprintf(stderr, "setuppack: %s\n(setuppack %s%s--help lists every option)\n", e.what(),
                  known ? command : "", known ? " " : "");
     return 2;

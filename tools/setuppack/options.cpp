@@ -30,6 +30,13 @@ enum BuildOption {
   kSplit,
   kLibrary,
   kForce,
+  kCert,
+  kKey,
+  kPkcs12,
+  kPassFile,
+  kDescription,
+  kUrl,
+  kTimestamp,
 };
 
 const option kBuildOptions[] = {
@@ -57,6 +64,18 @@ const option kBuildOptions[] = {
 
 const option kPackageOptions[] = {
     {"force", no_argument, nullptr, kForce},
+    {"help", no_argument, nullptr, kHelp},
+    {nullptr, 0, nullptr, 0},
+};
+
+const option kSignOptions[] = {
+    {"cert", required_argument, nullptr, kCert},
+    {"key", required_argument, nullptr, kKey},
+    {"pkcs12", required_argument, nullptr, kPkcs12},
+    {"pass-file", required_argument, nullptr, kPassFile},
+    {"description", required_argument, nullptr, kDescription},
+    {"url", required_argument, nullptr, kUrl},
+    {"timestamp", required_argument, nullptr, kTimestamp},
     {"help", no_argument, nullptr, kHelp},
     {nullptr, 0, nullptr, 0},
 };
@@ -138,6 +157,31 @@ bool ParseBuildArgs(int argc, char** argv, BuildArgs* a) {
   }
   if (a->compress != "none" && a->compress != "mszip") {
     throw UsageError("--compress takes none or mszip, not \"" + a->compress + "\"");
+  }
+  return true;
+}
+
+bool ParseSignArgs(int argc, char** argv, SignArgs* a) {
+  bool help = false;
+  const std::vector<std::string> operands =
+      Parse(argc, argv, ":h", kSignOptions, [&](int c, const std::string& value) {
+        switch (c) {
+          case kHelp: help = true; break;
+          case kCert: a->cert = value; break;
+          case kKey: a->key = value; break;
+          case kPkcs12: a->pkcs12 = value; break;
+          case kPassFile: a->passFile = value; break;
+          case kDescription: a->description = value; break;
+          case kUrl: a->url = value; break;
+          case kTimestamp: a->timestamp = value; break;
+        }
+      });
+  if (help) return false;
+  if (operands.size() != 1) throw UsageError("sign takes one PACKAGE");
+  a->package = operands[0];
+  const bool pem = !a->cert.empty() || !a->key.empty();
+  if (pem == !a->pkcs12.empty() || (pem && (a->cert.empty() || a->key.empty()))) {
+    throw UsageError("sign needs --cert and --key, or --pkcs12");
   }
   return true;
 }

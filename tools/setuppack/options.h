@@ -27,6 +27,11 @@ struct BuildArgs {
   uint64_t split = 0;
 };
 
+struct SignArgs {
+  std::string package;
+  std::string cert, key, pkcs12, passFile, description, url, timestamp;
+};
+
 struct PackageArgs {
   std::vector<std::string> operands;
   bool force = false;
@@ -35,6 +40,8 @@ struct PackageArgs {
 // argv[0] is the command's name. False when --help was asked for. Throws
 // UsageError.
 bool ParseBuildArgs(int argc, char** argv, BuildArgs* args);
+// For sign: one operand, and a certificate with its key or a PKCS#12 file.
+bool ParseSignArgs(int argc, char** argv, SignArgs* args);
 // For info, check and extract: `operands` operands, and --force for extract.
 bool ParsePackageArgs(int argc, char** argv, size_t operands, bool takesForce, PackageArgs* args);
 

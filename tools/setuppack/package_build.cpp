@@ -9,8 +9,10 @@
 #include "setup/package_format.h"
 #include "setup/names.h"
 #include "setup/package_load.h"
+#include "setup/pe_image.h"
 #include "setup/scramble.h"
 #include "tools/setuppack/inf_check.h"
+#include "tools/setuppack/manifest_level.h"
 #include "tools/setuppack/package.h"
 #include "tools/setuppack/package_names.h"
 #include "tools/setuppack/parted_output.h"
@@ -98,9 +100,16 @@ void CheckSizes(const BuildOptions& o, const PackagePlan& plan) {
   if (o.splitSize) CheckPartCount(total, plan.firstPart, o.splitSize);
 }
 
-// The INF's sections and the files it copies; errors stop the build.
+bool SixtyFourBit(const std::vector<uint8_t>& image) {
+  setup::PeLayout layout;
+  return setup::ReadPeLayout(image.data(), image.size(), &layout) && setup::IsSixtyFourBit(layout);
+}
+
+// The INF's sections, the files it copies and its uninstall command; errors
+// stop the build.
 void CheckPackageInf(const BuildOptions& o, PackagePlan* plan) {
   InfFindings found;
+  const bool sixtyFourBit = SixtyFourBit(o.stub);
   if (o.cabinetPath.empty()) {
     std::vector<std::string> names;
     std::string inf;
@@ -111,14 +120,30 @@ void CheckPackageInf(const BuildOptions& o, PackagePlan* plan) {
       const std::vector<uint8_t> bytes = ByteSource::OpenFile(f.path, "INF").ReadAll();
       inf.assign(bytes.begin(), bytes.end());
     }
-    found = CheckInf(inf, o.infName, o.advanced, names);
+    found = CheckInf(inf, o.infName, o.advanced, names, sixtyFourBit);
   } else {
-    found = CheckCabinetInf(ByteSource::OpenFile(o.cabinetPath, "cabinet"), o.infName, o.advanced);
+    found = CheckCabinetInf(ByteSource::OpenFile(o.cabinetPath, "cabinet"), o.infName, o.advanced,
+                            sixtyFourBit);
   }
   std::string errors;
   for (const std::string& e : found.errors) errors += (errors.empty() ? "" : "\nsetuppack: ") + e;
   if (!errors.empty()) throw std::runtime_error(errors);
   plan->warnings = found.warnings;
+}
+
+// The stub as the package holds it: an --admin package asks Windows for
+// administrative rights before it starts, any other runs as its user.
+std::vector<uint8_t> StubWithLevel(const BuildOptions& o, std::vector<std::string>* warnings) {
+  std::vector<uint8_t> stub(o.stub);
+  const char* level = o.admin ? kRequireAdministrator : kAsInvoker;
+  if (!SetExecutionLevel(stub, level)) {
+    warnings->push_back(std::string("the stub's manifest has no execution level that can be set to ") +
+                        level + (o.admin ? ": Windows will not ask for administrative rights, "
+                                           "and setup refuses to install without them"
+                                         : ": Windows may take it for an installer by its name "
+                                           "and ask for administrative rights"));
+  }
+  return stub;
 }
 
 }  // namespace
@@ -144,6 +169,7 @@ PackagePlan ValidatePackage(const BuildOptions& o) {
   plan.firstPart = o.splitSize ? std::max(o.splitSize, plan.cabinetOffset) : 0;
   CheckSizes(o, plan);
   CheckPackageInf(o, &plan);
+  plan.stub = StubWithLevel(o, &plan.warnings);
   setup::PackageHeader& h = plan.header;
   h.attended = o.attended;
   h.titleLength = static_cast<uint8_t>(o.title.size());
@@ -175,7 +201,7 @@ void WriteHeader(const setup::PackageHeader& h, PartedOutput& out) {
 // Everything before the cabinet: the stub and the library, each padded to
 // its place, the header (completed by SplitPackage) and the texts.
 void WriteFront(const BuildOptions& o, const PackagePlan& plan, PartedOutput& out) {
-  std::vector<uint8_t> front(o.stub);
+  std::vector<uint8_t> front(plan.stub);
   front.resize(kImageSize, 0);
   front.insert(front.end(), o.library.begin(), o.library.end());
   front.resize(kTextsOffset, 0);

@@ -1,6 +1,7 @@
 // Reading a package back: the header and texts from part 1, the parts of a
 // split package checked against its part record, and the cabinet as a view
-// of the joined parts; nothing is read whole.
+// of the joined parts; nothing is read whole. A signed program file ends
+// with its certificate table, which is read apart from the package.
 #include <glib.h>
 
 #include <algorithm>
@@ -8,8 +9,11 @@
 
 #include "setup/names.h"
 #include "setup/package_format.h"
+#include "setup/pe_image.h"
 #include "setup/scramble.h"
+#include "tools/setuppack/manifest_level.h"
 #include "tools/setuppack/package.h"
+#include "tools/setuppack/signature.h"
 
 namespace marrowby::setuppack {
 
@@ -91,7 +95,35 @@ std::vector<ByteSource> OpenParts(const std::string& path, const ByteSource& fir
   return parts;
 }
 
+// A certificate table larger than this is not read for its signer.
+constexpr uint32_t kMaxSignatureRead = 1 << 20;
+
+// The package's bytes of a program file that must hold `expected` of them:
+// without a certificate table that directly follows them and ends the file.
+ByteSource WithoutSignature(const ByteSource& file, const setup::CertificateTable& table,
+                            uint64_t expected) {
+  return file.Slice(0, setup::PackageEnd(table, file.Size(), expected));
+}
+
 }  // namespace
+
+ProgramFacts ReadProgramFacts(const ByteSource& file) {
+  ProgramFacts facts;
+  std::vector<uint8_t> image(std::min<uint64_t>(file.Size(), kImageSize));
+  image.resize(file.ReadAt(0, image.data(), image.size()));
+  facts.executionLevel = ExecutionLevel(image);
+  setup::PeLayout layout;
+  if (!setup::ReadPeLayout(image.data(), image.size(), &layout)) return facts;
+  facts.sixtyFourBit = setup::IsSixtyFourBit(layout);
+  facts.signature = setup::ReadCertificateTable(image.data(), layout);
+  const setup::CertificateTable& t = facts.signature;
+  if (t.size == 0 || t.size > kMaxSignatureRead) return facts;
+  std::vector<uint8_t> table(t.size);
+  if (file.ReadAt(t.offset, table.data(), table.size()) == table.size()) {
+    facts.signer = SignerName(table);
+  }
+  return facts;
+}
 
 void PartsDigest(const std::vector<ByteSource>& parts, uint8_t digest[setup::kDigestSize]) {
   GChecksum* all = g_checksum_new(G_CHECKSUM_SHA256);
@@ -129,23 +161,34 @@ PackageContents ParsePackage(const ByteSource& b) {
 }
 
 PackageContents ReadPackageFile(const std::string& path) {
-  const ByteSource first = ByteSource::OpenFile(path, "");
+  const ByteSource file = ByteSource::OpenFile(path, "");
+  const ProgramFacts program = ReadProgramFacts(file);
   setup::PackageHeader h{};
-  if (!ReadHeader(first, &h) || !h.multiPart) return ParsePackage(first);
-  setup::PartRecord record{};
-  uint8_t bytes[setup::kPartRecordSize];
-  const bool recorded =
-      first.ReadAt(setup::kPartRecordOffset, bytes, sizeof(bytes)) == sizeof(bytes) &&
-      setup::ParsePartRecord(bytes, &record);
-  const std::vector<ByteSource> parts = OpenParts(path, first, h, recorded ? &record : nullptr);
-  if (recorded) CheckParts(parts, record, path);
-  // The texts must lie in part 1, where setup reads them.
-  if (setup::CheckLayout(h, first.Size()) != setup::LayoutCheck::kOk) {
-    throw std::runtime_error("the package is corrupted: its text lengths reach past its first part");
+  PackageContents c;
+  if (!ReadHeader(file, &h) || !h.multiPart) {
+    c = ParsePackage(WithoutSignature(file, program.signature, h.packageSize));
+    c.programBytes = c.size;
+  } else {
+    setup::PartRecord record{};
+    uint8_t bytes[setup::kPartRecordSize];
+    const bool recorded =
+        file.ReadAt(setup::kPartRecordOffset, bytes, sizeof(bytes)) == sizeof(bytes) &&
+        setup::ParsePartRecord(bytes, &record);
+    const ByteSource first =
+        recorded ? WithoutSignature(file, program.signature, record.firstSize) : file;
+    const std::vector<ByteSource> parts = OpenParts(path, first, h, recorded ? &record : nullptr);
+    if (recorded) CheckParts(parts, record, path);
+    // The texts must lie in part 1, where setup reads them.
+    if (setup::CheckLayout(h, first.Size()) != setup::LayoutCheck::kOk) {
+      throw std::runtime_error(
+          "the package is corrupted: its text lengths reach past its first part");
+    }
+    c = ParsePackage(ByteSource::Join(parts));
+    c.parts = static_cast<uint32_t>(parts.size());
+    c.partsChecked = recorded;
+    c.programBytes = first.Size();
   }
-  PackageContents c = ParsePackage(ByteSource::Join(parts));
-  c.parts = static_cast<uint32_t>(parts.size());
-  c.partsChecked = recorded;
+  c.program = program;
   return c;
 }
 

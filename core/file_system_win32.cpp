@@ -1,4 +1,4 @@
-#include "store/file_system_win32.h"
+#include "core/file_system_win32.h"
 
 #include <shlobj.h>
 
@@ -58,7 +58,19 @@ class Handle {
   HANDLE h_;
 };
 
-std::string LocalAppData() {
+}  // namespace
+
+Win32FileApi Win32FileApi::Default() {
+  return Win32FileApi{&CreateFileA, &WriteFile, &FlushFileBuffers, &MoveFileExA};
+}
+
+std::string Win32FileSystem::WindowsDirectory() {
+  char buf[MAX_PATH];
+  const UINT n = GetWindowsDirectoryA(buf, MAX_PATH);
+  return std::string(buf, n < MAX_PATH ? n : 0);
+}
+
+std::string Win32FileSystem::UserDataDirectory() {
   char buf[MAX_PATH];
   if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buf))) {
     return buf;
@@ -67,34 +79,11 @@ std::string LocalAppData() {
   return n > 0 && n < MAX_PATH ? std::string(buf, n) : std::string();
 }
 
-std::string WithBackslash(std::string dir) {
-  if (!dir.empty() && dir.back() != '\\' && dir.back() != '/') dir += '\\';
-  return dir;
-}
-
-}  // namespace
-
-Win32FileApi Win32FileApi::Default() {
-  return Win32FileApi{&CreateFileA, &WriteFile, &FlushFileBuffers, &MoveFileExA};
-}
-
-ProfileLocation Win32FileSystem::Locate(const std::string& name) {
-  ProfileLocation loc;
+std::string Win32FileSystem::FullPath(const std::string& name) {
   char buf[MAX_PATH];
-  if (!IsBareFileName(name)) {
-    char* filePart = nullptr;
-    const DWORD n = GetFullPathNameA(name.c_str(), MAX_PATH, buf, &filePart);
-    loc.primary = n > 0 && n < MAX_PATH ? std::string(buf, n) : name;
-    return loc;
-  }
-  const UINT n = GetWindowsDirectoryA(buf, MAX_PATH);
-  loc.primary = WithBackslash(std::string(buf, n < MAX_PATH ? n : 0)) + name;
-  const std::string local = LocalAppData();
-  if (!local.empty()) {
-    loc.fallbackDir = WithBackslash(local) + "Marrowby";
-    loc.fallback = loc.fallbackDir + "\\" + name;
-  }
-  return loc;
+  char* filePart = nullptr;
+  const DWORD n = GetFullPathNameA(name.c_str(), MAX_PATH, buf, &filePart);
+  return n > 0 && n < MAX_PATH ? std::string(buf, n) : name;
 }
 
 FileStatus Win32FileSystem::Read(const std::string& path, std::string* data) {
@@ -191,7 +180,7 @@ FileStatus Win32FileSystem::Rename(const std::string& from, const std::string& t
   return FromError(GetLastError());
 }
 
-ProfileFileSystem& PlatformFileSystem() {
+FileSystem& PlatformFileSystem() {
   static Win32FileSystem fs;
   return fs;
 }

@@ -1,13 +1,13 @@
 // The file system of native builds (tests and tools): "the Windows
-// directory" is $MARROWBY_WINDIR or the current directory, the per-user
-// folder $XDG_DATA_HOME/Marrowby (or ~/.local/share/Marrowby).
+// directory" is $MARROWBY_WINDIR or the current directory, the user's data
+// folder $XDG_DATA_HOME (or ~/.local/share).
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "store/file_system.h"
+#include "core/file_system.h"
 
 namespace marrowby {
 
@@ -46,26 +46,21 @@ class Fd {
   int fd_;
 };
 
-class PosixFileSystem : public ProfileFileSystem {
+class PosixFileSystem : public FileSystem {
  public:
-  ProfileLocation Locate(const std::string& name) override {
-    ProfileLocation loc;
-    if (!IsBareFileName(name)) {
-      loc.primary = name;
-      return loc;
-    }
+  std::string WindowsDirectory() override {
     const char* windir = std::getenv("MARROWBY_WINDIR");
-    loc.primary = std::string(windir && *windir ? windir : ".") + "/" + name;
+    return windir && *windir ? windir : ".";
+  }
+  std::string UserDataDirectory() override {
     const char* data = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");
-    if (data && *data) {
-      loc.fallbackDir = std::string(data) + "/Marrowby";
-    } else if (home && *home) {
-      loc.fallbackDir = std::string(home) + "/.local/share/Marrowby";
-    }
-    if (!loc.fallbackDir.empty()) loc.fallback = loc.fallbackDir + "/" + name;
-    return loc;
+    if (data && *data) return data;
+    if (home && *home) return std::string(home) + "/.local/share";
+    return "";
   }
+  std::string FullPath(const std::string& name) override { return name; }
+  char Separator() const override { return '/'; }
 
   FileStatus Read(const std::string& path, std::string* data) override {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -138,7 +133,7 @@ class PosixFileSystem : public ProfileFileSystem {
 
 }  // namespace
 
-ProfileFileSystem& PlatformFileSystem() {
+FileSystem& PlatformFileSystem() {
   static PosixFileSystem fs;
   return fs;
 }

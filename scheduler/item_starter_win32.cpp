@@ -1,19 +1,21 @@
-// Process start and wait with CreateProcessA.
+// Starting items on Windows: processes with CreateProcessA, items and
+// programs through the shell.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <vector>
 
+#include "core/application_window.h"
 #include "core/platform.h"
-#include "scheduler/process.h"
+#include "scheduler/item_starter.h"
 
 namespace marrowby {
 
 namespace {
 
-class Win32ProcessApi : public ProcessApi {
+class Win32ItemStarter : public ItemStarter {
  public:
-  intptr_t Start(const std::string& commandLine, uint32_t* error) override {
+  intptr_t StartProcess(const std::string& commandLine, uint32_t* error) override {
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESHOWWINDOW;
@@ -34,7 +36,7 @@ class Win32ProcessApi : public ProcessApi {
   // Sleeps in MsgWaitForMultipleObjects until the process ends or a message
   // arrives; messages are dispatched as they come. A quit request marks the
   // application as terminating and is posted again for the main loop.
-  void Wait(intptr_t process) override {
+  void WaitForProcess(intptr_t process) override {
     HANDLE h = reinterpret_cast<HANDLE>(process);
     while (!ApplicationTerminated()) {
       const DWORD r = MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_ALLINPUT);
@@ -52,7 +54,13 @@ class Win32ProcessApi : public ProcessApi {
     }
   }
 
-  void Close(intptr_t process) override { CloseHandle(reinterpret_cast<HANDLE>(process)); }
+  void CloseProcess(intptr_t process) override { CloseHandle(reinterpret_cast<HANDLE>(process)); }
+
+  intptr_t ShellOpen(const std::string& item) override {
+    HWND owner = static_cast<HWND>(CurrentApplicationWindow().ApplicationHandle());
+    return reinterpret_cast<intptr_t>(
+        ShellExecuteA(owner, "open", item.c_str(), "", nullptr, SW_SHOWNORMAL));
+  }
 
   std::string FindProgram(const std::string& name) override {
     char path[MAX_PATH];
@@ -87,9 +95,9 @@ class Win32ProcessApi : public ProcessApi {
 
 }  // namespace
 
-ProcessApi& PlatformProcessApi() {
-  static Win32ProcessApi api;
-  return api;
+ItemStarter& PlatformItemStarter() {
+  static Win32ItemStarter starter;
+  return starter;
 }
 
 }  // namespace marrowby

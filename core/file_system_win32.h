@@ -1,10 +1,10 @@
-// The settings store's file system on Windows. The few calls that write go
-// through a table so that tests can copy it and make one of them fail.
+// The file system on Windows. The few calls that write go through a table so
+// that tests can copy it and make one of them fail.
 #pragma once
 
 #include <windows.h>
 
-#include "store/file_system.h"
+#include "core/file_system.h"
 
 namespace marrowby {
 
@@ -16,13 +16,10 @@ struct Win32FileApi {
   static Win32FileApi Default();
 };
 
-class Win32FileSystem : public ProfileFileSystem {
+class Win32FileSystem : public FileSystem {
  public:
   explicit Win32FileSystem(const Win32FileApi& api = Win32FileApi::Default()) : api_(api) {}
 
-  // A bare name: the Windows directory, with %LOCALAPPDATA%\Marrowby\ as the
-  // per-user place; anything else: the full path of the name.
-  ProfileLocation Locate(const std::string& name) override;
   FileStatus Read(const std::string& path, std::string* data) override;
   // Writes "<path>~", flushes it to disk and moves it over path
   // (MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH), keeping the
@@ -34,6 +31,11 @@ class Win32FileSystem : public ProfileFileSystem {
   FileStatus Append(const std::string& path, const std::string& data) override;
   FileStatus Size(const std::string& path, uint64_t* size) override;
   FileStatus Rename(const std::string& from, const std::string& to) override;
+  std::string WindowsDirectory() override;
+  // CSIDL_LOCAL_APPDATA, else %LOCALAPPDATA%.
+  std::string UserDataDirectory() override;
+  std::string FullPath(const std::string& name) override;
+  char Separator() const override { return '\\'; }
 
   // Files larger than this are not settings files; reading them fails.
   static constexpr DWORD kMaxFileSize = 64u << 20;
