@@ -236,6 +236,9 @@ struct ModelRun::Impl {
       CloseBox();
       return;
     }
+    if (text == "Invalid argument to date encode" || text == "Invalid argument to time encode") {
+      oracle.TickFailed(text.find("date") != std::string::npos);
+    }
     if (destroying) return;
     Log("error box: " + text);
     OpenBox();
@@ -778,7 +781,7 @@ struct ModelRun::Impl {
                     std::to_string(slot->Checks().Bits()) + " date " + std::to_string(slot->Date()->Day()) + "/" +
                     std::to_string(slot->Date()->Month()) + "/" + std::to_string(slot->Date()->Year()) + " time " +
                     std::to_string(slot->Time()->Hour()) + ":" + std::to_string(slot->Time()->Min()) + ":" +
-                    std::to_string(slot->Time()->Sec()) + "\n";
+                    std::to_string(slot->Time()->Sec()) + "." + std::to_string(slot->Time()->MSec()) + "\n";
       bool due = false;
       try {
         due = slot->IsDue();

@@ -155,6 +155,23 @@ bool ScheduleOracle::ShownArmed(const Schedule& s) const {
   return s.armed && valid;
 }
 
+void ScheduleOracle::TickFailed(bool dateError) {
+  // The first of them to tick: armed first, then by position (the order in
+  // which their timers started).
+  Schedule* failed = nullptr;
+  for (Schedule& s : list_) {
+    bool valid;
+    DueAt(s, Clock(now_), &valid);
+    if (s.restsBy < 0 || valid) continue;
+    const bool dateFails = (s.checks & kDate) && !DateExists(s.year, s.month, s.day);
+    if (dateFails != dateError) continue;
+    if (!failed || s.armedAt < failed->armedAt) failed = &s;
+  }
+  if (!failed) return;
+  failed->armed = false;
+  failed->restsBy = -1;
+}
+
 void ScheduleOracle::At(int64_t mono) {
   now_ = mono;
   for (Schedule& s : list_) {

@@ -136,6 +136,10 @@ class ScheduleOracle {
   void Edit(Field field, const Editor& values);
   void Store();
 
+  // A schedule armed while its due test cannot be made has failed its
+  // first tick (the error box says which test: the date's or the time's).
+  void TickFailed(bool dateError);
+
   // The program's launches.
   void LaunchBegins(int position, const std::string& item, int64_t mono);
   void AnnouncementAnswered(bool cancelled);
