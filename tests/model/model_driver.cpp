@@ -164,6 +164,7 @@ struct ModelRun::Impl {
       opened.push_back(item);
       run_.LaunchSeen();
       run_.oracle.ItemOpened(item, run_.Mono());
+      if (!run_.pending.empty()) run_.pending.back().tried = true;
       return item.find("bad") != std::string::npos ? 2 : 42;
     }
 
@@ -232,6 +233,12 @@ struct ModelRun::Impl {
   void OnError(const std::string& text) {
     if (text == kWriteError) {
       ++writeReports;
+      // After a launch has tried its item (or was cancelled), the write that
+      // fails is that of its bookkeeping, which is done by then.
+      if (!pending.empty() && pending.back().begun && pending.back().tried && !pending.back().ended) {
+        pending.back().ended = true;
+        oracle.LaunchEnds(Mono());
+      }
       OpenBox();  // answered at once: it comes in the middle of a store
       CloseBox();
       return;
@@ -280,6 +287,7 @@ struct ModelRun::Impl {
       Advance(250);
     }
     oracle.AnnouncementAnswered(a.Cancelled());
+    if (a.Cancelled() && !pending.empty()) pending.back().tried = true;
     CloseBox();
   }
 
@@ -296,12 +304,12 @@ struct ModelRun::Impl {
         ++launches;
         Log("launch of " + slot->CommandLine() + " at " + std::to_string(form->PositionOf(slot)) + ", tag " +
             std::to_string(slot->Tag()));
-        pending.push_back({form->PositionOf(slot), slot->CommandLine(), false});
+        pending.push_back({form->PositionOf(slot), slot->CommandLine()});
         struct End {
           Impl* run;
           ~End() {
             run->Log("launch ended");
-            if (run->pending.back().begun) run->oracle.LaunchEnds(run->Mono());
+            if (run->pending.back().begun && !run->pending.back().ended) run->oracle.LaunchEnds(run->Mono());
             run->pending.pop_back();
           }
         } end{this};
@@ -834,7 +842,9 @@ struct ModelRun::Impl {
   struct PendingLaunch {
     int position;
     std::string item;
-    bool begun;
+    bool begun = false;  // announced or its item tried
+    bool tried = false;  // its item tried, or the announcement cancelled
+    bool ended = false;  // its bookkeeping done
   };
   std::vector<PendingLaunch> pending;
   std::string editorNote;

@@ -115,6 +115,13 @@ TEST(ScheduleModel, SequencesThatOnceBrokeThePromise) {
 }
 
 // Random sequences from fixed seeds; MARROWBY_MODEL_SEEDS runs more.
+std::string RandomSequence(int seed) {
+  std::mt19937 rng(static_cast<uint32_t>(seed));
+  std::string bytes(5 + 6 * 8 + 160, '\0');
+  for (char& c : bytes) c = static_cast<char>(rng() & 0xFF);
+  return bytes;
+}
+
 TEST(ScheduleModel, RandomSequencesFromFixedSeeds) {
   const char* more = std::getenv("MARROWBY_MODEL_SEEDS");
   const char* from = std::getenv("MARROWBY_MODEL_FIRST_SEED");
@@ -122,9 +129,7 @@ TEST(ScheduleModel, RandomSequencesFromFixedSeeds) {
   const int first = from ? std::atoi(from) : 1;
   int launches = 0;
   for (int seed = first; seed < first + seeds; ++seed) {
-    std::mt19937 rng(static_cast<uint32_t>(seed));
-    std::string bytes(5 + 6 * 8 + 160, '\0');
-    for (char& c : bytes) c = static_cast<char>(rng() & 0xFF);
+    const std::string bytes = RandomSequence(seed);
     ModelRun run(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     const bool ok = run.Run();
     launches += run.Launches();
@@ -139,13 +144,16 @@ TEST(ScheduleModel, FuzzCorpus) {
   });
 }
 
-// MARROWBY_WRITE_MODEL_CORPUS=<folder> writes the named sequences there, for
-// the fuzzer's corpus.
+// MARROWBY_WRITE_MODEL_CORPUS=<folder> writes the named sequences there, and
+// a few random ones of full length, for the fuzzer's corpus.
 TEST(ScheduleModel, WriteNamedSequencesToTheCorpus) {
   const char* dir = std::getenv("MARROWBY_WRITE_MODEL_CORPUS");
   if (!dir) GTEST_SKIP();
   for (const auto& [name, bytes] : FaultCases()) {
     std::ofstream(std::string(dir) + "/" + name, std::ios::binary) << bytes;
+  }
+  for (int seed = 1; seed <= 6; ++seed) {
+    std::ofstream(std::string(dir) + "/seed-" + std::to_string(seed), std::ios::binary) << RandomSequence(seed);
   }
 }
 
