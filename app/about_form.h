@@ -21,7 +21,6 @@ inline constexpr const char kWebUrl[] = "http://www.marrowby.example/";
 class TCopyRightForm : public TForm {
  public:
   explicit TCopyRightForm(TComponent* owner);
-  ~TCopyRightForm() override;
   static const ClassInfo kClassInfo;
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
   TImage* Image1;
@@ -33,7 +32,6 @@ class TAboutForm : public TForm {
   // picture: the picture window a double-click on the icon shows; website:
   // what the web button does.
   TAboutForm(TComponent* owner, TCopyRightForm* picture, std::function<void()> website);
-  ~TAboutForm() override;
   static const ClassInfo kClassInfo;
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
 

@@ -7,27 +7,23 @@ namespace marrowby {
 
 const ClassInfo TAnnounceForm::kClassInfo = {"TAnnounceForm", &TForm::kClassInfo, nullptr, 0};
 
-
 TAnnounceForm::TAnnounceForm(TComponent* owner) : TForm(owner) {
   SetName("AnnounceForm");
   SetCaption("Scheduled Launch For...");
   SetClientSize(386, 93);
   BorderIcons = false;
   StayOnTop = true;
-  Panel2 = NewControl<TPanel>(this, nullptr, "Panel2", 0, 0, 386, 64);
-  Image1 = NewControl<TImage>(this, Panel2, "Image1", 14, 14, 32, 32);
+  NewControls(Row(Panel2, {this, nullptr, "Panel2", {0, 0, 386, 64}}),
+              Row(Image1, {this, "Panel2", "Image1", {14, 14, 32, 32}}),
+              Row(DescLbl, {this, "Panel2", "DescLbl", {60, 10, 315, 45}}),
+              Row(Panel1, {this, nullptr, "Panel1", {0, 64, 386, 29}}),
+              Row(LaunchBtn, {this, "Panel1", "LaunchBtn", {8, 3, 75, 23}, "&Launch"}),
+              Row(TimeLbl, {this, "Panel1", "TimeLbl", {168, 6, 50, 16}, "10"}),
+              Row(CancelBtn, {this, "Panel1", "CancelBtn", {303, 3, 75, 23}, "&Cancel"}));
   Image1->ResourceName = "MAINICON";
-  DescLbl = NewControl<TLabel>(this, Panel2, "DescLbl", 60, 10, 315, 45);
   DescLbl->WordWrap = true;
-  Panel1 = NewControl<TPanel>(this, nullptr, "Panel1", 0, 64, 386, 29);
-  LaunchBtn = NewControl<TButton>(this, Panel1, "LaunchBtn", 8, 3, 75, 23);
-  LaunchBtn->SetCaption("&Launch");
   LaunchBtn->Default = true;
-  TimeLbl = NewControl<TLabel>(this, Panel1, "TimeLbl", 168, 6, 50, 16);
-  TimeLbl->SetCaption("10");
   TimeLbl->SetBold(true);
-  CancelBtn = NewControl<TButton>(this, Panel1, "CancelBtn", 303, 3, 75, 23);
-  CancelBtn->SetCaption("&Cancel");
   LaunchBtn->OnClick = [this](TObject*) { LaunchBtnClick(); };
   CancelBtn->OnClick = [this](TObject*) { CancelBtnClick(); };
 
@@ -42,8 +38,6 @@ TAnnounceForm::TAnnounceForm(TComponent* owner) : TForm(owner) {
   BeginLoading();
   EndLoading();
 }
-
-TAnnounceForm::~TAnnounceForm() { DoDestroy(); }
 
 std::string TAnnounceForm::FileNamePart(const std::string& commandLine) {
   const size_t sep = commandLine.find_last_of("\\:");

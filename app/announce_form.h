@@ -16,7 +16,6 @@ class TFormPlacement;
 class TAnnounceForm : public TForm {
  public:
   explicit TAnnounceForm(TComponent* owner);
-  ~TAnnounceForm() override;
   static const ClassInfo kClassInfo;
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
 

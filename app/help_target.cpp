@@ -1,6 +1,6 @@
 #include "app/help_target.h"
 
-#include <cstdio>
+#include <string>
 
 namespace marrowby::help {
 
@@ -30,9 +30,9 @@ std::string GuideUrl(const std::string& windowsPath, int context) {
     if (KeptInUrl(c)) {
       url += static_cast<char>(c);
     } else {
-      char hex[4];
-      std::snprintf(hex, sizeof(hex), "%%%02X", c);
-      url += hex;
+      url += '%';
+      url += "0123456789ABCDEF"[c >> 4];
+      url += "0123456789ABCDEF"[c & 15];
     }
   }
   if (context > 0) url += "#" + std::to_string(context);

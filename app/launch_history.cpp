@@ -1,8 +1,7 @@
 #include "app/launch_history.h"
 
-#include <cstdio>
-
 #include "app/settings_schema.h"
+#include "core/text.h"
 #include "store/form_placement.h"
 #include "store/store_platform.h"
 
@@ -94,10 +93,8 @@ bool Exists(FileSystem& fs, const std::string& path) {
 
 std::string HistoryTime(TDateTime value) {
   const DateTimeParts t = DecodeDateTime(value);
-  char buf[32];
-  std::snprintf(buf, sizeof(buf), "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.min, t.sec);
-  return buf;
+  return ZeroPadded(t.year, 4) + '-' + ZeroPadded(t.month, 2) + '-' + ZeroPadded(t.day, 2) + ' ' +
+         ZeroPadded(t.hour, 2) + ':' + ZeroPadded(t.min, 2) + ':' + ZeroPadded(t.sec, 2);
 }
 
 std::string HistoryField(const std::string& text) {

@@ -10,74 +10,6 @@ namespace marrowby {
 
 namespace {
 const PropInfo kMainFormProps[] = {EventProp("OnCreate")};
-
-void Hint(TControl* c, const std::string& shortHint, const std::string& longHint, int help) {
-  c->SetHint(JoinHint(shortHint, longHint));
-  c->SetHelpContext(help);
-}
-
-// One control of a table: made in its parent (a field that an earlier row or
-// statement has set) and kept in its field; with a caption, hints ("short|long")
-// and a help context when given.
-struct ControlRow {
-  template <class T>
-  ControlRow(T** f, TPanel** p, const char* n, TBounds b, const char* c = nullptr,
-             const char* sh = nullptr, const char* lh = nullptr, int h = 0)
-      : field(f), parent(p), name(n), bounds(b), caption(c), shortHint(sh), longHint(lh),
-        help(h), make(&Make<T>) {}
-
-  template <class T>
-  static TControl* Make(TComponent* owner, void* out, TControl* in, const char* n,
-                        const TBounds& b) {
-    T* c = NewControl<T>(owner, in, n, b.Left, b.Top, b.Width, b.Height);
-    *static_cast<T**>(out) = c;
-    return c;
-  }
-
-  void* field;
-  TPanel** parent;
-  const char* name;
-  TBounds bounds;
-  const char* caption;
-  const char* shortHint;
-  const char* longHint;
-  int help;
-  TControl* (*make)(TComponent*, void*, TControl*, const char*, const TBounds&);
-};
-
-// Makes the controls of a table in its order (their order in the form).
-void MakeControls(TComponent* owner, std::initializer_list<ControlRow> rows) {
-  for (const ControlRow& r : rows) {
-    TControl* c = r.make(owner, r.field, *r.parent, r.name, r.bounds);
-    if (r.caption) c->SetCaption(r.caption);
-    if (r.shortHint) c->SetHint(JoinHint(r.shortHint, r.longHint));
-    if (r.help) c->SetHelpContext(r.help);
-  }
-}
-
-// A column of controls of one kind and size in a group, step pixels apart
-// from the first one's place, each with a caption and hints.
-template <class T>
-struct ColumnRow {
-  T** field;
-  const char* name;
-  const char* caption;
-  const char* shortHint;
-  const char* longHint;
-  int help;
-};
-
-template <class T>
-void MakeColumn(TComponent* owner, TPanel* group, TBounds first, int step,
-                std::initializer_list<ColumnRow<T>> rows) {
-  TBounds b = first;
-  for (const ColumnRow<T>& r : rows) {
-    *r.field = NewControl<T>(owner, group, r.name, b.Left, b.Top, b.Width, b.Height);
-    (*r.field)->SetCaption(r.caption);
-    Hint(*r.field, r.shortHint, r.longHint, r.help);
-    b.Top += step;
-  }
-}
 }  // namespace
 
 const ClassInfo TMainForm::kClassInfo = {"TMainForm", &TForm::kClassInfo, kMainFormProps,
@@ -91,53 +23,14 @@ TMainForm::TMainForm(TComponent* owner, MainFormHost* host) : TForm(owner), host
   BuildComponents();
 }
 
-TMainForm::~TMainForm() {
-  // Save while the components still exist (the base class would be too late).
-  DoDestroy();
-}
-
 void TMainForm::BuildComponents() {
-  Panel2 = NewControl<TPanel>(this, nullptr, "Panel2", 0, 0, 518, 273);
-  Panel1 = NewControl<TPanel>(this, nullptr, "Panel1", 0, 273, 518, 33);
-  StatusBar1 = NewControl<TStatusBar>(this, nullptr, "StatusBar1", 0, 306, 518, 20);
+  NewControls(Row(Panel2, {this, nullptr, "Panel2", {0, 0, 518, 273}}),
+              Row(Panel1, {this, nullptr, "Panel1", {0, 273, 518, 33}}),
+              Row(StatusBar1, {this, nullptr, "StatusBar1", {0, 306, 518, 20}}));
   StatusBar1->PanelWidth = 400;
   BuildNavigation();
   BuildEditor();
-
-  HideBtn = NewControl<TButton>(this, Panel1, "HideBtn", 10, 4, 75, 24);
-  HideBtn->SetCaption("&Hide");
-  Hint(HideBtn, "Hide", "Hide the manager in the notification area", 0);
-  HelpBtn = NewControl<TButton>(this, Panel1, "HelpBtn", 221, 4, 75, 24);
-  HelpBtn->SetCaption("H&elp");
-  Hint(HelpBtn, "Help", "Show the help contents", 0);
-  CloseBtn = NewControl<TButton>(this, Panel1, "CloseBtn", 433, 4, 75, 24);
-  CloseBtn->SetCaption("&Close");
-  Hint(CloseBtn, "Close", "Close the Schedule Manager", 0);
-  HideBtn->OnClick = [this](TObject*) { HideBtnClick(); };
-  HelpBtn->OnClick = [this](TObject*) { HelpBtnClick(); };
-  CloseBtn->OnClick = [this](TObject*) { CloseBtnClick(); };
-
-  // The description panel, held above the client area until "Get".
-  DescPanel = NewControl<TPanel>(this, nullptr, "DescPanel", 3, -267, 513, 267);
-  ListBox1 = NewControl<TListBox>(this, DescPanel, "ListBox1", 0, 0, 513, 230);
-  DescBar = NewControl<TPanel>(this, DescPanel, "DescBar", 0, 230, 513, 37);
-  DescOKBtn = NewControl<TButton>(this, DescBar, "DescOKBtn", 90, 6, 69, 27);
-  DescOKBtn->SetCaption("&OK");
-  DescOKBtn->SetEnabled(false);
-  CancelBtn = NewControl<TButton>(this, DescBar, "CancelBtn", 356, 6, 69, 27);
-  CancelBtn->SetCaption("&Cancel");
-  ListBox1->OnClick = [this](TObject*) { ListBox1Click(); };
-  DescOKBtn->OnClick = [this](TObject*) { DescOKBtnClick(); };
-  CancelBtn->OnClick = [this](TObject*) { CancelBtnClick(); };
-
-  // The hidden lists holding the slot table and the launch states.
-  LaunchList = NewControl<TListBox>(this, Panel2, "LaunchList", 0, 0, 0, 0);
-  LaunchList->SetVisible(false);
-  DateList = NewControl<TListBox>(this, Panel2, "DateList", 0, 0, 0, 0);
-  DateList->SetVisible(false);
-  schedules_ = std::make_unique<ScheduleTable>(LaunchList->Items(), ListBox1->Items(),
-                                               DateList->Items());
-
+  BuildButtonsAndLists();
   BuildSlots();
 
   Timer1 = NewTimer(this, "Timer1", 1000, false, [this](TObject*) { Timer1Timer(); });
@@ -149,39 +42,36 @@ void TMainForm::BuildComponents() {
 
   // Made last, so that the other components keep their places in the
   // window's component list.
-  HistoryBtn = NewControl<TButton>(this, Panel1, "HistoryBtn", 327, 4, 75, 24);
-  HistoryBtn->SetCaption("H&istory");
-  Hint(HistoryBtn, "History", "Show the history of launches", 0);
+  HistoryBtn = NewControl<TButton>({this, "Panel1", "HistoryBtn", {327, 4, 75, 24}, "H&istory",
+                                    {"History", "Show the history of launches"}});
   HistoryBtn->OnClick = [this](TObject*) { HistoryMiClick(); };
 }
 
 void TMainForm::BuildNavigation() {
-  Label1 = NewControl<TLabel>(this, Panel2, "Label1", 24, 17, 159, 22);
-  Label1->SetCaption("Scheduled Task :");
-  SchedNum = NewControl<TLabel>(this, Panel2, "SchedNum", 183, 17, 55, 22);
-  SchedNum->SetCaption("0");
-  CurrentSpin = NewControl<TSpinButton>(this, Panel2, "CurrentSpin", 245, 15, 28, 28);
-  Hint(CurrentSpin, "Navigate", "Navigate the list of available schedules", 0);
-  Label2 = NewControl<TLabel>(this, Panel2, "Label2", 329, 17, 136, 22);
-  Label2->SetCaption("Set Schedules :");
-  TotalNum = NewControl<TLabel>(this, Panel2, "TotalNum", 465, 17, 45, 22);
-  TotalNum->SetCaption("0");
+  NewControls(
+      Row(Label1, {this, "Panel2", "Label1", {24, 17, 159, 22}, "Scheduled Task :"}),
+      Row(SchedNum, {this, "Panel2", "SchedNum", {183, 17, 55, 22}, "0"}),
+      Row(CurrentSpin, {this, "Panel2", "CurrentSpin", {245, 15, 28, 28}, nullptr,
+                        {"Navigate", "Navigate the list of available schedules"}}),
+      Row(Label2, {this, "Panel2", "Label2", {329, 17, 136, 22}, "Set Schedules :"}),
+      Row(TotalNum, {this, "Panel2", "TotalNum", {465, 17, 45, 22}, "0"}),
+      Row(GroupBox5, {this, "Panel2", "GroupBox5", {413, 135, 93, 133}, "  Schedule  "}),
+      Row(NewBtn, {this, "GroupBox5", "NewBtn", {10, 16, 73, 22}, "&New",
+                   {"New", "Initialise a new schedule"}, 29}),
+      Row(RemoveBtn, {this, "GroupBox5", "RemoveBtn", {10, 38, 73, 22}, "&Remove",
+                      {"Remove", "Delete the current schedule that is displayed"}, 30}),
+      Row(FirstBtn, {this, "GroupBox5", "FirstBtn", {10, 60, 73, 22}, "&First",
+                     {"First", "Display the first schedule that is set"}, 31}),
+      Row(LastBtn, {this, "GroupBox5", "LastBtn", {10, 82, 73, 22}, "&Last",
+                    {"Last", "Display the last schedule that is set"}, 32}),
+      Row(GetBtn, {this, "GroupBox5", "GetBtn", {10, 104, 73, 22}, "&Get",
+                   {"Get", "Select a schedule from those available via a list of the task "
+                   "descriptions"},
+                   33}));
   for (TLabel* l : {Label1, SchedNum, Label2, TotalNum}) l->SetFontHeight(19);
+  GroupBox5->GroupFrame = true;
   CurrentSpin->OnTopClick = [this](TObject*) { CurrentSpinTopClick(); };
   CurrentSpin->OnBottomClick = [this](TObject*) { CurrentSpinBottomClick(); };
-
-  GroupBox5 = NewControl<TPanel>(this, Panel2, "GroupBox5", 413, 135, 93, 133);
-  GroupBox5->GroupFrame = true;
-  GroupBox5->SetCaption("  Schedule  ");
-  MakeColumn<TButton>(this, GroupBox5, {10, 16, 73, 22}, 22, {
-      {&NewBtn, "NewBtn", "&New", "New", "Initialise a new schedule", 29},
-      {&RemoveBtn, "RemoveBtn", "&Remove", "Remove", "Delete the current schedule that is displayed",
-       30},
-      {&FirstBtn, "FirstBtn", "&First", "First", "Display the first schedule that is set", 31},
-      {&LastBtn, "LastBtn", "&Last", "Last", "Display the last schedule that is set", 32},
-      {&GetBtn, "GetBtn", "&Get", "Get",
-       "Select a schedule from those available via a list of the task descriptions", 33},
-  });
   NewBtn->OnClick = [this](TObject*) { NewBtnClick(); };
   RemoveBtn->OnClick = [this](TObject*) { RemoveBtnClick(); };
   FirstBtn->OnClick = [this](TObject*) { FirstBtnClick(); };
@@ -190,54 +80,29 @@ void TMainForm::BuildNavigation() {
 }
 
 void TMainForm::BuildEditor() {
-  MakeControls(this, {
-      {&GroupBox1, &Panel2, "GroupBox1", {12, 46, 494, 46},
-       "  Task Description  ( shown in the announcement dialog )  "},
-      {&DescEdit, &GroupBox1, "DescEdit", {9, 17, 475, 21}, nullptr, "Description",
-       "Description of task to perform (this is shown in the announcement dialog)", 13},
-      {&GroupBox6, &Panel2, "GroupBox6", {11, 93, 495, 40}, "  Item To Launch  "},
-      {&CommandEdit, &GroupBox6, "CommandEdit", {9, 13, 477, 21}, nullptr, "Item to launch",
-       "The item to launch, which can be any associated file", 14},
-      {&GroupBox2, &Panel2, "GroupBox2", {12, 135, 262, 133}, "  Schedule Task For :  "},
-  });
-  MakeColumn<TCheckBox>(this, GroupBox2, {16, 20, 120, 17}, 28, {
-      {&DateCb, "DateCb", "Specific &Date", "Date", "Launch task on this specific date", 15},
-      {&TimeCb, "TimeCb", "Specific &Time", "Time", "Launch task at this time", 16},
-      {&WDCb, "WDCb", "Day of the &Week", "Week days", "Launch task on these days", 17},
-      {&MDCb, "MDCb", "Day of the &Month", "Month day", "Launch task on this day of the month", 18},
-  });
-  MakeControls(this, {
-      {&DateEdit1, &GroupBox2, "DateEdit1", {145, 21, 106, 21}, nullptr, "Date",
-       "This is the specific date to be used ", 19},
-      {&Hours, &GroupBox2, "Hours", {144, 48, 38, 21}, nullptr, "Hour",
-       "The hour of the time to use when checking for launch ability", 20},
-      {&Minutes, &GroupBox2, "Minutes", {179, 48, 38, 21}, nullptr, "Minutes",
-       "The minutes to be used when checking for launch ability ", 21},
-      {&Seconds, &GroupBox2, "Seconds", {214, 48, 38, 21}, nullptr, "Seconds",
-       "The seconds to use when checking for launch ability", 22},
-      {&DaysBtn, &GroupBox2, "DaysBtn", {145, 74, 107, 22}, "&Select Days", "Select days",
-       "Set the days of the week to lauch this schedule on", 23},
-      {&MDEdit, &GroupBox2, "MDEdit", {145, 101, 49, 24}, nullptr, "Day of month",
-       "The day of the month to launch this schedule on", 24},
-      {&DayPanel, &GroupBox2, "DayPanel", {144, -125, 108, 125}},
-      {&Days[0], &DayPanel, "Sunday", {8, 3, 95, 14}, "Sunday", nullptr, nullptr, 38},
-      {&Days[1], &DayPanel, "Monday", {8, 17, 95, 14}, "Monday", nullptr, nullptr, 39},
-      {&Days[2], &DayPanel, "Tuesday", {8, 31, 95, 14}, "Tuesday", nullptr, nullptr, 40},
-      {&Days[3], &DayPanel, "Wednesday", {8, 45, 95, 14}, "Wednesday", nullptr, nullptr, 41},
-      {&Days[4], &DayPanel, "Thursday", {8, 59, 95, 14}, "Thursday", nullptr, nullptr, 42},
-      {&Days[5], &DayPanel, "Friday", {8, 73, 95, 14}, "Friday", nullptr, nullptr, 43},
-      {&Days[6], &DayPanel, "Saturday", {8, 87, 95, 14}, "Saturday", nullptr, nullptr, 44},
-      {&OKBtn, &DayPanel, "OKBtn", {27, 101, 55, 21}, "OK"},
-      {&GroupBox4, &Panel2, "GroupBox4", {276, 135, 135, 133}, "  Action :  "},
-  });
-  MakeColumn<TCheckBox>(this, GroupBox4, {15, 20, 112, 17}, 28, {
-      {&EnableCb, "EnableCb", "Enable &Schedule", "Enable", "Enable this schedule", 25},
-      {&AnnounceCb, "AnnounceCb", "Announce La&unch", "Announce",
-       "Announce that this scheduled task is about to be launched", 26},
-      {&OnceCb, "OnceCb", "Launch &Once", "Once", "Launch this task once, then erase", 27},
-      {&DelayCb, "DelayCb", "&Allow Cancel", "Allow cancel",
-       "Provide the ability to cancel this scheduled task when launched (ten second delay)", 28},
-  });
+  NewControls(
+      Row(GroupBox1, {this, "Panel2", "GroupBox1", {12, 46, 494, 46},
+                      "  Task Description  ( shown in the announcement dialog )  "}),
+      Row(DescEdit, {this, "GroupBox1", "DescEdit", {9, 17, 475, 21}, nullptr,
+                     {"Description", "Description of task to perform (this is shown in the "
+                     "announcement dialog)"},
+                     13}),
+      Row(GroupBox6, {this, "Panel2", "GroupBox6", {11, 93, 495, 40}, "  Item To Launch  "}),
+      Row(CommandEdit, {this, "GroupBox6", "CommandEdit", {9, 13, 477, 21}, nullptr,
+                        {"Item to launch", "The item to launch, which can be any associated file"},
+                        14}),
+      Row(GroupBox2, {this, "Panel2", "GroupBox2", {12, 135, 262, 133},
+                      "  Schedule Task For :  "}),
+      Row(DateCb, {this, "GroupBox2", "DateCb", {16, 20, 120, 17}, "Specific &Date",
+                   {"Date", "Launch task on this specific date"}, 15}),
+      Row(TimeCb, {this, "GroupBox2", "TimeCb", {16, 48, 120, 17}, "Specific &Time",
+                   {"Time", "Launch task at this time"}, 16}),
+      Row(WDCb, {this, "GroupBox2", "WDCb", {16, 76, 120, 17}, "Day of the &Week",
+                 {"Week days", "Launch task on these days"}, 17}),
+      Row(MDCb, {this, "GroupBox2", "MDCb", {16, 104, 120, 17}, "Day of the &Month",
+                 {"Month day", "Launch task on this day of the month"}, 18}));
+  BuildTimeControls();
+  BuildActions();
   for (TPanel* g : {GroupBox1, GroupBox6, GroupBox2, GroupBox4}) g->GroupFrame = true;
   CommandEdit->DialogTitle = "Browse For Item To Launch";
   Hours->MaxValue = 23;
@@ -246,6 +111,77 @@ void TMainForm::BuildEditor() {
   MDEdit->MinValue = 1;
   MDEdit->MaxValue = 31;
   BindEditor();
+}
+
+void TMainForm::BuildTimeControls() {
+  NewControls(
+      Row(DateEdit1, {this, "GroupBox2", "DateEdit1", {145, 21, 106, 21}, nullptr,
+                      {"Date", "This is the specific date to be used "}, 19}),
+      Row(Hours, {this, "GroupBox2", "Hours", {144, 48, 38, 21}, nullptr,
+                  {"Hour", "The hour of the time to use when checking for launch ability"}, 20}),
+      Row(Minutes, {this, "GroupBox2", "Minutes", {179, 48, 38, 21}, nullptr,
+                    {"Minutes", "The minutes to be used when checking for launch ability "}, 21}),
+      Row(Seconds, {this, "GroupBox2", "Seconds", {214, 48, 38, 21}, nullptr,
+                    {"Seconds", "The seconds to use when checking for launch ability"}, 22}),
+      Row(DaysBtn, {this, "GroupBox2", "DaysBtn", {145, 74, 107, 22}, "&Select Days",
+                    {"Select days", "Set the days of the week to lauch this schedule on"}, 23}),
+      Row(MDEdit, {this, "GroupBox2", "MDEdit", {145, 101, 49, 24}, nullptr,
+                   {"Day of month", "The day of the month to launch this schedule on"}, 24}),
+      Row(DayPanel, {this, "GroupBox2", "DayPanel", {144, -125, 108, 125}}),
+      Row(Days[0], {this, "DayPanel", "Sunday", {8, 3, 95, 14}, "Sunday", {}, 38}),
+      Row(Days[1], {this, "DayPanel", "Monday", {8, 17, 95, 14}, "Monday", {}, 39}),
+      Row(Days[2], {this, "DayPanel", "Tuesday", {8, 31, 95, 14}, "Tuesday", {}, 40}),
+      Row(Days[3], {this, "DayPanel", "Wednesday", {8, 45, 95, 14}, "Wednesday", {}, 41}),
+      Row(Days[4], {this, "DayPanel", "Thursday", {8, 59, 95, 14}, "Thursday", {}, 42}),
+      Row(Days[5], {this, "DayPanel", "Friday", {8, 73, 95, 14}, "Friday", {}, 43}),
+      Row(Days[6], {this, "DayPanel", "Saturday", {8, 87, 95, 14}, "Saturday", {}, 44}),
+      Row(OKBtn, {this, "DayPanel", "OKBtn", {27, 101, 55, 21}, "OK"}));
+}
+
+void TMainForm::BuildActions() {
+  NewControls(
+      Row(GroupBox4, {this, "Panel2", "GroupBox4", {276, 135, 135, 133}, "  Action :  "}),
+      Row(EnableCb, {this, "GroupBox4", "EnableCb", {15, 20, 112, 17}, "Enable &Schedule",
+                     {"Enable", "Enable this schedule"}, 25}),
+      Row(AnnounceCb, {this, "GroupBox4", "AnnounceCb", {15, 48, 112, 17}, "Announce La&unch",
+                       {"Announce", "Announce that this scheduled task is about to be launched"},
+                       26}),
+      Row(OnceCb, {this, "GroupBox4", "OnceCb", {15, 76, 112, 17}, "Launch &Once",
+                   {"Once", "Launch this task once, then erase"}, 27}),
+      Row(DelayCb, {this, "GroupBox4", "DelayCb", {15, 104, 112, 17}, "&Allow Cancel",
+                    {"Allow cancel", "Provide the ability to cancel this scheduled task when "
+                    "launched (ten second delay)"},
+                    28}));
+}
+
+void TMainForm::BuildButtonsAndLists() {
+  NewControls(
+      Row(HideBtn, {this, "Panel1", "HideBtn", {10, 4, 75, 24}, "&Hide",
+                    {"Hide", "Hide the manager in the notification area"}}),
+      Row(HelpBtn, {this, "Panel1", "HelpBtn", {221, 4, 75, 24}, "H&elp",
+                    {"Help", "Show the help contents"}}),
+      Row(CloseBtn, {this, "Panel1", "CloseBtn", {433, 4, 75, 24}, "&Close",
+                     {"Close", "Close the Schedule Manager"}}),
+      // The description panel, held above the client area until "Get".
+      Row(DescPanel, {this, nullptr, "DescPanel", {3, -267, 513, 267}}),
+      Row(ListBox1, {this, "DescPanel", "ListBox1", {0, 0, 513, 230}}),
+      Row(DescBar, {this, "DescPanel", "DescBar", {0, 230, 513, 37}}),
+      Row(DescOKBtn, {this, "DescBar", "DescOKBtn", {90, 6, 69, 27}, "&OK"}),
+      Row(CancelBtn, {this, "DescBar", "CancelBtn", {356, 6, 69, 27}, "&Cancel"}),
+      // The hidden lists holding the slot table and the launch states.
+      Row(LaunchList, {this, "Panel2", "LaunchList", {0, 0, 0, 0}}),
+      Row(DateList, {this, "Panel2", "DateList", {0, 0, 0, 0}}));
+  HideBtn->OnClick = [this](TObject*) { HideBtnClick(); };
+  HelpBtn->OnClick = [this](TObject*) { HelpBtnClick(); };
+  CloseBtn->OnClick = [this](TObject*) { CloseBtnClick(); };
+  DescOKBtn->SetEnabled(false);
+  ListBox1->OnClick = [this](TObject*) { ListBox1Click(); };
+  DescOKBtn->OnClick = [this](TObject*) { DescOKBtnClick(); };
+  CancelBtn->OnClick = [this](TObject*) { CancelBtnClick(); };
+  LaunchList->SetVisible(false);
+  DateList->SetVisible(false);
+  schedules_ = std::make_unique<ScheduleTable>(LaunchList->Items(), ListBox1->Items(),
+                                               DateList->Items());
 }
 
 void TMainForm::BindEditor() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/flag_digits.h"
+#include "app/history_form.h"
 #include "app/launch_history.h"
 #include "app/main_form_host.h"
 #include "app/schedule_table.h"
@@ -30,7 +31,6 @@ class TMainForm : public TForm {
   // Builds the window's components; FormCreate runs when the view calls
   // DoCreate (or Create() in tests).
   TMainForm(TComponent* owner, MainFormHost* host);
-  ~TMainForm() override;
   static const ClassInfo kClassInfo;
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
 
@@ -153,8 +153,11 @@ class TMainForm : public TForm {
   // The handler of every slot's BeforeLaunch.
   void Launcher1BeforeLaunch(TObject* Sender, bool& Cancel);
   void NumSchedsMiClick();
-  // "History" in the tray menu and the main window's button.
-  void HistoryMiClick() { host_->ShowHistory(); }
+  // "History" in the tray menu and the main window's button: opens the
+  // History window, or brings it to the front, reloaded.
+  void HistoryMiClick();
+  // The History window while it is open, or null.
+  THistoryForm* HistoryWindow() const;
   // The launch history beside the settings file.
   LaunchHistory History() const;
   void AboutMiClick();
@@ -211,6 +214,9 @@ class TMainForm : public TForm {
  private:
   void BuildComponents();
   void BuildEditor();
+  void BuildTimeControls();
+  void BuildActions();
+  void BuildButtonsAndLists();
   // The editor's initial values and change handlers.
   void BindEditor();
   void BuildNavigation();
@@ -307,6 +313,7 @@ class TMainForm : public TForm {
   bool askOnClose_ = false;
   bool hidden_ = false;
   bool historyFailed_ = false;
+  ComponentPtr<THistoryForm> history_;
 };
 
 }  // namespace marrowby

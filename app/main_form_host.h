@@ -52,10 +52,6 @@ class MainFormHost {
   // The system's text for an error code ("Error <code>" where there is no
   // system to ask).
   virtual std::string SystemErrorText(uint32_t code) { return "Error " + std::to_string(code); }
-  // Opens the History window, or brings it to the front.
-  virtual void ShowHistory() {}
-  // A line was added to the launch history: an open History window reloads.
-  virtual void HistoryChanged() {}
   // A date and time as the user's locale writes them (short date, then the
   // time); day/month/year and 24 hours where there is no locale.
   virtual std::string FormatDateTime(TDateTime value);

@@ -69,15 +69,16 @@ void TMainForm::Launcher1BeforeLaunch(TObject* Sender, bool& Cancel) {
 
 bool TMainForm::Announce(const std::string& commandLine, const std::string& description,
                          const FlagDigits& flags) {
-  TAnnounceForm form(nullptr);
-  host_->AttachView(form);
-  form.Prepare(commandLine, description, flags.AllowCancel());
-  form.ShowModal();
+  auto form = MakeComponent<TAnnounceForm>(nullptr);
+  host_->AttachView(*form);
+  form->Prepare(commandLine, description, flags.AllowCancel());
+  form->ShowModal();
   // Its place is kept in the settings file under the one rule for a file
   // that cannot be written (told once), not by its own store.
-  form.FormPlacement1->SetActive(false);
-  WriteSettings([&form] { form.FormPlacement1->SaveFormPlacement(); });
-  return form.Cancelled();
+  form->FormPlacement1->SetActive(false);
+  TAnnounceForm& shown = *form;
+  WriteSettings([&shown] { shown.FormPlacement1->SaveFormPlacement(); });
+  return form->Cancelled();
 }
 
 // The item through the one starter (the whole line through the shell, or
@@ -89,6 +90,20 @@ TMainForm::StartResult TMainForm::StartItem(const std::string& commandLine, int 
   host_->Message(MessageKind::Error, "Failure to launch schedule " + std::to_string(position) +
                                          ":" + "\n" + commandLine);
   return result;
+}
+
+THistoryForm* TMainForm::HistoryWindow() const {
+  return history_ && !history_->Released() ? history_.get() : nullptr;
+}
+
+void TMainForm::HistoryMiClick() {
+  if (!HistoryWindow()) {
+    // Closed for good, or never opened: made anew.
+    history_ = MakeComponent<THistoryForm>(nullptr, *host_, [this] { return History(); });
+    host_->AttachView(*history_);
+  }
+  history_->Reload();
+  history_->Show();
 }
 
 LaunchHistory TMainForm::History() const { return ProgramLaunchHistory(); }
@@ -113,7 +128,7 @@ void TMainForm::RecordLaunch(int position, const std::string& description,
   }
   if (recorded) {
     historyFailed_ = false;
-    host_->HistoryChanged();
+    if (THistoryForm* window = HistoryWindow()) window->Reload();
     return;
   }
   if (historyFailed_) return;  // already shown

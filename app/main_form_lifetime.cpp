@@ -2,8 +2,6 @@
 // change of day that re-arms launched schedules, and the end of a session.
 #include "app/main_form.h"
 
-#include <cstdio>
-
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/text.h"
@@ -149,9 +147,7 @@ std::string TMainForm::StripDate(const std::string& text) {
 int32_t TMainForm::DayStamp(TDateTime today) {
   int y, m, d;
   DecodeDate(today, &y, &m, &d);
-  char text[16];
-  std::snprintf(text, sizeof(text), "%02d%02d%02d", d % 100, m % 100, y % 100);
-  return std::stoi(StripDate(text));
+  return std::stoi(StripDate(ZeroPadded(d % 100, 2) + ZeroPadded(m % 100, 2) + ZeroPadded(y % 100, 2)));
 }
 
 bool TMainForm::SetEnables() {

@@ -28,9 +28,9 @@ void TMainForm::NumSchedsMiClick() {
 }
 
 void TMainForm::AboutMiClick() {
-  TAboutForm about(nullptr, CopyRightForm, [this] { MarrowbyWebSite(); });
-  host_->AttachView(about);
-  about.ShowModal();
+  auto about = MakeComponent<TAboutForm>(nullptr, CopyRightForm, [this] { MarrowbyWebSite(); });
+  host_->AttachView(*about);
+  about->ShowModal();
 }
 
 void TMainForm::MarrowbyWebSite() { host_->OpenWebSite(maker::kWebUrl); }

@@ -5,11 +5,11 @@
 // again then, so its next launch is the first due moment from tomorrow on
 // (a Specific Date schedule that is not Launch Once, for instance, is due
 // again every day).
-#include <cstdio>
 #include <exception>
 
 #include "app/main_form.h"
 #include "core/platform.h"
+#include "core/text.h"
 #include "scheduler/next_due.h"
 
 namespace marrowby {
@@ -26,10 +26,8 @@ const char kTooltipTitle[] = "Marrowby Schedule Manager";
 
 std::string MainFormHost::FormatDateTime(TDateTime value) {
   const DateTimeParts t = DecodeDateTime(value);
-  char text[32];
-  std::snprintf(text, sizeof(text), "%02d/%02d/%04d %02d:%02d:%02d", t.day, t.month, t.year,
-                t.hour, t.min, t.sec);
-  return text;
+  return ZeroPadded(t.day, 2) + '/' + ZeroPadded(t.month, 2) + '/' + ZeroPadded(t.year, 4) + ' ' +
+         ZeroPadded(t.hour, 2) + ':' + ZeroPadded(t.min, 2) + ':' + ZeroPadded(t.sec, 2);
 }
 
 TMainForm::NextLaunch TMainForm::NextLaunchOf(int position, TDateTime now) const {

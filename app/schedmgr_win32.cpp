@@ -11,10 +11,10 @@
 
 #include "app/about_form.h"
 #include "app/help_win32.h"
-#include "app/history_window_win32.h"
 #include "app/main_form.h"
 #include "app/shell_parts_win32.h"
 #include "core/errors.h"
+#include "core/scoped_win32.h"
 #include "ui/application_win32.h"
 #include "ui/date_format.h"
 #include "ui/form_win32.h"
@@ -103,13 +103,11 @@ class Win32MainHost : public MainFormHost {
     const DWORD n = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    const ScopedLocalMemory<char> buffer(text);
     std::string s = n && text ? std::string(text, n) : "Error " + std::to_string(code);
-    if (text) LocalFree(text);
     while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ')) s.pop_back();
     return s;
   }
-  void ShowHistory() override { ShowHistoryWindow(); }
-  void HistoryChanged() override { RefreshHistoryWindow(); }
   std::string FormatDateTime(TDateTime value) override {
     int y, mo, d, h, mi, s, ms;
     DecodeDate(value, &y, &mo, &d);
@@ -137,7 +135,7 @@ class Win32MainHost : public MainFormHost {
     // Views of forms that have gone (announcements) are dropped here.
     views_.erase(std::remove_if(views_.begin(), views_.end(),
                                 [](const std::unique_ptr<Win32FormView>& v) {
-                                  return v->Released();
+                                  return v->Orphaned();
                                 }),
                  views_.end());
     views_.push_back(std::make_unique<Win32FormView>(form));
@@ -162,9 +160,9 @@ int Run() {
   InstallHelp(app);
 
   Win32MainHost host;
-  auto form = std::make_unique<TMainForm>(nullptr, &host);
+  auto form = MakeComponent<TMainForm>(nullptr, &host);
   host.AttachView(*form);
-  app.SetMainWindow(static_cast<HWND>(form->WindowHandle()));
+  app.SetMainWindow(form->WindowHandle());
   host.Bind(form.get());
   app.OnMinimize = [&form](TObject*) { form->AppEvents1Minimize(); };
   app.OnRestore = [&form](TObject*) { form->AppEvents1Restore(); };
@@ -179,14 +177,13 @@ int Run() {
     form.reset();
     return 0;
   }
-  TCopyRightForm picture(nullptr);
-  host.AttachView(picture);
-  form->CopyRightForm = &picture;
+  auto picture = MakeComponent<TCopyRightForm>(nullptr);
+  host.AttachView(*picture);
+  form->CopyRightForm = picture.get();
   form->DoCreate();
   ShowWindow(app.Handle(), SW_SHOWNOACTIVATE);
   form->Show();
   app.Run();
-  CloseHistoryWindow();
   form.reset();  // saves the settings
   return 0;
 }

@@ -56,41 +56,18 @@ void TrayPopGetItemParams(TTrayPopupMenu*, TMenuItem* item, TOwnerDrawState, TFo
   graphic.TransparentColor = RGBColor(192, 192, 192);
 }
 
-// The margin: a gradient from lime to a dark green a quarter as bright, with
-// "Marrowby" in white bold Courier New of 20 points running upward.
-void TrayPopDrawMargin(TTrayPopupMenu* menu, const TRect& rect) {
-  HDC dc = static_cast<HDC>(menu->CanvasHandle());
-  LOGFONTA lf = {};
-  lf.lfHeight = -MulDiv(20, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  lf.lfWeight = FW_BOLD;
-  lf.lfEscapement = lf.lfOrientation = 900;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpyA(lf.lfFaceName, "Courier New");
-  menu->PaintMarginGradient(rect, RGBColor(0, 255, 0), RGBColor(0, 63, 0));
-  FontScope font(dc, CreateFontIndirectA(&lf));
-  SetTextColor(dc, RGB(255, 255, 255));
-  SetBkMode(dc, TRANSPARENT);
-  RECT clip = {rect.Left, rect.Top, rect.Right, rect.Bottom};
-  ExtTextOutA(dc, rect.Left, rect.Bottom - 5, ETO_CLIPPED, &clip, "Marrowby", 8, nullptr);
-}
-
-}  // namespace
-
-MainShellParts MakeShellParts(TMainForm& form) {
-  MainShellParts p;
+// The tray menu and its items, bound to the form's handlers.
+void MakeTrayMenu(TMainForm& form, MainShellParts& p) {
   TMainForm* f = &form;
-
-  p.SingleInstance1 = new TSingleInstance(&form);
-  p.SingleInstance1->SetName("SingleInstance1");
-  p.SingleInstance1->SetStopMsg("Schedule Manager is already running");
-
   p.TrayPop = new TTrayPopupMenu(&form);
   p.TrayPop->SetName("TrayPop");
   p.TrayPop->SetStyle(msOwnerDraw);
   p.TrayPop->SetLeftMargin(30);
   p.TrayPop->SetShowCheckMarks(false);
   p.TrayPop->OnGetItemParams = TrayPopGetItemParams;
-  p.TrayPop->OnDrawMargin = TrayPopDrawMargin;
+  p.TrayPop->OnDrawMargin = [](TTrayPopupMenu* menu, const TRect& rect) {
+    PaintWordMargin(*menu, rect, "Marrowby");
+  };
   p.ShowMi = Item(form, p.TrayPop, "ShowMi", "Show Manager", 1);
   p.ShowMi->SetDefault(true);
   p.ShowMi->SetEnabled(false);
@@ -113,6 +90,18 @@ MainShellParts MakeShellParts(TMainForm& form) {
   p.HelpMi->OnClick = [f](TObject*) { f->HelpBtnClick(); };
   p.WebsiteMi->OnClick = [f](TObject*) { f->WebsiteMiClick(); };
   p.ExitMi->OnClick = [f](TObject*) { f->ExitMiClick(); };
+}
+
+}  // namespace
+
+MainShellParts MakeShellParts(TMainForm& form) {
+  MainShellParts p;
+  TMainForm* f = &form;
+
+  p.SingleInstance1 = new TSingleInstance(&form);
+  p.SingleInstance1->SetName("SingleInstance1");
+  p.SingleInstance1->SetStopMsg("Schedule Manager is already running");
+  MakeTrayMenu(form, p);
 
   p.TrayIcon1 = new TTrayIcon(&form);
   p.TrayIcon1->SetName("TrayIcon1");

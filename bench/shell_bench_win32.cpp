@@ -4,7 +4,7 @@
 //    (2.25 s wanted), process CPU; beside a plain system timer on the
 //    user-interface thread stepping the same frames (the baseline);
 //  - a user-interface thread stalled for 1 s: how many frame steps run in a
-//    burst right after it, ours (one request outstanding) beside a thread
+//    burst right after it, ours (the system never queues two timer ticks) beside a thread
 //    that posts every interval regardless;
 //  - a drop of 2,000 files: milliseconds per drop for the drop target's
 //    lists beside reading the names alone;
@@ -127,7 +127,7 @@ Cadence RunTimerAnimation(double seconds) {
   for (const std::string& f : Frames()) {
     keep.push_back(std::make_unique<TIcon>());
     keep.back()->LoadFromImage(f);
-    icons.push_back(static_cast<HICON>(keep.back()->Handle()));
+    icons.push_back(keep.back()->Handle());
   }
   NOTIFYICONDATAA nid = {};
   nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
@@ -215,11 +215,10 @@ class BenchForm : public TComponent, public WindowHost {
                             nullptr);
   }
   ~BenchForm() override {
-    MarkDestroying();
-    while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
+    while (ComponentCount() > 0) Free(Components(ComponentCount() - 1));
     DestroyWindow(hwnd_);
   }
-  void* WindowHandle() override { return hwnd_; }
+  NativeWindow WindowHandle() override { return hwnd_; }
 
  private:
   HWND hwnd_;
@@ -245,7 +244,7 @@ void RunDrops(double* oursMs, double* namesOnlyMs) {
   BenchForm form;
   auto* drag = new TFileDrag(&form);
   drag->SetEnableDrop(true);
-  HWND hwnd = static_cast<HWND>(form.WindowHandle());
+  HWND hwnd = form.WindowHandle();
   double t = 0;
   for (int r = 0; r < kRounds; ++r) {
     HGLOBAL h = MakeDrop(kFiles);

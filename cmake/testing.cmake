@@ -23,11 +23,22 @@ else()
   set(MARROWBY_GTEST_MAIN GTest::gtest_main)
 endif()
 
-# marrowby_test(NAME SOURCES... [LIBS ...] [TIMEOUT s] [NO_MAIN])
-# One executable, registered as one CTest test. Windows tests run through the
-# Wine wrapper (the cross-compiling emulator) and only where it is configured.
+# A Windows test under Wine: it takes one Wine lane (when CTest is given the
+# lanes, scripts/wine-lanes), and runs in a folder of its own, so that nothing
+# it does in its current directory touches the build tree.
+function(marrowby_wine_test_properties name)
+  set(dir ${CMAKE_BINARY_DIR}/test-work/${name})
+  file(MAKE_DIRECTORY ${dir})
+  set_tests_properties(${name} PROPERTIES RESOURCE_GROUPS wine:1 WORKING_DIRECTORY ${dir})
+endfunction()
+
+# marrowby_test(NAME SOURCES... [LIBS ...] [TIMEOUT s] [NO_MAIN] [SHARDS n])
+# One executable, registered as one CTest test, or as n tests that each run
+# a share of its cases (GoogleTest's sharding), which may run side by side.
+# Windows tests run through the Wine wrapper (the cross-compiling emulator)
+# and only where it is configured.
 function(marrowby_test name)
-  cmake_parse_arguments(T "NO_MAIN" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "NO_MAIN" "TIMEOUT;SHARDS" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${T_LIBS} ${MARROWBY_GTEST})
   if(NOT T_NO_MAIN)
@@ -37,7 +48,22 @@ function(marrowby_test name)
     set(T_TIMEOUT 300)
   endif()
   if(NOT WIN32 OR MARROWBY_RUN_WIN_TESTS)
-    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+    if(T_SHARDS)
+      math(EXPR last "${T_SHARDS} - 1")
+      foreach(i RANGE ${last})
+        add_test(NAME ${name}_${i} COMMAND ${name} --gtest_color=no)
+        set_tests_properties(${name}_${i} PROPERTIES TIMEOUT ${T_TIMEOUT}
+          ENVIRONMENT "GTEST_TOTAL_SHARDS=${T_SHARDS};GTEST_SHARD_INDEX=${i}")
+        if(WIN32)
+          marrowby_wine_test_properties(${name}_${i})
+        endif()
+      endforeach()
+    else()
+      add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+      set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+      if(WIN32)
+        marrowby_wine_test_properties(${name})
+      endif()
+    endif()
   endif()
 endfunction()

@@ -6,9 +6,9 @@ namespace {
 
 class NoApplicationWindow : public ApplicationWindow {
  public:
-  void* ApplicationHandle() const override { return nullptr; }
+  NativeWindow ApplicationHandle() const override { return nullptr; }
   std::string Title() const override { return std::string(); }
-  void* MainWindowHandle() const override { return nullptr; }
+  NativeWindow MainWindowHandle() const override { return nullptr; }
   bool Minimized() const override { return false; }
   void Minimize() override {}
   void Restore() override {}

@@ -7,18 +7,20 @@
 
 #include <string>
 
+#include "core/handles.h"
+
 namespace marrowby {
 
 class ApplicationWindow {
  public:
   virtual ~ApplicationWindow() = default;
 
-  // The application window (an HWND on Windows): the program's taskbar entry,
-  // owner of the main window; its text is the title.
-  virtual void* ApplicationHandle() const = 0;
+  // The application window: the program's taskbar entry, owner of the main
+  // window; its text is the title.
+  virtual NativeWindow ApplicationHandle() const = 0;
   virtual std::string Title() const = 0;
-  // The main window (an HWND), or null before it is made.
-  virtual void* MainWindowHandle() const = 0;
+  // The main window, or null before it is made.
+  virtual NativeWindow MainWindowHandle() const = 0;
   // Minimising hides the main window behind the minimised application window.
   virtual bool Minimized() const = 0;
   virtual void Minimize() = 0;

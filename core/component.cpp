@@ -33,8 +33,17 @@ TComponent::~TComponent() {
     Erase(c->freeNotifies_, this);
     c->Notification(this, Operation::Remove);
   }
-  while (!components_.empty()) delete components_.back();
+  while (!components_.empty()) Free(components_.back());
   if (owner_) owner_->RemoveComponent(this);
+}
+
+void Free(TComponent* component) {
+  if (!component) return;
+  if (!component->destroying_) {
+    component->destroying_ = true;
+    component->BeforeDestruction();
+  }
+  delete component;
 }
 
 int TComponent::ComponentIndex() const {

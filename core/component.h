@@ -1,10 +1,18 @@
 // Components: named objects with a Tag, owned by another component that frees
 // them, each at a fixed index in its owner's list. Owners and interested
 // components hear of insertions and removals through Notification.
+//
+// A component goes through Free: by its owner, or, without one, by a
+// ComponentPtr (or a call of Free). Free runs BeforeDestruction once, while
+// the component is whole, and then deletes it; a derived class that must act
+// while its members still exist (a form's FormDestroy) extends that step
+// rather than its destructor.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/object.h"
@@ -20,6 +28,8 @@ class TComponent : public TPersistent {
   // Tells the components that asked for it, frees the owned components (the
   // last one first), then leaves the owner.
   ~TComponent() override;
+  // Runs BeforeDestruction (once) and deletes the component; null is ignored.
+  friend void Free(TComponent* component);
 
   static const ClassInfo kClassInfo;
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
@@ -50,9 +60,8 @@ class TComponent : public TPersistent {
   void EndLoading();
 
  protected:
-  // Marks this component as being destroyed; a derived destructor calls it
-  // first so that its components can tell their owner is going.
-  void MarkDestroying() { destroying_ = true; }
+  // The step before destruction: Destroying() is already true.
+  virtual void BeforeDestruction() {}
 
   virtual void Loaded() {}
   virtual void Notification(TComponent* component, Operation op);
@@ -69,5 +78,18 @@ class TComponent : public TPersistent {
   bool loading_ = false;
   bool destroying_ = false;
 };
+
+void Free(TComponent* component);
+
+// An owner-less component, freed through Free.
+struct FreeComponent {
+  void operator()(TComponent* component) const { Free(component); }
+};
+template <class T>
+using ComponentPtr = std::unique_ptr<T, FreeComponent>;
+template <class T, class... Args>
+ComponentPtr<T> MakeComponent(Args&&... args) {
+  return ComponentPtr<T>(new T(std::forward<Args>(args)...));
+}
 
 }  // namespace marrowby

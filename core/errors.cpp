@@ -32,7 +32,8 @@ void HandleException(const std::exception& e) {
   if (Handler()) {
     Handler()(e);
   } else {
-    std::fprintf(stderr, "%s\n", e.what());
+    std::fputs(e.what(), stderr);
+    std::fputc('\n', stderr);
   }
 }
 

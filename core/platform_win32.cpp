@@ -1,7 +1,10 @@
 // Win32 clock and timer host.
 #include <windows.h>
 
+#include <atomic>
+
 #include "core/platform.h"
+#include "core/steady_ticks.h"
 #include "core/timer_host_win32.h"
 
 namespace marrowby {
@@ -87,8 +90,46 @@ DWORD WINAPI WatchWallClock(void* window) {
 
 }  // namespace
 
+namespace {
+// GetTickCount64 is found at run time: Windows XP has only GetTickCount.
+// No function-local statics here: the thread library calls this from inside
+// its own waits (below), where the C++ runtime's guard for a static, which
+// waits through the thread library, must not be entered again.
+using TickCount64 = ULONGLONG(WINAPI*)();
+std::atomic<int> g_looked;  // 0: not yet, 1: looked up
+std::atomic<TickCount64> g_tickCount64;
+TickWidener g_widener;
+}  // namespace
+
+uint64_t SteadyMilliseconds() {
+  if (!g_looked.load()) {
+    // Two threads may both look it up; they find the same.
+    g_tickCount64 = reinterpret_cast<TickCount64>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetTickCount64")));
+    g_looked = 1;
+  }
+  if (const TickCount64 tickCount64 = g_tickCount64.load()) return tickCount64();
+  return g_widener.Widen(GetTickCount());
+}
+
+namespace {
+ULONGLONG WINAPI TickCount64ForImports() { return SteadyMilliseconds(); }
+}  // namespace
+
+// The thread library under the C++ runtime (winpthread) calls GetTickCount64
+// through its import slot, which would keep the program from loading on
+// Windows XP. The slot is defined here, so the linker takes it instead of
+// kernel32's, and it calls SteadyMilliseconds. Its name is the i686 one
+// (with the stdcall decoration) or the x86_64 one; each build uses its own.
+extern "C" {
+ULONGLONG(WINAPI* marrowby_tick_count_64_i686)() __asm__("__imp__GetTickCount64@0") =
+    TickCount64ForImports;
+ULONGLONG(WINAPI* marrowby_tick_count_64_x86_64)() __asm__("__imp_GetTickCount64") =
+    TickCount64ForImports;
+}
+
 Win32TimerHost::Win32TimerHost(bool deferrals)
-    : deferrals_(deferrals), queue_(GetTickCount64()) {
+    : deferrals_(deferrals), queue_(SteadyMilliseconds()) {
   queue_.OnScheduleChanged = [this] { Reschedule(); };
 }
 
@@ -135,24 +176,24 @@ intptr_t Win32TimerHost::HandleMessage(unsigned message, uintptr_t wParam, intpt
 
 TimerId Win32TimerHost::Start(uint32_t periodMs, std::function<void()> tick) {
   if (!EnsureWindow()) return 0;
-  return queue_.Add(GetTickCount64(), periodMs, std::move(tick));
+  return queue_.Add(SteadyMilliseconds(), periodMs, std::move(tick));
 }
 
 void Win32TimerHost::Stop(TimerId id) { queue_.Remove(id); }
 
 void Win32TimerHost::Defer(TimerId id, TDateTime at) {
   if (!deferrals_) return;
-  const uint64_t now = GetTickCount64();
+  const uint64_t now = SteadyMilliseconds();
   queue_.Defer(id, now, now + MillisecondsUntil(at, CurrentClock().Now()));
 }
 
 void Win32TimerHost::ClockChanged() {
   g_offsetStale = true;
-  queue_.EndDeferrals(GetTickCount64());
+  queue_.EndDeferrals(SteadyMilliseconds());
 }
 
 void Win32TimerHost::Reschedule() {
-  HWND hwnd = static_cast<HWND>(OwnWindow());
+  HWND hwnd = OwnWindow();
   if (!hwnd) return;
   const auto next = queue_.NextDue();
   if (!next) {
@@ -167,7 +208,7 @@ void Win32TimerHost::Reschedule() {
   if (systemPeriod_ && off <= static_cast<int64_t>(kSlackMs) && off >= -static_cast<int64_t>(kSlackMs)) {
     return;
   }
-  const uint64_t now = GetTickCount64();
+  const uint64_t now = SteadyMilliseconds();
   uint64_t delay = *next > now ? *next - now : 0;
   if (delay < USER_TIMER_MINIMUM) delay = USER_TIMER_MINIMUM;
   SetTimer(hwnd, kSystemTimerId, static_cast<UINT>(delay), nullptr);
@@ -179,7 +220,7 @@ void Win32TimerHost::OnSystemTimer() {
   ++wakeUps_;
   LARGE_INTEGER start, end, freq;
   QueryPerformanceCounter(&start);
-  const uint64_t now = GetTickCount64();
+  const uint64_t now = SteadyMilliseconds();
   systemNext_ = now + systemPeriod_;
   queue_.RunDue(now, kSlackMs);
   Reschedule();

@@ -35,6 +35,17 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b);
 }
 
+std::string ZeroPadded(int value, int width) {
+  const unsigned long long magnitude =
+      value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+  std::string digits = std::to_string(magnitude);
+  const size_t sign = value < 0 ? 1 : 0;
+  if (width > 0 && digits.size() + sign < static_cast<size_t>(width)) {
+    digits.insert(0, static_cast<size_t>(width) - digits.size() - sign, '0');
+  }
+  return sign ? "-" + digits : digits;
+}
+
 bool TryStrToInt(const std::string& s, int32_t* out) {
   size_t i = 0;
   // Leading blanks are skipped as the run-time library's conversion does.

@@ -18,6 +18,10 @@ std::string Trim(const std::string& s);
 // hexadecimal digits (also "0x"); surrounding text is not allowed.
 bool TryStrToInt(const std::string& s, int32_t* out);
 
+// The decimal digits of value, with zeros in front to make at least width
+// characters, the minus sign included (printf's "%0*d").
+std::string ZeroPadded(int value, int width);
+
 // A control's hint holds a short part, shown in a balloon at the control, and
 // a long part, shown in the status bar, separated by "|". Without a "|" both
 // parts are the whole hint.

@@ -9,13 +9,13 @@
 
 #include <cstdint>
 
-#include "core/message_window.h"
 #include "core/platform.h"
 #include "core/timer_queue.h"
+#include "core/window_base.h"
 
 namespace marrowby {
 
-class Win32TimerHost : public TimerHost, private MessageWindow {
+class Win32TimerHost : public TimerHost, private WindowBase {
  public:
   // Without deferrals every timer ticks at every period (the engine of old,
   // kept for the benchmarks' baseline).

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/handles.h"
+
 namespace marrowby {
 
 class FormEvents {
@@ -20,9 +22,9 @@ class WindowHost {
  public:
   virtual ~WindowHost() = default;
 
-  // The window's handle (an HWND on Windows), created when it does not exist
-  // yet; null where there is no window system.
-  virtual void* WindowHandle() = 0;
+  // The window's handle, created when it does not exist yet; null where
+  // there is no window system.
+  virtual NativeWindow WindowHandle() = 0;
 
   void AddFormEvents(FormEvents* listener) {
     if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end()) {

@@ -122,7 +122,7 @@ TLauncher::TLauncher(TComponent* owner) : TComponent(owner) {
 
 TLauncher::~TLauncher() {
   // The timer first (it stops); the value objects go with the slot's fields.
-  delete timer_;
+  Free(timer_);
   timer_ = nullptr;
 }
 

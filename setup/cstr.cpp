@@ -40,22 +40,33 @@ bool TextAppend(char* out, size_t capacity, const char* src) {
   return true;
 }
 
-bool TextAppendUnsigned(char* out, size_t capacity, uint32_t value) {
-  char digits[11];
+bool TextJoin(char* out, size_t capacity, std::initializer_list<const char*> parts) {
+  if (!TextCopy(out, capacity, "")) return false;
+  for (const char* part : parts) {
+    if (!TextAppend(out, capacity, part)) return false;
+  }
+  return true;
+}
+
+const char* DecimalText(uint32_t value, char (&digits)[11]) {
   size_t i = sizeof(digits) - 1;
   digits[i] = 0;
   do {
     digits[--i] = static_cast<char>('0' + value % 10);
     value /= 10;
   } while (value);
-  return TextAppend(out, capacity, digits + i);
+  return digits + i;
 }
 
-bool TextAppendHex(char* out, size_t capacity, uint32_t value) {
-  char digits[11] = "0x";
-  for (int i = 0; i < 8; ++i) digits[2 + i] = "0123456789ABCDEF"[value >> (28 - 4 * i) & 0xF];
+const char* HexText(uint32_t value, char (&digits)[11]) {
+  digits[0] = '0';
+  digits[1] = 'x';
+  for (int i = 0; i < 8; ++i) {
+    const uint32_t d = value >> (28 - 4 * i) & 0xF;
+    digits[2 + i] = static_cast<char>(d < 10 ? '0' + d : 'A' + d - 10);
+  }
   digits[10] = 0;
-  return TextAppend(out, capacity, digits);
+  return digits;
 }
 
 size_t FileNameStart(const char* path) {

@@ -7,6 +7,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include <initializer_list>
+
 namespace marrowby::setup {
 
 size_t TextLength(const char* s);
@@ -17,10 +19,12 @@ bool TextEqualNoCase(const char* a, const char* b);
 bool TextCopy(char* out, size_t capacity, const char* src);
 // Appends src to the text already in out.
 bool TextAppend(char* out, size_t capacity, const char* src);
-// Appends the decimal form of value.
-bool TextAppendUnsigned(char* out, size_t capacity, uint32_t value);
-// Appends "0x" and the eight upper-case hexadecimal digits of value.
-bool TextAppendHex(char* out, size_t capacity, uint32_t value);
+// Copies the parts one after the other into out.
+bool TextJoin(char* out, size_t capacity, std::initializer_list<const char*> parts);
+// The decimal form of value, written into digits; returns where it starts.
+const char* DecimalText(uint32_t value, char (&digits)[11]);
+// "0x" and the eight upper-case hexadecimal digits of value, into digits.
+const char* HexText(uint32_t value, char (&digits)[11]);
 // Index just past the last '\\', '/' or ':' of a path, 0 when there is none.
 size_t FileNameStart(const char* path);
 bool ContainsChar(const char* s, char c);

@@ -12,8 +12,9 @@ namespace {
 // buttons are disabled then, but Escape and the close box still send their
 // commands; they must not delete files the installer is working on.
 bool g_busy;
-// Set while the licence question is open: a second Install command then
-// (the owner's disabling is all that would stop it) is ignored.
+// Set while the licence question or the information box is open over the
+// dialog: a command then (the owner's disabling is all that would stop it)
+// is ignored, so that neither opens twice.
 bool g_asking;
 
 void CentreWindow(HWND w) {
@@ -40,18 +41,19 @@ void ClickButton(HWND dialog, int id) {
 }
 
 void Progress(const char* name) {
-  char text[kPathSize + 32];
-  TextCopy(text, sizeof(text), kStatusExtracting);
-  TextAppend(text, sizeof(text), name);
-  SetStatusText(static_cast<HWND>(g_state.dialog), text);
+  char text[kPathBytes + 32];
+  TextJoin(text, sizeof(text), {kStatusExtracting, name});
+  SetStatusTextUtf8(static_cast<HWND>(g_state.dialog), text);
   PumpOneMessage();
 }
 
-void ShowInformation() {
+// Owned by the dialog, so that only one can be open at a time.
+void ShowInformation(HWND dialog) {
   char text[kNoticePrefixSize + kMaxShortText + 2];
-  TextCopy(text, sizeof(text), g_state.noticePrefix);
-  TextAppend(text, sizeof(text), g_state.notice ? g_state.notice : "");
-  MessageBoxA(nullptr, text, kCaptionInfo, MB_OK | MB_ICONINFORMATION);
+  TextJoin(text, sizeof(text), {g_state.noticePrefix, g_state.notice ? g_state.notice : ""});
+  g_asking = true;
+  MessageBoxText(1252, dialog, text, kCaptionInfo, MB_OK | MB_ICONINFORMATION);
+  g_asking = false;
 }
 
 // Posted by the licence dialog to itself, to run once it has been shown.
@@ -162,7 +164,7 @@ void Install(HWND dialog) {
 void OnButton1(HWND dialog) {
   SetupState& s = g_state;
   if (s.installStarted && !s.header.noticeHidden) {
-    ShowInformation();
+    ShowInformation(dialog);
   } else if (s.installStarted) {
     ClickButton(dialog, IDCANCEL);
   } else {

@@ -33,18 +33,24 @@ struct CabinetLibrary {
 
 CabinetLibrary g_cabinet;
 
-// Why the last copy stopped on our side, when it did.
-enum class Refusal { kNone, kUnsafeName, kPathTooLong };
+// Why the last copy stopped on our side, when it did: a name refused, a path
+// too long, a file the disk did not take whole (a failed write, or a size on
+// disk other than what was written), or a file the library itself left short
+// (it closed it early, or wrote less or more than the cabinet says; when the
+// library then reports a failure of its own, that is the one shown), or a
+// file in a folder the cabinet does not have.
+enum class Refusal { kNone, kUnsafeName, kPathTooLong, kNotWritten, kCutShort, kNoFolder };
 
 struct Extraction {
   CabIo io;
   ProgressRoutine progress;
+  uint32_t folders;  // how many the cabinet has
   Refusal refusal;
-  char refusedName[kPathSize];
-  // The file being written, from its creation until it is finished: a copy
-  // that fails half-way leaves it unfinished and unlisted.
-  intptr_t partial;
-  char partialPath[kPathSize];
+  char refusedName[kPathBytes];
+  // The file being written and its entry in the list, from its creation
+  // until it is finished.
+  Target target;
+  ExtractedFile* current;
 };
 
 Extraction g_ex;
@@ -61,12 +67,12 @@ bool LoadCabinetLibrary() {
   if (g_cabinet.loaded) return true;
   // The library is loaded from the system directory by its full path: a
   // Cabinet.dll beside the package (say, in a downloads folder) must never run.
-  char path[kPathSize];
-  if (!TextCopy(path, sizeof(path), g_state.systemDir) || !TextAppend(path, sizeof(path), kLibraryName)) {
+  char path[kPathBytes];
+  if (!TextJoin(path, sizeof(path), {g_state.systemDir, kLibraryName})) {
     return false;
   }
   const UINT previous = SetErrorMode(SEM_NOOPENFILEERRORBOX);
-  g_cabinet.module = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  g_cabinet.module = LoadLibraryExW(Wide(path).text, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (reinterpret_cast<uintptr_t>(g_cabinet.module) < 32) {
     g_cabinet.module = nullptr;
   } else {
@@ -88,61 +94,97 @@ namespace {
 
 void* DIAMONDAPI FdiAlloc(ULONG cb) { return GlobalAlloc(GMEM_FIXED, cb); }
 void DIAMONDAPI FdiFree(void* pv) { GlobalFree(pv); }
-INT_PTR DIAMONDAPI FdiOpen(char* name, int oflag, int) { return CabOpen(&g_ex.io, name, oflag); }
+INT_PTR DIAMONDAPI FdiOpen(char*, int oflag, int) { return CabOpen(&g_ex.io, oflag); }
 UINT DIAMONDAPI FdiRead(INT_PTR h, void* pv, UINT cb) { return CabRead(&g_ex.io, h, pv, cb); }
-UINT DIAMONDAPI FdiWrite(INT_PTR h, void* pv, UINT cb) { return CabWrite(&g_ex.io, h, pv, cb); }
+
+bool IsTarget(INT_PTR h) { return g_ex.current && h == g_ex.target.handle; }
+
+UINT DIAMONDAPI FdiWrite(INT_PTR h, void* pv, UINT cb) {
+  return IsTarget(h) ? TargetWrite(&g_ex.target, pv, cb) : CabWrite(&g_ex.io, h, pv, cb);
+}
+
 int DIAMONDAPI FdiClose(INT_PTR h) {
-  if (h == g_ex.partial) g_ex.partial = kNoHandle;
+  // A file closed by the library before it was finished is not whole.
+  if (IsTarget(h)) {
+    g_ex.current->handle = kNoHandle;
+    g_ex.current = nullptr;
+    g_ex.refusal = Refusal::kCutShort;
+  }
   return CabClose(&g_ex.io, h);
 }
+
 __LONG32 DIAMONDAPI FdiSeek(INT_PTR h, __LONG32 dist, int origin) {
   return CabSeek(&g_ex.io, h, dist, origin);
 }
 
-// The full path of a cabinet entry under the temporary directory, after the
-// name has passed the safety check; false (with the reason kept) otherwise.
-bool TargetPath(const char* name, char* path) {
-  if (CheckCabinetName(name) != NameCheck::kOk) {
-    g_ex.refusal = Refusal::kUnsafeName;
-  } else if (!TextCopy(path, kPathSize, g_state.tempDir) || !TextAppend(path, kPathSize, name)) {
-    g_ex.refusal = Refusal::kPathTooLong;
-  } else {
-    return true;
-  }
+INT_PTR Refuse(Refusal why, const char* name) {
+  g_ex.refusal = why;
   TextCopy(g_ex.refusedName, sizeof(g_ex.refusedName), name);
-  return false;
+  return -1;
 }
 
+// Creates the file for a cabinet entry under the temporary directory, once
+// its name has passed the safety check, and enters it in the list.
 INT_PTR CopyFileNotification(FDINOTIFICATION* n) {
-  char path[kPathSize];
-  if (!TargetPath(n->psz1, path)) return -1;
-  if (g_ex.progress) g_ex.progress(n->psz1);
-  const intptr_t h = CabOpen(&g_ex.io, path, 0x8121);
-  if (h != kNoHandle) {
-    g_ex.partial = h;
-    TextCopy(g_ex.partialPath, sizeof(g_ex.partialPath), path);
+  // The library goes on after a file it was told failed: nothing more is
+  // written then.
+  if (g_ex.refusal != Refusal::kNone) return -1;
+  // The library would take some other folder's data for the file. (Indexes
+  // from 0xFFFD on mark files that span cabinets, refused as such.)
+  if (n->iFolder < 0xFFFD && n->iFolder >= g_ex.folders) {
+    return Refuse(Refusal::kNoFolder, n->psz1);
   }
-  return h;
+  // A name flagged as UTF-8 is taken as such; any other is Windows-1252. The
+  // checks apply to the name as it will be created, in its one UTF-8
+  // spelling; a flagged name must be stored in that spelling (bytes that are
+  // no UTF-8, or an overlong form a lenient decoder would take for '.', are
+  // refused).
+  const bool utf8 = (n->attribs & _A_NAME_IS_UTF) != 0;
+  char name[kPathBytes], path[kPathBytes];
+  if (!ToUtf8(utf8 ? CP_UTF8 : 1252, n->psz1, name, sizeof(name)) ||
+      (utf8 && !TextEqual(name, n->psz1)) || CheckCabinetNameText(name, true) != NameCheck::kOk) {
+    return Refuse(Refusal::kUnsafeName, name);
+  }
+  if (!TextJoin(path, sizeof(path), {g_state.tempDir, name}) || !Wide(path).text[0]) {
+    return Refuse(Refusal::kPathTooLong, name);
+  }
+  if (g_ex.progress) g_ex.progress(name);
+  if (!TargetCreate(&g_ex.target, path, n->cb)) {
+    // The folder is new, so a file of that name is an earlier entry whose
+    // name differs only in case (or not at all): one would replace the other.
+    return GetLastError() == ERROR_FILE_EXISTS ? Refuse(Refusal::kUnsafeName, name) : -1;
+  }
+  g_ex.current = AddExtractedFile(&g_state.extracted, path, g_ex.target.handle);
+  if (!g_ex.current) {
+    g_io->close(g_ex.target.handle);
+    DeleteFileW(Wide(path).text);
+    return Refuse(Refusal::kNotWritten, name);
+  }
+  return g_ex.target.handle;
 }
 
+// Sets the file's time, checks that it holds exactly what the cabinet says
+// and holds it for reading (TargetSeal), then sets its attributes.
 void FinishFile(FDINOTIFICATION* n) {
-  CloseHandle(reinterpret_cast<HANDLE>(n->hf));
-  g_ex.partial = kNoHandle;
-  g_ex.partialPath[0] = 0;
-  char path[kPathSize];
-  if (!TargetPath(n->psz1, path)) return;
-  const HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
-    FILETIME local, utc;
-    if (DosDateTimeToFileTime(n->date, n->time, &local) && LocalFileTimeToFileTime(&local, &utc)) {
-      SetFileTime(h, &utc, nullptr, &utc);
-    }
-    CloseHandle(h);
-    ExtractedFiles& list = g_state.extracted;
-    if (list.count < kMaxExtracted) TextCopy(list.paths[list.count++], kPathSize, path);
+  ExtractedFile* f = g_ex.current;
+  if (!IsTarget(n->hf)) {
+    g_ex.refusal = Refusal::kCutShort;
+    return;
   }
-  SetFileAttributesA(path, n->attribs & 0x27);
+  g_ex.current = nullptr;
+  FILETIME local, utc;
+  if (DosDateTimeToFileTime(n->date, n->time, &local) && LocalFileTimeToFileTime(&local, &utc)) {
+    SetFileTime(reinterpret_cast<HANDLE>(n->hf), &utc, nullptr, &utc);
+  }
+  const Target& t = g_ex.target;
+  const bool cutShort = !t.failed && t.written != t.expected;
+  const bool whole = TargetSeal(&g_ex.target, f->path);
+  f->handle = t.handle;
+  if (!whole) {
+    g_ex.refusal = cutShort ? Refusal::kCutShort : Refusal::kNotWritten;
+    return;
+  }
+  SetFileAttributesW(Wide(f->path).text, n->attribs & 0x27);
 }
 
 INT_PTR DIAMONDAPI FdiNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION n) {
@@ -151,7 +193,7 @@ INT_PTR DIAMONDAPI FdiNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION n) {
       return CopyFileNotification(n);
     case fdintCLOSE_FILE_INFO:
       FinishFile(n);
-      return 1;
+      return g_ex.refusal == Refusal::kNone;
     case fdintPARTIAL_FILE:
     case fdintNEXT_CABINET:
       return -1;
@@ -163,30 +205,31 @@ INT_PTR DIAMONDAPI FdiNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION n) {
 enum class Failure { kNone, kCreate, kOpen, kNotCabinet, kCopy };
 
 Failure RunLibrary(ERF* erf) {
-  SetupState& s = g_state;
   const HFDI fdi = g_cabinet.create(FdiAlloc, FdiFree, FdiOpen, FdiRead, FdiWrite, FdiClose,
                                     FdiSeek, cpu80386, erf);
   if (!fdi) return Failure::kCreate;
   Failure failure = Failure::kNone;
-  const INT_PTR h = CabOpen(&g_ex.io, s.packagePath, 0x8020);
+  const INT_PTR h = CabOpen(&g_ex.io, 0x8020);
   if (h == -1) {
     failure = Failure::kOpen;
   } else {
     FDICABINETINFO info;
     const bool isCabinet = g_cabinet.isCabinet(fdi, h, &info);
-    // The library opens the cabinet again for the copy; this handle has done
-    // its work and would otherwise stay open until the process ends.
     CabClose(&g_ex.io, h);
+    g_ex.folders = info.cFolders;
     if (!isCabinet) {
       failure = Failure::kNotCabinet;
     } else {
-      char name[kPathSize], dir[kPathSize];
-      const size_t split = FileNameStart(s.packagePath);
-      TextCopy(name, sizeof(name), s.packagePath + split);
-      TextCopy(dir, sizeof(dir), s.packagePath);
-      dir[split] = 0;
-      if (split > 0 && dir[split - 1] != '\\') TextAppend(dir, sizeof(dir), "\\");
-      if (!g_cabinet.copy(fdi, name, dir, 0, FdiNotify, nullptr, nullptr)) failure = Failure::kCopy;
+      // Every open the library makes is a view of the held package, so the
+      // name it is given is only for its notifications (it never writes to it).
+      if (!g_cabinet.copy(fdi, const_cast<char*>(kRebuiltName), const_cast<char*>(""), 0,
+                          FdiNotify, nullptr, nullptr)) {
+        failure = Failure::kCopy;
+      } else if (g_ex.refusal != Refusal::kNone) {
+        // The library went on, or ended well, after a file that is not whole.
+        failure = Failure::kCopy;
+        erf->erfOper = FDIERROR_TARGET_FILE;
+      }
     }
   }
   g_cabinet.destroy(fdi);
@@ -194,51 +237,47 @@ Failure RunLibrary(ERF* erf) {
 }
 
 void ReportFailure(Failure failure, const ERF& erf) {
-  char text[kPathSize + 128];
-  switch (failure) {
-    case Failure::kCopy:
-      if (g_ex.refusal == Refusal::kUnsafeName) {
-        TextCopy(text, sizeof(text), kMsgUnsafeName);
-        TextAppend(text, sizeof(text), g_ex.refusedName);
-      } else if (g_ex.refusal == Refusal::kPathTooLong) {
-        TextCopy(text, sizeof(text), kMsgPathTooLong);
-      } else {
-        TextCopy(text, sizeof(text), CopyErrorText(erf.erfOper));
-      }
-      break;
-    case Failure::kNotCabinet:
-      TextCopy(text, sizeof(text), kMsgUnknownCompression);
-      break;
-    case Failure::kOpen:
-      TextCopy(text, sizeof(text), kMsgOpenFailed);
-      break;
-    default:
-      TextCopy(text, sizeof(text), kMsgExtractFailed);
-      break;
+  char text[kPathBytes + 128];
+  const char* message = kMsgExtractFailed;
+  if (failure == Failure::kCopy) {
+    if (g_ex.refusal == Refusal::kUnsafeName) {
+      TextJoin(text, sizeof(text), {kMsgUnsafeName, g_ex.refusedName});
+      message = text;
+    } else if (g_ex.refusal == Refusal::kPathTooLong) {
+      message = kMsgPathTooLong;
+    } else {
+      // What the library wrote is not what the file holds, whatever it
+      // reported: an error writing the target.
+      message = CopyErrorText(g_ex.refusal == Refusal::kNotWritten ? FDIERROR_TARGET_FILE
+                              : g_ex.refusal == Refusal::kNoFolder ? FDIERROR_CORRUPT_CABINET
+                                                                    : erf.erfOper);
+    }
+  } else if (failure == Failure::kNotCabinet) {
+    // The library's own text for a compression type it does not know.
+    message = CopyErrorText(FDIERROR_BAD_COMPR_TYPE);
+  } else if (failure == Failure::kOpen) {
+    message = kMsgOpenFailed;
   }
-  ErrorBox(text);
+  ErrorBox(message);
 }
 
 }  // namespace
 
 void ExtractCabinet(HWND dialog, ProgressRoutine progress) {
   SetupState& s = g_state;
-  CabIoReset(&g_ex.io, s.packagePath, s.cabinetOffset, s.header.cabinetScrambled != 0,
+  CabIoReset(&g_ex.io, s.packageHandle, s.cabinetOffset, s.header.cabinetScrambled != 0,
              CabinetKey(s.header.packageSize));
-  s.extracted.count = 0;
+  s.extracted = ExtractedFiles{};
   g_ex.progress = progress;
   g_ex.refusal = Refusal::kNone;
-  g_ex.partial = kNoHandle;
-  g_ex.partialPath[0] = 0;
+  g_ex.current = nullptr;
   ERF erf;
   FillBytes(&erf, 0, sizeof(erf));
   const Failure failure = g_cabinet.loaded ? RunLibrary(&erf) : Failure::kCreate;
   s.extractionSucceeded = failure == Failure::kNone;
+  // Every file made is in the list, the one the copy stopped in too, for the
+  // caller to delete.
   if (!s.extractionSucceeded) {
-    // The file the copy stopped in is deleted at once; the finished ones are
-    // in the list, for the caller to delete.
-    if (g_ex.partial != kNoHandle) CloseHandle(reinterpret_cast<HANDLE>(g_ex.partial));
-    if (g_ex.partialPath[0]) DeleteFileA(g_ex.partialPath);
     ReportFailure(failure, erf);
     SetStatusText(dialog, kMsgExtractFailed);
   }

@@ -10,32 +10,20 @@ const char* InstallHost(const InstallCommandInput& in) {
 }
 
 bool BuildInstallCommand(const InstallCommandInput& in, char* out, size_t capacity) {
-  bool ok = TextCopy(out, capacity, "\"") && TextAppend(out, capacity, in.hostDir) &&
-            TextAppend(out, capacity, "\\") && TextAppend(out, capacity, InstallHost(in)) &&
-            TextAppend(out, capacity, "\" ");
-  switch (in.run) {
-    case InstallRun::kAdvancedFirst:
-      ok = ok && TextAppend(out, capacity, "advpack,LaunchINFSection ") &&
-           TextAppend(out, capacity, in.infPath) && TextAppend(out, capacity, ",DefaultInstall2");
-      if (in.ntFamily) ok = ok && TextAppend(out, capacity, ".ntx86");
-      break;
-    case InstallRun::kAdvancedSecond:
-      ok = ok && TextAppend(out, capacity, "advpack,LaunchINFSection ") &&
-           TextAppend(out, capacity, in.infPath) && TextAppend(out, capacity, ",DefaultInstallX");
-      break;
-    case InstallRun::kBasic:
-      ok = ok && TextAppend(out, capacity, in.setupxPresent ? "setupx.dll" : "setupapi") &&
-           TextAppend(out, capacity, ",InstallHinfSection DefaultInstall 132 ") &&
-           TextAppend(out, capacity, in.infPath);
-      break;
-  }
-  return ok;
+  const bool basic = in.run == InstallRun::kBasic;
+  const bool first = in.run == InstallRun::kAdvancedFirst;
+  return TextJoin(out, capacity,
+                  {"\"", in.hostDir, "\\", InstallHost(in), "\" ",
+                   basic ? (in.setupxPresent ? "setupx.dll" : "setupapi") : "advpack",
+                   basic ? ",InstallHinfSection DefaultInstall 132 " : ",LaunchINFSection ",
+                   in.infPath, basic ? "" : first ? ",DefaultInstall2" : ",DefaultInstallX",
+                   first && in.ntFamily ? ".ntx86" : ""});
 }
 
 bool InstallFailureText(const InstallOutcome& outcome, char* out, size_t capacity) {
   if (!outcome.started) return TextCopy(out, capacity, kStatusInstallNotStarted);
-  return TextCopy(out, capacity, kStatusInstallFailed) &&
-         TextAppendHex(out, capacity, outcome.exitCode) && TextAppend(out, capacity, ".");
+  char code[11];
+  return TextJoin(out, capacity, {kStatusInstallFailed, HexText(outcome.exitCode, code), "."});
 }
 
 }  // namespace marrowby::setup

@@ -3,6 +3,7 @@
 #include "setup/cstr.h"
 #include "setup/install_commands.h"
 #include "setup/messages.h"
+#include "setup/resource_ids.h"
 #include "setup/setup_win32.h"
 
 namespace marrowby::setup {
@@ -16,7 +17,18 @@ void PumpOneMessage() {
 }
 
 void SetStatusText(HWND dialog, const char* text) {
-  if (dialog) SetDlgItemTextA(dialog, 3002, text);
+  if (dialog) SetDlgItemTextA(dialog, SETUP_ID_STATUS, text);
+}
+
+void SetStatusTextUtf8(HWND dialog, const char* text) {
+  // The dialog's controls are ANSI windows: the text takes the code page's
+  // spelling of each character, or a mark where it has none.
+  wchar_t wide[kPathBytes + 64];
+  char ansi[2 * (kPathBytes + 64)];
+  if (dialog && ToWide(CP_UTF8, text, wide, kPathBytes + 64) &&
+      WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof(ansi), nullptr, nullptr)) {
+    SetStatusText(dialog, ansi);
+  }
 }
 
 namespace {
@@ -39,14 +51,35 @@ void WaitForInstaller(HANDLE process) {
   }
 }
 
+// The path as the installer's command line can carry it in the system's
+// ANSI code page: the long form when the code page spells it, else the short
+// (8.3) form; false when neither can be spelt, as a path is never passed on
+// mangled.
+bool AnsiPath(const char* path, char* out, size_t capacity) {
+  WidePath w = Wide(path);
+  const UINT codePage = GetACP();
+  // A UTF-8 code page spells every path and takes no lossy-conversion flags.
+  const bool utf8 = codePage == CP_UTF8;
+  for (int form = 0; w.text[0] && form < 2; ++form) {
+    BOOL lost = FALSE;
+    if (WideCharToMultiByte(codePage, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, w.text, -1, out,
+                            static_cast<int>(capacity), nullptr, utf8 ? nullptr : &lost) &&
+        !lost) {
+      return true;
+    }
+    const DWORD n = GetShortPathNameW(w.text, w.text, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) break;
+  }
+  return false;
+}
+
 // The folder that holds the installer host: the system directory, else the
 // Windows directory (where the older hosts live), else the system directory.
 const char* HostDir(const InstallCommandInput& in) {
   const char* dirs[] = {g_state.systemDir, g_state.windowsDir};
   for (const char* dir : dirs) {
-    char path[kPathSize];
-    if (TextCopy(path, sizeof(path), dir) && TextAppend(path, sizeof(path), "\\") &&
-        TextAppend(path, sizeof(path), InstallHost(in)) && PathExists(path)) {
+    char path[kPathBytes];
+    if (TextJoin(path, sizeof(path), {dir, "\\", InstallHost(in)}) && PathExists(path)) {
       return dir;
     }
   }
@@ -55,8 +88,8 @@ const char* HostDir(const InstallCommandInput& in) {
 
 // Starts one installer run and waits for it; its outcome.
 InstallOutcome RunInstaller(InstallCommandInput in, DWORD creationFlags, bool report) {
-  in.hostDir = HostDir(in);
-  char command[2 * kPathSize + 128];
+  char hostDir[kPathBytes];
+  char command[kPathBytes * 2 + 128];
   STARTUPINFOA si;
   FillBytes(&si, 0, sizeof(si));
   si.cb = sizeof(si);
@@ -64,7 +97,9 @@ InstallOutcome RunInstaller(InstallCommandInput in, DWORD creationFlags, bool re
   si.wShowWindow = SW_SHOW;
   PROCESS_INFORMATION pi;
   InstallOutcome outcome = {false, 0};
-  if (!BuildInstallCommand(in, command, sizeof(command)) ||
+  in.hostDir = hostDir;
+  if (!AnsiPath(HostDir(in), hostDir, sizeof(hostDir)) ||
+      !BuildInstallCommand(in, command, sizeof(command)) ||
       !CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr,
                       &si, &pi)) {
     if (report) ErrorBox(kMsgCannotInstall);
@@ -85,27 +120,30 @@ InstallOutcome RunInstaller(InstallCommandInput in, DWORD creationFlags, bool re
 
 InstallOutcome InstallInf(HWND) {
   SetupState& s = g_state;
-  char infPath[kPathSize];
-  char setupx[kPathSize];
-  const bool setupxPresent = TextCopy(setupx, sizeof(setupx), s.systemDir) &&
-                             TextAppend(setupx, sizeof(setupx), "\\SetupX.dll") &&
-                             PathExists(setupx);
+  char infPath[kPathBytes];
+  char infArgument[kPathBytes];
+  char setupx[kPathBytes];
+  const bool setupxPresent =
+      TextJoin(setupx, sizeof(setupx), {s.systemDir, "\\SetupX.dll"}) && PathExists(setupx);
   // Every field given: a defaulted one would be copied from a writable
   // template (see kReadExisting).
   InstallCommandInput in = {s.header.advanced ? InstallRun::kAdvancedFirst : InstallRun::kBasic,
-                            "", infPath, IsNtFamily(), setupxPresent};
-  if (!TextCopy(infPath, sizeof(infPath), s.tempDir) ||
-      !TextAppend(infPath, sizeof(infPath), s.infName)) {
-    ErrorBox(kMsgPathTooLong);
-    return InstallOutcome{false, 0};
-  }
+                            "", infArgument, IsNtFamily(), setupxPresent};
+  const size_t dirLength = TextLength(s.tempDir);
   // A cabinet without the INF it names leaves the installer nothing to do
   // (it would end normally, as if it had installed).
-  if (!PathExists(infPath)) {
-    ErrorBox(kMsgCannotInstall);
+  const char* problem =
+      !TextCopy(infPath, sizeof(infPath), s.tempDir) ||
+              !ToUtf8(1252, s.infName, infPath + dirLength, sizeof(infPath) - dirLength)
+          ? kMsgPathTooLong
+      : !PathExists(infPath)                                   ? kMsgCannotInstall
+      : !AnsiPath(infPath, infArgument, sizeof(infArgument))  ? kMsgNoAnsiPath
+                                                               : nullptr;
+  if (problem) {
+    ErrorBox(problem);
     return InstallOutcome{false, 0};
   }
-  if (!SetCurrentDirectoryA(s.tempDir)) FatalRunTimeError(kMsgChangeDirFailed);
+  if (!SetCurrentDirectoryW(Wide(s.tempDir).text)) FatalRunTimeError(kMsgChangeDirFailed);
   InstallOutcome outcome = RunInstaller(in, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, true);
   if (s.header.advanced) {
     // The second run follows whether or not the first could start; the
@@ -114,18 +152,21 @@ InstallOutcome InstallInf(HWND) {
     const InstallOutcome second = RunInstaller(in, CREATE_NEW_CONSOLE | HIGH_PRIORITY_CLASS, false);
     if (outcome.Succeeded()) outcome = second;
   }
-  if (s.savedDir[0] && !SetCurrentDirectoryA(s.savedDir)) FatalRunTimeError(kMsgChangeDirFailed);
+  if (s.savedDir[0] && !SetCurrentDirectoryW(Wide(s.savedDir).text)) {
+    FatalRunTimeError(kMsgChangeDirFailed);
+  }
   return outcome;
 }
 
 void DeleteExtractedFiles(HWND dialog) {
-  ExtractedFiles& list = g_state.extracted;
-  for (uint32_t i = 0; i < list.count; ++i) {
-    DeleteFileA(list.paths[i]);
-    char text[kPathSize + 32];
-    TextCopy(text, sizeof(text), kStatusDeleting);
-    TextAppend(text, sizeof(text), list.paths[i]);
-    SetStatusText(dialog, text);
+  for (ExtractedFile* f = g_state.extracted.first; f; f = f->next) {
+    // Held until now without delete sharing: let go of it first.
+    if (f->handle != kNoHandle) g_io->close(f->handle);
+    f->handle = kNoHandle;
+    DeleteFileW(Wide(f->path).text);
+    char text[kPathBytes + 32];
+    TextJoin(text, sizeof(text), {kStatusDeleting, f->path});
+    SetStatusTextUtf8(dialog, text);
     PumpOneMessage();
   }
 }

@@ -8,21 +8,24 @@ inline constexpr char kCaptionError[] = "Error";
 inline constexpr char kCaptionCannotOpen[] = "Cannot open file ..";
 inline constexpr char kMsgNeedAdmin[] =
     "You need to have administrative privileges to run this program.";
-inline constexpr char kMsgCorrupted[] =
-    "The setup file is corrupted. Please obtain a new copy of the program.";
+// The messages about a damaged package end alike: each is shown followed by
+// kMsgObtainNewCopy.
+inline constexpr char kMsgObtainNewCopy[] = " Please obtain a new copy of the program.";
+inline constexpr char kMsgCorrupted[] = "The setup file is corrupted.";
 inline constexpr char kMsgInsertDisk[] = "Please insert disk with part number ";
 inline constexpr char kMsgCabinetNotLoaded[] = "Cabinet.dll could not be loaded!";
 inline constexpr char kMsgRebuildError[] = "Error rebuilding this Setup package.";
 // A part of a split package that its part record rejects: "The part file "
-// + the part's file name + one of the two endings.
+// + the part's file name + " is damaged: it is " + "shorter" or "longer" +
+// " than it should be." (and kMsgObtainNewCopy).
 inline constexpr char kMsgPartFile[] = "The part file ";
-inline constexpr char kMsgPartShort[] =
-    " is damaged: it is shorter than it should be. Please obtain a new copy of the program.";
-inline constexpr char kMsgPartLong[] =
-    " is damaged: it is longer than it should be. Please obtain a new copy of the program.";
+inline constexpr char kMsgPartDamaged[] = " is damaged: it is ";
+inline constexpr char kMsgPartShort[] = "shorter";
+inline constexpr char kMsgPartLong[] = "longer";
+inline constexpr char kMsgPartSize[] = " than it should be.";
 inline constexpr char kMsgPartsDiffer[] =
     "The parts of this Setup package do not belong together: one of them has been damaged or "
-    "replaced. Please obtain a new copy of the program.";
+    "replaced.";
 inline constexpr char kMsgCannotClose[] = "Cannot close the file";
 inline constexpr char kMsgCannotInstall[] = "Couldn't initialize installation.";
 inline constexpr char kMsgCreateDirFailed[] =
@@ -31,11 +34,13 @@ inline constexpr char kMsgChangeDirFailed[] =
     "Runtime error: the current directory could not be changed.";
 inline constexpr char kMsgPathTooLong[] =
     "A path needed by this Setup package is too long.";
+inline constexpr char kMsgNoAnsiPath[] =
+    "The path of the extracted files cannot be passed to the installer.";
 inline constexpr char kMsgUnsafeName[] =
     "The setup package holds a file name that is not allowed: ";
 inline constexpr char kMsgExtractFailed[] = "Error extracting file(s).";
-inline constexpr char kMsgOpenFailed[] = "Cannot open file ..";
-inline constexpr char kMsgUnknownCompression[] = "Unknown compression type";
+// The same text as the caption.
+inline constexpr const char* kMsgOpenFailed = kCaptionCannotOpen;
 inline constexpr char kCaptionInfo[] = "License Information";
 inline constexpr char kCaptionLicence[] = "Licence agreement";
 inline constexpr char kLicencePrompt[] =

@@ -28,9 +28,9 @@ bool WorkDirName(const char* usualDir, uint32_t tag, uint32_t attempt, char* out
   if (attempt == 0) return true;
   size_t n = TextLength(out);
   while (n > 0 && out[n - 1] == '\\') out[--n] = 0;
-  return TextAppend(out, capacity, ".") && TextAppendUnsigned(out, capacity, tag) &&
-         TextAppend(out, capacity, "-") && TextAppendUnsigned(out, capacity, attempt) &&
-         TextAppend(out, capacity, "\\");
+  char tagText[11], attemptText[11];
+  return TextJoin(out + n, capacity - n,
+                  {".", DecimalText(tag, tagText), "-", DecimalText(attempt, attemptText), "\\"});
 }
 
 namespace {
@@ -57,8 +57,9 @@ bool IsDeviceName(const char* begin, size_t length, bool utf8) {
   if (stem < 3 || stem > 7) return false;
   for (size_t i = 0; i < stem; ++i) u[i] = Upper(begin[i]);
   u[stem] = 0;
-  static const char* const kPlain[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
-  for (const char* d : kPlain) {
+  // One after the other, ended by an empty name.
+  static const char kPlain[] = "CON\0PRN\0AUX\0NUL\0CONIN$\0CONOUT$\0CLOCK$\0";
+  for (const char* d = kPlain; *d; d += TextLength(d) + 1) {
     if (TextEqual(u, d)) return true;
   }
   if ((stem == 4 && u[3] >= '0' && u[3] <= '9') || IsSuperscriptDigit(u + 3, stem - 3, utf8)) {
@@ -95,7 +96,7 @@ bool IsUtf8(const char* s) {
     } else {
       return false;
     }
-    const uint32_t least[] = {0, 0x80, 0x800, 0x10000};
+    static constexpr uint32_t least[] = {0, 0x80, 0x800, 0x10000};
     const int length = more;
     for (; more > 0; --more, ++p) {
       if ((*p & 0xC0) != 0x80) return false;
@@ -109,6 +110,10 @@ bool IsUtf8(const char* s) {
 }  // namespace
 
 NameCheck CheckCabinetName(const char* name, bool utf8) {
+  return utf8 && !IsUtf8(name) ? NameCheck::kBadCharacter : CheckCabinetNameText(name, utf8);
+}
+
+NameCheck CheckCabinetNameText(const char* name, bool utf8) {
   if (!name[0]) return NameCheck::kEmpty;
   if (IsSeparator(name[0])) return NameCheck::kAbsolute;
   for (const char* p = name; *p; ++p) {
@@ -119,7 +124,6 @@ NameCheck CheckCabinetName(const char* name, bool utf8) {
       return NameCheck::kBadCharacter;
     }
   }
-  if (utf8 && !IsUtf8(name)) return NameCheck::kBadCharacter;
   const char* start = name;
   for (const char* p = name;; ++p) {
     if (*p == 0 || IsSeparator(*p)) {

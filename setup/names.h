@@ -36,6 +36,9 @@ enum class NameCheck {
 // plain relative names that stay inside the target directory pass. A name is
 // Windows-1252 text, or UTF-8 when the cabinet flags it so (utf8).
 NameCheck CheckCabinetName(const char* name, bool utf8 = false);
+// The same checks for a name already known to be well-formed text (UTF-8
+// the program made itself, say): all but the check of the UTF-8 itself.
+NameCheck CheckCabinetNameText(const char* name, bool utf8);
 
 enum class InfNameCheck {
   kOk,

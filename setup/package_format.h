@@ -13,7 +13,10 @@ constexpr uint32_t kHeaderOffset = kImageSize + kLibrarySize;
 constexpr uint32_t kHeaderSize = 24;
 constexpr uint32_t kTextsOffset = kHeaderOffset + kHeaderSize;
 constexpr uint32_t kMaxShortText = 255;    // title, INF name, notice
-constexpr size_t kPathSize = 261;          // every fixed path buffer
+constexpr size_t kPathSize = 261;          // the title and INF name buffers
+// A path is held as UTF-8 text: at most MAX_PATH - 1 UTF-16 units, each of
+// which takes at most three bytes.
+constexpr size_t kPathBytes = 3 * 259 + 1;
 constexpr uint32_t kCopyBufferSize = 41000;
 // Positions go through 32-bit signed seeks; nothing may lie beyond this.
 constexpr uint32_t kMaxPackageSize = 0x7FFFFFFF;

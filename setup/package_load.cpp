@@ -46,13 +46,25 @@ void UnscrambleNoticePrefix(SetupState* s) {
   ScrambleText(reinterpret_cast<uint8_t*>(s->noticePrefix), kNoticePrefixSize);
 }
 
-bool ChooseTempDir(SetupState* s, const char* tempPath) {
-  const size_t n = TextLength(tempPath);
-  const char* base = n <= 1 || ContainsChar(tempPath, ' ') ? s->systemDir : tempPath;
-  if (!TextCopy(s->tempDir, sizeof(s->tempDir), base)) return false;
-  size_t len = TextLength(s->tempDir);
-  while (len > 0 && s->tempDir[len - 1] == '\\') s->tempDir[--len] = 0;
-  return TextAppend(s->tempDir, sizeof(s->tempDir), kTempSubdir);
+uint32_t TempDirBases(const char* tempPath, const char* shortTempPath, const char* windowsTemp,
+                      const char* systemDir, bool elevated, const char* bases[kMaxTempBases]) {
+  const char* const candidates[kMaxTempBases] = {tempPath, shortTempPath, windowsTemp,
+                                                 elevated ? systemDir : ""};
+  uint32_t n = 0;
+  for (uint32_t i = 0; i < kMaxTempBases; ++i) {
+    const char* c = candidates[i];
+    // The short form only stands in for a temporary path that cannot serve.
+    if (i == 1 && n > 0) continue;
+    if (TextLength(c) > 1 && !ContainsChar(c, ' ')) bases[n++] = c;
+  }
+  return n;
+}
+
+bool UsualWorkDir(const char* base, char* out, size_t capacity) {
+  if (!TextCopy(out, capacity, base)) return false;
+  size_t len = TextLength(out);
+  while (len > 0 && out[len - 1] == '\\') out[--len] = 0;
+  return TextAppend(out, capacity, kTempSubdir);
 }
 
 LoadResult ReadPackageHeader(intptr_t h, PackageHeader* header) {
@@ -76,6 +88,7 @@ LoadResult ReadPackageTexts(intptr_t h, uint64_t fileSize, SetupState* s) {
   if (!ReadFixedText(h, hd.titleLength, s->title) || !ReadFixedText(h, hd.infNameLength, s->infName)) {
     return LoadResult::kCorrupted;
   }
+  if (CheckInfName(s->infName) != InfNameCheck::kOk) return LoadResult::kBadInfName;
   s->notice = ReadText(h, hd.noticeLength, true);
   if (!s->notice) return LoadResult::kCorrupted;
   if (hd.welcomeLength > 0) {
@@ -105,8 +118,8 @@ bool IsPeImage(const uint8_t* b, uint32_t n) {
 
 LibraryPlacement PlaceCabinetLibrary(SetupState* s, intptr_t package,
                                      bool (*exists)(const char* path)) {
-  char path[kPathSize];
-  if (!TextCopy(path, sizeof(path), s->systemDir) || !TextAppend(path, sizeof(path), kLibraryName)) {
+  char path[kPathBytes];
+  if (!TextJoin(path, sizeof(path), {s->systemDir, kLibraryName})) {
     return LibraryPlacement::kCannotCreate;
   }
   if (exists(path)) return LibraryPlacement::kExists;
@@ -123,7 +136,7 @@ LibraryPlacement PlaceCabinetLibrary(SetupState* s, intptr_t package,
   } else if (!IsPeImage(buffer, kLibrarySize)) {
     result = LibraryPlacement::kNotAnImage;
   } else {
-    const intptr_t out = g_io->open(path, WriteParams(kCreateAlways));
+    const intptr_t out = g_io->open(path, CreateParams(kCreateAlways));
     if (out == kNoHandle) {
       result = LibraryPlacement::kCannotCreate;
     } else {
@@ -140,67 +153,62 @@ LibraryPlacement PlaceCabinetLibrary(SetupState* s, intptr_t package,
 
 namespace {
 
-// Appends one whole part (size bytes) to the rebuilt file, hashing its bytes
-// from offset `skip` on as they pass when a hash context is given; false on
-// any short read or failed write. Sizes stay below kMaxPackageSize.
-bool CopyPart(intptr_t part, uint32_t size, intptr_t out, uint8_t* buffer, void* hash,
-              uint32_t skip) {
+// Passes size bytes from the current position of `in` to `out` (when given)
+// and to the hash context (when given); false on any short read or failed
+// write. Sizes stay below kMaxPackageSize.
+bool PassBytes(intptr_t in, uint32_t size, intptr_t out, void* hash, uint8_t* buffer) {
   for (uint32_t at = 0; at < size;) {
     const uint32_t want = size - at < kCopyBufferSize ? size - at : kCopyBufferSize;
-    const uint32_t got = g_io->read(part, buffer, want);
+    const uint32_t got = g_io->read(in, buffer, want);
     if (got == kIoError || got == 0 || got > want) return false;
-    if (hash && at + got > skip) {
-      const uint32_t from = at < skip ? skip - at : 0;
-      if (!g_io->hashAdd(hash, buffer + from, got - from)) return false;
-    }
-    if (g_io->write(out, buffer, got) != got) return false;
+    if (hash && !g_io->hashAdd(hash, buffer, got)) return false;
+    if (out != kNoHandle && g_io->write(out, buffer, got) != got) return false;
     at += got;
   }
   return true;
 }
 
-// The part record in the image area of the program's own file, if any.
-bool ReadPartRecord(const char* path, PartRecord* record) {
-  const intptr_t h = g_io->open(path, kReadExisting);
-  if (h == kNoHandle) return false;
-  // A failed seek leaves bytes that are no record.
-  uint8_t bytes[kPartRecordSize];
-  g_io->seek(h, static_cast<int32_t>(kPartRecordOffset), 0);
-  const bool found = ReadExact(h, bytes, kPartRecordSize) && ParsePartRecord(bytes, record);
-  g_io->close(h);
-  return found;
+void ReportPart(SetupState* s, const char* partPath, const char* size) {
+  TextJoin(s->partProblem, sizeof(s->partProblem),
+           {kMsgPartFile, partPath + FileNameStart(partPath), kMsgPartDamaged, size, kMsgPartSize,
+            kMsgObtainNewCopy});
 }
 
-void ReportPart(SetupState* s, const char* partPath, const char* problem) {
-  TextCopy(s->partProblem, sizeof(s->partProblem), kMsgPartFile);
-  TextAppend(s->partProblem, sizeof(s->partProblem), partPath + FileNameStart(partPath));
-  TextAppend(s->partProblem, sizeof(s->partProblem), problem);
-}
-
-// Copies part `index` into the rebuilt file and adds its size to *written.
-// With a part record, its size is checked first and its digest is added to
-// `all`. False on any failure; a part of the wrong size is reported.
+// Copies one whole part into the rebuilt file and adds its size to *written.
+// With a part record, its size is checked first. False on any failure; a
+// part of the wrong size is reported.
 bool JoinPart(SetupState* s, intptr_t part, const char* partPath, uint32_t index,
-              const PartRecord* record, void* all, intptr_t out, uint8_t* buffer,
-              uint32_t* written) {
+              const PartRecord* record, intptr_t out, uint8_t* buffer, uint32_t* written) {
   const int64_t size = g_io->size(part);
-  if (size < 0 || size > kMaxPackageSize) return false;
-  void* hash = nullptr;
+  if (size < 0 || size > kMaxPackageSize || g_io->seek(part, 0, 0) != 0) return false;
   if (record) {
     const uint32_t expected = RecordedPartSize(*record, index);
     if (size != expected) {
       ReportPart(s, partPath, size < expected ? kMsgPartShort : kMsgPartLong);
       return false;
     }
-    hash = g_io->hashBegin();
-    if (!hash) return false;
   }
   *written += static_cast<uint32_t>(size);
-  const bool copied = CopyPart(part, static_cast<uint32_t>(size), out, buffer, hash,
-                               index == 0 ? kImageSize : 0);
-  uint8_t digest[kDigestSize];
-  return copied && (!hash || (g_io->hashFinish(hash, digest) &&
-                              g_io->hashAdd(all, digest, kDigestSize)));
+  return PassBytes(part, static_cast<uint32_t>(size), out, nullptr, buffer);
+}
+
+// The digest the part record binds the parts with, read back from the
+// rebuilt file: each part's digest (part 1 from the end of the image area
+// on), then the digest of those digests.
+bool RebuiltDigest(intptr_t rebuilt, const PartRecord& record, uint8_t* buffer,
+                   uint8_t* digest) {
+  void* const all = g_io->hashBegin();
+  bool ok = all && g_io->seek(rebuilt, static_cast<int32_t>(kImageSize), 0) ==
+                       static_cast<int32_t>(kImageSize);
+  for (uint32_t k = 0; ok && k < record.count; ++k) {
+    const uint32_t size = RecordedPartSize(record, k) - (k == 0 ? kImageSize : 0);
+    void* const one = g_io->hashBegin();
+    ok = one && PassBytes(rebuilt, size, kNoHandle, one, buffer);
+    if (one) ok = g_io->hashFinish(one, digest) && ok;
+    ok = ok && g_io->hashAdd(all, digest, kDigestSize);
+  }
+  if (all) ok = g_io->hashFinish(all, digest) && ok;
+  return ok;
 }
 
 }  // namespace
@@ -208,26 +216,27 @@ bool JoinPart(SetupState* s, intptr_t part, const char* partPath, uint32_t index
 void RebuildPackage(SetupState* s, DiskPrompt prompt) {
   s->partCounter = 0;
   s->partProblem[0] = 0;
-  char partName[kPathSize];
+  const intptr_t own = s->packageHandle;
+  s->packageHandle = kNoHandle;
+  char partName[kPathBytes];
   TextCopy(partName, sizeof(partName), s->ownPath);
-  if (!TextCopy(s->packagePath, sizeof(s->packagePath), s->tempDir) ||
-      !TextAppend(s->packagePath, sizeof(s->packagePath), kRebuiltName)) {
-    s->error = true;
-    return;
-  }
   // Created anew in the freshly made working folder: a file already there was
   // not made by this process and is never used.
-  const intptr_t out = g_io->open(s->packagePath, WriteParams(kCreateNew));
-  if (out == kNoHandle) {
-    s->error = true;
-    return;
-  }
-  s->rebuiltCreated = true;
+  const intptr_t out =
+      TextJoin(s->packagePath, sizeof(s->packagePath), {s->tempDir, kRebuiltName})
+          ? g_io->open(s->packagePath, CreateParams(kCreateNew))
+          : kNoHandle;
   PartRecord record;
-  const bool recorded = ReadPartRecord(s->ownPath, &record);
-  void* all = recorded ? g_io->hashBegin() : nullptr;
+  uint8_t bytes[kPartRecordSize];
+  // A failed seek leaves bytes that are no record.
+  g_io->seek(own, static_cast<int32_t>(kPartRecordOffset), 0);
+  const bool recorded = ReadExact(own, bytes, kPartRecordSize) && ParsePartRecord(bytes, &record);
   uint8_t* buffer = static_cast<uint8_t*>(g_io->alloc(kCopyBufferSize));
-  if (!buffer || (recorded && !all)) s->error = true;
+  if (out == kNoHandle || !buffer) s->error = true;
+  if (out != kNoHandle) {
+    s->rebuiltCreated = true;
+    s->packageHandle = out;
+  }
   uint32_t written = 0;
   // Part k (k >= 1) is named with k as three digits, so .255 is the last
   // name there is; a record counts its parts, older packages stop at the size.
@@ -237,30 +246,27 @@ void RebuildPackage(SetupState* s, DiskPrompt prompt) {
       s->error = true;
       break;
     }
-    const intptr_t part = g_io->open(partName, kReadExisting);
+    const intptr_t part = k == 0 ? own : g_io->open(partName, kReadExisting);
     if (part == kNoHandle) {
       if (!prompt(k + 1)) s->error = true;
       continue;
     }
-    if (!JoinPart(s, part, partName, k, recorded ? &record : nullptr, all, out, buffer, &written)) {
+    if (!JoinPart(s, part, partName, k, recorded ? &record : nullptr, out, buffer, &written)) {
       s->error = true;
     }
-    g_io->close(part);
+    if (k > 0) g_io->close(part);
     ++k;
     s->partCounter = static_cast<uint8_t>(k > 255 ? 255 : k);
   }
   if (written < s->header.packageSize) s->error = true;
-  if (all) {
-    // The context is ended whatever happened before.
-    uint8_t digest[kDigestSize];
-    if (!g_io->hashFinish(all, digest) ||
-        (!s->error && !BytesEqual(digest, record.digest, kDigestSize))) {
-      if (!s->error) TextCopy(s->partProblem, sizeof(s->partProblem), kMsgPartsDiffer);
-      s->error = true;
-    }
+  uint8_t digest[kDigestSize];
+  if (!s->error && recorded &&
+      (!RebuiltDigest(out, record, buffer, digest) || !BytesEqual(digest, record.digest, kDigestSize))) {
+    TextJoin(s->partProblem, sizeof(s->partProblem), {kMsgPartsDiffer, kMsgObtainNewCopy});
+    s->error = true;
   }
   if (buffer) g_io->release(buffer);
-  g_io->close(out);
+  if (own != kNoHandle) g_io->close(own);
 }
 
 }  // namespace marrowby::setup

@@ -13,12 +13,22 @@ namespace marrowby::setup {
 // The fixed notice prefix, unscrambled into state->noticePrefix.
 void UnscrambleNoticePrefix(SetupState* state);
 
-// Chooses "<base>\$Tessara.Tmp\": base is the temporary path unless it is 0
-// or 1 characters long or contains a space, then the system directory.
-// False when the result does not fit its buffer.
-bool ChooseTempDir(SetupState* state, const char* tempPath);
+constexpr uint32_t kMaxTempBases = 4;
 
-enum class LoadResult { kOk, kNoMagic, kCorrupted };
+// The folders the working folder may be made in, best first. The INF path
+// goes unquoted into the installer's command line, so none may hold a space:
+// the temporary path, else its short form; then the Windows directory's Temp
+// folder, which every user may write; the system directory only for an
+// elevated process (a standard user cannot write there). A path of 0 or 1
+// characters is no folder. Fills bases and returns how many there are.
+uint32_t TempDirBases(const char* tempPath, const char* shortTempPath, const char* windowsTemp,
+                      const char* systemDir, bool elevated, const char* bases[kMaxTempBases]);
+
+// "<base>\$Tessara.Tmp\" (base without its trailing backslashes) into out;
+// false when it does not fit.
+bool UsualWorkDir(const char* base, char* out, size_t capacity);
+
+enum class LoadResult { kOk, kNoMagic, kCorrupted, kBadInfName };
 
 // Seeks to the header and reads it; kNoMagic on a short read or a wrong magic.
 LoadResult ReadPackageHeader(intptr_t h, PackageHeader* header);
@@ -26,7 +36,8 @@ LoadResult ReadPackageHeader(intptr_t h, PackageHeader* header);
 // Checks the header's lengths against the file (fileSize bytes), then reads
 // the title, INF name, notice, welcome and licence texts that follow the
 // header, unscrambling the last three, and computes the cabinet offset.
-// kCorrupted when a length is impossible or a read comes up short.
+// kCorrupted when a length is impossible or a read comes up short;
+// kBadInfName when the INF name is not a plain file name (CheckInfName).
 LoadResult ReadPackageTexts(intptr_t h, uint64_t fileSize, SetupState* state);
 
 // The integrity test of a single-file package: its size equals the size in
@@ -49,8 +60,13 @@ bool IsPeImage(const uint8_t* bytes, uint32_t n);
 using DiskPrompt = bool (*)(uint32_t partNumber);
 
 // Joins the parts of a split package into <tempDir>Tessara.pkg, which becomes
-// the package path. Any failure, a part that delivers fewer bytes than its
-// size, or a cancelled prompt sets the error flag and ends the rebuild.
+// the package path. Part 1 is read through state->packageHandle (the
+// program's own file, as start-up checked it), which is closed; the rebuilt
+// file, created here and shared for reading only, takes its place and stays
+// open. A part record is checked by reading the rebuilt file back through
+// that handle, the one extraction reads. Any failure, a part that delivers
+// fewer bytes than its size, or a cancelled prompt sets the error flag and
+// ends the rebuild.
 void RebuildPackage(SetupState* state, DiskPrompt prompt);
 
 }  // namespace marrowby::setup

@@ -20,6 +20,8 @@ constexpr uint32_t kAttrNormal = 0x80;
 constexpr uint32_t kAttrTemporary = 0x100;
 constexpr uint32_t kFlagRandomAccess = 0x10000000;
 constexpr uint32_t kFlagSequentialScan = 0x08000000;
+// Opens a link itself rather than what it points to.
+constexpr uint32_t kFlagOpenReparsePoint = 0x00200000;
 
 struct OpenParams {
   uint32_t access = kAccessRead;
@@ -31,6 +33,8 @@ struct OpenParams {
 constexpr intptr_t kNoHandle = -1;
 constexpr uint32_t kIoError = 0xFFFFFFFFu;
 
+// Paths are UTF-8 text; the Win32 table hands them to the system's wide
+// functions.
 struct SetupIo {
   intptr_t (*open)(const char* path, const OpenParams& params);  // kNoHandle on failure
   uint32_t (*read)(intptr_t h, void* buffer, uint32_t count);     // bytes read, or kIoError
@@ -50,9 +54,12 @@ struct SetupIo {
 // Parameters spelled out in full: the compiler builds a defaulted OpenParams
 // by copying a template that it keeps in a writable section, which alone
 // costs the stub's image a whole file block.
-constexpr OpenParams kReadExisting = {kAccessRead, kShareRead, kOpenExisting, kAttrNormal};
-inline OpenParams WriteParams(uint32_t creation) {
-  return OpenParams{kAccessWrite, kShareWrite, creation, kAttrNormal};
+inline constexpr OpenParams kReadExisting = {kAccessRead, kShareRead, kOpenExisting, kAttrNormal};
+// A file this program creates is shared for reading only, never for writing
+// or deleting, so that nobody can change, rename or remove it while it is
+// open; it is read through the same handle where that is needed.
+inline OpenParams CreateParams(uint32_t creation) {
+  return OpenParams{kAccessRead | kAccessWrite, kShareRead, creation, kAttrNormal};
 }
 
 // The table in use; the stub installs the Win32 one at start-up.

@@ -21,8 +21,8 @@ namespace {
 HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
 intptr_t Open(const char* path, const OpenParams& p) {
-  return reinterpret_cast<intptr_t>(
-      CreateFileA(path, p.access, p.share, nullptr, p.creation, p.attributes, nullptr));
+  return reinterpret_cast<intptr_t>(CreateFileW(Wide(path).text, p.access, p.share, nullptr,
+                                                p.creation, p.attributes, nullptr));
 }
 
 uint32_t Read(intptr_t h, void* buffer, uint32_t count) {
@@ -59,16 +59,40 @@ const SetupIo kWin32Io = {Open,  Read,    Write,     Seek,      Close,
                           Size,  Alloc,   Release,   HashBegin, HashAdd,
                           HashFinish};
 
+bool ToWide(UINT codePage, const char* text, wchar_t* out, int capacity) {
+  if (MultiByteToWideChar(codePage, 0, text, -1, out, capacity)) return true;
+  out[0] = 0;
+  return false;
+}
+
+WidePath Wide(const char* utf8) {
+  WidePath w;
+  ToWide(CP_UTF8, utf8, w.text, MAX_PATH);
+  return w;
+}
+
+bool Utf8(const wchar_t* wide, char* out, size_t capacity) {
+  return WideCharToMultiByte(CP_UTF8, 0, wide, -1, out, static_cast<int>(capacity), nullptr,
+                             nullptr) != 0;
+}
+
+bool ToUtf8(UINT codePage, const char* text, char* out, size_t capacity) {
+  wchar_t w[MAX_PATH];
+  if (ToWide(codePage, text, w, MAX_PATH) && Utf8(w, out, capacity)) return true;
+  out[0] = 0;
+  return false;
+}
+
 bool PathExists(const char* path) {
-  char pattern[kPathSize + 4];
+  char pattern[kPathBytes + 4];
   if (!TextCopy(pattern, sizeof(pattern), path)) return false;
   for (char* p = pattern; *p; ++p) {
     if (*p == '/') *p = '\\';
   }
   const size_t n = TextLength(pattern);
   if (n > 0 && pattern[n - 1] == '\\' && !TextAppend(pattern, sizeof(pattern), "*.*")) return false;
-  WIN32_FIND_DATAA found;
-  const HANDLE h = FindFirstFileA(pattern, &found);
+  WIN32_FIND_DATAW found;
+  const HANDLE h = FindFirstFileW(Wide(pattern).text, &found);
   if (h == INVALID_HANDLE_VALUE) return false;
   FindClose(h);
   return true;

@@ -8,23 +8,33 @@
 
 namespace marrowby::setup {
 
-constexpr uint32_t kMaxExtracted = 255;
 constexpr uint32_t kNoticePrefixSize = 62;
 
-struct ExtractedFiles {
-  uint8_t count;
-  char paths[kMaxExtracted][kPathSize];
+// One file extracted, and the handle that keeps it as it was written (shared
+// for reading only) until it is deleted; kNoHandle once closed.
+struct ExtractedFile {
+  ExtractedFile* next;
+  intptr_t handle;
+  char path[1];  // the full path, allocated to its length
 };
 
+// Every file extracted, in the order of extraction, however many.
+struct ExtractedFiles {
+  ExtractedFile* first;
+  ExtractedFile* last;
+  uint32_t count;
+};
+
+// Paths are UTF-8 (kPathBytes); the texts of the package are Windows-1252.
 struct SetupState {
-  char ownPath[kPathSize];      // the program's own file
-  char packagePath[kPathSize];  // own file, or the rebuilt package of a split one
-  char tempDir[kPathSize];      // ends with a backslash
-  bool tempDirCreated;          // made by this process (only then removed at exit)
-  void* tempDirHandle;          // held open while the process runs, or null
-  char systemDir[128];
-  char windowsDir[kPathSize];
-  char savedDir[256];
+  char ownPath[kPathBytes];      // the program's own file
+  char packagePath[kPathBytes];  // own file, or the rebuilt package of a split one
+  char tempDir[kPathBytes];      // ends with a backslash
+  bool tempDirCreated;           // made by this process (only then removed at exit)
+  void* tempDirHandle;           // held open while the process runs, or null
+  char systemDir[kPathBytes];
+  char windowsDir[kPathBytes];
+  char savedDir[kPathBytes];
   PackageHeader header;
   bool hasTitle;
   char title[kPathSize];
@@ -35,12 +45,14 @@ struct SetupState {
   char* licence;
   uint32_t cabinetOffset;
   bool error;
+  // The package, held open from the first look at it until the exit: the
+  // program's own file, or the rebuilt package of a split one.
   intptr_t packageHandle;
   uint8_t partCounter;
   bool rebuiltCreated;  // the rebuilt package was created by this process
   // Why the rebuild of a split package failed, when a part was to blame;
   // empty otherwise (the generic rebuild message is shown then).
-  char partProblem[kPathSize + 160];
+  char partProblem[kPathBytes + 160];
   ExtractedFiles extracted;
   bool installStarted;
   bool extractionSucceeded;

@@ -11,7 +11,16 @@ namespace marrowby::setup {
 // Zero-initialised, so that it costs the image no data section.
 bool (*g_rightsTest)();
 
-void ErrorBox(const char* text) { MessageBoxA(nullptr, text, kCaptionError, MB_OK | MB_ICONSTOP); }
+int MessageBoxText(UINT codePage, HWND owner, const char* text, const char* caption, UINT flags) {
+  wchar_t wide[kPathBytes + 256], wideCaption[kPathSize];
+  ToWide(codePage, text, wide, kPathBytes + 256);
+  ToWide(codePage, caption, wideCaption, kPathSize);
+  return MessageBoxW(owner, wide, wideCaption, flags);
+}
+
+void ErrorBox(const char* text) {
+  MessageBoxText(CP_UTF8, nullptr, text, kCaptionError, MB_OK | MB_ICONSTOP);
+}
 
 void FatalRunTimeError(const char* text) {
   ErrorBox(text);
@@ -39,11 +48,23 @@ bool CreateDirectoryTree(const char* path) {
     dir[parent - 1] = '\\';
     if (!ok) return false;
   }
-  return CreateDirectoryA(dir, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+  return CreateDirectoryW(Wide(dir).text, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-bool HasAdministrativeRights() {
-  if (!IsNtFamily()) return true;
+namespace {
+
+// S-1-5-32-544, the built-in Administrators group, laid out as a SID.
+struct {
+  BYTE revision, count, authority[6];
+  DWORD subAuthority[2];
+} const kAdministrators = {1, 2, {0, 0, 0, 0, 0, 5}, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS}};
+
+PSID Administrators() { return const_cast<void*>(static_cast<const void*>(&kAdministrators)); }
+
+// Whether the access token of the calling thread, else of the process, lists
+// the Administrators group: with any attributes, or (enabledOnly) as a group
+// in force, as it is for an elevated process and not for a filtered one.
+bool TokenListsAdministrators(bool enabledOnly) {
   HANDLE token;
   if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &token) &&
       !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
@@ -53,58 +74,83 @@ bool HasAdministrativeRights() {
   DWORD size = 0;
   GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
   TOKEN_GROUPS* groups = size ? static_cast<TOKEN_GROUPS*>(GlobalAlloc(GMEM_FIXED, size)) : nullptr;
-  SID_IDENTIFIER_AUTHORITY nt = {SECURITY_NT_AUTHORITY};
-  PSID administrators = nullptr;
-  if (groups && GetTokenInformation(token, TokenGroups, groups, size, &size) &&
-      AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0,
-                               0, 0, 0, 0, &administrators)) {
+  if (groups && GetTokenInformation(token, TokenGroups, groups, size, &size)) {
     for (DWORD i = 0; i < groups->GroupCount && !admin; ++i) {
-      admin = EqualSid(groups->Groups[i].Sid, administrators) != FALSE;
+      admin = EqualSid(groups->Groups[i].Sid, Administrators()) &&
+              (!enabledOnly || (groups->Groups[i].Attributes & SE_GROUP_ENABLED));
     }
-    FreeSid(administrators);
   }
   if (groups) GlobalFree(groups);
   CloseHandle(token);
   return admin;
 }
 
+}  // namespace
+
+bool IsElevated() { return TokenListsAdministrators(true); }
+
+bool HasAdministrativeRights() { return !IsNtFamily() || TokenListsAdministrators(false); }
+
 namespace {
 
 // Ends a start-up whose package is corrupted: the message, then the process
 // ends at once, before anything has been created.
 [[noreturn]] void CorruptedPackage(intptr_t h) {
-  ErrorBox(kMsgCorrupted);
+  char text[sizeof(kMsgCorrupted) + sizeof(kMsgObtainNewCopy)];
+  TextJoin(text, sizeof(text), {kMsgCorrupted, kMsgObtainNewCopy});
+  ErrorBox(text);
   g_io->close(h);
   ExitProcess(0);
 }
 
 bool AskForDisk(uint32_t partNumber) {
-  char text[64];
-  TextCopy(text, sizeof(text), kMsgInsertDisk);
-  TextAppendUnsigned(text, sizeof(text), partNumber);
-  TextAppend(text, sizeof(text), "..");
-  return MessageBoxA(nullptr, text, g_state.title, MB_OKCANCEL | MB_ICONINFORMATION) != IDCANCEL;
+  char text[64], number[11];
+  TextJoin(text, sizeof(text), {kMsgInsertDisk, DecimalText(partNumber, number), ".."});
+  return MessageBoxText(1252, nullptr, text, g_state.title, MB_OKCANCEL | MB_ICONINFORMATION) !=
+         IDCANCEL;
 }
 
-// The program's own path, the directories and the temporary directory.
+// A path the system wrote into w (n characters, 0 on failure, MAX_PATH or
+// more when it did not fit), as UTF-8 into out; empty and false otherwise.
+bool TakePath(DWORD n, const wchar_t* w, char* out) {
+  const bool ok = n > 0 && n < MAX_PATH && Utf8(w, out, kPathBytes);
+  if (!ok) out[0] = 0;
+  return ok;
+}
+
+// The program's own path and the system's directories.
 bool ReadPaths(const char* ownPath) {
   SetupState& s = g_state;
-  const DWORD own = ownPath ? (TextCopy(s.ownPath, sizeof(s.ownPath), ownPath) ? 1 : 0)
-                            : GetModuleFileNameA(nullptr, s.ownPath, sizeof(s.ownPath));
-  const DWORD sys = GetSystemDirectoryA(s.systemDir, sizeof(s.systemDir));
-  const DWORD win = GetWindowsDirectoryA(s.windowsDir, sizeof(s.windowsDir));
-  if (own == 0 || own >= sizeof(s.ownPath) || sys == 0 || sys >= sizeof(s.systemDir) ||
-      win >= sizeof(s.windowsDir)) {
+  wchar_t w[MAX_PATH];
+  const bool own = ownPath ? TextCopy(s.ownPath, sizeof(s.ownPath), ownPath)
+                           : TakePath(GetModuleFileNameW(nullptr, w, MAX_PATH), w, s.ownPath);
+  if (!own || !TakePath(GetSystemDirectoryW(w, MAX_PATH), w, s.systemDir) ||
+      !TakePath(GetWindowsDirectoryW(w, MAX_PATH), w, s.windowsDir)) {
     return false;
   }
   TextCopy(s.packagePath, sizeof(s.packagePath), s.ownPath);
   // A current directory too long to keep is simply not restored later.
-  const DWORD cur = GetCurrentDirectoryA(sizeof(s.savedDir), s.savedDir);
-  if (cur == 0 || cur >= sizeof(s.savedDir)) s.savedDir[0] = 0;
-  char tempPath[254];
-  const DWORD tmp = GetTempPathA(sizeof(tempPath), tempPath);
-  if (tmp == 0 || tmp >= sizeof(tempPath)) tempPath[0] = 0;
-  return ChooseTempDir(&s, tempPath);
+  TakePath(GetCurrentDirectoryW(MAX_PATH, w), w, s.savedDir);
+  return true;
+}
+
+// Makes the working folder in the first folder that takes it: the
+// temporary path or its short form, the Windows directory's Temp folder, the
+// system directory when elevated.
+bool MakeWorkDir() {
+  SetupState& s = g_state;
+  wchar_t w[MAX_PATH];
+  // Kept off the stack: with the working folder's own buffers they would
+  // pass the 4 KB a frame may take without stack probes.
+  static char temp[kPathBytes], shortTemp[kPathBytes], windowsTemp[kPathBytes];
+  TakePath(GetTempPathW(MAX_PATH, w), w, temp);
+  // In place: the function allows the same buffer for both forms.
+  TakePath(temp[0] ? GetShortPathNameW(w, w, MAX_PATH) : 0, w, shortTemp);
+  TextJoin(windowsTemp, sizeof(windowsTemp), {s.windowsDir, "\\Temp"});
+  const bool elevated = IsElevated();
+  const char* bases[kMaxTempBases];
+  const uint32_t n = TempDirBases(temp, shortTemp, windowsTemp, s.systemDir, elevated, bases);
+  return CreateWorkDir(bases, n, elevated);
 }
 
 // Steps 5 to 13: reads and checks the package, places the library copy.
@@ -113,7 +159,7 @@ bool ReadPackage() {
   SetupState& s = g_state;
   const intptr_t h = g_io->open(s.packagePath, kReadExisting);
   if (h == kNoHandle) {
-    MessageBoxA(nullptr, s.packagePath, kCaptionCannotOpen, MB_OK | MB_ICONSTOP);
+    MessageBoxText(CP_UTF8, nullptr, s.packagePath, kCaptionCannotOpen, MB_OK | MB_ICONSTOP);
     return false;
   }
   s.packageHandle = h;
@@ -126,13 +172,23 @@ bool ReadPackage() {
     return false;
   }
   const int64_t size = g_io->size(h);
-  if (size < 0 || ReadPackageTexts(h, static_cast<uint64_t>(size), &s) != LoadResult::kOk ||
+  const LoadResult texts =
+      size < 0 ? LoadResult::kCorrupted : ReadPackageTexts(h, static_cast<uint64_t>(size), &s);
+  if (texts == LoadResult::kBadInfName) {
+    // The name goes into the installer's command line: refused before
+    // anything is made.
+    char text[sizeof(kMsgUnsafeName) + kPathSize];
+    TextJoin(text, sizeof(text), {kMsgUnsafeName, s.infName});
+    ErrorBox(text);
+    return false;
+  }
+  if (texts != LoadResult::kOk ||
       (!s.header.multiPart && !PackageSizeMatches(s, static_cast<uint64_t>(size)))) {
     CorruptedPackage(h);
   }
   PlaceCabinetLibrary(&s, h, PathExists);
-  g_io->close(h);
-  s.packageHandle = kNoHandle;
+  // The handle stays open: what is extracted is read through it (or, for a
+  // split package, part 1 is), never through a file opened again by name.
   return true;
 }
 
@@ -159,7 +215,7 @@ bool StartUp(const char* ownPath) {
     return false;
   }
   if (!ReadPackage()) return false;
-  if (!CreateWorkDir()) FatalRunTimeError(kMsgCreateDirFailed);
+  if (!MakeWorkDir()) FatalRunTimeError(kMsgCreateDirFailed);
   if (s.header.multiPart) RebuildPackage(&s, AskForDisk);
   if (!LoadCabinetLibrary()) {
     s.error = true;
@@ -170,20 +226,18 @@ bool StartUp(const char* ownPath) {
     ErrorBox(s.partProblem[0] ? s.partProblem : kMsgRebuildError);
     return false;
   }
-  s.packageHandle = g_io->open(s.packagePath, kReadExisting);
-  if (s.packageHandle == kNoHandle) s.error = true;
-  return s.packageHandle != kNoHandle;
+  return true;
 }
 
 void ExitCleanUp() {
   SetupState& s = g_state;
-  if (!s.error && s.packageHandle != kNoHandle && !g_io->close(s.packageHandle)) {
+  if (s.packageHandle != kNoHandle && !g_io->close(s.packageHandle) && !s.error) {
     ErrorBox(kMsgCannotClose);
   }
   s.packageHandle = kNoHandle;
   // Only what this process created is removed: the rebuilt copy (never the
   // program's own file, never a file found in its place) and its own folder.
-  if (s.rebuiltCreated && !TextEqual(s.packagePath, s.ownPath)) DeleteFileA(s.packagePath);
+  if (s.rebuiltCreated && !TextEqual(s.packagePath, s.ownPath)) DeleteFileW(Wide(s.packagePath).text);
   s.rebuiltCreated = false;
   RemoveWorkDir();
   FreeCabinetLibrary();

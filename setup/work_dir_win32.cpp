@@ -5,24 +5,25 @@
 // link that sends the clean-up's deletions elsewhere.
 #include "setup/cstr.h"
 #include "setup/names.h"
+#include "setup/package_load.h"
 #include "setup/setup_win32.h"
+// sddl.h relies on the Windows types being declared before it.
+#include <sddl.h>
 
 namespace marrowby::setup {
 
 namespace {
 
-// How many names are tried: the usual one, then suffixed ones.
+// How many names are tried in each folder: the usual one, then suffixed ones.
 constexpr uint32_t kWorkDirAttempts = 64;
 
 // Opens the folder just created and keeps it open without delete sharing, so
 // that it cannot be removed, renamed or replaced by a link while the process
 // runs. False when what stands at the path is not a plain folder.
 bool HoldWorkDir(const char* dir) {
-  // The Windows 95 family has neither links nor folder handles.
-  if (!IsNtFamily()) return true;
-  const HANDLE h = CreateFileA(dir, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                               nullptr);
+  const HANDLE h = CreateFileW(Wide(dir).text, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(h, &info) ||
@@ -37,28 +38,35 @@ bool HoldWorkDir(const char* dir) {
 
 }  // namespace
 
-bool CreateWorkDir() {
+bool CreateWorkDir(const char* const* bases, uint32_t count, bool elevated) {
   SetupState& s = g_state;
-  char usual[kPathSize];
-  TextCopy(usual, sizeof(usual), s.tempDir);
-  // The parent (the temporary path, or the system directory) may be missing.
-  char parent[kPathSize];
-  TextCopy(parent, sizeof(parent), usual);
-  size_t n = TextLength(parent);
-  while (n > 0 && parent[n - 1] == '\\') parent[--n] = 0;
-  parent[FileNameStart(parent)] = 0;
-  if (!CreateDirectoryTree(parent)) return false;
-  for (uint32_t attempt = 0; attempt < kWorkDirAttempts; ++attempt) {
-    if (!WorkDirName(usual, GetCurrentProcessId(), attempt, s.tempDir, sizeof(s.tempDir))) break;
-    // CreateDirectoryA fails for any name that exists, folder, file or link.
-    if (!CreateDirectoryA(s.tempDir, nullptr)) continue;
-    // Something replaced the new folder before it could be opened: not ours
-    // any more, so it is left alone.
-    if (!HoldWorkDir(s.tempDir)) continue;
-    s.tempDirCreated = true;
-    return true;
+  // An elevated process installs into the system: nobody but its owner,
+  // SYSTEM and the administrators may touch what it extracts, so the folder
+  // does not take the permissions of the folder it is made in, and the
+  // files made in it inherit its own. (A system without these names keeps
+  // the inherited permissions.)
+  SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, FALSE};
+  if (elevated) {
+    ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:P(A;OICI;FA;;;OW)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", SDDL_REVISION_1,
+        &sa.lpSecurityDescriptor, nullptr);
   }
-  TextCopy(s.tempDir, sizeof(s.tempDir), usual);
+  for (uint32_t b = 0; b < count; ++b) {
+    char usual[kPathBytes];
+    // The temporary path itself may be missing.
+    if (!UsualWorkDir(bases[b], usual, sizeof(usual)) || !CreateDirectoryTree(bases[b])) continue;
+    for (uint32_t attempt = 0; attempt < kWorkDirAttempts; ++attempt) {
+      if (!WorkDirName(usual, GetCurrentProcessId(), attempt, s.tempDir, sizeof(s.tempDir))) break;
+      // Creation fails for any name that exists, folder, file or link.
+      if (!CreateDirectoryW(Wide(s.tempDir).text, &sa)) continue;
+      // Something replaced the new folder before it could be opened: not ours
+      // any more, so it is left alone.
+      if (!HoldWorkDir(s.tempDir)) continue;
+      s.tempDirCreated = true;
+      return true;
+    }
+  }
+  s.tempDir[0] = 0;
   return false;
 }
 
@@ -68,7 +76,7 @@ void RemoveWorkDir() {
   s.tempDirHandle = nullptr;
   // Removal succeeds only when the folder is empty: files that could not be
   // deleted keep it.
-  if (s.tempDirCreated) RemoveDirectoryA(s.tempDir);
+  if (s.tempDirCreated) RemoveDirectoryW(Wide(s.tempDir).text);
   s.tempDirCreated = false;
 }
 

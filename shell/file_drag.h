@@ -1,19 +1,21 @@
 // The drop target: lets the user drop files from the shell onto the window of
-// its owner. It puts its own message procedure in front of the window's,
-// tells the shell whether the window accepts files, and on each drop fills
-// three parallel lists (full path, last path component, extension) and raises
-// OnDrop. An owner without a window leaves it detached.
+// its owner. It listens to the window's messages, tells the shell whether the
+// window accepts files, and on each drop fills three parallel lists (full
+// path, last path component, extension) and raises OnDrop. An owner without a
+// window leaves it detached.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
 #include "core/component.h"
+#include "core/handles.h"
+#include "core/window_base.h"
 #include "core/strings.h"
 
 namespace marrowby {
 
-class TFileDrag : public TComponent {
+class TFileDrag : public TComponent, public MessageListener {
  public:
   explicit TFileDrag(TComponent* owner);
   ~TFileDrag() override;
@@ -36,24 +38,25 @@ class TFileDrag : public TComponent {
   // Raised once per drop, after the lists are filled.
   TNotifyEvent OnDrop;
 
-  // Attached to its owner's window (an HWND), or null.
-  void* Window() const { return window_; }
+  // Attached to its owner's window, or null.
+  NativeWindow Window() const { return window_; }
 
   // Handles one drop (a drop handle) and releases the handle: what the drop
   // message does.
-  void HandleDrop(void* drop);
-
-  // The window went away: forget it (the window's procedure is its own again).
-  void WindowDestroyed();
+  void HandleDrop(NativeDrop drop);
 
  private:
+  intptr_t OnMessage(NativeWindow window, const WindowMessage& message,
+                     MessageChain& next) override;
+  // The window went away, or its object let go of it: forget it.
+  void ListeningEnded(NativeWindow window) override;
+
   std::unique_ptr<TStrings> nameWithPath_;
   std::unique_ptr<TStrings> nameOnly_;
   std::unique_ptr<TStrings> extension_;
   int32_t fileCount_ = 0;
   bool enableDrop_ = false;
-  void* window_ = nullptr;
-  void* hook_ = nullptr;  // what the window's procedure needs to find us and the one before
+  NativeWindow window_ = nullptr;
 };
 
 }  // namespace marrowby

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "core/errors.h"
 #include "core/typeinfo.h"
 #include "core/window_host.h"
 #include "shell/file_drag.h"
@@ -14,17 +13,7 @@ namespace marrowby {
 
 namespace {
 
-// The window property that leads the replacement procedure to its drop target.
-const char kHookProperty[] = "MarrowbyFileDragHook";
 const UINT kInitialBuffer = 128;
-
-// Kept as a window property. When the drop target goes while somebody else's
-// procedure sits in front of ours, the hook stays behind with no drop target
-// and keeps passing every message on.
-struct Hook {
-  TFileDrag* drag;
-  WNDPROC previous;
-};
 
 const TypeInfo kStringsType = ClassTypeInfo("TStrings", &TStrings::kClassInfo);
 
@@ -67,25 +56,11 @@ DroppedFiles ReadDrop(HDROP drop) {
   return files;
 }
 
-LRESULT CALLBACK DropWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* hook = static_cast<Hook*>(GetPropA(hwnd, kHookProperty));
-  if (!hook) return DefWindowProcA(hwnd, msg, wp, lp);
-  const WNDPROC previous = hook->previous;
-  if (hook->drag && msg == WM_DROPFILES) {
-    TFileDrag* drag = hook->drag;
-    CallGuarded([&] { drag->HandleDrop(reinterpret_cast<void*>(wp)); });
-    return 0;
+bool HasDropTarget(HWND hwnd) {
+  for (MessageListener* l : MessageListenersOf(hwnd)) {
+    if (dynamic_cast<TFileDrag*>(l)) return true;
   }
-  if (msg == WM_NCDESTROY) {
-    // The last message of the window: give it back its own procedure.
-    if (hook->drag) hook->drag->WindowDestroyed();
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) == DropWndProc) {
-      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-    }
-    RemovePropA(hwnd, kHookProperty);
-    delete hook;
-  }
-  return CallWindowProcA(previous, hwnd, msg, wp, lp);
+  return false;
 }
 
 }  // namespace
@@ -99,56 +74,36 @@ TFileDrag::TFileDrag(TComponent* owner)
       nameOnly_(std::make_unique<TStringList>()),
       extension_(std::make_unique<TStringList>()) {
   auto* host = dynamic_cast<WindowHost*>(owner);
-  HWND hwnd = host ? static_cast<HWND>(host->WindowHandle()) : nullptr;
+  HWND hwnd = host ? host->WindowHandle() : nullptr;
   // One drop target per window: a second one stays detached.
-  if (hwnd && IsWindow(hwnd) && !GetPropA(hwnd, kHookProperty)) {
-    auto* hook = new Hook{this, nullptr};
-    if (SetPropA(hwnd, kHookProperty, hook)) {
-      hook->previous = reinterpret_cast<WNDPROC>(
-          SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DropWndProc)));
-      window_ = hwnd;
-      hook_ = hook;
-    } else {
-      delete hook;
-    }
-  }
+  if (hwnd && !HasDropTarget(hwnd) && AddMessageListener(hwnd, this)) window_ = hwnd;
   SetEnableDrop(false);
 }
 
 TFileDrag::~TFileDrag() {
-  MarkDestroying();
-  if (window_) {
-    HWND hwnd = static_cast<HWND>(window_);
-    auto* hook = static_cast<Hook*>(hook_);
-    SetEnableDrop(false);
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) == DropWndProc) {
-      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hook->previous));
-      RemovePropA(hwnd, kHookProperty);
-      delete hook;
-    } else {
-      // Another procedure was put in front of ours later; cutting ours out
-      // would cut that one off too. Ours stays and passes everything on.
-      hook->drag = nullptr;
-    }
-  }
-  window_ = nullptr;
-  hook_ = nullptr;
+  if (!window_) return;
+  SetEnableDrop(false);
+  RemoveMessageListener(window_, this);
 }
 
-void TFileDrag::WindowDestroyed() {
+intptr_t TFileDrag::OnMessage(HWND, const WindowMessage& message, MessageChain& next) {
+  if (message.id != WM_DROPFILES) return next.PassOn();
+  HandleDrop(reinterpret_cast<HDROP>(message.wParam));
+  return 0;
+}
+
+void TFileDrag::ListeningEnded(HWND) {
   window_ = nullptr;
-  hook_ = nullptr;
   enableDrop_ = false;
 }
 
 void TFileDrag::SetEnableDrop(bool v) {
   if (!window_) v = false;
   enableDrop_ = v;
-  if (window_) DragAcceptFiles(static_cast<HWND>(window_), v ? TRUE : FALSE);
+  if (window_) DragAcceptFiles(window_, v ? TRUE : FALSE);
 }
 
-void TFileDrag::HandleDrop(void* dropHandle) {
-  HDROP drop = static_cast<HDROP>(dropHandle);
+void TFileDrag::HandleDrop(HDROP drop) {
   DroppedFiles files;
   {
     // The handle is ours to release, however the reading ends.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/handles.h"
 #include "core/set.h"
 
 namespace marrowby {
@@ -77,7 +78,7 @@ struct TFontDesc {
 // (the menu never frees it). With TransparentColor clDefault the colour of the
 // cell's bottom-left pixel is left out.
 struct TMenuGraphic {
-  void* Bitmap = nullptr;  // the platform's bitmap handle
+  NativeBitmap Bitmap = nullptr;
   int Left = 0, Top = 0;   // the cell within the bitmap
   int Width = 0, Height = 0;
   bool Transparent = true;

@@ -106,7 +106,7 @@ void TIcon::LoadFromImage(const std::string& image) {
   Changed();
 }
 
-void TIcon::AdoptHandle(void* handle) {
+void TIcon::AdoptHandle(NativeIcon handle) {
   if (handle && handle == handle_) return;
   ReleaseHandle();
   image_.clear();
@@ -134,7 +134,7 @@ void TIcon::Assign(const TPersistent* source) {
   TPersistent::Assign(source);
 }
 
-void* TIcon::Handle() {
+NativeIcon TIcon::Handle() {
   if (!handle_ && !handleTried_ && !image_.empty()) {
     handleTried_ = true;
     std::vector<IconEntry> entries;

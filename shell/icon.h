@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/handles.h"
 #include "core/object.h"
 
 namespace marrowby {
@@ -63,13 +64,13 @@ class TIcon : public TPersistent {
   // when the bytes are not an icon file image.
   void LoadFromImage(const std::string& image);
   // Takes over a platform icon handle (the icon destroys it).
-  void AdoptHandle(void* handle);
+  void AdoptHandle(NativeIcon handle);
   void Clear();
   void Assign(const TPersistent* source) override;
 
   // The platform's icon handle, made from the image at first use; null for
   // an empty icon or when the platform cannot make one from the image.
-  void* Handle();
+  NativeIcon Handle();
 
   // Raised after every change of the picture.
   TNotifyEvent OnChange;
@@ -81,7 +82,7 @@ class TIcon : public TPersistent {
   friend class TIconList;  // fills its slots without a change event per slot
 
   std::string image_;
-  void* handle_ = nullptr;
+  NativeIcon handle_ = nullptr;
   bool handleTried_ = false;  // a failed creation is not repeated until the next change
 };
 

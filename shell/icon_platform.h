@@ -12,7 +12,7 @@ namespace marrowby {
 // The size of the icons the notification area shows (pixels).
 int PlatformSmallIconSize();
 // A new icon handle from one picture of image, or null.
-void* PlatformCreateIcon(const std::string& image, const IconEntry& entry);
-void PlatformDestroyIcon(void* handle);
+NativeIcon PlatformCreateIcon(const std::string& image, const IconEntry& entry);
+void PlatformDestroyIcon(NativeIcon handle);
 
 }  // namespace marrowby

@@ -4,7 +4,7 @@
 namespace marrowby {
 
 int PlatformSmallIconSize() { return 16; }
-void* PlatformCreateIcon(const std::string&, const IconEntry&) { return nullptr; }
-void PlatformDestroyIcon(void*) {}
+NativeIcon PlatformCreateIcon(const std::string&, const IconEntry&) { return nullptr; }
+void PlatformDestroyIcon(NativeIcon) {}
 
 }  // namespace marrowby

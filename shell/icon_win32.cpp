@@ -7,7 +7,7 @@ namespace marrowby {
 
 int PlatformSmallIconSize() { return GetSystemMetrics(SM_CXSMICON); }
 
-void* PlatformCreateIcon(const std::string& image, const IconEntry& entry) {
+HICON PlatformCreateIcon(const std::string& image, const IconEntry& entry) {
   // The picture's bytes are a resource-format icon image (a DIB with its
   // mask, or a PNG); its own size is kept, the shell scales it to fit.
   auto* bits = reinterpret_cast<BYTE*>(const_cast<char*>(image.data() + entry.Offset));
@@ -15,6 +15,6 @@ void* PlatformCreateIcon(const std::string& image, const IconEntry& entry) {
                                   entry.Width, entry.Height, LR_DEFAULTCOLOR);
 }
 
-void PlatformDestroyIcon(void* handle) { DestroyIcon(static_cast<HICON>(handle)); }
+void PlatformDestroyIcon(HICON handle) { DestroyIcon(handle); }
 
 }  // namespace marrowby

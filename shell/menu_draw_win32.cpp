@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "shell/tray_menu.h"
+
 namespace marrowby {
 
 COLORREF ResolveColor(TColor color) {
@@ -14,9 +16,8 @@ RECT ToRECT(const TRect& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; }
 TRect FromRECT(const RECT& r) { return TRect{r.left, r.top, r.right, r.bottom}; }
 
 void FillSolid(HDC dc, const RECT& r, COLORREF color) {
-  HBRUSH brush = CreateSolidBrush(color);
-  FillRect(dc, &r, brush);
-  DeleteObject(brush);
+  ScopedBrush brush(CreateSolidBrush(color));
+  FillRect(dc, &r, brush.Get());
 }
 
 bool NewStyleSystem() { return LOBYTE(LOWORD(GetVersion())) >= 4; }
@@ -25,15 +26,11 @@ LOGFONTA SystemMenuLogFont(bool newStyle) {
   if (newStyle) {
     NONCLIENTMETRICSA ncm = {};
     ncm.cbSize = sizeof(ncm);
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0)) return ncm.lfMenuFont;
-    // Systems before Vista know the record without its last field.
-    ncm.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+    // The record as Windows XP knows it, which later systems accept too.
     if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0)) return ncm.lfMenuFont;
   }
   LOGFONTA lf = {};
-  HDC screen = GetDC(nullptr);
-  lf.lfHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
+  lf.lfHeight = -MulDiv(8, GetDeviceCaps(ScopedWindowDC(nullptr).Get(), LOGPIXELSY), 72);
   lf.lfWeight = FW_NORMAL;
   lf.lfCharSet = DEFAULT_CHARSET;
   std::strcpy(lf.lfFaceName, "MS Sans Serif");
@@ -71,31 +68,27 @@ namespace {
 // A monochrome mask of the glyph: 1 where the picture is transparent.
 HBITMAP MakeMask(HDC src, const TMenuGraphic& g, int w, COLORREF transparent) {
   HBITMAP mask = CreateBitmap(w, g.Height, 1, 1, nullptr);
-  HDC maskDc = CreateCompatibleDC(src);
-  HGDIOBJ old = SelectObject(maskDc, mask);
+  ScopedMemoryDC maskDc(CreateCompatibleDC(src));
+  ScopedSelect select(maskDc.Get(), mask);
   if (g.Transparent) {
     const COLORREF oldBk = SetBkColor(src, transparent);
-    BitBlt(maskDc, 0, 0, w, g.Height, src, g.Left, g.Top, SRCCOPY);
+    BitBlt(maskDc.Get(), 0, 0, w, g.Height, src, g.Left, g.Top, SRCCOPY);
     SetBkColor(src, oldBk);
   } else {
-    PatBlt(maskDc, 0, 0, w, g.Height, BLACKNESS);  // every pixel shown
+    PatBlt(maskDc.Get(), 0, 0, w, g.Height, BLACKNESS);  // every pixel shown
   }
-  SelectObject(maskDc, old);
-  DeleteDC(maskDc);
   return mask;
 }
 
 // Paints colour through the mask's 0 pixels (the picture's shape).
 void PaintShape(HDC dc, HDC maskDc, int x, int y, int w, int h, COLORREF color) {
-  HBRUSH brush = CreateSolidBrush(color);
-  HGDIOBJ oldBrush = SelectObject(dc, brush);
+  ScopedBrush brush(CreateSolidBrush(color));
+  ScopedSelect select(dc, brush.Get());
   const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
   const COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));
   BitBlt(dc, x, y, w, h, maskDc, 0, 0, 0x00B8074A);  // PSDPxax: brush where the mask is 0
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBk);
-  SelectObject(dc, oldBrush);
-  DeleteObject(brush);
 }
 
 }  // namespace
@@ -103,34 +96,29 @@ void PaintShape(HDC dc, HDC maskDc, int x, int y, int w, int h, COLORREF color) 
 void DrawMenuGraphic(HDC dc, const TMenuGraphic& g, int glyphs, int x, int y, bool disabled) {
   if (g.Empty()) return;
   const int w = GlyphWidth(g.Width, glyphs);
-  HDC src = CreateCompatibleDC(dc);
-  HGDIOBJ oldSrc = SelectObject(src, static_cast<HBITMAP>(g.Bitmap));
+  ScopedMemoryDC src(CreateCompatibleDC(dc));
+  ScopedSelect selectSource(src.Get(), g.Bitmap);
   const COLORREF transparent = g.TransparentColor == clDefault
-                                   ? GetPixel(src, g.Left, g.Top + g.Height - 1)
+                                   ? GetPixel(src.Get(), g.Left, g.Top + g.Height - 1)
                                    : ResolveColor(g.TransparentColor);
-  HBITMAP mask = MakeMask(src, g, w, transparent);
-  HDC maskDc = CreateCompatibleDC(dc);
-  HGDIOBJ oldMask = SelectObject(maskDc, mask);
+  ScopedBitmap mask(MakeMask(src.Get(), g, w, transparent));
+  ScopedMemoryDC maskDc(CreateCompatibleDC(dc));
+  ScopedSelect selectMask(maskDc.Get(), mask.Get());
   if (disabled) {
-    PaintShape(dc, maskDc, x + 1, y + 1, w, g.Height, GetSysColor(COLOR_BTNHIGHLIGHT));
-    PaintShape(dc, maskDc, x, y, w, g.Height, GetSysColor(COLOR_BTNSHADOW));
-  } else {
-    // XOR the picture in, clear its shape with the mask, XOR it in again:
-    // the shape shows the picture, the rest the background (no msimg32,
-    // which the oldest systems lack).
-    const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
-    const COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));
-    BitBlt(dc, x, y, w, g.Height, src, g.Left, g.Top, SRCINVERT);
-    BitBlt(dc, x, y, w, g.Height, maskDc, 0, 0, SRCAND);
-    BitBlt(dc, x, y, w, g.Height, src, g.Left, g.Top, SRCINVERT);
-    SetTextColor(dc, oldText);
-    SetBkColor(dc, oldBk);
+    PaintShape(dc, maskDc.Get(), x + 1, y + 1, w, g.Height, GetSysColor(COLOR_BTNHIGHLIGHT));
+    PaintShape(dc, maskDc.Get(), x, y, w, g.Height, GetSysColor(COLOR_BTNSHADOW));
+    return;
   }
-  SelectObject(maskDc, oldMask);
-  DeleteDC(maskDc);
-  DeleteObject(mask);
-  SelectObject(src, oldSrc);
-  DeleteDC(src);
+  // XOR the picture in, clear its shape with the mask, XOR it in again: the
+  // shape shows the picture, the rest the background (no msimg32, which the
+  // oldest systems lack).
+  const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+  const COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));
+  BitBlt(dc, x, y, w, g.Height, src.Get(), g.Left, g.Top, SRCINVERT);
+  BitBlt(dc, x, y, w, g.Height, maskDc.Get(), 0, 0, SRCAND);
+  BitBlt(dc, x, y, w, g.Height, src.Get(), g.Left, g.Top, SRCINVERT);
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBk);
 }
 
 void PaintGradientStrip(HDC dc, const TRect& rect, TColor start, TColor end, bool newStyle) {
@@ -145,6 +133,24 @@ void PaintGradientStrip(HDC dc, const TRect& rect, TColor start, TColor end, boo
     FillSolid(dc, RECT{shape.HighlightX, rect.Top, shape.HighlightX + 1, rect.Bottom},
               GetSysColor(COLOR_BTNHIGHLIGHT));
   }
+}
+
+void PaintWordMargin(TTrayPopupMenu& menu, const TRect& rect, const char* word) {
+  menu.PaintMarginGradient(rect, RGBColor(0, 255, 0), RGBColor(0, 63, 0));
+  HDC dc = menu.CanvasHandle();
+  LOGFONTA lf = {};
+  lf.lfHeight = -MulDiv(20, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  lf.lfWeight = FW_BOLD;
+  lf.lfEscapement = lf.lfOrientation = 900;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpyA(lf.lfFaceName, "Courier New");
+  ScopedFont font(CreateFontIndirectA(&lf));
+  ScopedSelect select(dc, font.Get());
+  SetTextColor(dc, RGB(255, 255, 255));
+  SetBkMode(dc, TRANSPARENT);
+  RECT clip = {rect.Left, rect.Top, rect.Right, rect.Bottom};
+  ExtTextOutA(dc, rect.Left, rect.Bottom - 5, ETO_CLIPPED, &clip, word,
+              static_cast<UINT>(std::strlen(word)), nullptr);
 }
 
 }  // namespace marrowby

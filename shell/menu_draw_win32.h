@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "core/scoped_win32.h"
 #include "shell/graphics.h"
 #include "shell/menu_layout.h"
 
@@ -22,24 +23,6 @@ TFontDesc DescFromLogFont(const LOGFONTA& lf, TColor color);
 // A font made from base with what desc says (name, height, style, angle).
 HFONT CreateFontFromDesc(const LOGFONTA& base, const TFontDesc& desc);
 
-// A font selected into a device context for a while: put back and deleted
-// at the end of the scope.
-class FontScope {
- public:
-  FontScope(HDC dc, HFONT font) : dc_(dc), font_(font), old_(SelectObject(dc, font)) {}
-  ~FontScope() {
-    SelectObject(dc_, old_);
-    DeleteObject(font_);
-  }
-  FontScope(const FontScope&) = delete;
-  FontScope& operator=(const FontScope&) = delete;
-
- private:
-  HDC dc_;
-  HFONT font_;
-  HGDIOBJ old_;
-};
-
 // True on systems of major version 4 and later.
 bool NewStyleSystem();
 
@@ -50,5 +33,11 @@ void DrawMenuGraphic(HDC dc, const TMenuGraphic& g, int glyphs, int x, int y, bo
 
 // The margin strip: gradient bands and, on new-style systems, the edge lines.
 void PaintGradientStrip(HDC dc, const TRect& rect, TColor start, TColor end, bool newStyle);
+
+class TTrayPopupMenu;
+// The program's margin, for OnDrawMargin: a gradient from lime to a dark
+// green a quarter as bright, with the word in white bold Courier New of 20
+// points running upward from 5 pixels above the strip's bottom.
+void PaintWordMargin(TTrayPopupMenu& menu, const TRect& rect, const char* word);
 
 }  // namespace marrowby

@@ -63,8 +63,7 @@ const ClassInfo TMenuItem::kClassInfo = {"TMenuItem", &TComponent::kClassInfo, k
 TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), command_(Pool().Take()) {}
 
 TMenuItem::~TMenuItem() {
-  MarkDestroying();
-  while (!items_.empty()) delete items_.back();
+  while (!items_.empty()) Free(items_.back());
   if (parent_) parent_->Remove(this);
   Pool().Give(command_);
 }

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "core/application_window.h"
+#include "core/scoped_win32.h"
 #include "core/typeinfo.h"
 #include "shell/shell_text.h"
 #include "shell/single_instance.h"
@@ -43,7 +44,7 @@ std::string ClassNameOf(HWND hwnd) {
 }
 
 HWND ApplicationWindowHandle() {
-  return static_cast<HWND>(CurrentApplicationWindow().ApplicationHandle());
+  return CurrentApplicationWindow().ApplicationHandle();
 }
 
 }  // namespace
@@ -57,24 +58,21 @@ std::string TSingleInstance::MutexName() {
 }
 
 TSingleInstance::TSingleInstance(TComponent* owner) : TComponent(owner) {
-  HANDLE h = CreateMutexA(nullptr, TRUE, MutexName().c_str());
+  ScopedKernelHandle mutex(CreateMutexA(nullptr, TRUE, MutexName().c_str()));
   // Another copy holds it. A copy that is just ending (the user quit and
   // started again at once) lets go within moments: wait for that briefly, or
   // the new copy would quit too and leave none running.
-  if (h && GetLastError() == ERROR_ALREADY_EXISTS) {
-    const DWORD waited = WaitForSingleObject(h, kWaitForEndingCopyMs);
-    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
-      // Keeping a handle would keep the name alive after that copy ends, so
-      // that a start then would still find it taken.
-      CloseHandle(h);
-      h = nullptr;
-    }
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    const DWORD waited = WaitForSingleObject(mutex.Get(), kWaitForEndingCopyMs);
+    // Keeping a handle would keep the name alive after that copy ends, so
+    // that a start then would still find it taken.
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) mutex.Reset();
   }
-  mutex_ = h;
+  mutex_ = mutex.Detach();
 }
 
 TSingleInstance::~TSingleInstance() {
-  if (mutex_) CloseHandle(static_cast<HANDLE>(mutex_));
+  ScopedKernelHandle mutex(mutex_);  // closed: a later copy may start
 }
 
 void TSingleInstance::Loaded() {

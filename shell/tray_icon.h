@@ -2,8 +2,8 @@
 // notification area, turns the shell's mouse notifications into click,
 // double-click and mouse events, pops up its menu on a right click, and can
 // cycle through a list of frames. The shell talks to a hidden window of the
-// icon's own; when the taskbar is created anew (Explorer restarted), the icon
-// is added again.
+// icon's own, whose timer also steps the frames; when the taskbar is created
+// anew (Explorer restarted), the icon is added again.
 #pragma once
 
 #include <cstdint>
@@ -12,14 +12,13 @@
 #include <string>
 
 #include "core/component.h"
-#include "core/message_window.h"
+#include "core/window_base.h"
 #include "core/set.h"
 #include "shell/icon.h"
 
 namespace marrowby {
 
 class TTrayPopupMenu;
-class FrameTicker;
 
 enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
 enum TShiftStateItem : uint8_t { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
@@ -37,7 +36,7 @@ using TrayNotifyFunction = std::function<bool(unsigned message, void* record)>;
 void SetTrayNotifyFunction(TrayNotifyFunction fn);
 bool ShellNotifyIcon(unsigned message, void* record);
 
-class TTrayIcon : public TComponent, private MessageWindow {
+class TTrayIcon : public TComponent, private WindowBase {
  public:
   // The message the shell sends to the hidden window; its last parameter is
   // the mouse message.
@@ -83,8 +82,8 @@ class TTrayIcon : public TComponent, private MessageWindow {
   bool Added() const { return added_; }
   // The frame shown while animated (-1 before the first animation).
   int FrameIndex() const { return frameIndex_; }
-  // The hidden window the shell sends its notifications to (an HWND).
-  void* WindowHandle() const { return OwnWindow(); }
+  // The hidden window the shell sends its notifications to.
+  NativeWindow WindowHandle() const { return OwnWindow(); }
 
   // Pops the menu up at the cursor as a right click does; true when shown.
   bool ShowPopup();
@@ -100,11 +99,13 @@ class TTrayIcon : public TComponent, private MessageWindow {
   void Remove();
   void IconChanged();
   bool Notify(unsigned message);
-  void* ActiveIconHandle();
+  NativeIcon ActiveIconHandle();
   void MouseMessage(unsigned message);
   void Click(TMouseButton button, TShiftState shift, int x, int y);
   void DblClick();
-  void FrameStep(uintptr_t generation);
+  void StartFrames();
+  void StopFrames();
+  void FrameStep();
 
   bool active_ = true;
   bool enabled_ = true;
@@ -118,8 +119,10 @@ class TTrayIcon : public TComponent, private MessageWindow {
   bool added_ = false;
   int frameIndex_ = -1;
   Set<TMouseButton> pressed_;
-  std::unique_ptr<FrameTicker> ticker_;
-  uintptr_t tickerGeneration_ = 0;
+  // Each animation has a timer id of its own, so that a tick of one that
+  // has been switched off meanwhile is told apart and ignored.
+  uintptr_t animation_ = 0;
+  bool framesRunning_ = false;
 };
 
 }  // namespace marrowby

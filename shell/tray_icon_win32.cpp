@@ -8,7 +8,6 @@
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/typeinfo.h"
-#include "shell/frame_ticker.h"
 #include "shell/shell_text.h"
 #include "shell/tray_icon.h"
 #include "shell/tray_menu.h"
@@ -22,9 +21,8 @@ const char kWindowClass[] = "TTrayIconWindow";
 // Windows (104 with 64-bit handles).
 static_assert(NOTIFYICONDATAA_V1_SIZE == (sizeof(void*) == 4 ? 88 : 104),
               "notification record of the first shell version");
-// Posted by the frame ticker; wParam is the ticker's generation, so that a
-// step of an animation that has been switched off meanwhile is ignored.
-const UINT kFrameStepMessage = WM_USER + 1;
+// The shortest time between frames; the system's timers tick no faster.
+const UINT kMinFrameIntervalMs = USER_TIMER_MINIMUM;
 
 const TypeInfo kIconType = ClassTypeInfo("TIcon", &TIcon::kClassInfo);
 const TypeInfo kIconListType = ClassTypeInfo("TIconList", &TIconList::kClassInfo);
@@ -99,19 +97,18 @@ TTrayIcon::TTrayIcon(TComponent* owner)
   setup.className = kWindowClass;
   setup.style = WS_POPUP;
   setup.exStyle = WS_EX_TOOLWINDOW;
-  if (CreateOwnWindow(setup)) AllowTaskbarCreated(static_cast<HWND>(OwnWindow()));
+  if (CreateOwnWindow(setup)) AllowTaskbarCreated(OwnWindow());
   icon_->OnChange = [this](TObject*) { IconChanged(); };
   icons_->OnChange = [this](TObject*) { IconChanged(); };
 }
 
 TTrayIcon::~TTrayIcon() {
-  MarkDestroying();
   enabled_ = false;
   icon_->OnChange = nullptr;
   icons_->OnChange = nullptr;
   // The animation stops without an icon change; the icon goes next anyway.
+  StopFrames();
   animated_ = false;
-  ticker_.reset();
   Remove();
   SetPopupMenu(nullptr);
   DestroyOwnWindow();
@@ -147,7 +144,7 @@ void TTrayIcon::SetHint(const std::string& v) {
 void TTrayIcon::SetInterval(uint16_t v) {
   if (v == interval_) return;
   interval_ = v;
-  if (ticker_) ticker_->SetInterval(v);
+  if (framesRunning_) StartFrames();  // counts the new period afresh
 }
 
 void TTrayIcon::SetPopupMenu(TTrayPopupMenu* menu) {
@@ -159,7 +156,7 @@ void TTrayIcon::SetPopupMenu(TTrayPopupMenu* menu) {
 
 // ---- Showing, changing, removing ----------------------------------------------
 
-void* TTrayIcon::ActiveIconHandle() {
+HICON TTrayIcon::ActiveIconHandle() {
   TIcon* icon = icon_.get();
   const int count = icons_->Count();
   if (animated_ && count > 0) icon = icons_->Items(std::clamp(frameIndex_, 0, count - 1));
@@ -170,12 +167,12 @@ bool TTrayIcon::Notify(unsigned message) {
   NOTIFYICONDATAA nid;
   std::memset(&nid, 0, sizeof(nid));
   nid.cbSize = NOTIFYICONDATAA_V1_SIZE;  // the record every shell version reads
-  nid.hWnd = static_cast<HWND>(OwnWindow());
+  nid.hWnd = OwnWindow();
   nid.uID = 0;
   nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   nid.uCallbackMessage = kCallbackMessage;
-  void* handle = ActiveIconHandle();
-  nid.hIcon = handle ? static_cast<HICON>(handle) : reinterpret_cast<HICON>(INVALID_HANDLE_VALUE);
+  HICON handle = ActiveIconHandle();
+  nid.hIcon = handle ? handle : reinterpret_cast<HICON>(INVALID_HANDLE_VALUE);
   const std::string tip = TrayTip(hint_);
   std::memcpy(nid.szTip, tip.c_str(), tip.size() + 1);
   if (NotifyHook()) return NotifyHook()(message, &nid);
@@ -189,14 +186,14 @@ void TTrayIcon::Show() {
     pressed_ = {};
     added_ = Notify(NIM_ADD);
   }
-  if (animated_ && ticker_) ticker_->SetHeld(!added_);
+  if (animated_ && added_) StartFrames();
 }
 
 void TTrayIcon::Remove() {
   if (OwnWindow()) Notify(NIM_DELETE);
   added_ = false;
   pressed_ = {};
-  if (animated_ && ticker_) ticker_->SetHeld(true);
+  StopFrames();
 }
 
 void TTrayIcon::IconChanged() {
@@ -224,23 +221,35 @@ void TTrayIcon::SetAnimated(bool v) {
   if (v == animated_) return;
   if (v) {
     if (icons_->Count() == 0) return;
-    HWND hwnd = static_cast<HWND>(OwnWindow());
-    const uintptr_t generation = ++tickerGeneration_;
-    ticker_ = std::make_unique<FrameTicker>(interval_, !added_, [hwnd, generation] {
-      return PostMessageA(hwnd, kFrameStepMessage, generation, 0) != FALSE;
-    });
+    ++animation_;
     animated_ = true;
+    if (added_) StartFrames();  // held while the icon is away
   } else {
+    StopFrames();
     animated_ = false;
-    ticker_.reset();  // stops the thread without waiting for it
   }
   frameIndex_ = 0;
   IconChanged();
 }
 
-void TTrayIcon::FrameStep(uintptr_t generation) {
-  if (!ticker_ || generation != tickerGeneration_) return;
-  ticker_->StepDone();
+// The frames are stepped by a timer of the hidden window, on the
+// user-interface thread. The system makes a timer message only when the
+// thread has nothing else to do and never queues two, so a busy thread skips
+// frames instead of catching up. Starting again counts a fresh interval.
+void TTrayIcon::StartFrames() {
+  HWND hwnd = static_cast<HWND>(OwnWindow());
+  if (!hwnd) return;
+  framesRunning_ =
+      SetTimer(hwnd, animation_, std::max<UINT>(interval_, kMinFrameIntervalMs), nullptr) != 0;
+}
+
+void TTrayIcon::StopFrames() {
+  if (!framesRunning_) return;
+  KillTimer(static_cast<HWND>(OwnWindow()), animation_);
+  framesRunning_ = false;
+}
+
+void TTrayIcon::FrameStep() {
   if (!animated_ || !added_ || ApplicationTerminated()) return;
   const int count = icons_->Count();
   if (count == 0) return;
@@ -256,8 +265,8 @@ intptr_t TTrayIcon::HandleMessage(unsigned message, uintptr_t wParam, intptr_t l
     MouseMessage(static_cast<unsigned>(lParam));
     return 0;
   }
-  if (message == kFrameStepMessage) {
-    FrameStep(wParam);
+  if (message == WM_TIMER && framesRunning_ && wParam == animation_) {
+    FrameStep();
     return 0;
   }
   if (message == TaskbarCreatedMessage()) {
@@ -267,10 +276,6 @@ intptr_t TTrayIcon::HandleMessage(unsigned message, uintptr_t wParam, intptr_t l
       Show();
     }
     return 0;
-  }
-  intptr_t result = 0;
-  if (popupMenu_ && popupMenu_->HandleOwnerMessage(message, wParam, lParam, &result)) {
-    return result;
   }
   return DefaultHandling(message, wParam, lParam);
 }
@@ -337,13 +342,13 @@ void TTrayIcon::DblClick() {
 }
 
 bool TTrayIcon::ShowPopup() {
-  HWND hwnd = static_cast<HWND>(OwnWindow());
+  HWND hwnd = OwnWindow();
   if (!active_ || !popupMenu_ || !popupMenu_->AutoPopup() || !hwnd) return false;
   TTrayPopupMenu* menu = popupMenu_;
   menu->SetPopupComponent(this);
   // A control that holds the mouse (a pressed button, a drag) lets go first.
   HWND target = GetActiveWindow();
-  if (!target) target = static_cast<HWND>(CurrentApplicationWindow().MainWindowHandle());
+  if (!target) target = CurrentApplicationWindow().MainWindowHandle();
   if (target) {
     HWND focus = GetFocus();
     if (!focus || (focus != target && !IsChild(target, focus))) focus = target;

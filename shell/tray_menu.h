@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "core/component.h"
-#include "core/message_window.h"
+#include "core/window_base.h"
 #include "core/set.h"
 #include "shell/graphics.h"
 #include "shell/menu_item.h"
@@ -46,7 +46,7 @@ using TDrawMenuItemEvent = std::function<void(TTrayPopupMenu* Sender, TMenuItem*
 using TMeasureMenuItemEvent =
     std::function<void(TTrayPopupMenu* Sender, TMenuItem* Item, int& Width, int& Height)>;
 
-class TTrayPopupMenu : public TComponent, private MessageWindow {
+class TTrayPopupMenu : public TComponent, private WindowBase, private MessageListener {
  public:
   explicit TTrayPopupMenu(TComponent* owner);
   ~TTrayPopupMenu() override;
@@ -82,26 +82,23 @@ class TTrayPopupMenu : public TComponent, private MessageWindow {
   // Shows the menu at the screen point, owned by the menu's own hidden window,
   // and clicks the chosen item after it has closed. True when it was shown.
   bool Popup(int x, int y);
-  // Shows the menu owned by ownerWindow (whose window procedure passes the
-  // menu's drawing messages to HandleOwnerMessage) and returns once it has
+  // Shows the menu owned by ownerWindow, whose measuring and drawing
+  // messages the menu listens to while it is shown, and returns once it has
   // closed, with the chosen item's command (0 for none).
-  bool Track(void* ownerWindow, int x, int y, uint32_t* command);
+  bool Track(NativeWindow ownerWindow, int x, int y, uint32_t* command);
   // Clicks the item with that command, if it still exists.
   bool ClickCommand(uint32_t command);
-  // The measuring and drawing messages of the menu while it is shown; true
-  // when the message was the menu's (result is then the answer).
-  bool HandleOwnerMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t* result);
   bool Tracking() const { return tracking_; }
 
   // Measuring and drawing of one item (what the messages above do).
   ItemSize MeasureItem(TMenuItem* item);
-  void DrawItem(TMenuItem* item, void* dc, const TRect& rect, TOwnerDrawState state,
+  void DrawItem(TMenuItem* item, NativeDC dc, const TRect& rect, TOwnerDrawState state,
                 bool wholeItem);
   // Paints a margin strip on the canvas: a gradient from start to end colour
   // and, on new-style systems, the two edge lines at its right.
   void PaintMarginGradient(const TRect& rect, TColor start, TColor end);
   // The device context being drawn on (during OnDrawMargin and OnDrawItem).
-  void* CanvasHandle() const { return canvas_; }
+  NativeDC CanvasHandle() const { return canvas_; }
 
   // The system's measures the layout starts from.
   static MenuMetrics Metrics();
@@ -112,14 +109,19 @@ class TTrayPopupMenu : public TComponent, private MessageWindow {
   void Notification(TComponent* component, Operation op) override;
 
  private:
-  void* BuildMenu(TMenuItem* parent);
+  NativeMenu BuildMenu(TMenuItem* parent);
   bool IsOwnerDrawn() const { return style_ != msStandard; }
   void AskItemParams(TMenuItem* item, TOwnerDrawState state, TFontDesc& font, TColor& background,
                      TMenuGraphic& graphic, int& glyphs);
   void DrawContent(TMenuItem* item, const TRect& rect, TOwnerDrawState state);
   // The menu's own hidden window, made on first use.
-  void* MenuWindow();
-  intptr_t HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) override;
+  NativeWindow MenuWindow();
+  // The measuring and drawing messages of the owner window while the menu
+  // is shown.
+  intptr_t OnMessage(NativeWindow window, const WindowMessage& message,
+                     MessageChain& next) override;
+  // True when the message was the menu's (result is then the answer).
+  bool HandleOwnerMessage(unsigned message, intptr_t lParam, intptr_t* result);
 
   TMenuItem* items_ = nullptr;
   bool autoPopup_ = true;
@@ -128,7 +130,7 @@ class TTrayPopupMenu : public TComponent, private MessageWindow {
   int32_t minTextOffset_ = 0;
   bool showCheckMarks_ = true;
   TComponent* popupComponent_ = nullptr;
-  void* canvas_ = nullptr;
+  NativeDC canvas_ = nullptr;
   bool tracking_ = false;
 };
 

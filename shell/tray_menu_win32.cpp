@@ -62,8 +62,7 @@ TTrayPopupMenu::TTrayPopupMenu(TComponent* owner) : TComponent(owner) {
 }
 
 TTrayPopupMenu::~TTrayPopupMenu() {
-  MarkDestroying();
-  delete items_;  // frees the items of the menu as well
+  Free(items_);  // frees the items of the menu as well
   items_ = nullptr;
   DestroyOwnWindow();
 }
@@ -90,7 +89,7 @@ TFontDesc TTrayPopupMenu::MenuFont() {
   return DescFromLogFont(SystemMenuLogFont(newStyle), clMenuText);
 }
 
-void* TTrayPopupMenu::MenuWindow() {
+HWND TTrayPopupMenu::MenuWindow() {
   WindowSetup setup;
   setup.className = kWindowClass;
   setup.style = WS_POPUP;
@@ -99,15 +98,15 @@ void* TTrayPopupMenu::MenuWindow() {
   return OwnWindow();
 }
 
-intptr_t TTrayPopupMenu::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
+intptr_t TTrayPopupMenu::OnMessage(HWND, const WindowMessage& message, MessageChain& next) {
   intptr_t result = 0;
-  if (HandleOwnerMessage(message, wParam, lParam, &result)) return result;
-  return DefaultHandling(message, wParam, lParam);
+  if (HandleOwnerMessage(message.id, message.lParam, &result)) return result;
+  return next.PassOn();
 }
 
 // ---- Showing ------------------------------------------------------------------
 
-void* TTrayPopupMenu::BuildMenu(TMenuItem* parent) {
+HMENU TTrayPopupMenu::BuildMenu(TMenuItem* parent) {
   HMENU menu = CreatePopupMenu();
   if (!menu) return nullptr;
   UINT position = 0;
@@ -134,29 +133,30 @@ void* TTrayPopupMenu::BuildMenu(TMenuItem* parent) {
     if (IsOwnerDrawn()) mii.fType |= MFT_OWNERDRAW;
     if (item->Count() > 0) {
       mii.fMask |= MIIM_SUBMENU;
-      mii.hSubMenu = static_cast<HMENU>(BuildMenu(item));
+      mii.hSubMenu = BuildMenu(item);
     }
     InsertMenuItemA(menu, position++, TRUE, &mii);
   }
   return menu;
 }
 
-bool TTrayPopupMenu::Track(void* ownerWindow, int x, int y, uint32_t* command) {
+bool TTrayPopupMenu::Track(HWND ownerWindow, int x, int y, uint32_t* command) {
   if (command) *command = 0;
   if (tracking_ || !items_) return false;  // one showing at a time
   CallGuarded([&] {
     if (OnPopup) OnPopup(this);
   });
-  HMENU menu = static_cast<HMENU>(BuildMenu(items_));
+  ScopedMenu menu(BuildMenu(items_));
   if (!menu) return false;
-  HWND owner = static_cast<HWND>(ownerWindow ? ownerWindow : MenuWindow());
+  HWND owner = ownerWindow ? ownerWindow : MenuWindow();
   tracking_ = true;
+  AddMessageListener(owner, this);
   // The command comes back as the result rather than as a posted message, so
   // it is clicked only after the menu has gone, whoever owns the menu.
   const UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD;
-  const BOOL chosen = TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
+  const BOOL chosen = TrackPopupMenu(menu.Get(), flags, x, y, 0, owner, nullptr);
+  RemoveMessageListener(owner, this);
   tracking_ = false;
-  DestroyMenu(menu);
   if (command && chosen > 0) *command = static_cast<uint32_t>(chosen);
   return true;
 }
@@ -169,7 +169,7 @@ bool TTrayPopupMenu::ClickCommand(uint32_t command) {
 }
 
 bool TTrayPopupMenu::Popup(int x, int y) {
-  HWND owner = static_cast<HWND>(MenuWindow());
+  HWND owner = MenuWindow();
   // A menu whose owner is not in the foreground stays open when the user
   // clicks elsewhere; the empty message afterwards lets the next one close.
   if (owner) SetForegroundWindow(owner);
@@ -180,8 +180,7 @@ bool TTrayPopupMenu::Popup(int x, int y) {
   return shown;
 }
 
-bool TTrayPopupMenu::HandleOwnerMessage(unsigned message, uintptr_t, intptr_t lParam,
-                                        intptr_t* result) {
+bool TTrayPopupMenu::HandleOwnerMessage(unsigned message, intptr_t lParam, intptr_t* result) {
   // Only this menu's items, and only while it is shown: the owner window may
   // draw other things of its own.
   if (!tracking_) return false;
@@ -232,19 +231,18 @@ ItemSize TTrayPopupMenu::MeasureItem(TMenuItem* item) {
   int glyphs = 1;
   AskItemParams(item, TOwnerDrawState(), font, background, graphic, glyphs);
 
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  ReleaseDC(nullptr, screen);
+  ScopedMemoryDC memory(CreateCompatibleDC(ScopedWindowDC(nullptr).Get()));
+  HDC dc = memory.Get();
   ItemMeasure in;
   {
-    FontScope scope(dc, CreateFontFromDesc(SystemMenuLogFont(m.NewStyle), font));
+    ScopedFont itemFont(CreateFontFromDesc(SystemMenuLogFont(m.NewStyle), font));
+    ScopedSelect select(dc, itemFont.Get());
     in.IsLine = item->IsLine();
     in.TextWidth = TextSize(dc, StripHotkey(item->Caption()) + "\t\t").cx;
     in.ShortCutWidth = TextSize(dc, ShortCutToText(item->ShortCut()) + " ").cx;
     const std::string probe = item->IsLine() ? "-" : StripHotkey(item->Caption());
     in.TextHeight = TextSize(dc, probe.empty() ? " " : probe).cy;
   }
-  DeleteDC(dc);
   in.TopLevel = item->Parent() == items_;
   in.LeftMargin = leftMargin_;
   in.MinTextOffset = minTextOffset_;
@@ -261,12 +259,11 @@ ItemSize TTrayPopupMenu::MeasureItem(TMenuItem* item) {
 // ---- Drawing ---------------------------------------------------------------------
 
 void TTrayPopupMenu::PaintMarginGradient(const TRect& rect, TColor start, TColor end) {
-  if (canvas_) PaintGradientStrip(static_cast<HDC>(canvas_), rect, start, end, NewStyleSystem());
+  if (canvas_) PaintGradientStrip(canvas_, rect, start, end, NewStyleSystem());
 }
 
-void TTrayPopupMenu::DrawItem(TMenuItem* item, void* dcHandle, const TRect& rect,
-                              TOwnerDrawState state, bool wholeItem) {
-  HDC dc = static_cast<HDC>(dcHandle);
+void TTrayPopupMenu::DrawItem(TMenuItem* item, HDC dc, const TRect& rect, TOwnerDrawState state,
+                              bool wholeItem) {
   const int saved = SaveDC(dc);
   canvas_ = dc;
   try {
@@ -293,88 +290,110 @@ void TTrayPopupMenu::DrawItem(TMenuItem* item, void* dcHandle, const TRect& rect
   RestoreDC(dc, saved);
 }
 
-void TTrayPopupMenu::DrawContent(TMenuItem* item, const TRect& rect, TOwnerDrawState state) {
-  HDC dc = static_cast<HDC>(canvas_);
-  const MenuMetrics m = Metrics();
-  const bool selected = state.Contains(odSelected);
-  const bool grayed = state.Contains(odGrayed) || state.Contains(odDisabled) || !item->Enabled();
-  const bool highlight = selected && style_ == msOwnerDraw;
+namespace {
 
-  TFontDesc font = ItemFont(item);
-  TColor background = highlight ? clHighlight : clMenu;
-  TColor textColor = highlight ? clHighlightText : clMenuText;
-  font.Color = textColor;
-  TMenuGraphic graphic;
-  int glyphs = 1;
+// What drawing an item's content knows: where, in which state and style,
+// with which picture and colour.
+struct ItemPaint {
+  HDC dc;
+  MenuMetrics metrics;
+  TRect rect;
+  TRect content;
   ItemPlace place;
-  place.TopLevel = item->Parent() == items_;
-  place.LeftMargin = leftMargin_;
-  const TRect content = LayoutItem(m, rect, place).Content;
-  IntersectClipRect(dc, content.Left, content.Top, content.Right, content.Bottom);
+  TOwnerDrawState state;
+  TMenuStyle style;
+  TMenuGraphic graphic;
+  int glyphs;
+  TColor textColor;
+};
 
-  AskItemParams(item, state, font, background, graphic, glyphs);
-  if (font.Color != textColor) textColor = font.Color;
-  if (background != clNone) FillSolid(dc, ToRECT(content), ResolveColor(background));
-  FontScope scope(dc, CreateFontFromDesc(SystemMenuLogFont(m.NewStyle), font));
-
-  if (OnDrawItem) {
-    OnDrawItem(this, item, content, state);
-    return;
+void DrawSeparator(const ItemPaint& p) {
+  const int mid = LayoutItem(p.metrics, p.rect, p.place).LineY;
+  const TRect& c = p.content;
+  if (p.metrics.NewStyle) {
+    FillSolid(p.dc, RECT{c.Left, mid - 1, c.Right, mid}, GetSysColor(COLOR_BTNSHADOW));
+    FillSolid(p.dc, RECT{c.Left, mid, c.Right, mid + 1}, GetSysColor(COLOR_BTNHIGHLIGHT));
+  } else {
+    FillSolid(p.dc, RECT{c.Left, mid - 1, c.Right, mid + 1}, ResolveColor(clMenuText));
   }
-  if (item->IsLine()) {
-    const int mid = LayoutItem(m, rect, place).LineY;
-    if (m.NewStyle) {
-      FillSolid(dc, RECT{content.Left, mid - 1, content.Right, mid}, GetSysColor(COLOR_BTNSHADOW));
-      FillSolid(dc, RECT{content.Left, mid, content.Right, mid + 1},
-                GetSysColor(COLOR_BTNHIGHLIGHT));
-    } else {
-      FillSolid(dc, RECT{content.Left, mid - 1, content.Right, mid + 1},
-                ResolveColor(clMenuText));
-    }
-    return;
-  }
+}
 
-  place.HasGraphic = !graphic.Empty();
-  place.GraphicWidth = graphic.Width;
-  place.GraphicHeight = graphic.Height;
-  place.Glyphs = glyphs;
-  place.MinTextOffset = minTextOffset_;
-  place.CheckColumn = showCheckMarks_ ? GetSystemMetrics(SM_CXMENUCHECK) : 0;
-  place.LineHeight = TextSize(dc, "Ay").cy;
-  const ItemLayout layout = LayoutItem(m, rect, place);
-
-  if (place.CheckColumn > 0 && item->Checked()) {
-    RECT box = ToRECT(layout.CheckBox);
-    DrawFrameControl(dc, &box, DFC_MENU, DFCS_MENUCHECK | (selected ? DFCS_CHECKED : 0));
-  }
-  if (place.HasGraphic) {
-    DrawMenuGraphic(dc, graphic, glyphs, layout.GraphicLeft, layout.GraphicTop, grayed);
-  }
-
-  SetBkMode(dc, TRANSPARENT);
+// The caption, and the shortcut at the right, offset by dx in both directions.
+void DrawItemText(const ItemPaint& p, const ItemLayout& layout, const TMenuItem& item, int dx,
+                  COLORREF color) {
   const UINT format = DT_SINGLELINE | DT_EXPANDTABS | DT_LEFT | DT_TOP |
-                      (state.Contains(odNoAccel) ? DT_HIDEPREFIX : 0);
-  const std::string shortCut = ShortCutToText(item->ShortCut());
-  auto text = [&](int dx, COLORREF color) {
-    SetTextColor(dc, color);
-    RECT r = {layout.TextLeft + dx, layout.TextTop + dx, content.Right + dx, content.Bottom + dx};
-    DrawTextA(dc, item->Caption().c_str(), -1, &r, format);
-    if (!shortCut.empty()) {
-      r.right -= 2 * m.G;
-      DrawTextA(dc, shortCut.c_str(), -1, &r, DT_SINGLELINE | DT_RIGHT | DT_TOP | DT_NOPREFIX);
-    }
-  };
+                      (p.state.Contains(odNoAccel) ? DT_HIDEPREFIX : 0);
+  SetTextColor(p.dc, color);
+  RECT r = {layout.TextLeft + dx, layout.TextTop + dx, p.content.Right + dx, p.content.Bottom + dx};
+  DrawTextA(p.dc, item.Caption().c_str(), -1, &r, format);
+  const std::string shortCut = ShortCutToText(item.ShortCut());
+  if (!shortCut.empty()) {
+    r.right -= 2 * p.metrics.G;
+    DrawTextA(p.dc, shortCut.c_str(), -1, &r, DT_SINGLELINE | DT_RIGHT | DT_TOP | DT_NOPREFIX);
+  }
+}
+
+// A text item: its check mark, its picture, its caption and shortcut, and
+// the edge of a selected button-style item.
+void DrawTextItem(const ItemPaint& p, const TMenuItem& item) {
+  const bool selected = p.state.Contains(odSelected);
+  const bool grayed = p.state.Contains(odGrayed) || p.state.Contains(odDisabled) || !item.Enabled();
+  const ItemLayout layout = LayoutItem(p.metrics, p.rect, p.place);
+  if (p.place.CheckColumn > 0 && item.Checked()) {
+    RECT box = ToRECT(layout.CheckBox);
+    DrawFrameControl(p.dc, &box, DFC_MENU, DFCS_MENUCHECK | (selected ? DFCS_CHECKED : 0));
+  }
+  if (p.place.HasGraphic) {
+    DrawMenuGraphic(p.dc, p.graphic, p.glyphs, layout.GraphicLeft, layout.GraphicTop, grayed);
+  }
+  SetBkMode(p.dc, TRANSPARENT);
   if (grayed) {
     // Embossed on the menu colour; a selected item shows plain grey text on
     // the highlight instead.
-    if (m.NewStyle && !selected) text(1, GetSysColor(COLOR_BTNHIGHLIGHT));
-    text(0, GetSysColor(selected ? COLOR_GRAYTEXT : COLOR_BTNSHADOW));
+    if (p.metrics.NewStyle && !selected) DrawItemText(p, layout, item, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+    DrawItemText(p, layout, item, 0, GetSysColor(selected ? COLOR_GRAYTEXT : COLOR_BTNSHADOW));
   } else {
-    text(0, ResolveColor(textColor));
+    DrawItemText(p, layout, item, 0, ResolveColor(p.textColor));
   }
-  if (selected && (style_ == msBtnLowered || style_ == msBtnRaised)) {
-    RECT edge = ToRECT(content);
-    DrawEdge(dc, &edge, style_ == msBtnLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  if (selected && (p.style == msBtnLowered || p.style == msBtnRaised)) {
+    RECT edge = ToRECT(p.content);
+    DrawEdge(p.dc, &edge, p.style == msBtnLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  }
+}
+
+}  // namespace
+
+void TTrayPopupMenu::DrawContent(TMenuItem* item, const TRect& rect, TOwnerDrawState state) {
+  const bool highlight = state.Contains(odSelected) && style_ == msOwnerDraw;
+  ItemPaint p{canvas_, Metrics(), rect, {}, {}, state, style_, {}, 1,
+              highlight ? clHighlightText : clMenuText};
+  TFontDesc font = ItemFont(item);
+  TColor background = highlight ? clHighlight : clMenu;
+  font.Color = p.textColor;
+  p.place.TopLevel = item->Parent() == items_;
+  p.place.LeftMargin = leftMargin_;
+  p.content = LayoutItem(p.metrics, rect, p.place).Content;
+  IntersectClipRect(p.dc, p.content.Left, p.content.Top, p.content.Right, p.content.Bottom);
+
+  AskItemParams(item, state, font, background, p.graphic, p.glyphs);
+  p.textColor = font.Color;
+  if (background != clNone) FillSolid(p.dc, ToRECT(p.content), ResolveColor(background));
+  ScopedFont itemFont(CreateFontFromDesc(SystemMenuLogFont(p.metrics.NewStyle), font));
+  ScopedSelect select(p.dc, itemFont.Get());
+
+  if (OnDrawItem) {
+    OnDrawItem(this, item, p.content, state);
+  } else if (item->IsLine()) {
+    DrawSeparator(p);
+  } else {
+    p.place.HasGraphic = !p.graphic.Empty();
+    p.place.GraphicWidth = p.graphic.Width;
+    p.place.GraphicHeight = p.graphic.Height;
+    p.place.Glyphs = p.glyphs;
+    p.place.MinTextOffset = minTextOffset_;
+    p.place.CheckColumn = showCheckMarks_ ? GetSystemMetrics(SM_CXMENUCHECK) : 0;
+    p.place.LineHeight = TextSize(p.dc, "Ay").cy;
+    DrawTextItem(p, *item);
   }
 }
 

@@ -1,7 +1,5 @@
 #include "store/form_placement.h"
 
-#include <cstdio>
-
 #include "core/errors.h"
 #include "core/text.h"
 
@@ -41,9 +39,8 @@ const PropInfo kPlacementProps[] = {
 };
 
 std::string FourInts(int32_t a, int32_t b, int32_t c, int32_t d) {
-  char buf[64];
-  std::snprintf(buf, sizeof(buf), "%d,%d,%d,%d", a, b, c, d);
-  return buf;
+  return std::to_string(a) + ',' + std::to_string(b) + ',' + std::to_string(c) + ',' +
+         std::to_string(d);
 }
 
 // "a,b,c,d" with optional blanks; anything else is no position.
@@ -153,7 +150,7 @@ void TFormPlacement::ApplySizeLimits() {
   if (!host) return;
   const bool wanted = preventResize_ || !minMaxInfo_.Limits().Empty();
   if (!wanted && !limitsApplied_) return;
-  CurrentStorePlatform().SetSizeLimits(host->WindowHandle(), preventResize_, minMaxInfo_.Limits());
+  CurrentPlacementPort().SetSizeLimits(host->WindowHandle(), preventResize_, minMaxInfo_.Limits());
   limitsApplied_ = wanted;
 }
 
@@ -210,16 +207,16 @@ void TFormPlacement::RestoreFormPlacement() {
 void TFormPlacement::SavePlacement(TCustomIniFile& ini, const std::string& section) {
   WindowHost* host = Host();
   if (!host) return;
-  StorePlatform& platform = CurrentStorePlatform();
-  void* window = host->WindowHandle();
+  WindowPlacementPort& port = CurrentPlacementPort();
+  const NativeWindow window = host->WindowHandle();
   WindowPlacement pl;
-  if (!platform.GetPlacement(window, &pl)) pl = WindowPlacement();
-  const ScreenInfo screen = platform.Screen();
+  if (!port.GetPlacement(window, &pl)) pl = WindowPlacement();
+  const ScreenInfo screen = port.Screen();
   const std::string suffix =
       "(" + std::to_string(screen.width) + "x" + std::to_string(screen.height) + ")";
   // A minimised application hides its main window, whose own record then
   // says nothing about it.
-  const uint32_t showCmd = platform.IsMinimizedMainWindow(window) ? 2 : pl.showCmd;
+  const uint32_t showCmd = port.IsMinimizedMainWindow(window) ? 2 : pl.showCmd;
   ini.WriteInteger(section, "Flags", pl.flags);
   ini.WriteInteger(section, "ShowCmd", showCmd);
   ini.WriteInteger(section, "PixelsPerInch", screen.pixelsPerInch);
@@ -240,12 +237,12 @@ void TFormPlacement::SavePlacement(TCustomIniFile& ini, const std::string& secti
 void TFormPlacement::RestorePlacement(TCustomIniFile& ini, const std::string& section) {
   WindowHost* host = Host();
   if (!host || !(options_.Contains(fpPosition) || options_.Contains(fpState))) return;
-  StorePlatform& platform = CurrentStorePlatform();
-  void* window = host->WindowHandle();
+  WindowPlacementPort& port = CurrentPlacementPort();
+  const NativeWindow window = host->WindowHandle();
   if (options_.Contains(fpPosition)) {
     WindowPlacement pl;
-    platform.GetPlacement(window, &pl);
-    const ScreenInfo screen = platform.Screen();
+    port.GetPlacement(window, &pl);
+    const ScreenInfo screen = port.Screen();
     const std::string suffix =
         "(" + std::to_string(screen.width) + "x" + std::to_string(screen.height) + ")";
     const int32_t flags = ReadInt(ini, section, "Flags", static_cast<int32_t>(pl.flags));
@@ -265,20 +262,20 @@ void TFormPlacement::RestorePlacement(TCustomIniFile& ini, const std::string& se
     const int32_t ppi = ReadInt(ini, section, "PixelsPerInch", screen.pixelsPerInch);
     if (found && ppi == screen.pixelsPerInch) {
       pl.flags = static_cast<uint32_t>(flags);
-      platform.SetPlacement(window, pl);
+      port.SetPlacement(window, pl);
     }
   }
   if (options_.Contains(fpState)) {
     int32_t cmd;
     if (!TryStrToInt(Trim(ini.ReadString(section, "ShowCmd", "")), &cmd)) return;
-    if (cmd == 1 || cmd == 5 || cmd == 9) platform.SetWindowState(window, TWindowState::Normal);
-    if (cmd == 2 || cmd == 6 || cmd == 7) platform.SetWindowState(window, TWindowState::Minimized);
-    if (cmd == 3) platform.SetWindowState(window, TWindowState::Maximized);
+    if (cmd == 1 || cmd == 5 || cmd == 9) port.SetWindowState(window, TWindowState::Normal);
+    if (cmd == 2 || cmd == 6 || cmd == 7) port.SetWindowState(window, TWindowState::Minimized);
+    if (cmd == 3) port.SetWindowState(window, TWindowState::Maximized);
   }
 }
 
 std::string TFormPlacement::FocusedControlName() const {
-  void* focused = CurrentStorePlatform().FocusedWindow();
+  const NativeWindow focused = CurrentPlacementPort().FocusedWindow();
   if (!focused || !Owner()) return std::string();
   for (int i = 0; i < Owner()->ComponentCount(); ++i) {
     TComponent* c = Owner()->Components(i);
@@ -292,7 +289,7 @@ void TFormPlacement::RestoreActiveControl(TCustomIniFile& ini, const std::string
   const std::string name = Trim(ini.ReadString(section, "ActiveControl", ""));
   if (name.empty() || !Owner()) return;
   if (auto* control = dynamic_cast<WindowHost*>(Owner()->FindComponent(name))) {
-    CurrentStorePlatform().FocusWindow(control->WindowHandle());
+    CurrentPlacementPort().FocusWindow(control->WindowHandle());
   }
 }
 

@@ -33,6 +33,7 @@
 #include "core/window_host.h"
 #include "store/ini_file.h"
 #include "store/store_platform.h"
+#include "store/window_placement.h"
 
 namespace marrowby {
 

@@ -1,64 +1,60 @@
-// Window placement of a store's owner window on Windows, and the size limits
-// (PreventResize, MinMaxInfo) applied through a subclass of the window.
+// The placement port on Windows: the placement of a store's owner window,
+// and the size limits (PreventResize, MinMaxInfo) kept by a listener of the
+// window.
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include "core/application_window.h"
-#include "store/store_platform.h"
+#include "core/scoped_win32.h"
+#include "core/window_base.h"
+#include "store/window_placement.h"
 
 namespace marrowby {
 
 namespace {
 
-constexpr UINT_PTR kLimitsSubclassId = 0x4D524C31;  // "MRL1"
-// The window property that finds the limits again (mingw-w64's import
-// library of comctl32 lacks GetWindowSubclass).
-const char kLimitsProp[] = "MarrowbySizeLimits";
-
-struct Limits {
-  bool preventResize;
+// Keeps a window within its size limits: answers WM_GETMINMAXINFO as the
+// window would, then narrows the answer. The limits belong to the window, not
+// to the store, so that the window may outlive the store (or the other way
+// round): the listener goes when its window does.
+class SizeLimitListener final : public MessageListener {
+ public:
+  bool preventResize = false;
   SizeLimits values;
-  POINT fixedSize;
+  POINT fixedSize = {0, 0};
+
+  intptr_t OnMessage(HWND, const WindowMessage& message, MessageChain& next) override {
+    const intptr_t result = next.PassOn();
+    if (message.id == WM_GETMINMAXINFO) Apply(reinterpret_cast<MINMAXINFO*>(message.lParam));
+    return result;
+  }
+  void ListeningEnded(HWND) override { delete this; }
+
+ private:
+  void Apply(MINMAXINFO* info) const {
+    const SizeLimits& v = values;
+    if (v.maxSizeWidth) info->ptMaxSize.x = v.maxSizeWidth;
+    if (v.maxSizeHeight) info->ptMaxSize.y = v.maxSizeHeight;
+    if (v.maxPosLeft) info->ptMaxPosition.x = v.maxPosLeft;
+    if (v.maxPosTop) info->ptMaxPosition.y = v.maxPosTop;
+    if (v.minTrackWidth) info->ptMinTrackSize.x = v.minTrackWidth;
+    if (v.minTrackHeight) info->ptMinTrackSize.y = v.minTrackHeight;
+    if (v.maxTrackWidth) info->ptMaxTrackSize.x = v.maxTrackWidth;
+    if (v.maxTrackHeight) info->ptMaxTrackSize.y = v.maxTrackHeight;
+    if (preventResize) {
+      info->ptMinTrackSize = fixedSize;
+      info->ptMaxTrackSize = fixedSize;
+    }
+  }
 };
 
-void ApplyLimits(const Limits& l, MINMAXINFO* info) {
-  const SizeLimits& v = l.values;
-  if (v.maxSizeWidth) info->ptMaxSize.x = v.maxSizeWidth;
-  if (v.maxSizeHeight) info->ptMaxSize.y = v.maxSizeHeight;
-  if (v.maxPosLeft) info->ptMaxPosition.x = v.maxPosLeft;
-  if (v.maxPosTop) info->ptMaxPosition.y = v.maxPosTop;
-  if (v.minTrackWidth) info->ptMinTrackSize.x = v.minTrackWidth;
-  if (v.minTrackHeight) info->ptMinTrackSize.y = v.minTrackHeight;
-  if (v.maxTrackWidth) info->ptMaxTrackSize.x = v.maxTrackWidth;
-  if (v.maxTrackHeight) info->ptMaxTrackSize.y = v.maxTrackHeight;
-  if (l.preventResize) {
-    info->ptMinTrackSize = l.fixedSize;
-    info->ptMaxTrackSize = l.fixedSize;
+SizeLimitListener* LimitsOf(HWND hwnd) {
+  for (MessageListener* l : MessageListenersOf(hwnd)) {
+    if (auto* limits = dynamic_cast<SizeLimitListener*>(l)) return limits;
   }
+  return nullptr;
 }
 
-// The limits belong to the window, not to the store, so that the window may
-// outlive the store (or the other way round) without a dangling pointer.
-LRESULT CALLBACK LimitsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
-  auto* limits = reinterpret_cast<Limits*>(ref);
-  if (msg == WM_GETMINMAXINFO) {
-    const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
-    ApplyLimits(*limits, reinterpret_cast<MINMAXINFO*>(lp));
-    return r;
-  }
-  if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, LimitsProc, id);
-    RemovePropA(hwnd, kLimitsProp);
-    delete limits;
-  }
-  return DefSubclassProc(hwnd, msg, wp, lp);
-}
-
-}  // namespace
-
-bool Win32GetPlacement(void* window, WindowPlacement* out) {
-  HWND hwnd = static_cast<HWND>(window);
+bool GetPlacementOf(HWND hwnd, WindowPlacement* out) {
   WINDOWPLACEMENT wp = {};
   wp.length = sizeof(wp);
   if (!hwnd || !GetWindowPlacement(hwnd, &wp)) return false;
@@ -71,8 +67,7 @@ bool Win32GetPlacement(void* window, WindowPlacement* out) {
   return true;
 }
 
-void Win32SetPlacement(void* window, const WindowPlacement& pl) {
-  HWND hwnd = static_cast<HWND>(window);
+void SetPlacementOf(HWND hwnd, const WindowPlacement& pl) {
   WINDOWPLACEMENT wp = {};
   wp.length = sizeof(wp);
   if (!hwnd || !GetWindowPlacement(hwnd, &wp)) return;
@@ -89,13 +84,12 @@ void Win32SetPlacement(void* window, const WindowPlacement& pl) {
   SetWindowPlacement(hwnd, &wp);
 }
 
-bool Win32IsMinimizedMainWindow(void* window) {
+bool IsMinimizedMain(HWND window) {
   ApplicationWindow& app = CurrentApplicationWindow();
   return window && app.MainWindowHandle() == window && app.Minimized();
 }
 
-void Win32SetWindowState(void* window, TWindowState state) {
-  HWND hwnd = static_cast<HWND>(window);
+void SetStateOf(HWND hwnd, TWindowState state) {
   if (!hwnd) return;
   ApplicationWindow& app = CurrentApplicationWindow();
   if (app.MainWindowHandle() == hwnd) {
@@ -119,52 +113,64 @@ void Win32SetWindowState(void* window, TWindowState state) {
   SetWindowPlacement(hwnd, &wp);
 }
 
-ScreenInfo Win32Screen() {
+ScreenInfo ScreenNow() {
   ScreenInfo s;
   s.width = GetSystemMetrics(SM_CXSCREEN);
   s.height = GetSystemMetrics(SM_CYSCREEN);
-  HDC dc = GetDC(nullptr);
-  if (dc) {
-    s.pixelsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-  }
+  const ScopedWindowDC screen(nullptr);
+  if (screen.Get()) s.pixelsPerInch = GetDeviceCaps(screen.Get(), LOGPIXELSY);
   return s;
 }
 
-void* Win32FocusedWindow() { return GetFocus(); }
-
-bool Win32FocusWindow(void* window) {
-  HWND hwnd = static_cast<HWND>(window);
+bool Focus(HWND hwnd) {
   if (!hwnd || !IsWindow(hwnd) || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return false;
   SetFocus(hwnd);
   return GetFocus() == hwnd;
 }
 
-void Win32SetSizeLimits(void* window, bool preventResize, const SizeLimits& values) {
-  HWND hwnd = static_cast<HWND>(window);
+void SetLimitsOf(HWND hwnd, bool preventResize, const SizeLimits& values) {
   if (!hwnd || !IsWindow(hwnd)) return;
-  auto* limits = static_cast<Limits*>(GetPropA(hwnd, kLimitsProp));
+  SizeLimitListener* limits = LimitsOf(hwnd);
   if (!preventResize && values.Empty()) {
     if (limits) {
-      RemoveWindowSubclass(hwnd, LimitsProc, kLimitsSubclassId);
-      RemovePropA(hwnd, kLimitsProp);
+      RemoveMessageListener(hwnd, limits);
       delete limits;
     }
     return;
   }
+  if (!limits) {
+    limits = new SizeLimitListener;
+    if (!AddMessageListener(hwnd, limits)) {
+      delete limits;
+      return;
+    }
+  }
   RECT r;
   GetWindowRect(hwnd, &r);
-  const Limits wanted{preventResize, values, POINT{r.right - r.left, r.bottom - r.top}};
-  if (limits) {
-    *limits = wanted;
-    return;
+  limits->preventResize = preventResize;
+  limits->values = values;
+  limits->fixedSize = POINT{r.right - r.left, r.bottom - r.top};
+}
+
+class Win32PlacementPort : public WindowPlacementPort {
+ public:
+  ScreenInfo Screen() override { return ScreenNow(); }
+  bool GetPlacement(HWND window, WindowPlacement* p) override { return GetPlacementOf(window, p); }
+  void SetPlacement(HWND window, const WindowPlacement& p) override { SetPlacementOf(window, p); }
+  void SetWindowState(HWND window, TWindowState s) override { SetStateOf(window, s); }
+  bool IsMinimizedMainWindow(HWND window) override { return IsMinimizedMain(window); }
+  HWND FocusedWindow() override { return GetFocus(); }
+  bool FocusWindow(HWND window) override { return Focus(window); }
+  void SetSizeLimits(HWND window, bool prevent, const SizeLimits& v) override {
+    SetLimitsOf(window, prevent, v);
   }
-  limits = new Limits(wanted);
-  if (!SetWindowSubclass(hwnd, LimitsProc, kLimitsSubclassId, reinterpret_cast<DWORD_PTR>(limits))) {
-    delete limits;
-    return;
-  }
-  SetPropA(hwnd, kLimitsProp, limits);
+};
+
+}  // namespace
+
+WindowPlacementPort& PlatformPlacementPort() {
+  static Win32PlacementPort port;
+  return port;
 }
 
 }  // namespace marrowby

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <mutex>
 #include <unordered_map>
 
 #include "core/component.h"
 #include "core/errors.h"
+#include "core/float_text.h"
 #include "core/strings.h"
 #include "core/text.h"
 #include "store/profile_text.h"
@@ -87,7 +85,8 @@ int64_t DecodeInteger(const std::string& text, const TypeInfo* type) {
   // Unsigned 32-bit properties are written with values beyond the signed range.
   if (type->ordType == OrdType::ULong && !text.empty() &&
       text.find_first_not_of("0123456789") == std::string::npos && text.size() <= 10) {
-    const uint64_t u = std::strtoull(text.c_str(), nullptr, 10);
+    uint64_t u = 0;
+    for (char c : text) u = u * 10 + static_cast<uint64_t>(c - '0');
     if (u <= 0xFFFFFFFFULL) return static_cast<int64_t>(u);
   }
   return 0;
@@ -179,16 +178,10 @@ std::string FormatFloatGeneral(double value, int digits) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   if (value == 0) return "0";
-  char buf[64];
-  std::snprintf(buf, sizeof(buf), "%.*e", digits - 1, value);
-  const std::string s = buf;
-  const size_t e = s.find('e');
-  const bool negative = s[0] == '-';
+  const bool negative = value < 0;
   std::string mantissa;
-  for (size_t i = negative ? 1 : 0; i < e; ++i) {
-    if (s[i] != '.') mantissa += s[i];
-  }
-  const int exponent = std::atoi(s.c_str() + e + 1);
+  int exponent;
+  ScientificDigits(value, digits, &mantissa, &exponent);
   while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
   std::string out = negative ? "-" : "";
   if (exponent < digits && std::fabs(value) >= 0.00001) {
@@ -225,10 +218,7 @@ bool ParseFloat(const std::string& text, double* value) {
     *value = std::nan("");
     return true;
   }
-  if (t.empty() || t.find_first_not_of("0123456789+-.eE") != std::string::npos) return false;
-  char* end = nullptr;
-  *value = std::strtod(t.c_str(), &end);
-  return end == t.c_str() + t.size();
+  return ParseDecimal(t, value);
 }
 
 std::string EncodeProperty(const TObject& obj, const PropInfo* prop) {
@@ -305,10 +295,9 @@ void DecodeProperty(TObject& obj, const PropInfo* prop, const std::string& text)
 }
 
 std::vector<const PropInfo*> StorableProperties(const ClassInfo* cls) {
-  // The tables are static: sort each class's list once.
-  static std::mutex mutex;
+  // The tables are static: sort each class's list once (on the one
+  // user-interface thread, so without a lock).
   static std::unordered_map<const ClassInfo*, std::vector<const PropInfo*>> cache;
-  std::lock_guard<std::mutex> lock(mutex);
   auto it = cache.find(cls);
   if (it != cache.end()) return it->second;
   std::vector<const PropInfo*> out;

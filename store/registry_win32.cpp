@@ -21,6 +21,26 @@ class Key {
   HKEY h_ = nullptr;
 };
 
+// Deletes a key with all its subkeys, one level at a time (RegDeleteTree is
+// Vista's; Windows XP deletes only keys without subkeys).
+LONG DeleteKeyTree(HKEY root, const std::string& path) {
+  {
+    Key k;
+    const LONG r = RegOpenKeyExA(root, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, k.Out());
+    if (r != ERROR_SUCCESS) return r;
+    char name[256];
+    DWORD size = sizeof(name);
+    // Always the first subkey: each is gone before the next look.
+    while (RegEnumKeyExA(k.Get(), 0, name, &size, nullptr, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS) {
+      const LONG sub = DeleteKeyTree(root, path + "\\" + name);
+      if (sub != ERROR_SUCCESS) return sub;
+      size = sizeof(name);
+    }
+  }
+  return RegDeleteKeyA(root, path.c_str());
+}
+
 }  // namespace
 
 std::string TRegistryIniFile::SubKey(const std::string& section) const {
@@ -91,11 +111,8 @@ void TRegistryIniFile::WriteString(const std::string& section, const std::string
 
 void TRegistryIniFile::EraseSection(const std::string& section) {
   const std::string path = SubKey(section);
-  const LONG r = RegDeleteTreeA(root_, path.c_str());
-  if (r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND) {
-    RegDeleteKeyA(root_, path.c_str());
-    return;
-  }
+  const LONG r = DeleteKeyTree(root_, path);
+  if (r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND) return;
   RaiseWriteError();
 }
 

@@ -1,5 +1,5 @@
-// The store platform of native builds: no windows and no registry (a
-// registry key is kept in memory for the life of the process).
+// The store platform of native builds: no registry (a registry key is kept
+// in memory for the life of the process).
 #include <unistd.h>
 
 #include "store/store_platform.h"
@@ -20,14 +20,6 @@ class PosixStorePlatform : public StorePlatform {
   std::unique_ptr<TCustomIniFile> OpenRegistry(const std::string& keyPath) override {
     return std::make_unique<TMemoryIniFile>(keyPath);
   }
-  ScreenInfo Screen() override { return ScreenInfo{}; }
-  bool GetPlacement(void*, WindowPlacement*) override { return false; }
-  void SetPlacement(void*, const WindowPlacement&) override {}
-  void SetWindowState(void*, TWindowState) override {}
-  bool IsMinimizedMainWindow(void*) override { return false; }
-  void* FocusedWindow() override { return nullptr; }
-  bool FocusWindow(void*) override { return false; }
-  void SetSizeLimits(void*, bool, const SizeLimits&) override {}
 };
 
 }  // namespace

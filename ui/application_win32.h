@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "core/application_window.h"
-#include "core/message_window.h"
+#include "core/window_base.h"
 #include "core/object.h"
 
 namespace marrowby {
 
-class TApplication : public TObject, public ApplicationWindow, private MessageWindow {
+class TApplication : public TObject, public ApplicationWindow, private WindowBase {
  public:
   TApplication();
   ~TApplication() override;
@@ -31,8 +31,8 @@ class TApplication : public TObject, public ApplicationWindow, private MessageWi
 
   // The application window (class "TApplication"): a zero-size top-level
   // window whose text is the title. Created with the object.
-  HWND Handle() const { return static_cast<HWND>(OwnWindow()); }
-  void* ApplicationHandle() const override { return OwnWindow(); }
+  HWND Handle() const { return OwnWindow(); }
+  NativeWindow ApplicationHandle() const override { return OwnWindow(); }
 
   std::string Title() const override;
   void SetTitle(const std::string& title);
@@ -46,7 +46,7 @@ class TApplication : public TObject, public ApplicationWindow, private MessageWi
 
   // The main window: closing it ends the message loop.
   HWND MainWindow() const { return mainWindow_; }
-  void* MainWindowHandle() const override { return mainWindow_; }
+  NativeWindow MainWindowHandle() const override { return mainWindow_; }
   void SetMainWindow(HWND hwnd) { mainWindow_ = hwnd; }
 
   // Terminated: set once the loop has seen (or been asked for) a quit request.

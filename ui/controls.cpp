@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/errors.h"
 #include "core/text.h"
 #include "ui/date_format.h"
 
@@ -67,11 +68,29 @@ const ClassInfo TDateEdit::kClassInfo = {"TDateEdit", &TEdit::kClassInfo, kDateE
 const ClassInfo TFilenameEdit::kClassInfo = {"TFilenameEdit", &TEdit::kClassInfo, nullptr, 0};
 const ClassInfo TListBox::kClassInfo = {"TListBox", &TControl::kClassInfo, kListBoxProps,
                                         std::size(kListBoxProps)};
+const ClassInfo TListView::kClassInfo = {"TListView", &TControl::kClassInfo, nullptr, 0};
 const ClassInfo TPanel::kClassInfo = {"TPanel", &TControl::kClassInfo, kCaptionProps,
                                       std::size(kCaptionProps)};
 const ClassInfo TSpinButton::kClassInfo = {"TSpinButton", &TControl::kClassInfo, nullptr, 0};
 const ClassInfo TStatusBar::kClassInfo = {"TStatusBar", &TControl::kClassInfo, nullptr, 0};
 const ClassInfo TImage::kClassInfo = {"TImage", &TControl::kClassInfo, nullptr, 0};
+
+void Describe(TControl& control, const ControlDesc& desc) {
+  TControl* parent = nullptr;
+  if (desc.parent) {
+    parent = desc.owner ? dynamic_cast<TControl*>(desc.owner->FindComponent(desc.parent)) : nullptr;
+    if (!parent) {
+      throw Exception(std::string("No control ") + desc.parent + " to hold " + desc.name);
+    }
+  }
+  control.SetName(desc.name);
+  control.SetParent(parent);
+  const TBounds& b = desc.bounds;
+  control.SetBounds(b.Left, b.Top, b.Width, b.Height);
+  if (desc.caption) control.SetCaption(desc.caption);
+  if (desc.hint.shortPart) control.SetHint(JoinHint(desc.hint.shortPart, desc.hint.longPart));
+  if (desc.helpContext) control.SetHelpContext(desc.helpContext);
+}
 
 // ---- TControl
 
@@ -217,6 +236,13 @@ void TListBox::SetItemIndex(int index) {
   if (index == itemIndex_) return;
   itemIndex_ = index;
   Refresh(ControlAspect::ItemIndex);
+}
+
+// ---- TListView
+
+void TListView::SetRows(std::vector<Row> rows) {
+  rows_ = std::move(rows);
+  Refresh(ControlAspect::Items);
 }
 
 // ---- TSpinButton

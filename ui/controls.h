@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/component.h"
 #include "core/datetime.h"
@@ -58,8 +59,8 @@ class TControl : public TComponent {
   int Height() const { return bounds_.Height; }
   void SetHeight(int h) { SetBounds(bounds_.Left, bounds_.Top, bounds_.Width, h); }
 
-  // "short|long": the short part shows at the control, the long part in the
-  // status bar.
+  // The short part shows at the control, the long part in the status bar
+  // (core/text.h: ShortHint, LongHint).
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& hint) { hint_ = hint; }
   int32_t HelpContext() const { return helpContext_; }
@@ -117,6 +118,7 @@ class TLabel : public TControl {
   bool WordWrap = false;
   bool AlignRight = false;
   bool Centered = false;
+  bool PathEllipsis = false;  // a path too long to show loses its middle to "..."
 };
 
 class TButton : public TControl {
@@ -124,7 +126,8 @@ class TButton : public TControl {
   using TControl::TControl;
   static const ClassInfo kClassInfo;
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
-  bool Default = false;
+  bool Default = false;  // Enter clicks it
+  bool Cancel = false;   // Escape clicks it
 };
 
 class TCheckBox : public TControl {
@@ -217,6 +220,29 @@ class TListBox : public TControl {
   int itemIndex_ = -1;
 };
 
+// Rows of text in columns with headings (a report): each row is one line of
+// cells, one per column.
+struct TListColumn {
+  std::string Caption;
+  int Width = 50;
+};
+
+class TListView : public TControl {
+ public:
+  using TControl::TControl;
+  static const ClassInfo kClassInfo;
+  const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+  std::vector<TListColumn> Columns;  // set before the form's window is made
+  bool GridLines = false;
+  bool RowSelect = false;  // a click selects the whole row
+  using Row = std::vector<std::string>;
+  const std::vector<Row>& Rows() const { return rows_; }
+  void SetRows(std::vector<Row> rows);
+
+ private:
+  std::vector<Row> rows_;
+};
+
 // A container: a panel (optionally with a caption frame: a group box).
 class TPanel : public TControl {
  public:
@@ -261,16 +287,52 @@ class TImage : public TControl {
   TNotifyEvent OnDblClick;
 };
 
-// Makes a control of a form: owned by owner, placed in parent (null: the
-// form) at left, top with the given size.
+// A control's hint: the short part shows at the control, the long part in the
+// status bar (null: no hint).
+struct HintParts {
+  const char* shortPart = nullptr;
+  const char* longPart = "";
+};
+
+// What a form says about one of its controls: the one way to declare one.
+struct ControlDesc {
+  TComponent* owner = nullptr;    // the form, which frees it
+  const char* parent = nullptr;   // the name of the owner's panel or group it sits in; null: the form
+  const char* name = "";
+  TBounds bounds = {};
+  const char* caption = nullptr;  // null: none
+  HintParts hint = {};
+  int32_t helpContext = 0;
+};
+
+// Gives a made control what its description says. Raises an Exception when
+// the owner has no control of the parent's name (an error of the program).
+void Describe(TControl& control, const ControlDesc& desc);
+
 template <class T>
-T* NewControl(TComponent* owner, TControl* parent, const char* name, int left, int top, int width,
-              int height) {
-  auto* c = new T(owner);
-  c->SetName(name);
-  c->SetParent(parent);
-  c->SetBounds(left, top, width, height);
+T* NewControl(const ControlDesc& desc) {
+  auto* c = new T(desc.owner);
+  Describe(*c, desc);
   return c;
+}
+
+// One row of a form's table of controls: the field that keeps the control,
+// and its description.
+template <class T>
+struct ControlRow {
+  T*& field;
+  ControlDesc desc;
+};
+template <class T>
+ControlRow<T> Row(T*& field, const ControlDesc& desc) {
+  return ControlRow<T>{field, desc};
+}
+
+// Makes the controls of a table in its order, which is their order in the
+// form (and so the order of the keyboard's Tab).
+template <class... T>
+void NewControls(const ControlRow<T>&... rows) {
+  ((rows.field = NewControl<T>(rows.desc)), ...);
 }
 
 }  // namespace marrowby

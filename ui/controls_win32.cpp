@@ -6,9 +6,6 @@
 #include <algorithm>
 #include <string>
 
-#include "core/errors.h"
-#include "ui/date_format.h"
-
 namespace marrowby {
 
 namespace {
@@ -21,9 +18,6 @@ std::string WindowText(HWND hwnd) {
   return s;
 }
 
-}  // namespace
-
-namespace {
 // Each control window carries its component's name as a global atom under
 // this property, so that tools (and the end-to-end tests) can find a control
 // by name from another process.
@@ -37,22 +31,26 @@ ControlBinding::~ControlBinding() {
       GlobalDeleteAtom(atom);
     }
   }
-  if (ownFont_) DeleteObject(ownFont_);
 }
 
 HWND ControlBinding::Make(const char* cls, DWORD style, DWORD exStyle, HWND parent, int id) {
   const TBounds& r = control_.Bounds();
-  id_ = id;
   HWND hwnd = CreateWindowExA(exStyle, cls, control_.Text().c_str(),
                               style | WS_CHILD | WS_CLIPSIBLINGS, r.Left, r.Top, r.Width, r.Height,
                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               GetModuleHandleA(nullptr), nullptr);
+  Adopt(hwnd, id);
+  return hwnd;
+}
+
+void ControlBinding::Adopt(HWND hwnd, int id) {
+  hwnd_ = hwnd;
+  id_ = id;
   SetFontFor(hwnd);
   if (hwnd && !control_.Name().empty()) {
     const ATOM atom = GlobalAddAtomA(control_.Name().c_str());
     SetPropA(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(atom)));
   }
-  return hwnd;
 }
 
 void ControlBinding::SetFontFor(HWND hwnd) {
@@ -63,9 +61,9 @@ void ControlBinding::SetFontFor(HWND hwnd) {
       GetObjectA(font_, sizeof(lf), &lf);
       if (control_.FontHeight()) lf.lfHeight = -control_.FontHeight();
       if (control_.Bold()) lf.lfWeight = FW_BOLD;
-      ownFont_ = CreateFontIndirectA(&lf);
+      ownFont_.Reset(CreateFontIndirectA(&lf));
     }
-    font = ownFont_;
+    font = ownFont_.Get();
   }
   SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
@@ -73,6 +71,11 @@ void ControlBinding::SetFontFor(HWND hwnd) {
 void ControlBinding::PlaceWindow() {
   const TBounds& r = control_.Bounds();
   SetWindowPos(hwnd_, HWND_TOP, r.Left, r.Top, r.Width, r.Height, SWP_NOACTIVATE);
+}
+
+void ControlBinding::Move() {
+  const TBounds& r = control_.Bounds();
+  SetWindowPos(hwnd_, nullptr, r.Left, r.Top, r.Width, r.Height, SWP_NOACTIVATE | SWP_NOZORDER);
 }
 
 void ControlBinding::Refresh(ControlAspect aspect) {
@@ -96,11 +99,10 @@ void ControlBinding::ShowState(ControlAspect aspect) {
       if (helper_) ShowWindow(helper_, control_.Visible() ? SW_SHOWNA : SW_HIDE);
       break;
     case ControlAspect::Bounds:
-      PlaceWindow();
+      Move();
       break;
     case ControlAspect::Font:
-      if (ownFont_) DeleteObject(ownFont_);
-      ownFont_ = nullptr;
+      ownFont_.Reset();
       SetFontFor(hwnd_);
       InvalidateRect(hwnd_, nullptr, TRUE);
       break;
@@ -109,11 +111,11 @@ void ControlBinding::ShowState(ControlAspect aspect) {
   }
 }
 
-namespace {
-
 DWORD Common(const TControl& c) {
   return (c.Visible() ? WS_VISIBLE : 0) | (c.Enabled() ? 0 : WS_DISABLED);
 }
+
+namespace {
 
 class LabelBinding : public ControlBinding {
  public:
@@ -128,6 +130,7 @@ class LabelBinding : public ControlBinding {
     } else if (!label.WordWrap) {
       style = SS_LEFTNOWORDWRAP;
     }
+    if (label.PathEllipsis) style |= SS_PATHELLIPSIS;
     hwnd_ = Make("STATIC", style | SS_NOPREFIX | Common(control_), 0, parent, id);
   }
 };
@@ -230,125 +233,19 @@ class SpinEditBinding : public EditBinding {
   }
 
  protected:
+  void PlaceWindow() override { Place(HWND_TOP, 0); }
+  void Move() override { Place(nullptr, SWP_NOZORDER); }
+
+ private:
   // Narrow arrows inside the control's rectangle, so two digits show in 38 pixels.
-  void PlaceWindow() override {
+  void Place(HWND after, UINT flags) {
     const TBounds& r = control_.Bounds();
     const int arrows = 13;
-    SetWindowPos(hwnd_, HWND_TOP, r.Left, r.Top, r.Width - arrows, r.Height, SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, after, r.Left, r.Top, r.Width - arrows, r.Height, SWP_NOACTIVATE | flags);
     if (helper_) {
-      SetWindowPos(helper_, HWND_TOP, r.Left + r.Width - arrows, r.Top, arrows, r.Height,
-                   SWP_NOACTIVATE);
+      SetWindowPos(helper_, after, r.Left + r.Width - arrows, r.Top, arrows, r.Height,
+                   SWP_NOACTIVATE | flags);
     }
-  }
-};
-
-// The drop-down calendar of a date edit marks Saturdays and Sundays in bold
-// through its day states. The calendar asks its notification window for the
-// states of the months it shows (MCN_GETDAYSTATE) whenever it scrolls; the
-// date edit does not answer that, so this answers before it.
-void MarkWeekends(const SYSTEMTIME& first, int months, MONTHDAYSTATE* states) {
-  int y = first.wYear, m = first.wMonth;
-  for (int i = 0; i < months; ++i) {
-    states[i] = WeekendDayBits(y, m);
-    if (++m > 12) {
-      m = 1;
-      ++y;
-    }
-  }
-}
-
-// MCN_GETDAYSTATE is MCN_FIRST - 1 (as Windows and Wine send it); the
-// mingw-w64 header spells it MCN_FIRST + 3.
-const UINT kGetDayState = 0U - 747U;
-
-LRESULT CALLBACK AnswerDayStates(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-  if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == kGetDayState) {
-    auto* ask = reinterpret_cast<NMDAYSTATE*>(lp);
-    MarkWeekends(ask->stStart, ask->cDayState, ask->prgDayState);
-    return 0;
-  }
-  return DefSubclassProc(hwnd, msg, wp, lp);
-}
-
-// A calendar made without day states refuses to take them on later (Wine's
-// date edit makes its calendar once, with no way to ask for them); this lets
-// the style through.
-LRESULT CALLBACK AcceptDayStates(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-  if (msg == WM_STYLECHANGING && wp == static_cast<WPARAM>(GWL_STYLE)) return 0;
-  return DefSubclassProc(hwnd, msg, wp, lp);
-}
-
-void MarkCalendarWeekends(HWND dateEdit, HWND calendar) {
-  if (!calendar) return;
-  const LONG_PTR style = GetWindowLongPtrA(calendar, GWL_STYLE);
-  if (!(style & MCS_DAYSTATE)) {
-    SetWindowSubclass(calendar, AcceptDayStates, 1, 0);
-    SetWindowLongPtrA(calendar, GWL_STYLE, style | MCS_DAYSTATE);
-    RemoveWindowSubclass(calendar, AcceptDayStates, 1);
-  }
-  // The calendar tells the window it was made for: the date edit (Wine), or
-  // a drop-down window of the date edit's own (Windows); a popup's parent as
-  // the system reports it is the top window, not that one.
-  HWND parent = GetParent(calendar);
-  if (parent && parent != GetAncestor(dateEdit, GA_ROOT)) {
-    SetWindowSubclass(parent, AnswerDayStates, 1, 0);
-  }
-  SYSTEMTIME range[2] = {};
-  MONTHDAYSTATE states[16];
-  const int months = static_cast<int>(
-      SendMessageA(calendar, MCM_GETMONTHRANGE, GMR_DAYSTATE, reinterpret_cast<LPARAM>(range)));
-  if (months <= 0 || months > 16) return;
-  MarkWeekends(range[0], months, states);
-  SendMessageA(calendar, MCM_SETDAYSTATE, static_cast<WPARAM>(months),
-               reinterpret_cast<LPARAM>(states));
-}
-
-// A date picker showing the user's short date with a four-digit year, the
-// same text as the component.
-class DateEditBinding : public ControlBinding {
- public:
-  using ControlBinding::ControlBinding;
-  void Create(HWND parent, int id) override {
-    hwnd_ = Make(DATETIMEPICK_CLASSA, DTS_SHORTDATECENTURYFORMAT | WS_TABSTOP | Common(control_), 0,
-                 parent, id);
-    SendMessageA(hwnd_, DTM_SETFORMATA, 0,
-                 reinterpret_cast<LPARAM>(UserShortDateFormat().Picture().c_str()));
-    // Where the date edit makes its calendar at each drop-down (Windows
-    // Vista and later), it makes it with day states. The calendar writes in
-    // the window's font, with the bold of that font for the marked days.
-    SendMessageA(hwnd_, DTM_SETMCSTYLE, 0, MCS_DAYSTATE);
-    SendMessageA(hwnd_, DTM_SETMCFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    SetWindowSubclass(hwnd_, AnswerDayStates, 1, 0);
-    ShowState(ControlAspect::Text);
-  }
-  void ShowState(ControlAspect aspect) override {
-    if (aspect != ControlAspect::Text) {
-      ControlBinding::ShowState(aspect);
-      return;
-    }
-    int y, m, d;
-    DecodeDate(static_cast<TDateEdit&>(control_).Date(), &y, &m, &d);
-    if (y < 1753) return;  // before what the picker can show
-    SYSTEMTIME st = {};
-    st.wYear = static_cast<WORD>(y);
-    st.wMonth = static_cast<WORD>(m);
-    st.wDay = static_cast<WORD>(d);
-    SendMessageA(hwnd_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
-  }
-  LRESULT Notify(NMHDR* hdr) override {
-    if (hdr->code == DTN_DROPDOWN) {
-      MarkCalendarWeekends(hwnd_,
-                           reinterpret_cast<HWND>(SendMessageA(hwnd_, DTM_GETMONTHCAL, 0, 0)));
-    } else if (hdr->code == DTN_DATETIMECHANGE && !updating_) {
-      auto* change = reinterpret_cast<NMDATETIMECHANGE*>(hdr);
-      if (change->dwFlags == GDT_VALID) {
-        TDateTime value;
-        if (TryEncodeDate(change->st.wYear, change->st.wMonth, change->st.wDay, &value)) {
-          static_cast<TDateEdit&>(control_).SetDate(value);
-        }
-      }
-    }
-    return 0;
   }
 };
 
@@ -416,20 +313,6 @@ class ListBoxBinding : public ControlBinding {
     auto& list = static_cast<TListBox&>(control_);
     list.SetItemIndex(static_cast<int>(SendMessageA(hwnd_, LB_GETCURSEL, 0, 0)));
     list.Click();
-  }
-};
-
-class PanelBinding : public ControlBinding {
- public:
-  using ControlBinding::ControlBinding;
-  void Create(HWND parent, int id) override {
-    hwnd_ = Make(RegisterContainerClass(nullptr), WS_CLIPCHILDREN | Common(control_),
-                 WS_EX_CONTROLPARENT, parent, id);
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control_));
-  }
-  void ShowState(ControlAspect aspect) override {
-    ControlBinding::ShowState(aspect);
-    if (aspect == ControlAspect::Text) InvalidateRect(hwnd_, nullptr, TRUE);
   }
 };
 
@@ -509,39 +392,24 @@ void RunDeferredStep(ControlBinding& binding, bool up) {
   }
 }
 
-// The file edit's browse button reaches the binding through this.
 void BrowseForFile(ControlBinding& binding) { static_cast<FilenameEditBinding&>(binding).Browse(); }
 
 std::unique_ptr<ControlBinding> MakeBinding(TControl& c, HFONT font) {
   const ClassInfo* cls = c.GetClassInfo();
   if (cls->InheritsFrom(&TFilenameEdit::kClassInfo)) return std::make_unique<FilenameEditBinding>(c, font);
   if (cls->InheritsFrom(&TSpinEdit::kClassInfo)) return std::make_unique<SpinEditBinding>(c, font);
-  if (cls->InheritsFrom(&TDateEdit::kClassInfo)) return std::make_unique<DateEditBinding>(c, font);
+  if (cls->InheritsFrom(&TDateEdit::kClassInfo)) return MakeDateEditBinding(c, font);
   if (cls->InheritsFrom(&TEdit::kClassInfo)) return std::make_unique<EditBinding>(c, font);
   if (cls->InheritsFrom(&TCheckBox::kClassInfo)) return std::make_unique<CheckBoxBinding>(c, font);
   if (cls->InheritsFrom(&TButton::kClassInfo)) return std::make_unique<ButtonBinding>(c, font);
   if (cls->InheritsFrom(&TLabel::kClassInfo)) return std::make_unique<LabelBinding>(c, font);
   if (cls->InheritsFrom(&TListBox::kClassInfo)) return std::make_unique<ListBoxBinding>(c, font);
-  if (cls->InheritsFrom(&TPanel::kClassInfo)) return std::make_unique<PanelBinding>(c, font);
+  if (cls->InheritsFrom(&TPanel::kClassInfo)) return MakePanelBinding(c, font);
+  if (cls->InheritsFrom(&TListView::kClassInfo)) return MakeListViewBinding(c, font);
   if (cls->InheritsFrom(&TSpinButton::kClassInfo)) return std::make_unique<SpinButtonBinding>(c, font);
   if (cls->InheritsFrom(&TStatusBar::kClassInfo)) return std::make_unique<StatusBarBinding>(c, font);
   if (cls->InheritsFrom(&TImage::kClassInfo)) return std::make_unique<ImageBinding>(c, font);
   return nullptr;
-}
-
-const char* RegisterContainerClass(WNDPROC proc) {
-  static const char kName[] = "TPanel";
-  static bool registered = false;
-  if (!registered && proc) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kName;
-    registered = RegisterClassA(&wc) != 0;
-  }
-  return kName;
 }
 
 }  // namespace marrowby

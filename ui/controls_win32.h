@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "core/scoped_win32.h"
 #include "ui/controls.h"
 
 namespace marrowby {
@@ -35,13 +36,20 @@ class ControlBinding : public ControlView {
 
  protected:
   virtual void ShowState(ControlAspect aspect);
+  // Creates the control's window of a system class and adopts it.
   HWND Make(const char* cls, DWORD style, DWORD exStyle, HWND parent, int id);
+  // Takes a made window as the control's: its id, font and name.
+  void Adopt(HWND hwnd, int id);
   void SetFontFor(HWND hwnd);
+  // Puts the window at the control's bounds, above its siblings.
   virtual void PlaceWindow();
+  // Moves the window to the control's new bounds, keeping its place among
+  // its siblings (and so in the order of the keyboard's Tab).
+  virtual void Move();
 
   TControl& control_;
   HFONT font_;
-  HFONT ownFont_ = nullptr;
+  ScopedFont ownFont_;  // a bold or larger font of the control's own
   HWND hwnd_ = nullptr;
   HWND helper_ = nullptr;
   int id_ = 0;
@@ -55,9 +63,27 @@ void RunDeferredStep(ControlBinding& binding, bool up);
 
 // Makes the binding for a control component (by its class).
 std::unique_ptr<ControlBinding> MakeBinding(TControl& control, HFONT font);
+// The bindings that have files of their own.
+std::unique_ptr<ControlBinding> MakeDateEditBinding(TControl& control, HFONT font);
+std::unique_ptr<ControlBinding> MakeListViewBinding(TControl& control, HFONT font);
+std::unique_ptr<ControlBinding> MakePanelBinding(TControl& control, HFONT font);
 
-// The window class of containers (panels and group boxes); their messages
-// go to the form's view through the procedure given.
-const char* RegisterContainerClass(WNDPROC proc);
+// The window styles every control takes from its component: visible, enabled.
+DWORD Common(const TControl& control);
+
+// A click on a file edit's browse button (the view routes id + 1 here):
+// the file dialog, and the chosen file into the edit.
+void BrowseForFile(ControlBinding& binding);
+
+// Where a container (a panel or group box) hands the notifications and mouse
+// messages of its children: the view of the form it is on. True when
+// handled, with the answer in result.
+class ControlParent {
+ public:
+  virtual bool ChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) = 0;
+
+ protected:
+  ~ControlParent() = default;
+};
 
 }  // namespace marrowby

@@ -1,9 +1,10 @@
 #include "ui/date_format.h"
 
+#include <algorithm>
 #include <cctype>
-#include <cstdio>
 
 #include "core/errors.h"
+#include "core/text.h"
 
 namespace marrowby {
 
@@ -13,6 +14,25 @@ const char kFallback[] = "dd/MM/yyyy";
 
 bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A number as scanf's "%d" reads one: blanks, an optional sign, digits. A
+// number too large for any time is kept at a bound that no time accepts.
+bool ReadNumber(const char*& p, int* out) {
+  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  if (!IsDigit(*p)) return false;
+  int value = 0;
+  for (; IsDigit(*p); ++p) value = std::min(value * 10 + (*p - '0'), 1000000);
+  *out = negative ? -value : value;
+  return true;
+}
+
+// "h:m:s", each number as ReadNumber reads it, and nothing after.
+bool ParseTime(const char* p, int* h, int* mi, int* s) {
+  return ReadNumber(p, h) && *p++ == ':' && ReadNumber(p, mi) && *p++ == ':' &&
+         ReadNumber(p, s) && *p == '\0';
+}
 
 }  // namespace
 
@@ -73,9 +93,7 @@ std::string ShortDateFormat::Format(TDateTime date) const {
       continue;
     }
     const int value = p.field == 'd' ? d : p.field == 'M' ? m : y;
-    char buf[16];
-    std::snprintf(buf, sizeof(buf), "%0*d", p.width, value);
-    out += buf;
+    out += ZeroPadded(value, p.width);
   }
   return out;
 }
@@ -140,10 +158,9 @@ TDateTime StrToDateTime(const std::string& text) {
   const size_t blank = text.find_last_of(' ');
   TDateTime date, time;
   int h, mi, s;
-  char tail;
   if (blank == std::string::npos ||
       !UserShortDateFormat().TryParse(text.substr(0, blank), &date) ||
-      std::sscanf(text.c_str() + blank + 1, "%d:%d:%d%c", &h, &mi, &s, &tail) != 3 ||
+      !ParseTime(text.c_str() + blank + 1, &h, &mi, &s) ||
       !TryEncodeTime(h, mi, s, 0, &time)) {
     throw EConvertError("'" + text + "' is not a valid date and time");
   }

@@ -7,9 +7,9 @@ const ClassInfo TForm::kClassInfo = {"TForm", &TComponent::kClassInfo, nullptr, 
 TForm::TForm(TComponent* owner) : TComponent(owner) {}
 
 TForm::~TForm() {
-  MarkDestroying();
-  DoDestroy();
-  if (view_) view_->Release();
+  if (!view_) return;
+  view_->Release();
+  view_->FormGone();
 }
 
 void TForm::SetCaption(const std::string& caption) {
@@ -23,6 +23,17 @@ void TForm::SetClientSize(int width, int height) {
   clientWidth_ = width;
   clientHeight_ = height;
   if (view_) view_->Refresh();
+}
+
+void TForm::SetWindowSize(int width, int height) {
+  windowWidth_ = width;
+  windowHeight_ = height;
+}
+
+void TForm::DoResize(int width, int height) {
+  clientWidth_ = width;
+  clientHeight_ = height;
+  FormResize();
 }
 
 void TForm::SetModalResult(int result) {
@@ -65,6 +76,7 @@ void TForm::Close() {
       break;
     case TCloseAction::caFree:
       Hide();
+      released_ = true;
       if (view_) view_->Release();
       break;
   }

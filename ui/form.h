@@ -13,7 +13,7 @@
 namespace marrowby {
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
-enum class TBorderStyle { bsSingle, bsDialog, bsNone };
+enum class TBorderStyle { bsSingle, bsDialog, bsNone, bsSizeable };
 
 // Modal results of a form shown modally.
 inline constexpr int mrNone = 0;
@@ -26,7 +26,7 @@ class TForm;
 class FormView {
  public:
   virtual ~FormView() = default;
-  virtual void* Handle() = 0;
+  virtual NativeWindow Handle() = 0;
   virtual void Show() = 0;
   virtual void Hide() = 0;
   // Shows the form modally and returns its modal result when it closes.
@@ -35,7 +35,11 @@ class FormView {
   virtual void EndModal() = 0;
   // Caption or client size changed.
   virtual void Refresh() = 0;
+  // The form is closed for good (caFree) or being freed: the window goes,
+  // except the main window's, which stays until the program's end.
   virtual void Release() = 0;
+  // The form is gone: the view never touches it again.
+  virtual void FormGone() {}
 };
 
 class TForm : public TComponent, public WindowHost {
@@ -50,13 +54,22 @@ class TForm : public TComponent, public WindowHost {
   int ClientWidth() const { return clientWidth_; }
   int ClientHeight() const { return clientHeight_; }
   void SetClientSize(int width, int height);
+  // The size of the whole window, frame included, when it is first made
+  // (0: from the client size).
+  int WindowWidth() const { return windowWidth_; }
+  int WindowHeight() const { return windowHeight_; }
+  void SetWindowSize(int width, int height);
 
   TBorderStyle BorderStyle = TBorderStyle::bsSingle;
   bool BorderIcons = true;   // system menu and close box
   bool StayOnTop = false;
   bool Centered = true;      // centred on the screen when first shown
+  // A window of its own on the taskbar, owned by no other, so that it stays
+  // reachable while the application hides.
+  bool TaskbarEntry = false;
   std::string FontName = "MS Sans Serif";
   int FontPoints = 8;
+  bool SystemFont = false;  // the system's message font instead of FontName and FontPoints
 
   bool Visible() const { return visible_; }
   int ModalResult() const { return modalResult_; }
@@ -68,19 +81,24 @@ class TForm : public TComponent, public WindowHost {
   int ShowModal();
   // Asks the form to close: FormClose decides what happens (hide by default).
   void Close();
+  // Closed for good (caFree): the form waits to be freed.
+  bool Released() const { return released_; }
 
   void AttachView(FormView* view) { view_ = view; }
   FormView* View() const { return view_; }
-  void* WindowHandle() override { return view_ ? view_->Handle() : nullptr; }
+  NativeWindow WindowHandle() override { return view_ ? view_->Handle() : nullptr; }
 
   // Called by the view as the window lives.
   void DoCreate();
   void DoShow();
   void DoHide() { visible_ = false; }
+  // The user gave a sizeable form this client size.
+  void DoResize(int width, int height);
   void DoActivate() { FormActivate(); }
   void DoDeactivate() { FormDeactivate(); }
   // Returns the close action decided by FormClose.
   TCloseAction DoClose();
+  // FormDestroy, once: the form is about to be freed (BeforeDestruction).
   void DoDestroy();
 
   // The session is ending (log-off, shutdown): may it end; and it does.
@@ -90,19 +108,25 @@ class TForm : public TComponent, public WindowHost {
   virtual void SystemTimeChanged() {}
 
  protected:
+  void BeforeDestruction() override { DoDestroy(); }
+
   // Handlers of the derived forms.
   virtual void FormCreate() {}
   virtual void FormShow() {}
   virtual void FormActivate() {}
   virtual void FormDeactivate() {}
   virtual void FormClose(TCloseAction& /*action*/) {}
+  virtual void FormResize() {}
   virtual void FormDestroy() {}
 
  private:
   std::string caption_;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
+  int windowWidth_ = 0;
+  int windowHeight_ = 0;
   bool visible_ = false;
+  bool released_ = false;
   bool modal_ = false;
   bool destroyed_ = false;
   int modalResult_ = mrNone;

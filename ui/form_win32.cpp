@@ -4,103 +4,75 @@
 
 #include <string>
 
-#include "core/errors.h"
 #include "core/text.h"
 #include "ui/application_win32.h"
 #include "ui/controls_win32.h"
 
 namespace marrowby {
 
-void BrowseForFile(ControlBinding& binding);  // controls_win32.cpp
-
 namespace {
 
 const int kFirstId = 100;
 
-Win32FormView* ViewOf(HWND hwnd) {
-  return dynamic_cast<Win32FormView*>(MessageWindow::ObjectOf(GetAncestor(hwnd, GA_ROOT)));
-}
-
-void PaintContainer(HWND hwnd, const TPanel& panel) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  RECT r;
-  GetClientRect(hwnd, &r);
-  if (panel.GroupFrame) {
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(GetAncestor(hwnd, GA_ROOT), WM_GETFONT, 0, 0));
-    HGDIOBJ old = SelectObject(dc, font);
-    TEXTMETRICA tm;
-    GetTextMetricsA(dc, &tm);
-    RECT frame = r;
-    frame.top += tm.tmHeight / 2;
-    DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    const std::string& text = panel.Caption();
-    TextOutA(dc, 8, 0, text.c_str(), static_cast<int>(text.size()));
-    SelectObject(dc, old);
-  } else if (panel.Bevel) {
-    DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
-  }
-  EndPaint(hwnd, &ps);
-}
-
-// Containers hand their children's notifications to the form's view.
-LRESULT CALLBACK ContainerWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_MOUSEMOVE:
-      if (Win32FormView* view = ViewOf(hwnd)) {
-        LRESULT r = 0;
-        if (view->HandleContainerMessage(msg, wp, lp, &r)) return r;
-      }
-      break;
-    case WM_PAINT:
-      if (auto* panel = reinterpret_cast<TPanel*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA))) {
-        PaintContainer(hwnd, *panel);
-        return 0;
-      }
-      break;
-  }
-  return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
 }  // namespace
 
 Win32FormView::Win32FormView(TForm& form) : form_(form) {
-  RegisterContainerClass(ContainerWndProc);
   CreateFormWindow();
   CreateControls();
   form_.AttachView(this);
 }
 
 Win32FormView::~Win32FormView() {
-  // After Release the form may be gone; it no longer knows this view anyway.
-  if (!released_ && form_.View() == this) form_.AttachView(nullptr);
-  bindings_.clear();
+  if (!formGone_ && form_.View() == this) form_.AttachView(nullptr);
+  ClearBindings();
   DestroyOwnWindow();
-  if (font_) DeleteObject(font_);
 }
+
+namespace {
+
+// The window styles of a form's border.
+void FormStyles(const TForm& form, DWORD* style, DWORD* ex) {
+  *style = WS_CLIPCHILDREN;
+  *ex = WS_EX_CONTROLPARENT | (form.StayOnTop ? WS_EX_TOPMOST : 0) |
+        (form.TaskbarEntry ? WS_EX_APPWINDOW : 0);
+  switch (form.BorderStyle) {
+    case TBorderStyle::bsNone:
+      *style |= WS_POPUP;
+      return;
+    case TBorderStyle::bsSingle:
+      *style |= WS_CAPTION | WS_BORDER | (form.BorderIcons ? WS_SYSMENU | WS_MINIMIZEBOX : 0);
+      return;
+    case TBorderStyle::bsSizeable:
+      *style |= WS_CAPTION | WS_THICKFRAME |
+                (form.BorderIcons ? WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX : 0);
+      return;
+    case TBorderStyle::bsDialog:
+      *style |= WS_CAPTION | DS_MODALFRAME | (form.BorderIcons ? WS_SYSMENU : 0);
+      *ex |= WS_EX_DLGMODALFRAME;
+      return;
+  }
+}
+
+HFONT MakeFormFont(const TForm& form) {
+  NONCLIENTMETRICSA ncm = {};
+  ncm.cbSize = sizeof(ncm);
+  if (form.SystemFont && SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) {
+    return CreateFontIndirectA(&ncm.lfMessageFont);
+  }
+  const int height =
+      -MulDiv(form.FontPoints, GetDeviceCaps(ScopedWindowDC(nullptr).Get(), LOGPIXELSY), 72);
+  return CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                     form.FontName.c_str());
+}
+
+}  // namespace
 
 void Win32FormView::CreateFormWindow() {
   HINSTANCE inst = GetModuleHandleA(nullptr);
-  HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(form_.FontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
-  font_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                      form_.FontName.c_str());
-
-  DWORD style = WS_CLIPCHILDREN;
-  DWORD ex = WS_EX_CONTROLPARENT | (form_.StayOnTop ? WS_EX_TOPMOST : 0);
-  if (form_.BorderStyle == TBorderStyle::bsNone) {
-    style |= WS_POPUP;
-  } else {
-    style |= WS_CAPTION | (form_.BorderStyle == TBorderStyle::bsDialog ? DS_MODALFRAME : WS_BORDER);
-    if (form_.BorderIcons) style |= WS_SYSMENU | (form_.BorderStyle == TBorderStyle::bsSingle ? WS_MINIMIZEBOX : 0);
-    if (form_.BorderStyle == TBorderStyle::bsDialog) ex |= WS_EX_DLGMODALFRAME;
-  }
+  font_.Reset(MakeFormFont(form_));
+  DWORD style, ex;
+  FormStyles(form_, &style, &ex);
   RECT r = {0, 0, form_.ClientWidth(), form_.ClientHeight()};
   AdjustWindowRectEx(&r, style, FALSE, ex);
   const std::string cls = form_.ClassName();
@@ -111,14 +83,19 @@ void Win32FormView::CreateFormWindow() {
   setup.style = style;
   setup.exStyle = ex;
   setup.x = setup.y = CW_USEDEFAULT;
-  setup.width = r.right - r.left;
-  setup.height = r.bottom - r.top;
-  setup.parent = Application().Handle();
+  setup.width = form_.WindowWidth() ? form_.WindowWidth() : r.right - r.left;
+  setup.height = form_.WindowHeight() ? form_.WindowHeight() : r.bottom - r.top;
+  setup.parent = form_.TaskbarEntry ? nullptr : Application().Handle();
   setup.classIcon = LoadIconA(inst, "MAINICON");
   setup.classCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   setup.classBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   CreateOwnWindow(setup);
-  SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  if (form_.BorderStyle == TBorderStyle::bsSizeable) {
+    RECT client;
+    GetClientRect(Hwnd(), &client);
+    form_.DoResize(client.right, client.bottom);
+  }
   tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON, 0, 0, 0, 0,
                              Hwnd(), nullptr, inst, nullptr);
@@ -130,7 +107,7 @@ void Win32FormView::CreateControls() {
   for (int i = 0; i < form_.ComponentCount(); ++i) {
     auto* control = dynamic_cast<TControl*>(form_.Components(i));
     if (!control) continue;
-    std::unique_ptr<ControlBinding> binding = MakeBinding(*control, font_);
+    std::unique_ptr<ControlBinding> binding = MakeBinding(*control, font_.Get());
     if (!binding) continue;
     HWND parent = control->Parent() ? ControlWindow(control->Parent()) : Hwnd();
     binding->Create(parent ? parent : Hwnd(), id);
@@ -152,6 +129,11 @@ void Win32FormView::AddHint(HWND control, const TControl* c) {
   ti.uId = reinterpret_cast<UINT_PTR>(control);
   ti.lpszText = &(*texts.back())[0];
   SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void Win32FormView::ClearBindings() {
+  // Controls before the containers they sit in, whose windows take theirs.
+  while (!bindings_.empty()) bindings_.pop_back();
 }
 
 HWND Win32FormView::ControlWindow(const TControl* control) const {
@@ -201,6 +183,7 @@ void Win32FormView::Show() {
   // once (WM_ACTIVATE comes from inside ShowWindow), and FormActivate must
   // find what FormShow prepared, as the toolkit's forms do.
   if (!form_.Visible()) form_.DoShow();
+  if (IsIconic(Hwnd())) ShowWindow(Hwnd(), SW_RESTORE);
   ShowWindow(Hwnd(), SW_SHOW);
   SetForegroundWindow(Hwnd());
 }
@@ -258,7 +241,7 @@ void Win32FormView::Release() {
   ShowWindow(Hwnd(), SW_HIDE);
   if (Application().MainWindow() == Hwnd()) PostQuitMessage(0);
   // The form may be freed right after this; no message may reach it.
-  bindings_.clear();
+  ClearBindings();
   // A secondary window (an announcement, the about box) goes with its form;
   // the main window stays until the program's end, so that what is saved at
   // its destruction still finds it.
@@ -267,8 +250,7 @@ void Win32FormView::Release() {
     return;
   }
   DestroyOwnWindow();
-  DeleteObject(font_);
-  font_ = nullptr;
+  font_.Reset();
 }
 
 // ---- Messages ----------------------------------------------------------------
@@ -279,10 +261,8 @@ intptr_t Win32FormView::HandleMessage(unsigned msg, uintptr_t wp, intptr_t lp) {
   return DefaultHandling(msg, wp, lp);
 }
 
-bool Win32FormView::HandleContainerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
-  bool handled = true;  // a message whose handler failed counts as handled
-  CallGuarded([&] { handled = Dispatch(msg, wp, lp, result); });
-  return handled;
+bool Win32FormView::ChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+  return Dispatch(msg, wp, lp, result);
 }
 
 bool Win32FormView::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
@@ -301,6 +281,11 @@ bool Win32FormView::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       return true;
     case WM_MOUSEMOVE:
       Application().SetHint("");
+      return false;
+    case WM_SIZE:
+      if (form_.BorderStyle == TBorderStyle::bsSizeable && wp != SIZE_MINIMIZED) {
+        form_.DoResize(LOWORD(lp), HIWORD(lp));
+      }
       return false;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
@@ -331,6 +316,11 @@ bool Win32FormView::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
 // A control's notification, or a click on a file edit's browse button.
 void Win32FormView::OnCommand(HWND from, WORD id, WORD code) {
   ControlBinding* b = BindingFor(from);
+  if (!b && id == IDCANCEL) {
+    // Escape: the form's cancel button, if it has one.
+    if (TButton* cancel = CancelButton()) cancel->Click();
+    return;
+  }
   if (!b) return;  // Enter without a default button of our own: nothing to do
   if (from == b->Helper() && id == b->Id() + 1) {
     BrowseForFile(*b);
@@ -355,6 +345,14 @@ void Win32FormView::OnDeferredStep(int id, bool up) {
   for (const auto& b : bindings_) {
     if (b->Id() == id) RunDeferredStep(*b, up);
   }
+}
+
+TButton* Win32FormView::CancelButton() const {
+  for (const auto& b : bindings_) {
+    auto* button = dynamic_cast<TButton*>(&b->Control());
+    if (button && button->Cancel && button->Visible() && button->Enabled()) return button;
+  }
+  return nullptr;
 }
 
 LRESULT Win32FormView::DefaultButtonId() const {

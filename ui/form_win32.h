@@ -10,38 +10,38 @@
 #include <memory>
 #include <vector>
 
-#include "core/message_window.h"
+#include "core/window_base.h"
+#include "ui/controls_win32.h"
 #include "ui/form.h"
 
 namespace marrowby {
 
-class ControlBinding;
-
-class Win32FormView : public FormView, public MessageWindow {
+class Win32FormView : public FormView, public WindowBase, public ControlParent {
  public:
   explicit Win32FormView(TForm& form);
   ~Win32FormView() override;
   Win32FormView(const Win32FormView&) = delete;
   Win32FormView& operator=(const Win32FormView&) = delete;
 
-  void* Handle() override { return OwnWindow(); }
+  NativeWindow Handle() override { return OwnWindow(); }
   void Show() override;
   void Hide() override;
   int ShowModal() override;
   void EndModal() override { modalEnded_ = true; }
   void Refresh() override;
   void Release() override;
+  void FormGone() override { formGone_ = true; }
 
-  // Release has run: the form is gone or closed for good.
-  bool Released() const { return released_; }
+  // The form is gone: nothing needs the view any more.
+  bool Orphaned() const { return formGone_; }
   TForm& Form() { return form_; }
-  HWND Hwnd() const { return static_cast<HWND>(OwnWindow()); }
-  HFONT Font() const { return font_; }
+  HWND Hwnd() const { return OwnWindow(); }
+  HFONT Font() const { return font_.Get(); }
   // The window of a control component, or null.
   HWND ControlWindow(const TControl* control) const;
-  // Handles a message of a container inside the form (its controls'
-  // notifications, the mouse); true when handled, with the answer in result.
-  bool HandleContainerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+  // A message of a container inside the form (its controls' notifications,
+  // the mouse).
+  bool ChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
  private:
   intptr_t HandleMessage(unsigned msg, uintptr_t wp, intptr_t lp) override;
@@ -51,11 +51,13 @@ class Win32FormView : public FormView, public MessageWindow {
   LRESULT OnNotify(NMHDR* hdr);
   void OnDeferredStep(int id, bool up);
   LRESULT DefaultButtonId() const;
+  TButton* CancelButton() const;
   bool OnSysCommand(WPARAM command);
   LRESULT OnSession(UINT msg, WPARAM wp);
 
   void CreateFormWindow();
   void CreateControls();
+  void ClearBindings();
   void AddHint(HWND control, const TControl* c);
   ControlBinding* BindingFor(HWND hwnd) const;
   void ShowHelpFor(const HELPINFO& info);
@@ -63,11 +65,12 @@ class Win32FormView : public FormView, public MessageWindow {
 
   TForm& form_;
   HWND tooltip_ = nullptr;
-  HFONT font_ = nullptr;
+  ScopedFont font_;
   std::vector<std::unique_ptr<ControlBinding>> bindings_;
   bool modalEnded_ = false;
   bool centered_ = false;
   bool released_ = false;
+  bool formGone_ = false;
 };
 
 }  // namespace marrowby

@@ -1,8 +1,17 @@
 #include "tests/e2e/e2e_util.h"
 
+#include <cstdio>
+#include <set>
+
 #include "tests/win/win_test_util.h"
 
 namespace marrowby::e2e {
+
+void ReportGiveUp(DWORD pid, const char* what, DWORD timeoutMs) {
+  // Short looks (polls, and checks that something does not come) stay quiet.
+  if (timeoutMs < 3000) return;
+  std::printf("%s after %lu ms: %s\n", what, timeoutMs, wintest::DescribeProcess(pid).c_str());
+}
 
 Program::~Program() {
   if (pi_.hProcess) {
@@ -12,7 +21,30 @@ Program::~Program() {
   }
 }
 
+namespace {
+// Every window that another process showed since the first start, as the
+// system reported it (an out-of-context event hook, delivered while this
+// thread pumps its messages): a window shown and hidden again between two
+// looks still counts as shown.
+std::set<HWND>& ShownWindows() {
+  static std::set<HWND> shown;
+  return shown;
+}
+void CALLBACK OnWindowShown(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG, DWORD, DWORD) {
+  if (hwnd && object == OBJID_WINDOW) ShownWindows().insert(hwnd);
+}
+void WatchShownWindows() {
+  static const HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, nullptr, OnWindowShown, 0, 0,
+                      WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+  (void)hook;
+}
+}  // namespace
+
+bool WasShown(HWND hwnd) { return IsWindowVisible(hwnd) || ShownWindows().count(hwnd) > 0; }
+
 bool Program::Start(const std::string& path, const std::string& args) {
+  WatchShownWindows();
   std::string cmd = "\"" + path + "\"";
   if (!args.empty()) cmd += " " + args;
   STARTUPINFOA si = {};
@@ -61,7 +93,7 @@ BOOL CALLBACK MatchTop(HWND hwnd, LPARAM lp) {
   GetWindowThreadProcessId(hwnd, &pid);
   if (pid != s->pid || ClassOf(hwnd) != s->cls) return TRUE;
   if (!s->title.empty() && Text(hwnd) != s->title) return TRUE;
-  if (s->visible && !IsWindowVisible(hwnd)) return TRUE;
+  if (s->visible && !WasShown(hwnd)) return TRUE;
   s->found = hwnd;
   return FALSE;
 }
@@ -105,6 +137,7 @@ HWND WaitTopWindow(DWORD pid, const std::string& cls, const std::string& title, 
         return found != nullptr;
       },
       timeoutMs);
+  if (!found) ReportGiveUp(pid, ("no window " + cls + " \"" + title + "\"").c_str(), timeoutMs);
   return found;
 }
 
@@ -133,16 +166,7 @@ HWND FindControl(HWND form, const std::string& name) {
   return s.found;
 }
 
-std::string Text(HWND hwnd) {
-  // WM_GETTEXT is carried across processes for every window class.
-  char buf[4096] = {};
-  DWORD_PTR n = 0;
-  if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof(buf), reinterpret_cast<LPARAM>(buf),
-                           SMTO_ABORTIFHUNG, 5000, &n)) {
-    return "";
-  }
-  return std::string(buf, static_cast<size_t>(n));
-}
+std::string Text(HWND hwnd) { return wintest::WindowText(hwnd); }
 
 bool Checked(HWND checkbox) { return SendMessageA(checkbox, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
@@ -191,7 +215,10 @@ MessageBoxInfo WaitMessageBox(DWORD pid, DWORD timeoutMs) {
         return s.found != nullptr;
       },
       timeoutMs);
-  if (!info.hwnd) return info;
+  if (!info.hwnd) {
+    ReportGiveUp(pid, "no message box", timeoutMs);
+    return info;
+  }
   info.caption = Text(info.hwnd);
   info.text = Text(GetDlgItem(info.hwnd, 0xFFFF));
   EnumChildWindows(info.hwnd, CollectButtons, reinterpret_cast<LPARAM>(&info));

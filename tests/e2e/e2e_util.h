@@ -35,8 +35,12 @@ class Program {
 HWND FindTopWindow(DWORD pid, const std::string& cls, const std::string& title = "");
 // Every visible top-level window of the process with that class.
 std::vector<HWND> AllTopWindows(DWORD pid, const std::string& cls);
+// Waits for a top-level window of the process; with visible, one that is
+// visible or was shown (and may have hidden itself again since).
 HWND WaitTopWindow(DWORD pid, const std::string& cls, const std::string& title, DWORD timeoutMs,
                    bool visible = true);
+// The window is visible, or was shown since this process started a program.
+bool WasShown(HWND hwnd);
 // The control of a form that carries the component name.
 HWND FindControl(HWND form, const std::string& name);
 std::string Text(HWND hwnd);
@@ -59,6 +63,10 @@ struct MessageBoxInfo {
 MessageBoxInfo WaitMessageBox(DWORD pid, DWORD timeoutMs);
 // Presses the message box's button with that text ("OK", "&Yes", "Cancel").
 bool PressButton(const MessageBoxInfo& box, const std::string& text);
+
+// For a wait on the process that gave up after timeoutMs: prints what was
+// missing and what the process was doing (not for short looks under 3 s).
+void ReportGiveUp(DWORD pid, const char* what, DWORD timeoutMs);
 
 // Sleeps while letting this process's own messages flow (the pumping of the
 // Windows tests' helpers).

@@ -1,7 +1,7 @@
 // schedmgr-setup.exe end to end under Wine: installed as a person would
-// (Install, I agree, Ok), the installed program started from its folder, then
-// removed by the command of its entry in Add/Remove Programs. Only the
-// settings file may stay.
+// (Install, I agree, Ok), the installed program started from its folder and
+// a schedule of it launched, then removed by the command of its entry in
+// Add/Remove Programs. Only the settings file may stay.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -11,7 +11,9 @@
 
 #include "marrowby_version.h"
 #include "tests/e2e/e2e_util.h"
+#include "setup/resource_ids.h"
 #include "tests/e2e/product_setup.h"
+#include "tests/e2e/schedmgr_fixture.h"
 #include "tests/win/win_test_util.h"
 
 namespace marrowby::e2e {
@@ -35,11 +37,6 @@ std::string InstallDir() { return MakerDir() + "\\Schedule Manager\\"; }
 std::string Shortcut() {
   return Folder(CSIDL_COMMON_PROGRAMS) + "\\" + kProduct + ".lnk";
 }
-std::string SettingsFile() {
-  char dir[MAX_PATH];
-  GetWindowsDirectoryA(dir, MAX_PATH);
-  return std::string(dir) + "\\schedmgr.INI";
-}
 
 // A value of HKLM, or "(none)".
 std::string MachineValue(const char* key, const char* name) {
@@ -58,16 +55,17 @@ bool MachineKeyExists(const char* key) {
   return true;
 }
 
-class ProductE2E : public ::testing::Test {
+class ProductE2E : public SchedmgrFixture {
  protected:
   void SetUp() override {
+    SchedmgrFixture::SetUp();
     ASSERT_TRUE(FileExists(ExeDir() + "schedmgr-setup.exe"));
     Uninstall();  // a run that stopped half-way leaves nothing for this one
-    DeleteFileA(SettingsFile().c_str());
   }
   void TearDown() override {
+    program_.reset();
     Uninstall();
-    DeleteFileA(SettingsFile().c_str());
+    SchedmgrFixture::TearDown();
   }
   static void Uninstall() {
     const std::string command = UninstallCommand();
@@ -79,21 +77,21 @@ TEST_F(ProductE2E, InstallsStartsAndUninstallsLeavingOnlyTheSettings) {
   {
     Program setup;
     ASSERT_TRUE(setup.Start(ExeDir() + "schedmgr-setup.exe"));
-    HWND dlg = DialogWith(setup.Pid(), 3002);
+    HWND dlg = DialogWith(setup.Pid(), SETUP_ID_STATUS);
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(Text(dlg), "Marrowby Schedule Manager Setup");
-    EXPECT_NE(ItemText(dlg, 3002).find("Welcome to Marrowby Schedule Manager " MARROWBY_VERSION_TEXT),
+    EXPECT_NE(ItemText(dlg, SETUP_ID_STATUS).find("Welcome to Marrowby Schedule Manager " MARROWBY_VERSION_TEXT),
               std::string::npos);
     Press(dlg, IDOK);  // Install
-    HWND licence = DialogWith(setup.Pid(), 2002);
+    HWND licence = DialogWith(setup.Pid(), SETUP_ID_LICENCE_TEXT);
     ASSERT_NE(licence, nullptr);
-    EXPECT_NE(ItemText(licence, 2002).find("Marrowby Schedule Manager - Licence Agreement"),
+    EXPECT_NE(ItemText(licence, SETUP_ID_LICENCE_TEXT).find("Marrowby Schedule Manager - Licence Agreement"),
               std::string::npos);
     Press(licence, IDOK);  // I agree
-    ASSERT_TRUE(WaitItemText(dlg, 3002, "Installation completed successfully!"));
+    ASSERT_TRUE(WaitItemText(dlg, SETUP_ID_STATUS, "Installation completed successfully!"));
     EXPECT_EQ(ItemText(dlg, IDCANCEL), "&Ok");
     Press(dlg, IDCANCEL);  // Ok
-    ASSERT_TRUE(setup.WaitExit(20000));
+    ASSERT_TRUE(setup.WaitExit(60000));
   }
 
   const std::string exe = InstallDir() + "schedmgr.exe";
@@ -109,17 +107,28 @@ TEST_F(ProductE2E, InstallsStartsAndUninstallsLeavingOnlyTheSettings) {
       << uninstall;
 
   {
-    // Started from its installed place, it runs, and writes its settings
-    // when asked to quit.
-    Program program;
-    ASSERT_TRUE(program.Start(exe));
-    HWND form = WaitTopWindow(program.Pid(), "TMainForm", kProduct, 20000);
-    ASSERT_NE(form, nullptr);
-    PostMessageA(form, WM_CLOSE, 0, 0);
-    MessageBoxInfo box = WaitMessageBox(program.Pid(), 20000);
+    // Started from its installed place, it launches a schedule due a few
+    // seconds later exactly once and records it in its history, and writes
+    // its settings when asked to quit.
+    exe_ = exe;
+    StartReady();
+    AddDueSchedule("Installed launch", MarkerExe(), 10, {});  // time to type it in, when slow
+    Click(C("HideBtn"));
+    ASSERT_TRUE(WaitFor([&] { return wintest::CountLines(Marker()) == 1; }, 60000))
+        << wintest::DescribeProcess(program_->Pid());
+    const std::string ini = SettingsFile();
+    const std::string history = ini.substr(0, ini.size() - 3) + "log";
+    ASSERT_TRUE(WaitFor([&] { return wintest::CountLines(history) == 1; }, 30000));
+    EXPECT_NE(wintest::ReadFile(history).find("\tInstalled launch\t" + MarkerExe() + "\tstarted\t"),
+              std::string::npos)
+        << wintest::ReadFile(history);
+    Wait(3000);
+    EXPECT_EQ(wintest::CountLines(Marker()), 1);
+    PostMessageA(form_, WM_CLOSE, 0, 0);
+    MessageBoxInfo box = WaitMessageBox(program_->Pid(), 60000);
     ASSERT_NE(box.hwnd, nullptr);
     PressButton(box, "&Yes");
-    ASSERT_TRUE(program.WaitExit(20000));
+    ASSERT_TRUE(program_->WaitExit(60000));
   }
   ASSERT_TRUE(FileExists(SettingsFile()));
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/e2e/schedmgr_fixture.h"
+#include "setup/resource_ids.h"
 #include "tests/e2e/product_setup.h"
 #include "tests/win/win_test_util.h"
 
@@ -128,20 +129,58 @@ TEST_F(Pictures, Announcements) {
   Picture(announce, "announce_without_buttons");
 }
 
+// The History window over a history of fixed launches (one of each outcome).
+TEST_F(Pictures, History) {
+  const std::string ini = SettingsFile();
+  wintest::WriteFile(ini.substr(0, ini.size() - 3) + "log",
+                     "2026-03-02 09:00:00\t1\tWeekly report\tC:\\Reports\\weekly.xls\tstarted\tshell\r\n"
+                     "2026-03-02 09:30:00\t2\tBack up the accounts\tC:\\Tools\\backup.exe /all\t"
+                     "failed: The system cannot find the file specified.\tshell\r\n"
+                     "2026-03-02 10:00:00\t3\tCheck the mail\tC:\\Tools\\mail.exe\tcancelled\t-\r\n"
+                     "2026-03-02 10:15:00\t2\tBack up the accounts\tC:\\Tools\\backup.exe /all\t"
+                     "started\tprogram\r\n");
+  StartReady();
+  Click(C("HistoryBtn"));
+  HWND history = WaitTopWindow(program_->Pid(), "THistoryForm", "Launch History", 10000);
+  ASSERT_NE(history, nullptr);
+  Picture(history, "history_window");
+  SendMessageA(history, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(history); }, 5000));
+}
+
+// The date edit's drop-down calendar, with the weekends in bold.
+TEST_F(Pictures, Calendar) {
+  StartReady();
+  Click(C("DateCb"));  // the date edit takes input
+  HWND date = C("DateEdit1");
+  RECT r;
+  GetClientRect(date, &r);
+  const LPARAM arrow = MAKELPARAM(r.right - 6, r.bottom / 2);
+  PostMessageA(date, WM_LBUTTONDOWN, MK_LBUTTON, arrow);
+  PostMessageA(date, WM_LBUTTONUP, 0, arrow);
+  HWND calendar = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    calendar = FindTopWindow(program_->Pid(), "SysMonthCal32");
+    return calendar && IsWindowVisible(calendar);
+  }, 5000));
+  Picture(calendar, "date_calendar");
+  PostMessageA(calendar, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
 TEST_F(Pictures, Setup) {
   Program setup;
   ASSERT_TRUE(setup.Start(wintest::ExeDir() + "schedmgr-setup.exe"));
-  HWND dlg = DialogWith(setup.Pid(), 3002);
+  HWND dlg = DialogWith(setup.Pid(), SETUP_ID_STATUS);
   ASSERT_NE(dlg, nullptr);
   Picture(dlg, "setup_ready");
   Press(dlg, IDOK);
-  HWND licence = DialogWith(setup.Pid(), 2002);
+  HWND licence = DialogWith(setup.Pid(), SETUP_ID_LICENCE_TEXT);
   ASSERT_NE(licence, nullptr);
   Picture(licence, "setup_licence");
   Press(licence, IDOK);
   // Installing: the status names the extracted files, then the system update.
-  if (WaitItemText(dlg, 3002, "Updating system settings", 20000)) Picture(dlg, "setup_working");
-  ASSERT_TRUE(WaitItemText(dlg, 3002, "Installation completed successfully!"));
+  if (WaitItemText(dlg, SETUP_ID_STATUS, "Updating system settings", 20000)) Picture(dlg, "setup_working");
+  ASSERT_TRUE(WaitItemText(dlg, SETUP_ID_STATUS, "Installation completed successfully!"));
   Picture(dlg, "setup_finished");
   Press(dlg, IDOK);  // Info
   HWND info = DialogWith(setup.Pid(), 0xFFFF);

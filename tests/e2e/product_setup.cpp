@@ -11,6 +11,7 @@ HWND DialogWith(DWORD pid, int controlId, DWORD timeoutMs) {
     found = wintest::FindWindowWithControl(pid, controlId);
     return found != nullptr;
   }, timeoutMs);
+  if (!found) ReportGiveUp(pid, ("no dialog with control " + std::to_string(controlId)).c_str(), timeoutMs);
   return found;
 }
 

@@ -8,9 +8,10 @@
 
 namespace marrowby::e2e {
 
-// The visible dialog of the process that holds a control with that id (3002:
-// the main dialog, 2002: the licence, 0xFFFF: a message box), or null.
-HWND DialogWith(DWORD pid, int controlId, DWORD timeoutMs = 20000);
+// The visible dialog of the process that holds a control with that id
+// (SETUP_ID_STATUS: the main dialog, SETUP_ID_LICENCE_TEXT: the licence,
+// 0xFFFF: a message box), or null.
+HWND DialogWith(DWORD pid, int controlId, DWORD timeoutMs = 90000);
 std::string ItemText(HWND dialog, int id);
 // Clicks a button of the dialog (posted).
 void Press(HWND dialog, int id);

@@ -16,7 +16,7 @@ class Schedmgr : public SchedmgrFixture {};
 
 TEST_F(Schedmgr, FirstRunShowsTheWindowThenHidesIntoTheTray) {
   Start();
-  EXPECT_TRUE(IsWindowVisible(form_));
+  EXPECT_TRUE(WasShown(form_));
   const ULONGLONG shown = GetTickCount64();
   ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 10000));
   EXPECT_LT(GetTickCount64() - shown, 5000u);

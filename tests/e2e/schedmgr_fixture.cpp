@@ -50,15 +50,15 @@ void SchedmgrFixture::TearDown() {
 
 HWND SchedmgrFixture::Start() {
   program_ = std::make_unique<Program>();
-  EXPECT_TRUE(program_->Start(wintest::ExeDir() + "schedmgr.exe"));
-  form_ = WaitTopWindow(program_->Pid(), kMainClass, kTitle, 20000);
+  EXPECT_TRUE(program_->Start(exe_.empty() ? wintest::ExeDir() + "schedmgr.exe" : exe_));
+  form_ = WaitTopWindow(program_->Pid(), kMainClass, kTitle, 60000);
   EXPECT_NE(form_, nullptr);
   return form_;
 }
 
 HWND SchedmgrFixture::StartHidden() {
   Start();
-  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 10000));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 30000));
   return form_;
 }
 
@@ -73,7 +73,7 @@ void SchedmgrFixture::ShowWindowAgain() {
   HWND app = FindTopWindow(program_->Pid(), "TApplication", kTitle);
   ASSERT_NE(app, nullptr);
   ShowWindow(app, SW_RESTORE);
-  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(form_) != FALSE; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(form_) != FALSE; }, 30000));
 }
 
 HWND SchedmgrFixture::C(const char* name) {
@@ -84,17 +84,17 @@ HWND SchedmgrFixture::C(const char* name) {
 
 MessageBoxInfo SchedmgrFixture::ClickForBox(const char* name) {
   Click(C(name));
-  return WaitMessageBox(program_->Pid(), 5000);
+  return WaitMessageBox(program_->Pid(), 30000);
 }
 
 void SchedmgrFixture::Ok(const MessageBoxInfo& box) {
   ASSERT_NE(box.hwnd, nullptr);
   PressButton(box, "OK");
-  WaitFor([&] { return !IsWindow(box.hwnd); }, 5000);
+  WaitFor([&] { return !IsWindow(box.hwnd); }, 30000);
 }
 
 HWND SchedmgrFixture::TrayWindow() {
-  HWND tray = WaitTopWindow(program_->Pid(), "TTrayIconWindow", "", 10000, false);
+  HWND tray = WaitTopWindow(program_->Pid(), "TTrayIconWindow", "", 30000, false);
   EXPECT_NE(tray, nullptr);
   return tray;
 }
@@ -119,7 +119,7 @@ HWND SchedmgrFixture::OpenTrayMenu() {
         menu = FindWindowA("#32768", nullptr);
         return menu && IsWindowVisible(menu);
       },
-      5000);
+      30000);
   return menu;
 }
 
@@ -148,7 +148,7 @@ void SchedmgrFixture::Spin(bool up) {
 
 void SchedmgrFixture::NewSchedule(const std::string& desc, const std::string& item) {
   Click(C("NewBtn"));
-  ASSERT_TRUE(WaitFor([&] { return Text(C("DescEdit")) == "New Schedule"; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return Text(C("DescEdit")) == "New Schedule"; }, 30000));
   SetText(C("DescEdit"), desc);
   SetText(C("CommandEdit"), item);
   Wait(100);
@@ -157,6 +157,13 @@ void SchedmgrFixture::NewSchedule(const std::string& desc, const std::string& it
 void SchedmgrFixture::AddDueSchedule(const std::string& desc, const std::string& item,
                                      int secondsAhead, const Choices& choices) {
   NewSchedule(desc, item);
+  Click(C("EnableCb"));
+  if (choices.announce) Click(C("AnnounceCb"));
+  if (choices.once) Click(C("OnceCb"));
+  if (choices.allowCancel) Click(C("DelayCb"));
+  // The time last, counted from now, so that the schedule falls due about
+  // secondsAhead after it is stored however slowly the clicks above go.
+  Wait(300);
   SYSTEMTIME now;
   GetLocalTime(&now);
   FILETIME ft;
@@ -172,11 +179,7 @@ void SchedmgrFixture::AddDueSchedule(const std::string& desc, const std::string&
   SetText(C("Hours"), std::to_string(due.wHour));
   SetText(C("Minutes"), std::to_string(due.wMinute));
   SetText(C("Seconds"), std::to_string(due.wSecond));
-  Click(C("EnableCb"));
-  if (choices.announce) Click(C("AnnounceCb"));
-  if (choices.once) Click(C("OnceCb"));
-  if (choices.allowCancel) Click(C("DelayCb"));
-  Wait(300);
+  Wait(100);
 }
 
 void SaveScreenPicture(const RECT& r, const std::string& path,

@@ -72,6 +72,8 @@ class SchedmgrFixture : public ::testing::Test {
   // MARROWBY_SHOTS, when it is set.
   void Shoot(const std::string& name);
 
+  // The program that Start runs: the built one unless a test sets another.
+  std::string exe_;
   std::unique_ptr<Program> program_;
   HWND form_ = nullptr;
   std::string dir_;

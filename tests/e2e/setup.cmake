@@ -20,15 +20,18 @@ if(MARROWBY_RUN_WIN_TESTS)
   add_test(NAME e2e_setup COMMAND setup_e2e --gtest_color=no
     --gtest_filter=-*CabinetDll*:*NoCabinetLibrary*)
   set_tests_properties(e2e_setup PROPERTIES FIXTURES_REQUIRED setup_packages TIMEOUT 900)
+  marrowby_wine_test_properties(e2e_setup)
   # Native libraries first for this one: a Cabinet.dll beside the package
   # would then be loaded if the program asked for it by name alone.
   add_test(NAME e2e_setup_planted_library
     COMMAND setup_e2e --gtest_color=no --gtest_filter=*CabinetDll*)
   set_tests_properties(e2e_setup_planted_library PROPERTIES FIXTURES_REQUIRED setup_packages
     TIMEOUT 120 ENVIRONMENT "WINEDLLOVERRIDES=cabinet=n,b")
+  marrowby_wine_test_properties(e2e_setup_planted_library)
   # The system's cabinet library disabled: start-up reports it cannot load it.
   add_test(NAME e2e_setup_no_cabinet_library
     COMMAND setup_e2e --gtest_color=no --gtest_filter=*NoCabinetLibrary*)
   set_tests_properties(e2e_setup_no_cabinet_library PROPERTIES FIXTURES_REQUIRED setup_packages
     TIMEOUT 120 ENVIRONMENT "WINEDLLOVERRIDES=cabinet=d")
+  marrowby_wine_test_properties(e2e_setup_no_cabinet_library)
 endif()

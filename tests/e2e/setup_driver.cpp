@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "setup/resource_ids.h"
@@ -39,23 +40,25 @@ void RemoveStubTempDirs() {
 
 namespace {
 
-// This process's environment with the extra entries, as a block.
-std::vector<char> Environment(const std::vector<std::string>& extra) {
-  std::vector<std::string> vars;
-  char* block = GetEnvironmentStringsA();
-  for (const char* p = block; *p; p += std::strlen(p) + 1) vars.emplace_back(p);
-  FreeEnvironmentStringsA(block);
+// This process's environment with the extra entries (UTF-8), as a block of
+// wide text.
+std::vector<wchar_t> Environment(const std::vector<std::string>& extra) {
+  std::vector<std::wstring> vars;
+  wchar_t* block = GetEnvironmentStringsW();
+  for (const wchar_t* p = block; *p; p += wcslen(p) + 1) vars.emplace_back(p);
+  FreeEnvironmentStringsW(block);
   for (const std::string& e : extra) {
-    const std::string key = e.substr(0, e.find('=') + 1);
+    const std::wstring entry = wintest::Wide(e);
+    const std::wstring key = entry.substr(0, entry.find(L'=') + 1);
     vars.erase(std::remove_if(vars.begin(), vars.end(),
-                              [&](const std::string& v) {
-                                return _strnicmp(v.c_str(), key.c_str(), key.size()) == 0;
+                              [&](const std::wstring& v) {
+                                return _wcsnicmp(v.c_str(), key.c_str(), key.size()) == 0;
                               }),
                vars.end());
-    vars.push_back(e);
+    vars.push_back(entry);
   }
-  std::vector<char> out;
-  for (const std::string& v : vars) out.insert(out.end(), v.c_str(), v.c_str() + v.size() + 1);
+  std::vector<wchar_t> out;
+  for (const std::wstring& v : vars) out.insert(out.end(), v.c_str(), v.c_str() + v.size() + 1);
   out.push_back(0);
   return out;
 }
@@ -79,11 +82,12 @@ void UnmanagedWineWindows() {
 
 SetupRun::SetupRun(const std::string& path, const std::vector<std::string>& extraEnv) {
   UnmanagedWineWindows();
-  STARTUPINFOA si{};
+  STARTUPINFOW si{};
   si.cb = sizeof(si);
-  std::string cmd = "\"" + path + "\"";
-  std::vector<char> env = Environment(extraEnv);
-  if (!CreateProcessA(path.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0,
+  const std::wstring program = wintest::Wide(path);
+  std::wstring cmd = L"\"" + program + L"\"";
+  std::vector<wchar_t> env = Environment(extraEnv);
+  if (!CreateProcessW(program.c_str(), &cmd[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
                       extraEnv.empty() ? nullptr : env.data(), nullptr, &si, &pi_)) {
     pi_ = PROCESS_INFORMATION{};
   }
@@ -106,6 +110,11 @@ HWND SetupRun::FindWindowWith(int controlId, DWORD timeoutMs) {
     if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0) return nullptr;
     PumpFor(50);
   } while (GetTickCount64() < end);
+  // A wait that gave up (not a short look) says what the program was doing.
+  if (timeoutMs >= 3000) {
+    std::printf("no window with control %d after %lu ms: %s\n", controlId, timeoutMs,
+                wintest::DescribeProcess(pi_.dwProcessId).c_str());
+  }
   return nullptr;
 }
 
@@ -122,6 +131,13 @@ bool SetupRun::WaitStatus(HWND dialog, const std::string& fragment, DWORD timeou
     PumpFor(50);
   } while (GetTickCount64() < end && IsWindow(dialog));
   return false;
+}
+
+HWND SetupRun::StartInstaller() {
+  HWND dlg = MainDialog();
+  if (!dlg) return nullptr;
+  Click(dlg, 1);
+  return WaitStatus(dlg, "Updating system settings ...") ? dlg : nullptr;
 }
 
 DWORD SetupRun::WaitExit(DWORD timeoutMs) {
@@ -163,15 +179,7 @@ bool SetupRun::KillChild(const char* exe, UINT code) {
   return ended;
 }
 
-std::string Text(HWND window) {
-  char buf[4096];
-  DWORD_PTR n = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof(buf), reinterpret_cast<LPARAM>(buf),
-                           SMTO_ABORTIFHUNG, 5000, &n)) {
-    return "";
-  }
-  return std::string(buf, n);
-}
+std::string Text(HWND window) { return wintest::WindowText(window); }
 
 std::string ControlText(HWND dialog, int id) {
   HWND c = GetDlgItem(dialog, id);
@@ -217,20 +225,7 @@ std::string ReadUserValue(const std::string& name) {
 void ClearUserValues() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\MarrowbyTest"); }
 
 bool CopyTo(const std::string& from, const std::string& to) {
-  return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
-}
-
-std::vector<std::string> ListFiles(const std::string& dir) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (std::strcmp(fd.cFileName, ".") && std::strcmp(fd.cFileName, "..")) names.push_back(fd.cFileName);
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-  std::sort(names.begin(), names.end());
-  return names;
+  return CopyFileW(wintest::Wide(from).c_str(), wintest::Wide(to).c_str(), FALSE) != FALSE;
 }
 
 }  // namespace marrowby::e2e

@@ -12,6 +12,9 @@
 
 namespace marrowby::e2e {
 
+// The status text of a finished installation.
+inline constexpr char kCompleted[] = "Installation completed successfully!";
+
 // The packages built for these tests (build/win64/e2e-setup/).
 std::string PackageDir();
 // The stub's temporary directory for this user: <temp>\$Tessara.Tmp\.
@@ -23,20 +26,28 @@ void RemoveStubTempDirs();
 class SetupRun {
  public:
   // Starts a package; extraEnv holds "NAME=value" entries added to (or
-  // replacing in) this process's environment for the child only.
+  // replacing in) this process's environment for the child only. Paths and
+  // values are UTF-8.
   explicit SetupRun(const std::string& path, const std::vector<std::string>& extraEnv = {});
   ~SetupRun();  // ends the process when a test left it running
   SetupRun(const SetupRun&) = delete;
   SetupRun& operator=(const SetupRun&) = delete;
 
   bool started() const { return pi_.hProcess != nullptr; }
-  // The main dialog (it has the status control), or null after timeoutMs.
-  HWND MainDialog(DWORD timeoutMs = 20000);
-  HWND LicenceDialog(DWORD timeoutMs = 20000);
+  // The main dialog (it has the status control), or null once the program
+  // has ended or timeoutMs has passed. The waits end on what they wait for;
+  // the time limits are only there for a program that hangs, and are long
+  // enough for a busy machine. One that runs out prints what the program
+  // was doing.
+  HWND MainDialog(DWORD timeoutMs = 90000);
+  HWND LicenceDialog(DWORD timeoutMs = 90000);
   // A message box (a dialog whose static 0xFFFF holds the text).
-  HWND MessageBoxWindow(DWORD timeoutMs = 20000);
+  HWND MessageBoxWindow(DWORD timeoutMs = 90000);
   // Waits until the main dialog's status text contains the fragment.
   bool WaitStatus(HWND dialog, const std::string& fragment, DWORD timeoutMs = 60000);
+  // Presses Install in the main dialog of a package without a licence and
+  // waits until its installer runs: the dialog, or null.
+  HWND StartInstaller();
   // Exit code, or STILL_ACTIVE when the process is still running after timeoutMs.
   DWORD WaitExit(DWORD timeoutMs = 60000);
   // True when no window of the process is visible at this moment.
@@ -74,6 +85,6 @@ std::string AnswerMessageBox(HWND box, int buttonId);
 std::string ReadUserValue(const std::string& name);  // HKCU\Software\MarrowbyTest
 void ClearUserValues();
 bool CopyTo(const std::string& from, const std::string& to);
-std::vector<std::string> ListFiles(const std::string& dir);  // names, sorted
+using wintest::ListFiles;
 
 }  // namespace marrowby::e2e

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/resource_ids.h"
 #include "tests/e2e/setup_driver.h"
 #include "tests/win/win_test_util.h"
 
@@ -17,7 +18,6 @@ using wintest::ReadFile;
 using wintest::RemoveTree;
 using wintest::WriteFile;
 
-const char kCompleted[] = "Installation completed successfully!";
 const char kNotStarted[] = "Installation failed: the installer could not be started.";
 
 class SetupRuns : public ::testing::Test {
@@ -76,7 +76,7 @@ TEST_F(SetupRuns, PlantedFolderIsNeverUsed) {
   EXPECT_EQ(AnswerMessageBox(box, IDOK), "Couldn't initialize installation.");
   // A failure stays on screen, even for an unattended package.
   ASSERT_TRUE(run.WaitStatus(dlg, kNotStarted));
-  EXPECT_EQ(ControlText(dlg, 3002).find(kCompleted), std::string::npos);
+  EXPECT_EQ(ControlText(dlg, SETUP_ID_STATUS).find(kCompleted), std::string::npos);
   EXPECT_EQ(ControlText(dlg, 2), "&Ok");
   EXPECT_TRUE(IsEnabled(dlg, 2));
   Click(dlg, 2);
@@ -109,10 +109,7 @@ TEST_F(SetupRuns, FailedExtractionLeavesNothingAndTheNextRunsWork) {
 TEST_F(SetupRuns, RunAfterAnInterruptedRunWorks) {
   {
     SetupRun run(Pkg("slow.exe"));
-    HWND dlg = run.MainDialog();
-    ASSERT_NE(dlg, nullptr);
-    Click(dlg, 1);
-    ASSERT_TRUE(run.WaitStatus(dlg, "Updating system settings ..."));
+    ASSERT_NE(run.StartInstaller(), nullptr);
     run.Kill(1);
     run.KillChild("rundll32.exe", 1);
   }
@@ -127,18 +124,47 @@ TEST_F(SetupRuns, RunAfterAnInterruptedRunWorks) {
 // failure, with the code, and never the completion text.
 TEST_F(SetupRuns, KilledInstallerIsReportedAsAFailure) {
   SetupRun run(Pkg("slow.exe"));
-  HWND dlg = run.MainDialog();
+  HWND dlg = run.StartInstaller();
   ASSERT_NE(dlg, nullptr);
-  Click(dlg, 1);
-  ASSERT_TRUE(run.WaitStatus(dlg, "Updating system settings ..."));
   ASSERT_TRUE(run.KillChild("rundll32.exe", 0xC0000005));
   ASSERT_TRUE(run.WaitStatus(dlg, "Installation failed: the installer ended with exit code "
                                   "0xC0000005."));
-  EXPECT_EQ(ControlText(dlg, 3002).find(kCompleted), std::string::npos);
+  EXPECT_EQ(ControlText(dlg, SETUP_ID_STATUS).find(kCompleted), std::string::npos);
   EXPECT_EQ(ControlText(dlg, 2), "&Ok");
   // The program the INF starts may still run from the folder for its three
   // seconds; Close can delete it only afterwards.
   wintest::PumpFor(3500);
+  Click(dlg, 2);
+  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_TRUE(StubTempDirs().empty());
+}
+
+// While the installer runs, no other process can write, rename or delete
+// the rebuilt package, the INF or a payload file (every try fails), and the
+// installer still reads them.
+TEST_F(SetupRuns, NothingSetupMadeCanBeChangedWhileTheInstallerRuns) {
+  SetupRun run(Pkg("slow.exe"));
+  HWND dlg = run.StartInstaller();
+  ASSERT_NE(dlg, nullptr);
+  const std::string dir = StubTempDir();
+  int rounds = 0;
+  while (ControlText(dlg, SETUP_ID_STATUS).find("Updating system settings") != std::string::npos) {
+    for (const char* name : {"Tessara.pkg", "slow.inf", "payload.txt"}) {
+      const std::string path = dir + name;
+      const HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+      EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "opened for writing: " << name;
+      if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+      EXPECT_FALSE(MoveFileA(path.c_str(), (path + ".moved").c_str())) << "renamed: " << name;
+      EXPECT_FALSE(DeleteFileA(path.c_str())) << "deleted: " << name;
+    }
+    ++rounds;
+  }
+  EXPECT_GT(rounds, 10);
+  ASSERT_TRUE(run.WaitStatus(dlg, kCompleted));
+  EXPECT_EQ(ReadFile(dir + "payload.txt"),
+            "A payload file the installer of the slow package leaves alone.\r\n");
   Click(dlg, 2);
   EXPECT_EQ(run.WaitExit(), 0u);
   EXPECT_TRUE(StubTempDirs().empty());
@@ -197,7 +223,7 @@ TEST_F(SetupRuns, LicenceOpensAtTheTopAndEveryWayOfClosingItKeepsInstallWorking)
     Click(dlg, 1);
     HWND lic = run.LicenceDialog(10000);
     ASSERT_NE(lic, nullptr);
-    HWND text = GetDlgItem(lic, 2002);
+    HWND text = GetDlgItem(lic, SETUP_ID_LICENCE_TEXT);
     EXPECT_EQ(SendMessageA(text, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
     const LRESULT sel = SendMessageA(text, EM_GETSEL, 0, 0);
     EXPECT_EQ(LOWORD(sel), HIWORD(sel)) << "text selected";

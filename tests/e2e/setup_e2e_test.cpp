@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/resource_ids.h"
 #include "tests/e2e/setup_driver.h"
 #include "tests/win/win_test_util.h"
 
@@ -17,13 +18,32 @@ using wintest::MakeTempDir;
 using wintest::ReadFile;
 using wintest::RemoveTree;
 
-const char kCompleted[] = "Installation completed successfully!";
 const char kCorrupted[] = "The setup file is corrupted. Please obtain a new copy of the program.";
 
 std::string WindowsDir() {
   char dir[MAX_PATH];
   GetWindowsDirectoryA(dir, MAX_PATH);
   return dir;
+}
+
+struct BoxCount {
+  DWORD pid;
+  int n;
+};
+
+BOOL CALLBACK CountBox(HWND w, LPARAM l) {
+  auto* c = reinterpret_cast<BoxCount*>(l);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  if (owner == c->pid && IsWindowVisible(w) && GetDlgItem(w, 0xFFFF)) ++c->n;
+  return TRUE;
+}
+
+// The message boxes the process shows at this moment.
+int MessageBoxCount(DWORD pid) {
+  BoxCount count{pid, 0};
+  EnumWindows(CountBox, reinterpret_cast<LPARAM>(&count));
+  return count.n;
 }
 
 class SetupE2E : public ::testing::Test {
@@ -56,7 +76,7 @@ TEST_F(SetupE2E, BasicPackageCopiesFilesAndWritesTheRegistry) {
   HWND dlg = run.MainDialog();
   ASSERT_NE(dlg, nullptr);
   EXPECT_EQ(Text(dlg), "Marrowby Basic Test");
-  EXPECT_EQ(ControlText(dlg, 3002),
+  EXPECT_EQ(ControlText(dlg, SETUP_ID_STATUS),
             "Welcome to the Marrowby test setup.\r\n\r\nClick Install to go on.\r\n");
   EXPECT_EQ(ControlText(dlg, 1), "&Install");
   EXPECT_EQ(ControlText(dlg, 2), "&Close");
@@ -99,10 +119,10 @@ TEST_F(SetupE2E, LicenceIsDeclinedWithEnterThenAcceptedAndInfoShowsTheNotice) {
   HWND lic = run.LicenceDialog();
   ASSERT_NE(lic, nullptr);
   EXPECT_EQ(Text(lic), "Licence agreement");
-  EXPECT_EQ(ControlText(lic, 2002),
+  EXPECT_EQ(ControlText(lic, SETUP_ID_LICENCE_TEXT),
             "MARROWBY TEST LICENCE\r\n\r\n1. This is a test.\r\n2. Nothing here is binding.\r\n"
             "3. Line three.\r\n");
-  EXPECT_EQ(ControlText(lic, 2004),
+  EXPECT_EQ(ControlText(lic, SETUP_ID_LICENCE_PROMPT),
             "To continue with this installation, you must agree to all terms of this licence "
             "agreement.");
   EXPECT_EQ(ControlText(lic, 1), "I agree");
@@ -130,6 +150,12 @@ TEST_F(SetupE2E, LicenceIsDeclinedWithEnterThenAcceptedAndInfoShowsTheNotice) {
     HWND box = run.MessageBoxWindow();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(Text(box), "License Information");
+    // Owned by the dialog, and the only one: Info pressed again while it is
+    // open is handled at once and opens no second box.
+    EXPECT_EQ(GetWindow(box, GW_OWNER), dlg);
+    DWORD_PTR result = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(GetDlgItem(dlg, 1), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result));
+    EXPECT_EQ(MessageBoxCount(run.pid()), 1);
     const std::string text = AnswerMessageBox(box, IDOK);
     EXPECT_EQ(text.find("This Setup package was built with Marrowby setuppack."), 0u) << text;
     EXPECT_NE(text.find("\r\n\r\nMarrowby test notice."), std::string::npos) << text;
@@ -228,10 +254,8 @@ TEST_F(SetupE2E, ReadOnlyFilesAreLeftAndKeepTheFolder) {
 // ignored: Escape or the close box must not delete what the installer uses.
 TEST_F(SetupE2E, CloseCommandsWhileInstallingAreIgnored) {
   SetupRun run(Pkg("slow.exe"));
-  HWND dlg = run.MainDialog();
+  HWND dlg = run.StartInstaller();
   ASSERT_NE(dlg, nullptr);
-  Click(dlg, 1);
-  ASSERT_TRUE(run.WaitStatus(dlg, "Updating system settings ..."));
   EXPECT_FALSE(IsEnabled(dlg, 1));
   EXPECT_FALSE(IsEnabled(dlg, 2));
   PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
@@ -246,10 +270,7 @@ TEST_F(SetupE2E, CloseCommandsWhileInstallingAreIgnored) {
 
 TEST_F(SetupE2E, QuitMessageWhileInstallingEndsTheProgramWithItsCode) {
   SetupRun run(Pkg("slow.exe"));
-  HWND dlg = run.MainDialog();
-  ASSERT_NE(dlg, nullptr);
-  Click(dlg, 1);
-  ASSERT_TRUE(run.WaitStatus(dlg, "Updating system settings ..."));
+  ASSERT_NE(run.StartInstaller(), nullptr);
   PostThreadMessageA(run.thread(), WM_QUIT, 42, 0);
   EXPECT_EQ(run.WaitExit(), 42u);
   EXPECT_TRUE(FileExists(StubTempDir() + "slow.inf"));  // no clean-up on this road

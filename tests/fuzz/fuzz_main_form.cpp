@@ -92,7 +92,7 @@ void Step(TMainForm& form, testing::FakePlatform& p, uint8_t op) {
   }
 }
 
-std::unique_ptr<TMainForm> Start(testing::FakeHost& host) {
+ComponentPtr<TMainForm> Start(testing::FakeHost& host) {
   auto form = testing::MakeShownForm(host);
   form->DoActivate();
   return form;

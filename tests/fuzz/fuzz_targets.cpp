@@ -9,6 +9,7 @@
 #include "store/prop_codec.h"
 #include "store/profile_file.h"
 #include "store/profile_text.h"
+#include "tests/support/fake_placement_port.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/fake_store_platform.h"
 #include "tests/support/store_test_form.h"
@@ -96,10 +97,9 @@ class FuzzForm : public TComponent, public WindowHost {
     store->SetStoredProps(&props);
     EndLoading();
   }
-  ~FuzzForm() override { MarkDestroying(); }
   static const ClassInfo kClassInfo;
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
-  void* WindowHandle() override { return this; }
+  NativeWindow WindowHandle() override { return testing::FakePlacementPort::HandleOf(this); }
 
   // What the store keeps, as text; long texts that the 1,023-character read
   // buffer may cut differently on a second pass are left out.
@@ -133,10 +133,11 @@ const ClassInfo FuzzForm::kClassInfo = {"TMainForm", &TComponent::kClassInfo, nu
 bool FuzzRestore(const uint8_t* data, size_t size) {
   static testing::FakePlatform platform;
   testing::FakeStorePlatform store;
+  testing::FakePlacementPort windows;
   const std::string file = "C:\\WINDOWS\\schedmgr.INI";
   store.fs.files[file] = std::string(reinterpret_cast<const char*>(data), size);
   FuzzForm first;
-  store.windows[&first];
+  windows.windows[first.WindowHandle()];
   first.store->RestoreStoredProps();
   // A huge stored list is slow to write back; the restore was the point.
   if (first.list->Items()->Count() > 5000) return true;
@@ -144,7 +145,7 @@ bool FuzzRestore(const uint8_t* data, size_t size) {
   store.fs.files.clear();
   first.store->SaveStoredProps();
   FuzzForm second;
-  store.windows[&second];
+  windows.windows[second.WindowHandle()];
   second.store->RestoreStoredProps();
   if (second.Snapshot() != a) fprintf(stderr, "A=%s\nB=%s\n", a.c_str(), second.Snapshot().c_str());
   return second.Snapshot() == a;

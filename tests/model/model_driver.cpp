@@ -292,7 +292,7 @@ struct ModelRun::Impl {
   }
 
   void MakeForm() {
-    form = std::make_unique<TMainForm>(nullptr, host.get());
+    form = MakeComponent<TMainForm>(nullptr, host.get());
     host->form = form.get();
     host->AttachView(*form);
     form->BeginLoading();
@@ -836,7 +836,7 @@ struct ModelRun::Impl {
   Starter starter{*this};
   WatchedStorePlatform store;
   std::unique_ptr<Host> host;
-  std::unique_ptr<TMainForm> form;
+  ComponentPtr<TMainForm> form;
   ScheduleOracle oracle;
   std::vector<std::string> log;
   struct PendingLaunch {

@@ -73,39 +73,4 @@ std::unique_ptr<TCustomIniFile> FakeStorePlatform::OpenRegistry(const std::strin
   return std::make_unique<TMemoryIniFile>(keyPath);
 }
 
-bool FakeStorePlatform::GetPlacement(void* window, WindowPlacement* placement) {
-  auto it = windows.find(window);
-  if (it == windows.end()) return false;
-  *placement = it->second.placement;
-  return true;
-}
-
-void FakeStorePlatform::SetPlacement(void* window, const WindowPlacement& placement) {
-  auto it = windows.find(window);
-  if (it == windows.end()) return;
-  const uint32_t showCmd = it->second.placement.showCmd;
-  it->second.placement = placement;
-  it->second.placement.showCmd = showCmd;
-  ++it->second.placed;
-}
-
-void FakeStorePlatform::SetWindowState(void* window, TWindowState state) {
-  auto it = windows.find(window);
-  if (it != windows.end()) it->second.state = state;
-}
-
-bool FakeStorePlatform::FocusWindow(void* window) {
-  auto it = windows.find(window);
-  if (it == windows.end() || !it->second.canFocus) return false;
-  focused = window;
-  return true;
-}
-
-void FakeStorePlatform::SetSizeLimits(void* window, bool preventResize, const SizeLimits& limits) {
-  auto it = windows.find(window);
-  if (it == windows.end()) return;
-  it->second.preventResize = preventResize;
-  it->second.limits = limits;
-}
-
 }  // namespace marrowby::testing

@@ -1,5 +1,5 @@
 // Fakes for the settings store: a file system held in memory that can be
-// told to refuse or fail writes, and a store platform with fake windows.
+// told to refuse or fail writes, and a store platform over it.
 // A FakeStorePlatform installs itself and its file system for its lifetime.
 #pragma once
 
@@ -49,30 +49,8 @@ class FakeStorePlatform : public StorePlatform {
 
   std::string ExeName() override { return exeName; }
   std::unique_ptr<TCustomIniFile> OpenRegistry(const std::string& keyPath) override;
-  ScreenInfo Screen() override { return screen; }
-  bool GetPlacement(void* window, WindowPlacement* placement) override;
-  void SetPlacement(void* window, const WindowPlacement& placement) override;
-  void SetWindowState(void* window, TWindowState state) override;
-  bool IsMinimizedMainWindow(void* window) override { return window && window == minimizedMain; }
-  void* FocusedWindow() override { return focused; }
-  bool FocusWindow(void* window) override;
-  void SetSizeLimits(void* window, bool preventResize, const SizeLimits& limits) override;
-
-  struct Window {
-    WindowPlacement placement;
-    TWindowState state = TWindowState::Normal;
-    bool canFocus = true;
-    bool preventResize = false;
-    SizeLimits limits;
-    int placed = 0;
-  };
-
   FakeFileSystem fs;
   std::string exeName = "schedmgr.exe";
-  ScreenInfo screen{1024, 768, 96};
-  std::map<void*, Window> windows;
-  void* minimizedMain = nullptr;
-  void* focused = nullptr;
 };
 
 }  // namespace marrowby::testing

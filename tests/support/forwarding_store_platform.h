@@ -21,16 +21,6 @@ class ForwardingStorePlatform : public StorePlatform {
   std::unique_ptr<TCustomIniFile> OpenRegistry(const std::string& k) override {
     return real().OpenRegistry(k);
   }
-  ScreenInfo Screen() override { return real().Screen(); }
-  bool GetPlacement(void* w, WindowPlacement* p) override { return real().GetPlacement(w, p); }
-  void SetPlacement(void* w, const WindowPlacement& p) override { real().SetPlacement(w, p); }
-  void SetWindowState(void* w, TWindowState s) override { real().SetWindowState(w, s); }
-  bool IsMinimizedMainWindow(void* w) override { return real().IsMinimizedMainWindow(w); }
-  void* FocusedWindow() override { return real().FocusedWindow(); }
-  bool FocusWindow(void* w) override { return real().FocusWindow(w); }
-  void SetSizeLimits(void* w, bool p, const SizeLimits& l) override {
-    real().SetSizeLimits(w, p, l);
-  }
 
  protected:
   static StorePlatform& real() { return PlatformStorePlatform(); }

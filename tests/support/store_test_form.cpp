@@ -58,7 +58,7 @@ TTestMainForm::TTestMainForm(bool withStores) : TComponent(nullptr) {
   EndLoading();
 }
 
-TTestMainForm::~TTestMainForm() { MarkDestroying(); }
+TTestMainForm::~TTestMainForm() = default;
 
 void TTestMainForm::SaveAll() {
   for (TFormStorage* s : stores_) s->SaveStoredProps();

@@ -22,8 +22,8 @@ class TTestListBox : public TComponent, public WindowHost {
   static const ClassInfo kClassInfo;
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
   TStrings* Items() const { return &items_; }
-  void* WindowHandle() override { return window; }
-  void* window = nullptr;
+  NativeWindow WindowHandle() override { return window; }
+  NativeWindow window = nullptr;
 
  private:
   mutable TStringList items_;
@@ -45,8 +45,8 @@ class TTestMainForm : public TComponent, public WindowHost {
   static const ClassInfo kClassInfo;
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
 
-  void* WindowHandle() override { return window; }
-  void* window = nullptr;
+  NativeWindow WindowHandle() override { return window; }
+  NativeWindow window = nullptr;
 
   void Shown() { NotifyShown(); }
   void Closing() { NotifyClosing(); }

@@ -41,7 +41,7 @@ class Editor : public ::testing::Test {
   testing::FakePlatform p;
   testing::FakeStorePlatform settings;
   testing::FakeHost host{p.timers};
-  std::unique_ptr<TMainForm> form;
+  ComponentPtr<TMainForm> form;
 };
 
 TEST_F(Editor, AllowCancelFollowsAnnounceFromTheFirstLoadOn) {

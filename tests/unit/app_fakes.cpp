@@ -24,8 +24,8 @@ void FakeHost::AttachView(TForm& f) {
   f.AttachView(view);
 }
 
-std::unique_ptr<TMainForm> MakeShownForm(FakeHost& host) {
-  auto form = std::make_unique<TMainForm>(nullptr, &host);
+ComponentPtr<TMainForm> MakeShownForm(FakeHost& host) {
+  auto form = MakeComponent<TMainForm>(nullptr, &host);
   host.form = form.get();
   host.AttachView(*form);
   form->BeginLoading();

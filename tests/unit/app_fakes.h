@@ -17,8 +17,8 @@ namespace marrowby::testing {
 class FakeFormView : public FormView {
  public:
   FakeFormView(TForm& form, FakeTimerHost& timers) : form_(form), timers_(timers) {}
-  void* Handle() override { return handle; }
-  void* handle = nullptr;
+  NativeWindow Handle() override { return handle; }
+  NativeWindow handle = nullptr;
   void Show() override {
     if (!form_.Visible()) form_.DoShow();
   }
@@ -78,7 +78,6 @@ class FakeHost : public MainFormHost {
   void MakeProgramFolderCurrent() override { ++folderMadeCurrent; }
   void OpenWebSite(const std::string& address) override { websites.push_back(address); }
   std::string SystemErrorText(uint32_t code) override { return "system text " + std::to_string(code); }
-  void ShowHistory() override { ++historyShown; }
   void AttachView(TForm& form) override;
   void SetTrayHint(const std::string& hint) override { trayHint = hint; }
 
@@ -87,7 +86,7 @@ class FakeHost : public MainFormHost {
   std::function<void(MessageKind, const std::string&)> onMessage;
   std::vector<std::string> questions;
   std::deque<bool> answers;
-  int minimized = 0, restored = 0, helpShown = 0, folderMadeCurrent = 0, historyShown = 0;
+  int minimized = 0, restored = 0, helpShown = 0, folderMadeCurrent = 0;
   bool taskbarShown = true, menuHidden = false, dropEnabled = false;
   std::vector<bool> animations;
   std::vector<std::string> websites;
@@ -102,6 +101,6 @@ class FakeHost : public MainFormHost {
 };
 
 // A main window made, loaded, created and shown as the program does it.
-std::unique_ptr<TMainForm> MakeShownForm(FakeHost& host);
+ComponentPtr<TMainForm> MakeShownForm(FakeHost& host);
 
 }  // namespace marrowby::testing

@@ -198,7 +198,7 @@ class LaunchRecords : public ::testing::Test {
   FakePlatform p;
   testing::FakeStorePlatform settings;
   FakeHost host{p.timers};
-  std::unique_ptr<TMainForm> form;
+  ComponentPtr<TMainForm> form;
 };
 
 TEST_F(LaunchRecords, StartedFailedAndCancelledLaunchesEachLeaveTheirLine) {
@@ -273,9 +273,47 @@ TEST_F(LaunchRecords, AnUnwritableHistoryNeverStopsALaunchAndIsShownOnce) {
   EXPECT_EQ(form->DateList->Items()->Lines(), (std::vector<std::string>{"DONE", "DONE"}));
 }
 
-TEST_F(LaunchRecords, TheHistoryButtonOpensTheWindow) {
+TEST_F(LaunchRecords, TheHistoryWindowShowsTheLaunchesAndFollowsNewOnes) {
+  Add("Backup", "C:\\tools\\backup.exe", 1);
+  p.timers.AdvanceMs(60 * 1000);
   form->HistoryBtn->Click();
-  EXPECT_EQ(host.historyShown, 1);
+  THistoryForm* window = form->HistoryWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->Visible());
+  EXPECT_EQ(window->List->Rows(),
+            (std::vector<TListView::Row>{{"04/03/2024 09:01:00", "1", "Backup",
+                                          "C:\\tools\\backup.exe", "Started", "Shell"}}));
+  EXPECT_EQ(window->PathLbl->Caption(),
+            "1 launch recorded in " + settings.fs.windowsDir + "schedmgr.log");
+  // A launch while it is open shows at once, newest first.
+  Add("Mail", "C:\\tools\\mail.exe", 2);
+  p.timers.AdvanceMs(60 * 1000);
+  ASSERT_EQ(window->List->Rows().size(), 2u);
+  EXPECT_EQ(window->List->Rows()[0][2], "Mail");
+  // Closed, it is made anew at the next opening; the button and the tray
+  // menu's item open the one window.
+  window->CloseBtn->Click();
+  EXPECT_EQ(form->HistoryWindow(), nullptr);
+  const size_t views = host.views.size();
+  form->HistoryMiClick();
+  ASSERT_NE(form->HistoryWindow(), nullptr);
+  EXPECT_EQ(host.views.size(), views + 1);
+  EXPECT_EQ(form->HistoryWindow()->PathLbl->Caption().substr(0, 10), "2 launches");
+}
+
+TEST_F(LaunchRecords, TheHistoryWindowShowsWhatItCannotReadAsItIs) {
+  settings.fs.files[settings.fs.windowsDir + "schedmgr.log"] =
+      "2024-13-40 25:61:00\t7\tOdd\tC:\\odd.exe\tvetoed\t-\r\n";
+  auto window = MakeComponent<THistoryForm>(nullptr, host, [this] { return form->History(); });
+  window->Reload();
+  ASSERT_EQ(window->List->Rows().size(), 1u);
+  EXPECT_EQ(window->List->Rows()[0][0], "2024-13-40 25:61:00");  // no such moment
+  EXPECT_EQ(window->List->Rows()[0][4], "Vetoed");
+  auto failing =
+      MakeComponent<THistoryForm>(nullptr, host, []() -> LaunchHistory { throw Exception("disk gone"); });
+  failing->Reload();
+  EXPECT_TRUE(failing->List->Rows().empty());
+  EXPECT_EQ(failing->PathLbl->Caption(), "No launches recorded yet in disk gone");
 }
 
 }  // namespace

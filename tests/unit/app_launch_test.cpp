@@ -49,7 +49,7 @@ class Launching : public ::testing::Test {
   FakePlatform p;
   testing::FakeStorePlatform settings;  // the settings file, in memory
   FakeHost host{p.timers};
-  std::unique_ptr<TMainForm> form;
+  ComponentPtr<TMainForm> form;
 };
 
 TEST_F(Launching, WithoutAnnouncementStartsAtOnceExactlyOnce) {

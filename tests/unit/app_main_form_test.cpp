@@ -41,7 +41,7 @@ class MainForm : public ::testing::Test {
   FakePlatform p;
   testing::FakeStorePlatform settings;  // the settings file, in memory
   FakeHost host{p.timers};
-  std::unique_ptr<TMainForm> form;
+  ComponentPtr<TMainForm> form;
 };
 
 TEST_F(MainForm, FirstRunBuildsTheSlotTableAndHidesAfterASecond) {

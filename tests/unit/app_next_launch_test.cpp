@@ -39,7 +39,7 @@ class NextLaunchShown : public ::testing::Test {
   testing::FakePlatform p;
   testing::FakeStorePlatform settings;
   testing::FakeHost host{p.timers};
-  std::unique_ptr<TMainForm> form;
+  ComponentPtr<TMainForm> form;
 };
 
 TEST_F(NextLaunchShown, FollowsStoresLaunchesAndTheChangeOfDay) {

@@ -51,7 +51,7 @@ class Restored : public ::testing::Test {
   FakePlatform p;
   testing::FakeStorePlatform settings;
   FakeHost host{p.timers};
-  std::unique_ptr<TMainForm> form;
+  ComponentPtr<TMainForm> form;
 };
 
 struct DamagedCase {

@@ -13,6 +13,7 @@
 #include "store/prop_codec.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/error_log.h"
+#include "tests/support/fake_placement_port.h"
 #include "tests/support/fake_store_platform.h"
 #include "tests/unit/app_fakes.h"
 
@@ -20,6 +21,7 @@ namespace marrowby {
 namespace {
 
 using testing::FakeHost;
+using testing::FakePlacementPort;
 using testing::FakePlatform;
 using testing::FakeStorePlatform;
 
@@ -28,7 +30,7 @@ using testing::FakeStorePlatform;
 // fake one with a placement of its own.
 class Form {
  public:
-  Form(FakeHost& host, void* window) : form_(std::make_unique<TMainForm>(nullptr, &host)) {
+  Form(FakeHost& host, NativeWindow window) : form_(MakeComponent<TMainForm>(nullptr, &host)) {
     host.AttachView(*form_);
     host.views.back()->handle = window;
     form_->SetSaveOnDestroy(false);
@@ -42,7 +44,7 @@ class Form {
   void RestoreAll() { form_->RestoreStores(); }
 
  private:
-  std::unique_ptr<TMainForm> form_;
+  ComponentPtr<TMainForm> form_;
 };
 
 const char kFile[] = "C:\\WINDOWS\\schedmgr.INI";
@@ -70,7 +72,7 @@ const std::string kWorkedSlot1 =
 class SettingsFormat : public ::testing::Test {
  protected:
   SettingsFormat() {
-    WindowPlacement& p = store.windows[&windowTag].placement;
+    WindowPlacement& p = windows.windows[window].placement;
     p.showCmd = 1;
     p.minPosition = {-1, -1};
     p.maxPosition = {-1, -1};
@@ -91,9 +93,11 @@ class SettingsFormat : public ::testing::Test {
 
   FakePlatform platform;
   FakeStorePlatform store;
+  FakePlacementPort windows;
   FakeHost host{platform.timers};
   int windowTag = 0;
-  Form form{host, &windowTag};
+  const NativeWindow window = FakePlacementPort::HandleOf(&windowTag);
+  Form form{host, window};
 };
 
 TEST_F(SettingsFormat, TheWorkedExampleByteForByte) {

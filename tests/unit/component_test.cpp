@@ -24,6 +24,9 @@ class Probe : public TComponent {
   std::vector<std::string> heard;
 
  protected:
+  void BeforeDestruction() override {
+    if (g_log) g_log->push_back((Destroying() ? "before " : "before, not marked, ") + Name());
+  }
   void Loaded() override {
     if (g_log) g_log->push_back("loaded " + Name());
   }
@@ -57,7 +60,25 @@ TEST(Component, OwnerFreesWhatItOwnsLastFirstAndKeepsIndexes) {
   }
   g_log = nullptr;
   EXPECT_EQ(log, (std::vector<std::string>{"free B", "loaded A", "loaded C", "loaded root",
-                                           "free root", "free C", "free A"}));
+                                           "free root", "before C", "free C", "before A",
+                                           "free A"}));
+}
+
+TEST(Component, FreeRunsTheStepBeforeDestructionOnceForEveryComponentItFrees) {
+  std::vector<std::string> log;
+  g_log = &log;
+  {
+    ComponentPtr<Probe> root = MakeComponent<Probe>(nullptr, "root");
+    auto* a = new Probe(root.get(), "A");
+    new Probe(a, "A1");
+    Free(new Probe(root.get(), "B"));
+    EXPECT_EQ(log, (std::vector<std::string>{"before B", "free B"}));
+    log.clear();
+  }
+  Free(nullptr);
+  g_log = nullptr;
+  EXPECT_EQ(log, (std::vector<std::string>{"before root", "free root", "before A", "free A",
+                                           "before A1", "free A1"}));
 }
 
 TEST(Component, FreeNotificationReachesComponentsOfOtherOwners) {

@@ -62,6 +62,8 @@ uint32_t Write(intptr_t h, const void* buffer, uint32_t count) {
   if (data.size() < pos + count) data.resize(pos + count);
   std::memcpy(data.data() + pos, buffer, count);
   it->second.pos += count;
+  auto limit = f.storeLimit.find(it->second.path);
+  if (limit != f.storeLimit.end() && data.size() > limit->second) data.resize(limit->second);
   return count;
 }
 
@@ -78,7 +80,15 @@ int32_t Seek(intptr_t h, int32_t distance, int origin) {
   return static_cast<int32_t>(target);
 }
 
-bool Close(intptr_t h) { return F().handles_.erase(h) == 1; }
+bool Close(intptr_t h) {
+  FakeFiles& f = F();
+  auto it = f.handles_.find(h);
+  if (it == f.handles_.end()) return false;
+  const std::string path = it->second.path;
+  f.handles_.erase(it);
+  if (f.afterClose) f.afterClose(f, path);
+  return true;
+}
 
 int64_t Size(intptr_t h) {
   FakeFiles& f = F();

@@ -1,6 +1,7 @@
 // An in-memory file system behind the setup program's I/O table, with the
 // faults the tests need: a file that delivers fewer bytes than its size, a
-// write that fails, a file that cannot be opened or created.
+// write that fails, a disk that drops bytes it reports written, a file that
+// cannot be opened or created, a change by someone else after a close.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,9 @@ class FakeFiles {
   std::set<std::string> unopenable;         // open fails
   std::map<std::string, size_t> readLimit;  // reads stop after this many bytes
   std::set<std::string> failWrites;         // writes fail
+  std::map<std::string, size_t> storeLimit;  // writes report all, the file keeps this many
+  // Called after a handle to the path is closed.
+  void (*afterClose)(FakeFiles& files, const std::string& path) = nullptr;
   int openCount = 0;
   int openHandles() const { return static_cast<int>(handles_.size()); }
   std::vector<OpenParams> opens;            // parameters of every open, in order

@@ -430,10 +430,13 @@ TEST(BoundedText, NeverWritesPastTheBuffer) {
   EXPECT_FALSE(TextCopy(buf, 4, "abcdef"));
   EXPECT_STREQ(buf, "abc");
   EXPECT_EQ(buf[4], '5');
-  char num[17] = "part ";
-  EXPECT_TRUE(TextAppendUnsigned(num, sizeof(num), 4294967295u));
-  EXPECT_FALSE(TextAppendUnsigned(num, sizeof(num), 12));
-  EXPECT_STREQ(num, "part 42949672951");
+  char digits[11], joined[17];
+  EXPECT_STREQ(DecimalText(4294967295u, digits), "4294967295");
+  EXPECT_STREQ(DecimalText(0, digits), "0");
+  EXPECT_STREQ(HexText(0xC0000005u, digits), "0xC0000005");
+  EXPECT_TRUE(TextJoin(joined, sizeof(joined), {"part ", DecimalText(42949672u, digits)}));
+  EXPECT_FALSE(TextJoin(joined, sizeof(joined), {"part ", DecimalText(4294967295u, digits), "12"}));
+  EXPECT_STREQ(joined, "part 42949672951");
   EXPECT_EQ(FileNameStart("C:\\dir\\setup.exe"), 7u);
   EXPECT_EQ(FileNameStart("C:setup.exe"), 2u);
 }

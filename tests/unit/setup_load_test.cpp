@@ -140,21 +140,42 @@ TEST_F(LoadTest, NoticePrefixHasItsFixedLengthAndReadsPlain) {
   for (char c : prefix) EXPECT_TRUE(c == '\r' || c == '\n' || (c >= 32 && c < 127)) << prefix;
 }
 
-TEST_F(LoadTest, TemporaryDirectoryFallsBackToTheSystemDirectory) {
-  TextCopy(g_state.systemDir, sizeof(g_state.systemDir), "C:\\WINDOWS\\SYSTEM");
-  ASSERT_TRUE(ChooseTempDir(&g_state, "C:\\TEMP\\"));
-  EXPECT_STREQ(g_state.tempDir, "C:\\TEMP\\$Tessara.Tmp\\");
-  ASSERT_TRUE(ChooseTempDir(&g_state, "C:\\My Temp\\"));
-  EXPECT_STREQ(g_state.tempDir, "C:\\WINDOWS\\SYSTEM\\$Tessara.Tmp\\");
-  ASSERT_TRUE(ChooseTempDir(&g_state, "\\"));
-  EXPECT_STREQ(g_state.tempDir, "C:\\WINDOWS\\SYSTEM\\$Tessara.Tmp\\");
-  ASSERT_TRUE(ChooseTempDir(&g_state, ""));
-  EXPECT_STREQ(g_state.tempDir, "C:\\WINDOWS\\SYSTEM\\$Tessara.Tmp\\");
-  const std::string longPath = "C:\\" + std::string(250, 'x') + "\\";
-  EXPECT_FALSE(ChooseTempDir(&g_state, longPath.c_str()));
+// The INF name goes unquoted into the installer's command line.
+TEST_F(LoadTest, AnInfNameThatIsNoPlainFileNameIsRefused) {
+  for (const char* bad : {"my setup.inf", "..\\setup.inf", "a,b.inf", "CON"}) {
+    Texts t;
+    t.inf = bad;
+    EXPECT_EQ(Load(MakePackage(t, "MSCF")), LoadResult::kBadInfName) << bad;
+  }
 }
 
-// The callbacks see the cabinet as a file of its own.
+std::vector<std::string> Bases(const char* temp, const char* shortTemp, bool elevated) {
+  const char* b[kMaxTempBases];
+  const uint32_t n = TempDirBases(temp, shortTemp, "C:\\WINDOWS\\Temp", "C:\\WINDOWS\\SYSTEM32",
+                                  elevated, b);
+  return std::vector<std::string>(b, b + n);
+}
+
+// The INF path goes unquoted into the installer's command line, and a
+// standard user cannot write the system directory.
+TEST_F(LoadTest, WorkingFolderBasesHoldNoSpaceAndTheSystemDirectoryOnlyWhenElevated) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Bases("C:\\TEMP\\", "C:\\TEMP\\", false), (V{"C:\\TEMP\\", "C:\\WINDOWS\\Temp"}));
+  EXPECT_EQ(Bases("C:\\My Temp\\", "C:\\MYTEMP~1\\", false),
+            (V{"C:\\MYTEMP~1\\", "C:\\WINDOWS\\Temp"}));
+  EXPECT_EQ(Bases("C:\\My Temp\\", "C:\\My Temp\\", true),
+            (V{"C:\\WINDOWS\\Temp", "C:\\WINDOWS\\SYSTEM32"}));
+  EXPECT_EQ(Bases("\\", "", false), (V{"C:\\WINDOWS\\Temp"}));
+  EXPECT_EQ(Bases("", "", true), (V{"C:\\WINDOWS\\Temp", "C:\\WINDOWS\\SYSTEM32"}));
+  char out[kPathBytes];
+  ASSERT_TRUE(UsualWorkDir("C:\\TEMP\\\\", out, sizeof(out)));
+  EXPECT_STREQ(out, "C:\\TEMP\\$Tessara.Tmp\\");
+  const std::string longPath = "C:\\" + std::string(kPathBytes - 10, 'x') + "\\";
+  EXPECT_FALSE(UsualWorkDir(longPath.c_str(), out, sizeof(out)));
+}
+
+// The callbacks see the cabinet as a file of its own, read through the
+// package handle start-up holds.
 class CabIoTest : public LoadTest {
  protected:
   void SetUp() override {
@@ -162,52 +183,69 @@ class CabIoTest : public LoadTest {
     std::vector<uint8_t> p(100, 'P');
     for (int i = 0; i < 20; ++i) p.push_back(static_cast<uint8_t>('a' + i));
     fs.files["C:\\d\\pkg.exe"] = p;
-    CabIoReset(&io, "C:\\d\\pkg.exe", 100, false, 0);
+    package = g_io->open("C:\\d\\pkg.exe", kReadExisting);
+    CabIoReset(&io, package, 100, false, 0);
   }
+  void TearDown() override {
+    g_io->close(package);
+    LoadTest::TearDown();
+  }
+  intptr_t package;
   CabIo io;
 };
 
-TEST_F(CabIoTest, PackageHandlesAreShiftedByTheCabinetOffset) {
-  const intptr_t h = CabOpen(&io, "C:\\d\\pkg.exe", 0x8020);
+TEST_F(CabIoTest, ViewsAreShiftedByTheCabinetOffsetEachWithItsOwnPosition) {
+  const intptr_t h = CabOpen(&io, 0x8020);
+  const intptr_t other = CabOpen(&io, 0x8000);
   ASSERT_NE(h, kNoHandle);
+  ASSERT_NE(other, h);
   EXPECT_TRUE(CabIsPackageHandle(io, h));
+  EXPECT_FALSE(CabIsPackageHandle(io, package));
   char buf[4];
-  ASSERT_EQ(CabRead(&io, h, buf, 3), 3u);  // positioned at the cabinet on open
+  ASSERT_EQ(CabRead(&io, h, buf, 3), 3u);  // the cabinet starts at 0
   EXPECT_EQ(std::string(buf, 3), "abc");
-  EXPECT_EQ(CabSeek(&io, h, 10, 0), 10);
-  ASSERT_EQ(CabRead(&io, h, buf, 1), 1u);
+  EXPECT_EQ(CabSeek(&io, other, 10, 0), 10);
+  ASSERT_EQ(CabRead(&io, other, buf, 1), 1u);
   EXPECT_EQ(buf[0], 'k');
-  EXPECT_EQ(CabSeek(&io, h, 0, 1), 11);
-  EXPECT_EQ(CabSeek(&io, h, -2, 2), 18);
+  ASSERT_EQ(CabRead(&io, h, buf, 1), 1u);  // the first view went on where it was
+  EXPECT_EQ(buf[0], 'd');
+  EXPECT_EQ(CabSeek(&io, other, 0, 1), 11);
+  EXPECT_EQ(CabSeek(&io, other, -2, 2), 18);
+  EXPECT_EQ(CabSeek(&io, other, -30, 1), -1);
+  EXPECT_EQ(CabSeek(&io, other, 100, 0), 100);  // past the end: nothing to read
+  EXPECT_EQ(CabRead(&io, other, buf, 4), 0u);
   EXPECT_EQ(CabClose(&io, h), 0);
   EXPECT_FALSE(CabIsPackageHandle(io, h));
-}
-
-TEST_F(CabIoTest, OnlyTheExactPackagePathIsAPackage) {
-  fs.files["c:\\d\\pkg.exe"] = fs.files["C:\\d\\pkg.exe"];
-  const intptr_t other = CabOpen(&io, "c:\\d\\pkg.exe", 0x8020);
-  ASSERT_NE(other, kNoHandle);
-  EXPECT_FALSE(CabIsPackageHandle(io, other));
-  EXPECT_EQ(CabSeek(&io, other, 5, 0), 5);
   CabClose(&io, other);
-  EXPECT_EQ(CabOpen(&io, "C:\\missing", 0x8020), kNoHandle);
 }
 
-TEST_F(CabIoTest, TableHoldsFivePackageHandles) {
+// The library is never given a file by name, and never one to write.
+TEST_F(CabIoTest, EveryOpenIsAViewAndNoneIsForWriting) {
+  const int opened = fs.openCount;
+  for (int writing : {0x0001, 0x0002, 0x0100, 0x0200, 0x8121}) {
+    EXPECT_EQ(CabOpen(&io, writing), kNoHandle) << writing;
+  }
+  const intptr_t h = CabOpen(&io, 0x8020);
+  EXPECT_EQ(CabWrite(&io, h, "x", 1), kIoError);
+  EXPECT_EQ(fs.openCount, opened);
+  CabClose(&io, h);
+}
+
+TEST_F(CabIoTest, TableHoldsFiveViews) {
   intptr_t h[6];
-  for (intptr_t& x : h) x = CabOpen(&io, "C:\\d\\pkg.exe", 0x8020);
+  for (intptr_t& x : h) x = CabOpen(&io, 0x8020);
   for (int i = 0; i < 5; ++i) EXPECT_TRUE(CabIsPackageHandle(io, h[i])) << i;
-  EXPECT_FALSE(CabIsPackageHandle(io, h[5]));  // opened, but not entered
+  EXPECT_EQ(h[5], kNoHandle);
   CabClose(&io, h[2]);
-  const intptr_t again = CabOpen(&io, "C:\\d\\pkg.exe", 0x8020);
+  const intptr_t again = CabOpen(&io, 0x8020);
   EXPECT_TRUE(CabIsPackageHandle(io, again));
-  for (int i : {0, 1, 3, 4, 5}) CabClose(&io, h[i]);
+  for (int i : {0, 1, 3, 4}) CabClose(&io, h[i]);
   CabClose(&io, again);
 }
 
 TEST_F(CabIoTest, ScrambledReadsXorEveryByteReadWithTheKey) {
-  CabIoReset(&io, "C:\\d\\pkg.exe", 100, true, 0x21);
-  const intptr_t h = CabOpen(&io, "C:\\d\\pkg.exe", 0x8020);
+  CabIoReset(&io, package, 100, true, 0x21);
+  const intptr_t h = CabOpen(&io, 0x8020);
   uint8_t buf[30];
   std::memset(buf, 0x55, sizeof(buf));
   ASSERT_EQ(CabRead(&io, h, buf, 30), 20u);  // only 20 bytes remain
@@ -215,6 +253,63 @@ TEST_F(CabIoTest, ScrambledReadsXorEveryByteReadWithTheKey) {
   EXPECT_EQ(buf[19], ('a' + 19) ^ 0x21);
   EXPECT_EQ(buf[20], 0x55);  // bytes not read are left alone
   CabClose(&io, h);
+}
+
+// Whatever the library reports, a file is taken only when the file system
+// holds as many bytes as the cabinet gives for it. Random runs of writes
+// against an oracle written apart from the code: a write that fails, a disk
+// that drops bytes while reporting them written, a library that writes too
+// little or too much, a file cut or replaced after its write handle closed.
+TEST_F(LoadTest, ATargetIsTakenOnlyWhenItHoldsTheCabinetsSize) {
+  enum Fault { kNone, kWriteFails, kDiskDropsBytes, kTooFew, kTooMany, kCut, kReplaced, kFaults };
+  static Fault fault;
+  fs.afterClose = [](FakeFiles& f, const std::string& path) {
+    if (fault == kCut && !f.files[path].empty()) f.files[path].pop_back();
+    if (fault == kReplaced) f.files[path] = {'e', 'v', 'i', 'l'};
+  };
+  uint32_t seed = 12345;
+  auto next = [&seed](uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) % n;
+  };
+  for (int run = 0; run < 1000; ++run) {
+    fault = static_cast<Fault>(next(kFaults));
+    const std::string path = "C:\\T\\f" + std::to_string(run);
+    std::vector<uint8_t> content(next(3) == 0 ? 0 : next(20000));
+    for (uint8_t& b : content) b = static_cast<uint8_t>(next(256));
+    uint32_t expected = static_cast<uint32_t>(content.size());
+    if (fault == kTooFew) ++expected;
+    if (fault == kTooMany) content.push_back(7);
+    if (fault == kWriteFails) fs.failWrites.insert(path);
+    if (fault == kDiskDropsBytes) fs.storeLimit[path] = content.size() / 2;
+    // The oracle: every write reported whole, the size the cabinet gives,
+    // and the disk holding that many bytes.
+    std::vector<uint8_t> held = content;
+    const bool reported = fault != kWriteFails || content.empty();
+    if (fault == kDiskDropsBytes) held.resize(content.size() / 2);
+    if (fault == kCut && !held.empty()) held.pop_back();
+    if (fault == kReplaced) held = {'e', 'v', 'i', 'l'};
+    const bool whole = reported && content.size() == expected && held.size() == expected;
+
+    Target t;
+    ASSERT_TRUE(TargetCreate(&t, path.c_str(), expected));
+    EXPECT_EQ(fs.opens.back().share, kShareRead);  // nobody else writes while it is written
+    for (size_t at = 0; at < content.size();) {
+      const uint32_t n = static_cast<uint32_t>(std::min<size_t>(content.size() - at, 1 + next(7000)));
+      TargetWrite(&t, content.data() + at, n);
+      at += n;
+    }
+    ASSERT_EQ(TargetSeal(&t, path.c_str()), whole) << "run " << run << ", fault " << fault;
+    if (whole) {
+      EXPECT_EQ(fs.files[path], content);
+      ASSERT_EQ(fs.openHandles(), 1);  // held for reading
+      EXPECT_EQ(fs.opens.back().access, kAccessRead);
+      EXPECT_EQ(fs.opens.back().share, kShareRead);
+      g_io->close(t.handle);
+    }
+    EXPECT_EQ(fs.openHandles(), 0);
+    fs.files.erase(path);
+  }
 }
 
 class LibraryTest : public LoadTest {
@@ -274,6 +369,10 @@ TEST_F(LibraryTest, FailedWriteSetsTheErrorFlagButCreationFailureDoesNot) {
   EXPECT_EQ(Place(WithLibrary(true)), LibraryPlacement::kCannotCreate);
   EXPECT_FALSE(g_state.error);
 }
+
+const char kPartsDiffer[] =
+    "The parts of this Setup package do not belong together: one of them has been damaged or "
+    "replaced. Please obtain a new copy of the program.";
 
 // Joining a split package.
 class RebuildTest : public LoadTest {
@@ -339,10 +438,18 @@ class RebuildTest : public LoadTest {
     }
     return names;
   }
+  // A rebuild as start-up runs it: the program's own file open as the
+  // package; afterwards the rebuilt package open in its place, closed here.
+  void Run() {
+    g_state.packageHandle = g_io->open(g_state.ownPath, kReadExisting);
+    RebuildPackage(&g_state, Prompt);
+    if (g_state.packageHandle != kNoHandle) g_io->close(g_state.packageHandle);
+    g_state.packageHandle = kNoHandle;
+  }
   // A rebuild in a working folder that holds no rebuilt package yet.
   void Rebuild() {
     fs.files.erase("C:\\T\\$Tessara.Tmp\\Tessara.pkg");
-    RebuildPackage(&g_state, Prompt);
+    Run();
   }
   const std::vector<uint8_t>& Rebuilt() { return fs.files["C:\\T\\$Tessara.Tmp\\Tessara.pkg"]; }
   static bool Prompt(uint32_t part) {
@@ -364,7 +471,7 @@ std::vector<bool> RebuildTest::answers;
 void (*RebuildTest::onRetry)() = nullptr;
 
 TEST_F(RebuildTest, PartsAreJoinedIntoTheRebuiltPackage) {
-  RebuildPackage(&g_state, Prompt);
+  Run();
   EXPECT_FALSE(g_state.error);
   EXPECT_STREQ(g_state.packagePath, "C:\\T\\$Tessara.Tmp\\Tessara.pkg");
   EXPECT_EQ(fs.files["C:\\T\\$Tessara.Tmp\\Tessara.pkg"], whole);
@@ -375,7 +482,7 @@ TEST_F(RebuildTest, PartsAreJoinedIntoTheRebuiltPackage) {
 
 TEST_F(RebuildTest, PartsBeyondThePackageSizeAreNotRead) {
   fs.files["C:\\dl\\setup.003"] = {1, 2, 3};
-  RebuildPackage(&g_state, Prompt);
+  Run();
   EXPECT_EQ(g_state.partCounter, 3);
   EXPECT_EQ(fs.files["C:\\T\\$Tessara.Tmp\\Tessara.pkg"], whole);
 }
@@ -391,7 +498,7 @@ TEST_F(RebuildTest, MissingPartPromptsWithItsNumberAndOkRetries) {
   onRetry = [] {
     if (prompts.size() == 2) files->files["C:\\dl\\setup.001"] = saved;
   };
-  RebuildPackage(&g_state, Prompt);
+  Run();
   onRetry = nullptr;
   EXPECT_EQ(prompts, (std::vector<uint32_t>{2, 2}));  // the program itself is part 1
   EXPECT_FALSE(g_state.error);
@@ -401,14 +508,14 @@ TEST_F(RebuildTest, MissingPartPromptsWithItsNumberAndOkRetries) {
 TEST_F(RebuildTest, CancelSetsTheErrorFlag) {
   fs.files.erase("C:\\dl\\setup.002");
   answers = {false};
-  RebuildPackage(&g_state, Prompt);
+  Run();
   EXPECT_EQ(prompts, (std::vector<uint32_t>{3}));
   EXPECT_TRUE(g_state.error);
 }
 
 TEST_F(RebuildTest, APartDeliveringFewerBytesThanItsSizeStopsWithTheErrorFlag) {
   fs.readLimit["C:\\dl\\setup.001"] = 1000;
-  RebuildPackage(&g_state, Prompt);
+  Run();
   EXPECT_TRUE(g_state.error);
   EXPECT_TRUE(prompts.empty());
   EXPECT_LT(fs.files["C:\\T\\$Tessara.Tmp\\Tessara.pkg"].size(), whole.size());
@@ -424,19 +531,19 @@ TEST_F(RebuildTest, EmptyPartsCannotMakeTheCounterWrapAround) {
     name[name.size() - 1] = static_cast<char>('0' + k % 10);
     fs.files[name] = {};
   }
-  RebuildPackage(&g_state, Prompt);
+  Run();
   EXPECT_TRUE(g_state.error);
   EXPECT_TRUE(prompts.empty());
 }
 
 TEST_F(RebuildTest, WriteFailureOrUncreatableTargetSetsTheErrorFlag) {
   fs.failWrites.insert("C:\\T\\$Tessara.Tmp\\Tessara.pkg");
-  RebuildPackage(&g_state, Prompt);
+  Run();
   EXPECT_TRUE(g_state.error);
   g_state.error = false;
   fs.failWrites.clear();
   fs.unopenable.insert("C:\\T\\$Tessara.Tmp\\Tessara.pkg");
-  RebuildPackage(&g_state, Prompt);
+  Run();
   EXPECT_TRUE(g_state.error);
 }
 
@@ -445,23 +552,23 @@ TEST_F(RebuildTest, WriteFailureOrUncreatableTargetSetsTheErrorFlag) {
 TEST_F(RebuildTest, APlantedRebuiltPackageIsRefusedAndLeftAlone) {
   const std::vector<uint8_t> planted = {'p', 'l', 'a', 'n', 't'};
   fs.files["C:\\T\\$Tessara.Tmp\\Tessara.pkg"] = planted;
-  RebuildPackage(&g_state, Prompt);
+  Run();
   EXPECT_TRUE(g_state.error);
   EXPECT_FALSE(g_state.rebuiltCreated);  // so the exit clean-up leaves it too
   EXPECT_EQ(fs.files["C:\\T\\$Tessara.Tmp\\Tessara.pkg"], planted);
   fs.files.erase("C:\\T\\$Tessara.Tmp\\Tessara.pkg");
   g_state.error = false;
-  RebuildPackage(&g_state, Prompt);
+  Run();
   EXPECT_FALSE(g_state.error);
   EXPECT_TRUE(g_state.rebuiltCreated);
 }
 
 TEST_F(RebuildTest, ATooLongRebuiltPathIsAFailureNotAnOverflow) {
-  std::memset(g_state.tempDir, 'x', kPathSize - 5);
-  g_state.tempDir[kPathSize - 5] = 0;
-  RebuildPackage(&g_state, Prompt);
+  std::memset(g_state.tempDir, 'x', kPathBytes - 5);
+  g_state.tempDir[kPathBytes - 5] = 0;
+  Run();
   EXPECT_TRUE(g_state.error);
-  EXPECT_EQ(fs.openCount, 0);
+  EXPECT_EQ(fs.openCount, 1);  // the program's own file, and nothing else
 }
 
 // The program plus .001 to .255: every name the part counter can give.
@@ -503,11 +610,11 @@ TEST_F(RebuildTest, ARecordNamesAShortOrLongPartAndRefusesSwappedParts) {
        "copy of the program."},
       {"swapped",
        [](FakeFiles& f) { std::swap(f.files["C:\\dl\\setup.001"], f.files["C:\\dl\\setup.002"]); },
-       kMsgPartsDiffer},
+       kPartsDiffer},
       {"one byte changed", [](FakeFiles& f) { f.files["C:\\dl\\setup.003"][5] ^= 1; },
-       kMsgPartsDiffer},
+       kPartsDiffer},
       {"image data changed", [](FakeFiles& f) { f.files["C:\\dl\\setup.exe"][kImageSize] ^= 1; },
-       kMsgPartsDiffer},
+       kPartsDiffer},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -523,6 +630,31 @@ TEST_F(RebuildTest, ARecordNamesAShortOrLongPartAndRefusesSwappedParts) {
     EXPECT_EQ(fs.allocations, 0);
     g_state.error = false;
   }
+}
+
+// Part 1 is read through the handle start-up checked the package with, and
+// the record is checked by reading the rebuilt file back through the handle
+// that extraction reads: a disk that keeps fewer bytes than it reports
+// written is found out.
+TEST_F(RebuildTest, PartOneAndTheRecordAreCheckedThroughTheHeldHandles) {
+  const std::string rebuilt = "C:\\T\\$Tessara.Tmp\\Tessara.pkg";
+  Split(30000, true);
+  g_state.packageHandle = g_io->open(g_state.ownPath, kReadExisting);
+  fs.unopenable.insert(g_state.ownPath);
+  RebuildPackage(&g_state, Prompt);
+  EXPECT_FALSE(g_state.error) << g_state.partProblem;
+  ASSERT_NE(g_state.packageHandle, kNoHandle);
+  ASSERT_EQ(fs.openHandles(), 1);
+  EXPECT_EQ(fs.handles_.at(g_state.packageHandle).path, rebuilt);
+  EXPECT_EQ(fs.opens[1].share, kShareRead);  // nobody else writes it, renames it or deletes it
+  g_io->close(g_state.packageHandle);
+  EXPECT_EQ(Rebuilt(), whole);
+
+  fs.unopenable.clear();
+  fs.storeLimit[rebuilt] = whole.size() - 10;
+  Rebuild();
+  EXPECT_TRUE(g_state.error);
+  EXPECT_STREQ(g_state.partProblem, kPartsDiffer);
 }
 
 TEST_F(RebuildTest, ARecordedPackageStillPromptsForAMissingPart) {

@@ -4,5 +4,4 @@ marrowby_test(unit_shell
   shell_text_test.cpp
   shell_icon_test.cpp
   shell_menu_test.cpp
-  shell_ticker_test.cpp
   LIBS shell)

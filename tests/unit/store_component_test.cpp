@@ -10,6 +10,7 @@
 #include "store/form_storage.h"
 #include "store/prop_codec.h"
 #include "tests/support/error_log.h"
+#include "tests/support/fake_placement_port.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/fake_store_platform.h"
 #include "tests/support/store_test_form.h"
@@ -18,6 +19,7 @@ namespace marrowby {
 namespace {
 
 using testing::FakePlatform;
+using testing::FakePlacementPort;
 using testing::FakeStorePlatform;
 using testing::TTestMainForm;
 
@@ -28,10 +30,10 @@ std::vector<std::string> Lines(const TStrings* s) { return s->Lines(); }
 class StoreComponents : public ::testing::Test {
  protected:
   StoreComponents() {
-    form.window = &windowTag;
-    store.windows[&windowTag].placement.normalPosition = {10, 20, 410, 320};
-    store.windows[&listTag];
-    form.DateList->window = &listTag;
+    form.window = window;
+    windows.windows[window].placement.normalPosition = {10, 20, 410, 320};
+    windows.windows[listWindow];
+    form.DateList->window = listWindow;
   }
   TFormStorage* NewStore(const std::vector<std::string>& props, bool active = false) {
     auto* s = new TFormStorage(&form);
@@ -42,11 +44,14 @@ class StoreComponents : public ::testing::Test {
     return s;
   }
   std::string& File() { return store.fs.files[kFile]; }
-  FakeStorePlatform::Window& Window() { return store.windows[&windowTag]; }
+  FakePlacementPort::Window& Window() { return windows.windows[window]; }
 
   FakePlatform platform;
   FakeStorePlatform store;
+  FakePlacementPort windows;
   int windowTag = 0, listTag = 0;
+  const NativeWindow window = FakePlacementPort::HandleOf(&windowTag);
+  const NativeWindow listWindow = FakePlacementPort::HandleOf(&listTag);
   TTestMainForm form{false};
 };
 
@@ -160,7 +165,7 @@ TEST_F(StoreComponents, AWriteErrorOfAnActiveStoreGoesToTheApplicationHandler) {
 TEST_F(StoreComponents, PlacementKeysOnEverySaveAppliedOnlyAsOptionsAsk) {
   TFormStorage* s = NewStore({});
   Window().placement = {2, 1, {-1, -1}, {-8, -8}, {100, 50, 500, 450}};
-  store.minimizedMain = &windowTag;
+  windows.minimizedMain = window;
   s->SaveStoredProps();
   EXPECT_EQ(File(), "[TMainForm]\r\nFlags=2\r\nShowCmd=2\r\nPixelsPerInch=96\r\n"
                     "MinMaxPos(1024x768)=-1,-1,-8,-8\r\nMinMaxPos=-1,-1,-8,-8\r\n"
@@ -206,19 +211,19 @@ TEST_F(StoreComponents, PlacementKeysOnEverySaveAppliedOnlyAsOptionsAsk) {
 TEST_F(StoreComponents, ActiveControlByName) {
   TFormStorage* s = NewStore({});
   s->SetOptions({fpActiveControl});
-  store.focused = &listTag;
+  windows.focused = listWindow;
   s->SaveStoredProps();
   EXPECT_NE(File().find("NormPos=10,20,410,320\r\nActiveControl=DateList\r\nVisible=0\r\n"), std::string::npos);
-  store.focused = nullptr;
+  windows.focused = nullptr;
   bool restoredFirst = false;
-  s->OnRestorePlacement = [&](TObject*) { restoredFirst = store.focused == nullptr; };
+  s->OnRestorePlacement = [&](TObject*) { restoredFirst = windows.focused == nullptr; };
   s->RestoreStoredProps();
   EXPECT_TRUE(restoredFirst);
-  EXPECT_EQ(store.focused, &listTag);
+  EXPECT_EQ(windows.focused, listWindow);
   File() = "[TMainForm]\r\nActiveControl=Launcher1\r\n";
-  store.focused = nullptr;
+  windows.focused = nullptr;
   s->RestoreStoredProps();
-  EXPECT_EQ(store.focused, nullptr) << "a slot has no window to focus";
+  EXPECT_EQ(windows.focused, nullptr) << "a slot has no window to focus";
 }
 
 TEST_F(StoreComponents, TheRegistryVariantStoresPlainStrings) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/steady_ticks.h"
 #include "core/timer_queue.h"
 #include "tests/support/error_log.h"
 #include "tests/support/fake_platform.h"
@@ -30,6 +31,33 @@ TEST(TimerQueue, WholeSecondTimersShareOneWakeUpASecond) {
   p.timers.AdvanceMs(60000);
   EXPECT_EQ(p.timers.WakeUps() - before, 60u);
   for (int i = 0; i < 100; ++i) EXPECT_GE(ticks[i], 61);
+}
+
+// XP's 32-bit tick count wraps after 49.7 days: read through the widener, a
+// one-second timer started just before the wrap ticks once a second across
+// it, neither stopping (the count going back) nor firing in a burst.
+TEST(TimerQueue, OneSecondTimerKeepsItsPaceAcrossTheTickCountWrap) {
+  uint32_t ticks = 0xFFFFFFFFu - 30000;  // the injected tick source, 30 s before the wrap
+  TickWidener widener;
+  TimerQueue q(widener.Widen(ticks));
+  int fired = 0;
+  q.Add(widener.Widen(ticks), 1000, [&fired] { ++fired; });
+  uint64_t last = widener.Widen(ticks);
+  for (int step = 0; step < 600; ++step) {  // 60 s in 100 ms steps
+    ticks += 100;                            // wraps like the real count
+    const uint64_t now = widener.Widen(ticks);
+    ASSERT_EQ(now, last + 100);
+    last = now;
+    q.RunDue(now);
+  }
+  EXPECT_GE(fired, 59);
+  EXPECT_LE(fired, 60);
+  EXPECT_GT(*q.NextDue(), last);
+  EXPECT_LE(*q.NextDue(), last + 1000);
+  // A reading taken a little earlier on another thread (just before the
+  // wrap) is not a second wrap, and moves nothing back.
+  EXPECT_EQ(widener.Widen(0xFFFFFFF0u), last - (ticks - 0xFFFFFFF0u));
+  EXPECT_EQ(widener.Widen(ticks + 1), last + 1);
 }
 
 TEST(TimerQueue, FirstTickMovesAtMostHalfASecondAndShortPeriodsStayExact) {

@@ -129,8 +129,12 @@ TEST(DateFormat, EditorTextFailsWithTheFixedMessage) {
   UserDateFormat us("M/d/yyyy");
   EXPECT_EQ(StrToDateTime("12/8/2026 7:05:09"),
             EncodeDate(2026, 12, 8) + EncodeTime(7, 5, 9, 0));
+  // Each number as scanf's "%d" reads it: blanks and a sign before the digits.
+  EXPECT_EQ(StrToDateTime("12/8/2026 +7:\t05:009"),
+            EncodeDate(2026, 12, 8) + EncodeTime(7, 5, 9, 0));
   for (const char* bad : {"12/8/2026 25:30:15", "13/8/2026 10:00:00", "12/8/2026 :30:15",
-                          "12/8/2026", "12/8/2026 1:2:3x"}) {
+                          "12/8/2026", "12/8/2026 1:2:3x", "12/8/2026 1:2:3\t", "12/8/2026 1\t:2:3",
+                          "12/8/2026 4294967303:00:00"}) {
     try {
       StrToDateTime(bad);
       ADD_FAILURE() << bad;
@@ -185,7 +189,7 @@ TEST(Controls, ListBoxSelectionFollowsItsLines) {
 // What a form asks of its window.
 struct RecordingFormView : FormView {
   int hides = 0, releases = 0;
-  void* Handle() override { return nullptr; }
+  NativeWindow Handle() override { return nullptr; }
   void Show() override {}
   void Hide() override { ++hides; }
   int ShowModal() override { return mrCancel; }

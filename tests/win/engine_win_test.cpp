@@ -35,7 +35,11 @@ class EngineWin : public ::testing::Test {
     dir_ = MakeTempDir("engine");
     SetApplicationTerminated(false);
   }
-  void TearDown() override { RemoveTree(dir_); }
+  void TearDown() override {
+    // A test that stopped half-way leaves no timer host of its own behind.
+    SetCurrentTimerHost(nullptr);
+    RemoveTree(dir_);
+  }
   std::string dir_;
 };
 
@@ -82,8 +86,10 @@ TEST_F(EngineWin, SleepingSlotsWakeAtTheirMomentAndAtAClockChange) {
     cancel = true;
     delayMs = (Now() - soon.DateTime()) * kMSecsPerDay;
   };
-  ASSERT_TRUE(PumpUntil([&] { return delayMs >= 0; }, 5000));
-  EXPECT_LT(delayMs, 100);  // about 0 on a quiet machine
+  ASSERT_TRUE(PumpUntil([&] { return delayMs >= 0; }, 30000));
+  // About 0 on a quiet machine; a launch on the next whole second would be
+  // late by up to a second. The margin holds on a busy or emulated machine.
+  EXPECT_LT(delayMs, 500);
   EXPECT_LE(host.WakeUps(), 3u);
 
   SYSTEMTIME local;

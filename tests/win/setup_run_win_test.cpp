@@ -4,61 +4,29 @@
 // that cannot start) brought in through the rights-test hook and the state.
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include "setup/cstr.h"
 #include "setup/messages.h"
 #include "setup/package_format.h"
 #include "setup/setup_win32.h"
+#include "tests/win/setup_win_util.h"
 #include "tests/win/win_test_util.h"
 
 namespace marrowby::setup {
 namespace {
 
+using testing::BoxAnswerer;
 using wintest::FileExists;
 using wintest::MakeTempDir;
 using wintest::ReadFile;
 using wintest::RemoveTree;
 using wintest::WriteFile;
-
-// Answers the next message box of this process with OK and keeps its text.
-class BoxAnswerer {
- public:
-  BoxAnswerer() : thread_([this] { Run(); }) {}
-  ~BoxAnswerer() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
-  std::string text() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-    return text_;
-  }
-
- private:
-  void Run() {
-    for (int i = 0; i < 1000 && !stop_; ++i) {
-      HWND box = nullptr;
-      while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(box, &pid);
-        char text[512] = "";
-        if (pid == GetCurrentProcessId() && GetDlgItemTextA(box, 0xFFFF, text, sizeof(text))) {
-          text_ = text;
-          PostMessageA(box, WM_COMMAND, IDOK, 0);
-          return;
-        }
-      }
-      Sleep(20);
-    }
-  }
-  std::atomic<bool> stop_{false};
-  std::string text_;
-  std::thread thread_;
-};
 
 // A package with the given administrator flag, no library copy and a
 // cabinet that is never read here.
@@ -145,6 +113,38 @@ TEST_F(SetupRunWin, WorkingFolderIsFreshlyMadeBesideAPlantedOne) {
   EXPECT_EQ(std::string(g_state.tempDir), temp + "$Tessara.Tmp\\");
   ExitCleanUp();
   EXPECT_FALSE(FileExists(temp + "$Tessara.Tmp"));
+}
+
+// What an elevated run extracts installs into the system: its folder takes
+// no permissions from the folder it is made in; only its owner, SYSTEM and
+// the administrators may use it. (Wine keeps no access lists of its own on
+// files: it maps them to the owner, group and others of the Unix mode, and
+// reads them back from there. What can be seen is that others lose access
+// that a folder made there normally gives them.)
+TEST_F(SetupRunWin, AnElevatedRunShutsOthersOutOfItsFolder) {
+  auto dacl = [](const std::string& path) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    wchar_t* text = nullptr;
+    std::string result;
+    if (GetNamedSecurityInfoW(wintest::Wide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, nullptr, nullptr, &sd) == ERROR_SUCCESS &&
+        ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1,
+                                                             DACL_SECURITY_INFORMATION, &text, nullptr)) {
+      result = wintest::Utf8(text);
+    }
+    LocalFree(text);
+    LocalFree(sd);
+    return result;
+  };
+  ASSERT_TRUE(IsElevated()) << "the test user under Wine is an administrator";
+  const std::string plain = temp + "plain\\";
+  ASSERT_TRUE(CreateDirectoryA(plain.c_str(), nullptr));
+  ASSERT_NE(dacl(plain).find(";;;WD)"), std::string::npos) << dacl(plain);
+  WriteFile(dir + "plain.exe", Package(false));
+  ASSERT_TRUE(StartUp((dir + "plain.exe").c_str()));
+  const std::string own = dacl(g_state.tempDir);
+  EXPECT_EQ(own.find(";;;WD)"), std::string::npos) << own;
+  EXPECT_NE(own.find("(A;OICI;FA;;;SY)"), std::string::npos) << own;
 }
 
 TEST_F(SetupRunWin, ExitCleanUpLeavesAFolderItDidNotMake) {

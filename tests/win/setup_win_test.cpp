@@ -8,14 +8,18 @@
 #include <vector>
 
 #include "setup/cstr.h"
+#include "setup/messages.h"
 #include "setup/package_format.h"
 #include "setup/package_load.h"
 #include "setup/setup_win32.h"
+#include "tests/win/setup_win_util.h"
 #include "tests/win/win_test_util.h"
 
 namespace marrowby::setup {
 namespace {
 
+using testing::Entry;
+using testing::StoredCabinet;
 using wintest::FileExists;
 using wintest::MakeTempDir;
 using wintest::ReadFile;
@@ -110,62 +114,15 @@ TEST_F(SetupWin, CabinetLibraryIsLoadedFromTheSystemDirectory) {
   FreeCabinetLibrary();
 }
 
-// A stored cabinet, written here so that extraction is tested against
-// cabinets the builder did not make.
-struct Entry {
-  std::string name;
-  std::string data;
-  uint16_t date, time, attribs;
-};
-
-void Put(std::string& s, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) s += static_cast<char>(v >> (8 * i));
-}
-
-std::string StoredCabinet(const std::vector<Entry>& entries) {
-  std::string files, data;
-  for (const Entry& e : entries) {
-    Put(files, static_cast<uint32_t>(e.data.size()), 4);
-    Put(files, static_cast<uint32_t>(data.size()), 4);
-    Put(files, 0, 2);
-    Put(files, e.date, 2);
-    Put(files, e.time, 2);
-    Put(files, e.attribs, 2);
-    files += e.name;
-    files += '\0';
-    data += e.data;
-  }
-  std::string blocks;
-  int count = 0;
-  for (size_t at = 0; at < data.size(); at += 32768, ++count) {
-    const std::string chunk = data.substr(at, 32768);
-    Put(blocks, 0, 4);
-    Put(blocks, static_cast<uint32_t>(chunk.size()), 2);
-    Put(blocks, static_cast<uint32_t>(chunk.size()), 2);
-    blocks += chunk;
-  }
-  const uint32_t dataAt = static_cast<uint32_t>(36 + 8 + files.size());
-  std::string cab = "MSCF";
-  Put(cab, 0, 4);
-  Put(cab, static_cast<uint32_t>(dataAt + blocks.size()), 4);
-  Put(cab, 0, 4);
-  Put(cab, 44, 4);
-  Put(cab, 0, 4);
-  cab += '\x03';
-  cab += '\x01';
-  Put(cab, 1, 2);
-  Put(cab, static_cast<uint32_t>(entries.size()), 2);
-  Put(cab, 0, 2);
-  Put(cab, 7, 2);
-  Put(cab, 0, 2);
-  Put(cab, dataAt, 4);
-  Put(cab, static_cast<uint32_t>(count), 2);
-  Put(cab, 0, 2);
-  return cab + files + blocks;
-}
-
 std::vector<std::string> g_progress;
 void Progress(const char* name) { g_progress.push_back(name); }
+
+// The extracted files as listed, with their handles.
+std::vector<ExtractedFile*> Listed() {
+  std::vector<ExtractedFile*> files;
+  for (ExtractedFile* f = g_state.extracted.first; f; f = f->next) files.push_back(f);
+  return files;
+}
 
 class ExtractWin : public SetupWin {
  protected:
@@ -178,14 +135,19 @@ class ExtractWin : public SetupWin {
     g_progress.clear();
   }
   void TearDown() override {
+    g_io = &kWin32Io;
+    DeleteExtractedFiles(nullptr);
+    if (g_state.packageHandle != kNoHandle) g_io->close(g_state.packageHandle);
     FreeCabinetLibrary();
     SetupWin::TearDown();
   }
-  // Puts the cabinet behind a prefix, as in a package, and extracts it.
+  // Puts the cabinet behind a prefix, as in a package, and extracts it from
+  // the package handle, as start-up leaves it open.
   void Extract(const std::string& cabinet) {
     g_state.header.packageSize = static_cast<uint32_t>(5000 + cabinet.size());
     WriteFile(dir + "pkg.exe", std::string(5000, 'P') + cabinet);
     TextCopy(g_state.packagePath, sizeof(g_state.packagePath), (dir + "pkg.exe").c_str());
+    g_state.packageHandle = kWin32Io.open(g_state.packagePath, kReadExisting);
     g_state.cabinetOffset = 5000;
     ExtractCabinet(nullptr, Progress);
   }
@@ -204,8 +166,8 @@ TEST_F(ExtractWin, FilesWithTimesAttributesAndTheProgressRoutine) {
   EXPECT_EQ(ReadFile(dir + "out\\big.bin"), std::string(70000, 'b'));
   EXPECT_TRUE(GetFileAttributesA((dir + "out\\ro.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
   EXPECT_FALSE(GetFileAttributesA((dir + "out\\a.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
-  ASSERT_EQ(g_state.extracted.count, 3);
-  EXPECT_EQ(std::string(g_state.extracted.paths[1]), dir + "out\\ro.txt");
+  ASSERT_EQ(g_state.extracted.count, 3u);
+  EXPECT_EQ(std::string(Listed()[1]->path), dir + "out\\ro.txt");
   WIN32_FILE_ATTRIBUTE_DATA info;
   ASSERT_TRUE(GetFileAttributesExA((dir + "out\\a.txt").c_str(), GetFileExInfoStandard, &info));
   FILETIME local;
@@ -219,17 +181,75 @@ TEST_F(ExtractWin, FilesWithTimesAttributesAndTheProgressRoutine) {
   EXPECT_EQ(st.wMinute, 20);
   EXPECT_EQ(st.wSecond, 30);
   EXPECT_EQ(CompareFileTime(&info.ftCreationTime, &info.ftLastWriteTime), 0);
+  DeleteExtractedFiles(nullptr);
   SetFileAttributesA((dir + "out\\ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(ExtractWin, OnlyTheFirst255FilesAreListedButAllAreExtracted) {
+// However many files there are, each is listed and held so that nobody can
+// write, rename or delete it; Close lets go of them all and deletes them.
+TEST_F(ExtractWin, EveryFileIsHeldUntilItIsDeletedHoweverManyThereAre) {
   std::vector<Entry> entries;
-  for (int i = 0; i < 260; ++i) entries.push_back({"f" + std::to_string(i), "x", 0x5821, 0, 0x20});
+  for (int i = 0; i < 300; ++i) entries.push_back({"f" + std::to_string(i), "x", 0x5821, 0, 0x20});
   Extract(StoredCabinet(entries));
   ASSERT_TRUE(g_state.extractionSucceeded);
-  EXPECT_EQ(g_state.extracted.count, 255);
-  EXPECT_EQ(std::string(g_state.extracted.paths[254]), dir + "out\\f254");
-  EXPECT_TRUE(FileExists(dir + "out\\f259"));
+  ASSERT_EQ(g_state.extracted.count, 300u);
+  for (ExtractedFile* f : Listed()) ASSERT_NE(f->handle, kNoHandle) << f->path;
+  const std::string last = dir + "out\\f299";
+  EXPECT_EQ(std::string(Listed().back()->path), last);
+  EXPECT_EQ(CreateFileA(last.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                        FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(MoveFileA(last.c_str(), (dir + "moved").c_str()));
+  EXPECT_FALSE(DeleteFileA(last.c_str()));
+  EXPECT_EQ(ReadFile(last), "x");  // readers, as the installer, still can
+  DeleteExtractedFiles(nullptr);
+  EXPECT_TRUE(wintest::ListFiles(dir + "out\\").empty());
+}
+
+// A name the cabinet flags as UTF-8 is created from its UTF-8, any other
+// from Windows-1252; two names equal but for case would be one file, and the
+// second is refused.
+TEST_F(ExtractWin, NamesAreCreatedFromTheirEncodingAndCaseTwinsAreRefused) {
+  Extract(StoredCabinet({{"caf\xC3\xA9.txt", "utf", 0x5821, 0, 0xA0},
+                         {"\xE9t\xE9.txt", "ansi", 0x5821, 0, 0x20}}));
+  ASSERT_TRUE(g_state.extractionSucceeded);
+  EXPECT_EQ(ReadFile(dir + "out\\caf\xC3\xA9.txt"), "utf");
+  EXPECT_EQ(ReadFile(dir + "out\\\xC3\xA9t\xC3\xA9.txt"), "ansi");
+  DeleteExtractedFiles(nullptr);
+  g_state.packageHandle = (g_io->close(g_state.packageHandle), kNoHandle);
+
+  testing::BoxAnswerer box;
+  Extract(StoredCabinet({{"setup.inf", "1", 0x5821, 0, 0x20}, {"SETUP.INF", "2", 0x5821, 0, 0x20}}));
+  EXPECT_FALSE(g_state.extractionSucceeded);
+  EXPECT_EQ(box.text(), std::string(kMsgUnsafeName) + "SETUP.INF");
+  EXPECT_EQ(ReadFile(dir + "out\\setup.inf"), "1");
+}
+
+// A disk that refuses a write, or takes fewer bytes than it reports, whatever
+// the cabinet library then says: an extraction error, and after the clean-up
+// nothing is left.
+TEST_F(ExtractWin, AWriteTheDiskDoesNotTakeIsAnExtractionError) {
+  static int mode;
+  static SetupIo faulty;
+  faulty = kWin32Io;
+  faulty.write = [](intptr_t h, const void* buffer, uint32_t count) -> uint32_t {
+    const uint32_t kept = count > 1000 ? count - 1000 : count;
+    const uint32_t n = kWin32Io.write(h, buffer, mode == 0 ? count : kept);
+    return mode == 0 ? kIoError : (n == kept ? count : n);  // refused, or dropped in silence
+  };
+  for (mode = 0; mode < 2; ++mode) {
+    SCOPED_TRACE(mode);
+    g_io = &faulty;
+    testing::BoxAnswerer box;
+    Extract(StoredCabinet({{"small.txt", "s", 0x5821, 0, 0x20},
+                           {"big.bin", std::string(150000, 'b'), 0x5821, 0, 0x20}}));
+    EXPECT_FALSE(g_state.extractionSucceeded);
+    EXPECT_EQ(box.text(), "Error writing target");
+    g_io = &kWin32Io;
+    DeleteExtractedFiles(nullptr);
+    EXPECT_TRUE(wintest::ListFiles(dir + "out\\").empty());
+    g_state.packageHandle = (g_io->close(g_state.packageHandle), kNoHandle);
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/window_base.h"
 #include "core/window_host.h"
 #include "shell/file_drag.h"
 
@@ -18,37 +19,31 @@ namespace {
 
 const UINT kEcho = WM_USER + 7;
 
-LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == kEcho) return static_cast<LRESULT>(wp) * 2;  // passed on unchanged
-  return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-// A component with a window, as the main window is.
-class TestForm : public TComponent, public WindowHost {
+// A component with a window of its own, as the main window is.
+class TestForm : public TComponent, public WindowHost, private WindowBase {
  public:
   TestForm() : TComponent(nullptr) {}
-  ~TestForm() override {
-    MarkDestroying();
-    while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
-    if (hwnd_) DestroyWindow(hwnd_);
-  }
-  void* WindowHandle() override {
-    if (!hwnd_) {
-      WNDCLASSA wc = {};
-      wc.lpfnWndProc = FormProc;
-      wc.hInstance = GetModuleHandleA(nullptr);
-      wc.lpszClassName = "DropTestForm";
-      RegisterClassA(&wc);
-      hwnd_ = CreateWindowExA(0, "DropTestForm", "drop", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                              nullptr, nullptr, wc.hInstance, nullptr);
+  NativeWindow WindowHandle() override {
+    if (!made_) {
+      made_ = true;
+      WindowSetup setup;
+      setup.className = "DropTestForm";
+      setup.text = "drop";
+      setup.style = WS_OVERLAPPEDWINDOW;
+      setup.width = 200;
+      setup.height = 100;
+      CreateOwnWindow(setup);
     }
-    return hwnd_;
+    return OwnWindow();
   }
-  HWND hwnd() { return static_cast<HWND>(WindowHandle()); }
-  void Forget() { hwnd_ = nullptr; }
+  HWND hwnd() { return WindowHandle(); }
 
  private:
-  HWND hwnd_ = nullptr;
+  intptr_t HandleMessage(unsigned msg, uintptr_t wp, intptr_t lp) override {
+    if (msg == kEcho) return static_cast<intptr_t>(wp) * 2;  // passed on unchanged
+    return DefaultHandling(msg, wp, lp);
+  }
+  bool made_ = false;
 };
 
 // A drop handle as the shell builds it: DROPFILES, then the names, each
@@ -146,13 +141,14 @@ TEST_F(DropTest, DropsAreRefusedWhileOffAndHandlesAlwaysReleased) {
   EXPECT_TRUE(AcceptsFiles(form.hwnd()));
 }
 
-TEST_F(DropTest, OtherMessagesPassAndTheWindowGetsItsProcedureBack) {
-  const LONG_PTR ours = GetWindowLongPtrA(form.hwnd(), GWLP_WNDPROC);
-  EXPECT_NE(ours, reinterpret_cast<LONG_PTR>(FormProc));
+TEST_F(DropTest, OtherMessagesPassAndTheDropTargetLeavesNoTrace) {
+  const LONG_PTR procedure = GetWindowLongPtrA(form.hwnd(), GWLP_WNDPROC);
+  EXPECT_EQ(MessageListenersOf(form.hwnd()).size(), 1u);
   EXPECT_EQ(SendMessageA(form.hwnd(), kEcho, 21, 0), 42);
   drag->SetEnableDrop(true);
   delete drag;
-  EXPECT_EQ(GetWindowLongPtrA(form.hwnd(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(FormProc));
+  EXPECT_TRUE(MessageListenersOf(form.hwnd()).empty());
+  EXPECT_EQ(GetWindowLongPtrA(form.hwnd(), GWLP_WNDPROC), procedure);
   EXPECT_FALSE(AcceptsFiles(form.hwnd()));
   EXPECT_EQ(SendMessageA(form.hwnd(), kEcho, 5, 0), 10);
 
@@ -167,7 +163,7 @@ TEST_F(DropTest, OtherMessagesPassAndTheWindowGetsItsProcedureBack) {
   EXPECT_EQ(first->FileCount(), 1);
   delete second;
   delete first;
-  EXPECT_EQ(GetWindowLongPtrA(form.hwnd(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(FormProc));
+  EXPECT_TRUE(MessageListenersOf(form.hwnd()).empty());
 }
 
 LRESULT CALLBACK LaterProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -181,7 +177,7 @@ TEST_F(DropTest, ProcedurePutInFrontLaterKeepsWorkingAfterTheDropTargetGoes) {
   auto prev = SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LaterProc));
   SetPropA(hwnd, "LaterPrev", reinterpret_cast<HANDLE>(prev));
   EXPECT_EQ(SendMessageA(hwnd, kEcho, 3, 0), 7);
-  delete drag;  // cannot unhook: its procedure stays and passes everything on
+  delete drag;  // the procedure in front is not cut off
   EXPECT_EQ(SendMessageA(hwnd, kEcho, 3, 0), 7);
   EXPECT_EQ(Drop(hwnd, {"C:\\late.txt"}), 0);  // default handling, no crash
   RemovePropA(hwnd, "LaterPrev");
@@ -201,7 +197,6 @@ TEST(DropTarget, OwnerWithoutWindowOrWithAGoneWindowLeavesItDetached) {
   auto* drag = new TFileDrag(&form);
   drag->SetEnableDrop(true);
   DestroyWindow(form.hwnd());  // the window goes first
-  form.Forget();
   EXPECT_EQ(drag->Window(), nullptr);
   EXPECT_FALSE(drag->EnableDrop());
   delete drag;  // nothing left to unhook

@@ -18,6 +18,10 @@ using namespace wintest;
 
 const char kStopMsg[] = "Schedule Manager is already running";
 
+// The waits end on what they wait for; this limit only stops a hang, and is
+// long enough for a busy or emulated machine.
+const DWORD kPatienceMs = 90000;
+
 class InstanceTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -51,11 +55,11 @@ class InstanceTest : public ::testing::Test {
   bool Reported(const std::string& what, size_t i) const {
     return ReadFile(report_).find(what + " " + std::to_string(Pid(i)) + "\n") != std::string::npos;
   }
-  bool WaitReported(const std::string& what, size_t i, DWORD ms = 20000) {
+  bool WaitReported(const std::string& what, size_t i, DWORD ms = kPatienceMs) {
     return PumpUntil([&] { return Reported(what, i); }, ms);
   }
   // The exit code, or STILL_ACTIVE when it has not ended within ms.
-  DWORD ExitCode(size_t i, DWORD ms = 20000) {
+  DWORD ExitCode(size_t i, DWORD ms = kPatienceMs) {
     PumpUntil([&] { return WaitForSingleObject(started_[i].hProcess, 0) == WAIT_OBJECT_0; }, ms);
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(started_[i].hProcess, &code);
@@ -134,7 +138,7 @@ TEST_F(InstanceTest, SecondCopyWarnsRestoresTheFirstAndQuits) {
 
   const size_t second = Start(title, kStopMsg, true, "plain");
   Box box;
-  ASSERT_TRUE(PumpUntil([&] { return (box = MessageBoxOf(Pid(second))).hwnd != nullptr; }, 20000));
+  ASSERT_TRUE(PumpUntil([&] { return (box = MessageBoxOf(Pid(second))).hwnd != nullptr; }, kPatienceMs));
   EXPECT_EQ(box.caption, title);
   EXPECT_EQ(box.text, kStopMsg);
   EXPECT_FALSE(Reported("restored", first));  // nothing before the box is closed
@@ -164,7 +168,7 @@ TEST_F(InstanceTest, WithoutMessageNoBoxAndWithoutActivateTheFirstIsLeftAlone) {
   PumpUntil([&] {
     boxSeen = boxSeen || MessageBoxOf(Pid(quiet)).hwnd != nullptr;
     return WaitForSingleObject(started_[quiet].hProcess, 0) == WAIT_OBJECT_0;
-  }, 20000);
+  }, kPatienceMs);
   EXPECT_FALSE(boxSeen);
   EXPECT_EQ(ExitCode(quiet), 20u);
   EXPECT_TRUE(WaitReported("restored", first));
@@ -174,7 +178,7 @@ TEST_F(InstanceTest, WithoutMessageNoBoxAndWithoutActivateTheFirstIsLeftAlone) {
   PumpUntil([&] { return IsIconic(app) != FALSE; }, 5000);
   const size_t passive = Start(title, kStopMsg, false, "plain");  // box, no activation
   Box box;
-  ASSERT_TRUE(PumpUntil([&] { return (box = MessageBoxOf(Pid(passive))).hwnd != nullptr; }, 20000));
+  ASSERT_TRUE(PumpUntil([&] { return (box = MessageBoxOf(Pid(passive))).hwnd != nullptr; }, kPatienceMs));
   PostMessageA(box.hwnd, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(ExitCode(passive), 20u);
   PumpFor(300);
@@ -248,7 +252,7 @@ TEST_F(InstanceTest, DialogOfTheRunningCopyIsBroughtToTheTop) {
   const size_t first = Start(title, "", true, "dialog");
   ASSERT_TRUE(WaitReported("ready", first));
   Box dialog;
-  ASSERT_TRUE(PumpUntil([&] { return (dialog = MessageBoxOf(Pid(first))).hwnd != nullptr; }, 20000));
+  ASSERT_TRUE(PumpUntil([&] { return (dialog = MessageBoxOf(Pid(first))).hwnd != nullptr; }, kPatienceMs));
   // A window of ours covers it.
   HWND cover = CreateWindowExA(0, "STATIC", "cover", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300,
                                nullptr, nullptr, nullptr, nullptr);

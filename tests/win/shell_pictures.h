@@ -1,11 +1,11 @@
 // Pictures for the tray menu in tests and in the sample program: a strip of
 // eight 16x16 cells (4 columns, 2 rows) on a magenta background that is left
-// out when drawn, one small drawing per menu item, and the margin handler
-// that paints the green gradient with the word "Marrowby" running upward.
+// out when drawn, one small drawing per menu item, and the program's margin.
 #pragma once
 
 #include <windows.h>
 
+#include "shell/menu_draw_win32.h"
 #include "shell/tray_menu.h"
 
 namespace marrowby::wintest {
@@ -13,73 +13,79 @@ namespace marrowby::wintest {
 inline constexpr COLORREF kPictureBackground = RGB(255, 0, 255);
 inline constexpr int kCell = 16;
 
-// A 64x32 bitmap of eight cells; cell t-1 belongs to the item with Tag t.
-inline HBITMAP MakePictureStrip() {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, 4 * kCell, 2 * kCell);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bmp);
-  RECT all = {0, 0, 4 * kCell, 2 * kCell};
-  HBRUSH bg = CreateSolidBrush(kPictureBackground);
-  FillRect(dc, &all, bg);
-  DeleteObject(bg);
-  auto fill = [&](int x0, int y0, int x1, int y1, COLORREF c) {
-    RECT r = {x0, y0, x1, y1};
-    HBRUSH b = CreateSolidBrush(c);
-    FillRect(dc, &r, b);
-    DeleteObject(b);
-  };
-  auto cell = [](int i) { return POINT{(i % 4) * kCell, (i / 4) * kCell}; };
-  POINT p = cell(0);  // Show: a window with a blue title bar
-  fill(p.x + 1, p.y + 2, p.x + 15, p.y + 14, RGB(0, 0, 0));
-  fill(p.x + 2, p.y + 3, p.x + 14, p.y + 13, RGB(255, 255, 255));
-  fill(p.x + 2, p.y + 3, p.x + 14, p.y + 6, RGB(0, 0, 160));
-  p = cell(1);  // Hide: a window folded to its title bar
-  fill(p.x + 1, p.y + 9, p.x + 15, p.y + 14, RGB(0, 0, 0));
-  fill(p.x + 2, p.y + 10, p.x + 14, p.y + 13, RGB(0, 0, 160));
-  p = cell(2);  // Number of schedules: a calendar page
-  fill(p.x + 2, p.y + 1, p.x + 14, p.y + 15, RGB(128, 0, 0));
-  fill(p.x + 3, p.y + 4, p.x + 13, p.y + 14, RGB(255, 255, 255));
+inline void FillCell(HDC dc, int x0, int y0, int x1, int y1, COLORREF c) {
+  RECT r = {x0, y0, x1, y1};
+  ScopedBrush brush(CreateSolidBrush(c));
+  FillRect(dc, &r, brush.Get());
+}
+
+inline POINT CellAt(int i) { return POINT{(i % 4) * kCell, (i / 4) * kCell}; }
+
+// Show, Hide and the number of schedules: windows and a calendar page.
+inline void DrawWindowCells(HDC dc) {
+  POINT p = CellAt(0);  // Show: a window with a blue title bar
+  FillCell(dc, p.x + 1, p.y + 2, p.x + 15, p.y + 14, RGB(0, 0, 0));
+  FillCell(dc, p.x + 2, p.y + 3, p.x + 14, p.y + 13, RGB(255, 255, 255));
+  FillCell(dc, p.x + 2, p.y + 3, p.x + 14, p.y + 6, RGB(0, 0, 160));
+  p = CellAt(1);  // Hide: a window folded to its title bar
+  FillCell(dc, p.x + 1, p.y + 9, p.x + 15, p.y + 14, RGB(0, 0, 0));
+  FillCell(dc, p.x + 2, p.y + 10, p.x + 14, p.y + 13, RGB(0, 0, 160));
+  p = CellAt(2);  // Number of schedules: a calendar page
+  FillCell(dc, p.x + 2, p.y + 1, p.x + 14, p.y + 15, RGB(128, 0, 0));
+  FillCell(dc, p.x + 3, p.y + 4, p.x + 13, p.y + 14, RGB(255, 255, 255));
   for (int r = 0; r < 3; ++r) {
     for (int c = 0; c < 3; ++c) {
-      fill(p.x + 4 + 3 * c, p.y + 5 + 3 * r, p.x + 6 + 3 * c, p.y + 7 + 3 * r, RGB(0, 0, 0));
+      FillCell(dc, p.x + 4 + 3 * c, p.y + 5 + 3 * r, p.x + 6 + 3 * c, p.y + 7 + 3 * r,
+               RGB(0, 0, 0));
     }
   }
-  p = cell(3);  // About: an "i" in a blue disc
-  HBRUSH blue = CreateSolidBrush(RGB(0, 64, 200));
-  HGDIOBJ oldBrush = SelectObject(dc, blue);
-  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-  Ellipse(dc, p.x + 1, p.y + 1, p.x + 16, p.y + 16);
-  fill(p.x + 7, p.y + 4, p.x + 9, p.y + 6, RGB(255, 255, 255));
-  fill(p.x + 7, p.y + 7, p.x + 9, p.y + 13, RGB(255, 255, 255));
-  p = cell(4);  // Help: a yellow disc with a question mark
-  HBRUSH yellow = CreateSolidBrush(RGB(255, 210, 0));
-  SelectObject(dc, yellow);
-  Ellipse(dc, p.x + 1, p.y + 1, p.x + 16, p.y + 16);
-  fill(p.x + 5, p.y + 3, p.x + 11, p.y + 5, RGB(0, 0, 0));
-  fill(p.x + 9, p.y + 5, p.x + 11, p.y + 8, RGB(0, 0, 0));
-  fill(p.x + 7, p.y + 8, p.x + 9, p.y + 10, RGB(0, 0, 0));
-  fill(p.x + 7, p.y + 11, p.x + 9, p.y + 13, RGB(0, 0, 0));
-  p = cell(5);  // Website: a globe
-  HBRUSH sea = CreateSolidBrush(RGB(0, 150, 220));
-  SelectObject(dc, sea);
-  Ellipse(dc, p.x + 1, p.y + 1, p.x + 16, p.y + 16);
-  fill(p.x + 4, p.y + 4, p.x + 8, p.y + 8, RGB(0, 160, 0));
-  fill(p.x + 9, p.y + 9, p.x + 13, p.y + 12, RGB(0, 160, 0));
-  fill(p.x + 1, p.y + 8, p.x + 16, p.y + 9, RGB(255, 255, 255));
-  p = cell(6);  // Exit: a red cross
-  for (int i = 0; i < 12; ++i) {
-    fill(p.x + 2 + i, p.y + 2 + i, p.x + 4 + i, p.y + 4 + i, RGB(200, 0, 0));
-    fill(p.x + 12 - i, p.y + 2 + i, p.x + 14 - i, p.y + 4 + i, RGB(200, 0, 0));
+}
+
+// About, Help and the web site: discs; Exit: a red cross.
+inline void DrawDiscCells(HDC dc) {
+  ScopedBrush blue(CreateSolidBrush(RGB(0, 64, 200)));
+  ScopedBrush yellow(CreateSolidBrush(RGB(255, 210, 0)));
+  ScopedBrush sea(CreateSolidBrush(RGB(0, 150, 220)));
+  ScopedSelect pen(dc, GetStockObject(NULL_PEN));
+  POINT p = CellAt(3);  // About: an "i" in a blue disc
+  {
+    ScopedSelect brush(dc, blue.Get());
+    Ellipse(dc, p.x + 1, p.y + 1, p.x + 16, p.y + 16);
   }
-  SelectObject(dc, oldPen);
-  SelectObject(dc, oldBrush);
-  DeleteObject(blue);
-  DeleteObject(yellow);
-  DeleteObject(sea);
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  FillCell(dc, p.x + 7, p.y + 4, p.x + 9, p.y + 6, RGB(255, 255, 255));
+  FillCell(dc, p.x + 7, p.y + 7, p.x + 9, p.y + 13, RGB(255, 255, 255));
+  p = CellAt(4);  // Help: a yellow disc with a question mark
+  {
+    ScopedSelect brush(dc, yellow.Get());
+    Ellipse(dc, p.x + 1, p.y + 1, p.x + 16, p.y + 16);
+  }
+  FillCell(dc, p.x + 5, p.y + 3, p.x + 11, p.y + 5, RGB(0, 0, 0));
+  FillCell(dc, p.x + 9, p.y + 5, p.x + 11, p.y + 8, RGB(0, 0, 0));
+  FillCell(dc, p.x + 7, p.y + 8, p.x + 9, p.y + 10, RGB(0, 0, 0));
+  FillCell(dc, p.x + 7, p.y + 11, p.x + 9, p.y + 13, RGB(0, 0, 0));
+  p = CellAt(5);  // Website: a globe
+  {
+    ScopedSelect brush(dc, sea.Get());
+    Ellipse(dc, p.x + 1, p.y + 1, p.x + 16, p.y + 16);
+  }
+  FillCell(dc, p.x + 4, p.y + 4, p.x + 8, p.y + 8, RGB(0, 160, 0));
+  FillCell(dc, p.x + 9, p.y + 9, p.x + 13, p.y + 12, RGB(0, 160, 0));
+  FillCell(dc, p.x + 1, p.y + 8, p.x + 16, p.y + 9, RGB(255, 255, 255));
+  p = CellAt(6);  // Exit: a red cross
+  for (int i = 0; i < 12; ++i) {
+    FillCell(dc, p.x + 2 + i, p.y + 2 + i, p.x + 4 + i, p.y + 4 + i, RGB(200, 0, 0));
+    FillCell(dc, p.x + 12 - i, p.y + 2 + i, p.x + 14 - i, p.y + 4 + i, RGB(200, 0, 0));
+  }
+}
+
+// A 64x32 bitmap of eight cells; cell t-1 belongs to the item with Tag t.
+inline HBITMAP MakePictureStrip() {
+  HBITMAP bmp = CreateCompatibleBitmap(ScopedWindowDC(nullptr).Get(), 4 * kCell, 2 * kCell);
+  ScopedMemoryDC dc(CreateCompatibleDC(ScopedWindowDC(nullptr).Get()));
+  ScopedSelect select(dc.Get(), bmp);
+  FillCell(dc.Get(), 0, 0, 4 * kCell, 2 * kCell, kPictureBackground);
+  DrawWindowCells(dc.Get());
+  DrawDiscCells(dc.Get());
   return bmp;
 }
 
@@ -97,26 +103,9 @@ inline TGetItemParamsEvent PictureParams(HBITMAP strip) {
   };
 }
 
-// The margin: a gradient from lime to a quarter of it, and "Marrowby" in
-// white bold Courier New of 20 points running upward from 5 pixels above the
-// strip's bottom.
+// The program's margin, as its tray menu paints it.
 inline void PaintMarrowbyMargin(TTrayPopupMenu* menu, const TRect& rect) {
-  menu->PaintMarginGradient(rect, RGBColor(0, 255, 0), RGBColor(0, 63, 0));
-  HDC dc = static_cast<HDC>(menu->CanvasHandle());
-  LOGFONTA lf = {};
-  lf.lfHeight = -MulDiv(20, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  lf.lfWeight = FW_BOLD;
-  lf.lfEscapement = lf.lfOrientation = 900;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpyA(lf.lfFaceName, "Courier New");
-  HFONT font = CreateFontIndirectA(&lf);
-  HGDIOBJ old = SelectObject(dc, font);
-  SetTextColor(dc, RGB(255, 255, 255));
-  SetBkMode(dc, TRANSPARENT);
-  RECT clip = {rect.Left, rect.Top, rect.Right, rect.Bottom};
-  ExtTextOutA(dc, rect.Left, rect.Bottom - 5, ETO_CLIPPED, &clip, "Marrowby", 8, nullptr);
-  SelectObject(dc, old);
-  DeleteObject(font);
+  PaintWordMargin(*menu, rect, "Marrowby");
 }
 
 }  // namespace marrowby::wintest

@@ -65,13 +65,13 @@ class ShellWatch {
 bool ShellHasIcon(const TTrayIcon& icon) {
   NOTIFYICONDATAA nid = {};
   nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-  nid.hWnd = static_cast<HWND>(icon.WindowHandle());
+  nid.hWnd = icon.WindowHandle();
   nid.uID = 0;
   return Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
 }
 
 void SendMouse(const TTrayIcon& icon, UINT mouseMessage) {
-  SendMessageA(static_cast<HWND>(icon.WindowHandle()), TTrayIcon::kCallbackMessage, 0,
+  SendMessageA(icon.WindowHandle(), TTrayIcon::kCallbackMessage, 0,
                mouseMessage);
 }
 
@@ -136,11 +136,11 @@ TEST_F(TrayIconTest, AddsTheIconWithTheRecordAndRemovesIt) {
   EXPECT_EQ(add.message, unsigned{NIM_ADD});
   EXPECT_TRUE(add.result);
   EXPECT_EQ(add.record.cbSize, sizeof(void*) == 8 ? 104u : 88u);
-  EXPECT_EQ(add.record.hWnd, static_cast<HWND>(icon->WindowHandle()));
+  EXPECT_EQ(add.record.hWnd, icon->WindowHandle());
   EXPECT_EQ(add.record.uID, 0u);
   EXPECT_EQ(add.record.uFlags, 7u);
   EXPECT_EQ(add.record.uCallbackMessage, 0xB054u);
-  EXPECT_EQ(add.record.hIcon, static_cast<HICON>(icon->Icon()->Handle()));
+  EXPECT_EQ(add.record.hIcon, icon->Icon()->Handle());
   EXPECT_NE(add.record.hIcon, nullptr);
   EXPECT_STREQ(add.record.szTip, "Marrowby Schedule Manager");
 
@@ -153,7 +153,7 @@ TEST_F(TrayIconTest, AddsTheIconWithTheRecordAndRemovesIt) {
   EXPECT_FALSE(ShellHasIcon(*icon));
   icon->SetActive(true);
   EXPECT_TRUE(ShellHasIcon(*icon));
-  const HWND hwnd = static_cast<HWND>(icon->WindowHandle());
+  const HWND hwnd = icon->WindowHandle();
   icon.reset();  // destroying removes the icon and the hidden window
   EXPECT_EQ(shell.calls.back().message, unsigned{NIM_DELETE});
   EXPECT_TRUE(shell.calls.back().result);
@@ -196,7 +196,7 @@ TEST_F(TrayIconTest, NewTaskbarGetsTheIconAgain) {
   // Explorer restarting loses every icon; simulate it behind the icon's back.
   NOTIFYICONDATAA nid = {};
   nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-  nid.hWnd = static_cast<HWND>(icon.WindowHandle());
+  nid.hWnd = icon.WindowHandle();
   ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &nid));
   ASSERT_FALSE(ShellHasIcon(icon));
   // The new taskbar's broadcast reaches the hidden window (a top-level one).
@@ -444,8 +444,8 @@ class AnimationTest : public TrayIconTest {
     ASSERT_TRUE(icon.Added());
     shell.calls.clear();
   }
-  HICON Frame(int i) { return static_cast<HICON>(icon.Icons()->Items(i)->Handle()); }
-  HICON Static() { return static_cast<HICON>(icon.Icon()->Handle()); }
+  HICON Frame(int i) { return icon.Icons()->Items(i)->Handle(); }
+  HICON Static() { return icon.Icon()->Handle(); }
   TTrayIcon icon{nullptr};
 };
 
@@ -496,7 +496,7 @@ TEST_F(AnimationTest, StoppingAndDestroyingWhileStepsArePendingIsSafe) {
   icon.SetInterval(1);
   for (int i = 0; i < 20; ++i) {
     icon.SetAnimated(true);
-    Sleep(15);  // steps posted meanwhile
+    Sleep(15);  // ticks due meanwhile
     icon.SetAnimated(false);
     PumpFor(5);
   }
@@ -508,7 +508,7 @@ TEST_F(AnimationTest, StoppingAndDestroyingWhileStepsArePendingIsSafe) {
   doomed->SetInterval(1);
   doomed->SetAnimated(true);
   Sleep(20);
-  doomed.reset();  // its queued steps go with the window
+  doomed.reset();  // its timer goes with the window
   PumpFor(50);
 }
 

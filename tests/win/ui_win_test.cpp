@@ -24,7 +24,7 @@ class TestForm : public TForm {
   TestForm() : TForm(nullptr) {
     SetName("TestForm");
     SetClientSize(200, 100);
-    Hours = NewControl<TSpinEdit>(this, nullptr, "Hours", 10, 10, 38, 21);
+    Hours = NewControl<TSpinEdit>({this, nullptr, "Hours", {10, 10, 38, 21}});
     Hours->MaxValue = 23;
     Hours->SetValue(10);
   }
@@ -125,6 +125,57 @@ TEST_F(Views, BoxesBelongToTheShownMainWindow) {
   EXPECT_EQ(app.DialogOwner(), app.Handle());
   app.SetMainWindow(nullptr);
   DestroyWindow(tray);
+}
+
+// A sizeable form that lays its controls out at every size, as the History
+// window does.
+class SizeableForm : public TForm {
+ public:
+  SizeableForm() : TForm(nullptr) {
+    SetName("SizeableForm");
+    BorderStyle = TBorderStyle::bsSizeable;
+    SetWindowSize(400, 300);
+    NewControls(Row(List, {this, nullptr, "List", {}}), Row(Ok, {this, nullptr, "Ok", {}, "OK"}),
+                Row(Quit, {this, nullptr, "Quit", {}, "Quit"}));
+    List->Columns = {{"One", 60}, {"Two", 80}};
+    List->SetRows({{"a", "b"}, {"c", "d"}});
+    Quit->Cancel = true;
+    Quit->OnClick = [this](TObject*) { ++quits; };
+  }
+  TListView* List;
+  TButton* Ok;
+  TButton* Quit;
+  int quits = 0;
+
+ protected:
+  void FormResize() override {
+    List->SetBounds(0, 0, ClientWidth(), ClientHeight() - 30);
+    Ok->SetBounds(ClientWidth() - 160, ClientHeight() - 27, 75, 24);
+    Quit->SetBounds(ClientWidth() - 80, ClientHeight() - 27, 75, 24);
+  }
+};
+
+TEST_F(Views, ASizeableFormLaysOutItsControlsAndKeepsTheirTabOrder) {
+  SizeableForm form;
+  Win32FormView view(form);
+  HWND list = view.ControlWindow(form.List);
+  RECT client;
+  GetClientRect(view.Hwnd(), &client);
+  EXPECT_EQ(form.ClientWidth(), client.right);
+  EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+  SetWindowPos(view.Hwnd(), nullptr, 0, 0, 600, 500, SWP_NOMOVE | SWP_NOZORDER);
+  GetClientRect(view.Hwnd(), &client);
+  RECT r;
+  GetWindowRect(view.ControlWindow(form.Quit), &r);
+  MapWindowPoints(nullptr, view.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+  EXPECT_EQ(r.left, client.right - 80);
+  EXPECT_EQ(r.top, client.bottom - 27);
+  // Moved, the controls keep their order among their siblings.
+  EXPECT_EQ(GetWindow(view.Hwnd(), GW_CHILD), list);
+  EXPECT_EQ(GetWindow(list, GW_HWNDNEXT), view.ControlWindow(form.Ok));
+  // Escape reaches the form as IDCANCEL: the cancel button's click.
+  SendMessageA(view.Hwnd(), WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(form.quits, 1);
 }
 
 // Error boxes open on this thread, counted by a timer that runs inside them.

@@ -1,8 +1,7 @@
 #include "tests/win/win_test_util.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace marrowby::wintest {
 
@@ -40,6 +39,61 @@ HWND FindWindowWithControl(DWORD pid, int controlId) {
 
 HWND FindVisibleWindow(DWORD pid) { return FindInProcess(pid, true, 0); }
 
+std::string WindowText(HWND hwnd) {
+  // WM_GETTEXT is carried across processes for every window class.
+  char buf[4096];
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof(buf), reinterpret_cast<LPARAM>(buf),
+                           SMTO_NORMAL, 30000, &n)) {
+    return "";
+  }
+  return std::string(buf, n);
+}
+
+namespace {
+std::string Describe(HWND hwnd) {
+  char cls[128] = "";
+  GetClassNameA(hwnd, cls, sizeof(cls));
+  return std::string(cls) + " \"" + WindowText(hwnd) + "\"";
+}
+struct Listing {
+  DWORD pid;
+  std::string text;
+};
+BOOL CALLBACK ListControl(HWND hwnd, LPARAM lp) {
+  auto* l = reinterpret_cast<Listing*>(lp);
+  if (l->text.size() < 4000) l->text += "\n      " + Describe(hwnd);
+  return TRUE;
+}
+BOOL CALLBACK ListTop(HWND hwnd, LPARAM lp) {
+  auto* l = reinterpret_cast<Listing*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != l->pid) return TRUE;
+  l->text += "\n    " + Describe(hwnd) + (IsWindowVisible(hwnd) ? "" : " (hidden)");
+  if (IsWindowVisible(hwnd)) EnumChildWindows(hwnd, ListControl, lp);
+  return TRUE;
+}
+}  // namespace
+
+std::string DescribeProcess(DWORD pid) {
+  std::string state = "process " + std::to_string(pid);
+  const HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, pid);
+  DWORD code = 0;
+  if (!h) {
+    state += " is gone";
+  } else if (WaitForSingleObject(h, 0) == WAIT_TIMEOUT) {
+    state += " is running";
+  } else {
+    GetExitCodeProcess(h, &code);
+    state += " has ended with exit code " + std::to_string(code);
+  }
+  if (h) CloseHandle(h);
+  Listing l{pid, ""};
+  EnumWindows(ListTop, reinterpret_cast<LPARAM>(&l));
+  return state + (l.text.empty() ? "; it has no windows" : "; its windows:" + l.text);
+}
+
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   while (!done()) {
@@ -60,6 +114,21 @@ void PumpFor(DWORD ms) {
   PumpUntil([] { return false; }, ms);
 }
 
+std::wstring Wide(const std::string& utf8) {
+  std::wstring w(utf8.size() + 1, L'\0');
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &w[0], static_cast<int>(w.size()));
+  w.resize(n > 0 ? n - 1 : 0);
+  return w;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  std::string s(wide.size() * 3 + 1, '\0');
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &s[0], static_cast<int>(s.size()),
+                                    nullptr, nullptr);
+  s.resize(n > 0 ? n - 1 : 0);
+  return s;
+}
+
 std::string ExeDir() {
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -78,39 +147,58 @@ std::string MakeTempDir(const std::string& prefix) {
 }
 
 void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string full = dir + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full + "\\");
-      } else {
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(full.c_str());
-      }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+  if (dir.size() < 5 || dir[1] != ':' || dir[2] != '\\' || dir.back() != '\\') return;
+  for (const std::string& name : ListFiles(dir)) {
+    const std::wstring full = Wide(dir + name);
+    const DWORD attributes = GetFileAttributesW(full.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      RemoveTree(dir + name + "\\");
+    } else {
+      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(full.c_str());
+    }
   }
-  RemoveDirectoryA(dir.c_str());
+  RemoveDirectoryW(Wide(dir).c_str());
 }
 
 bool FileExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> ListFiles(const std::string& dir) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW fd;
+  const HANDLE h = FindFirstFileW(Wide(dir + "*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = Utf8(fd.cFileName);
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  std::string data;
+  const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return data;
+  char buf[65536];
+  DWORD n = 0;
+  while (::ReadFile(h, buf, sizeof(buf), &n, nullptr) && n > 0) data.append(buf, n);
+  CloseHandle(h);
+  return data;
 }
 
 void WriteFile(const std::string& path, const std::string& data) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << data;
+  const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                               nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  DWORD n = 0;
+  ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &n, nullptr);
+  CloseHandle(h);
 }
 
 int CountLines(const std::string& path) {
