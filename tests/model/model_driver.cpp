@@ -207,6 +207,7 @@ struct ModelRun::Impl {
   // box closes while it is shown.
   void OpenBox() {
     ++boxes;
+    oracle.At(Mono());  // the model hears of the moment before what follows
     if (!active) return;
     active = false;
     form->DoDeactivate();
@@ -218,6 +219,7 @@ struct ModelRun::Impl {
   }
   void Reactivate() {
     if (boxes > 0 || !shown || active || destroying) return;
+    oracle.At(Mono());
     active = true;
     form->DoActivate();
     oracle.Activated();
@@ -244,6 +246,7 @@ struct ModelRun::Impl {
       return;
     }
     if (text == "Invalid argument to date encode" || text == "Invalid argument to time encode") {
+      oracle.At(Mono());
       oracle.TickFailed(text.find("date") != std::string::npos);
     }
     if (destroying) return;
@@ -253,6 +256,7 @@ struct ModelRun::Impl {
     CloseBox();
   }
   void OnHidden() {
+    oracle.At(Mono());
     shown = false;
     if (active) {
       active = false;
