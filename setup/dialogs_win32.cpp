@@ -3,6 +3,7 @@
 #include "setup/messages.h"
 #include "setup/resource_ids.h"
 #include "setup/setup_win32.h"
+#include "setup/switches.h"
 
 namespace marrowby::setup {
 
@@ -139,11 +140,13 @@ void Install(HWND dialog) {
     // clean-up then removes the folder.
     DeleteExtractedFiles(dialog);
     g_busy = false;
+    s.exitCode = kExitFailed;
     EndModal(dialog, 1);
     return;
   }
   SetStatusText(dialog, kStatusUpdating);
   const InstallOutcome outcome = InstallInf(dialog);
+  s.exitCode = outcome.SetupExitCode();
   g_busy = false;
   if (!outcome.Succeeded()) {
     // Never the completion text; and an unattended package stays open too,
@@ -209,15 +212,63 @@ INT_PTR CALLBACK MainProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   return FALSE;
 }
 
+// A run without the dialog. /X: extracts the files into its folder and
+// leaves them there, installing nothing; /Q installs as Install does, the
+// licence taken as accepted by whoever runs the package so. What a failed
+// extraction extracted goes again.
+void RunWithoutDialog() {
+  SetupState& s = g_state;
+  const bool extractOnly = s.switches.extractTo != nullptr;
+  if (extractOnly && !PrepareExtractFolder(s.switches.extractTo)) {
+    ErrorBox(kMsgExtractFolder);
+    return;
+  }
+  ExtractCabinet(nullptr, nullptr);
+  if (s.extractionSucceeded) {
+    s.exitCode = extractOnly ? kExitInstalled : InstallInf(nullptr).SetupExitCode();
+    if (extractOnly) return;
+  }
+  DeleteExtractedFiles(nullptr);
+}
+
+// The whole run; its exit code.
+uint32_t Run() {
+  SetupState& s = g_state;
+  s.exitCode = kExitFailed;
+  // Longer than any command line the switches make (a path has at most 259
+  // characters): such a line is refused.
+  static char commandLine[4 * kPathBytes];
+  if (Utf8(GetCommandLineW(), commandLine, sizeof(commandLine))) {
+    ParseSwitches(commandLine, &s.switches);
+  } else {
+    s.switches.invalid = true;
+  }
+  if (s.switches.invalid || s.switches.help) {
+    MessageBoxText(1252, nullptr, kSwitchesText, kCaptionSwitches, MB_OK | MB_ICONINFORMATION);
+    return s.switches.invalid ? kExitBadCommandLine : kExitInstalled;
+  }
+  if (StartUp()) {
+    if (s.switches.extractTo || s.switches.quiet) {
+      RunWithoutDialog();
+    } else {
+      // Closed before it installed, unless Install says otherwise.
+      s.exitCode = kExitCancelled;
+      if (DialogBoxParamA(GetModuleHandleA(nullptr), "DLG_MAIN", nullptr, MainProc, 0) == -1) {
+        s.exitCode = kExitFailed;
+      }
+    }
+  }
+  ExitCleanUp();
+  return s.exitCode;
+}
+
 }  // namespace
 
 }  // namespace marrowby::setup
 
-// The process starts here: no C runtime, no command line, no arguments.
+// The process starts here: no C runtime; the switches come from the command
+// line as Windows keeps it.
 extern "C" [[noreturn]] void SetupMain() {
-  using namespace marrowby::setup;
-  RestrictLibrarySearch();
-  if (StartUp()) DialogBoxParamA(GetModuleHandleA(nullptr), "DLG_MAIN", nullptr, MainProc, 0);
-  ExitCleanUp();
-  ExitProcess(0);
+  marrowby::setup::RestrictLibrarySearch();
+  ExitProcess(marrowby::setup::Run());
 }

@@ -123,7 +123,7 @@ INT_PTR Refuse(Refusal why, const char* name) {
   return -1;
 }
 
-// Creates the file for a cabinet entry under the temporary directory, once
+// Creates the file for a cabinet entry in the extraction folder, once
 // its name has passed the safety check, and enters it in the list.
 INT_PTR CopyFileNotification(FDINOTIFICATION* n) {
   // The library goes on after a file it was told failed: nothing more is
@@ -145,7 +145,9 @@ INT_PTR CopyFileNotification(FDINOTIFICATION* n) {
       (utf8 && !TextEqual(name, n->psz1)) || CheckCabinetNameText(name, true) != NameCheck::kOk) {
     return Refuse(Refusal::kUnsafeName, name);
   }
-  if (!TextJoin(path, sizeof(path), {g_state.tempDir, name}) || !Wide(path).text[0]) {
+  // Into the /X: folder when there is one, else the working folder.
+  const char* const dir = g_state.extractDir[0] ? g_state.extractDir : g_state.tempDir;
+  if (!TextJoin(path, sizeof(path), {dir, name}) || !Wide(path).text[0]) {
     return Refuse(Refusal::kPathTooLong, name);
   }
   if (g_ex.progress) g_ex.progress(name);

@@ -2,6 +2,7 @@
 
 #include "setup/cstr.h"
 #include "setup/messages.h"
+#include "setup/switches.h"
 
 namespace marrowby::setup {
 
@@ -10,14 +11,23 @@ const char* InstallHost(const InstallCommandInput& in) {
 }
 
 bool BuildInstallCommand(const InstallCommandInput& in, char* out, size_t capacity) {
-  const bool basic = in.run == InstallRun::kBasic;
+  if (in.run == InstallRun::kBasic) {
+    const char* const mode = in.noRestart ? " 128 " : in.quiet ? " 131 " : " 132 ";
+    return TextJoin(out, capacity,
+                    {"\"", in.hostDir, "\\", InstallHost(in),
+                     in.setupxPresent ? "\" setupx.dll" : "\" setupapi",
+                     ",InstallHinfSection DefaultInstall", mode, in.infPath});
+  }
   const bool first = in.run == InstallRun::kAdvancedFirst;
+  const char* const flags = in.quiet ? (in.noRestart ? ",1,N" : ",1,I") : in.noRestart ? ",0,N" : "";
   return TextJoin(out, capacity,
-                  {"\"", in.hostDir, "\\", InstallHost(in), "\" ",
-                   basic ? (in.setupxPresent ? "setupx.dll" : "setupapi") : "advpack",
-                   basic ? ",InstallHinfSection DefaultInstall 132 " : ",LaunchINFSection ",
-                   in.infPath, basic ? "" : first ? ",DefaultInstall2" : ",DefaultInstallX",
-                   first && in.ntFamily ? ".ntx86" : ""});
+                  {"\"", in.hostDir, "\\rundll32.exe\" advpack,LaunchINFSection ", in.infPath,
+                   first ? ",DefaultInstall2" : ",DefaultInstallX", first && in.ntFamily ? ".ntx86" : "",
+                   flags});
+}
+
+uint32_t InstallOutcome::SetupExitCode() const {
+  return !Succeeded() ? kExitFailed : restartNeeded ? kExitRestartNeeded : kExitInstalled;
 }
 
 bool InstallFailureText(const InstallOutcome& outcome, char* out, size_t capacity) {

@@ -5,6 +5,7 @@
 #include "setup/messages.h"
 #include "setup/resource_ids.h"
 #include "setup/setup_win32.h"
+#include "setup/switches.h"
 
 namespace marrowby::setup {
 
@@ -41,7 +42,8 @@ void WaitForInstaller(HANDLE process) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT || msg.message == WM_QUERYENDSESSION) {
-        ExitProcess(static_cast<UINT>(msg.wParam));
+        // Nothing was installed as far as this program can tell: never 0.
+        ExitProcess(msg.wParam ? static_cast<UINT>(msg.wParam) : kExitFailed);
       }
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
@@ -94,9 +96,9 @@ InstallOutcome RunInstaller(InstallCommandInput in, DWORD creationFlags, bool re
   FillBytes(&si, 0, sizeof(si));
   si.cb = sizeof(si);
   si.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
-  si.wShowWindow = SW_SHOW;
+  si.wShowWindow = static_cast<WORD>(in.quiet ? SW_HIDE : SW_SHOW);
   PROCESS_INFORMATION pi;
-  InstallOutcome outcome = {false, 0};
+  InstallOutcome outcome = {false, 0, false};
   in.hostDir = hostDir;
   if (!AnsiPath(HostDir(in), hostDir, sizeof(hostDir)) ||
       !BuildInstallCommand(in, command, sizeof(command)) ||
@@ -116,6 +118,24 @@ InstallOutcome RunInstaller(InstallCommandInput in, DWORD creationFlags, bool re
   return outcome;
 }
 
+// The size of the list of files that Windows replaces or deletes at its
+// next start (0 when there is none). An installer that finds a file in use
+// queues its replacement there: the installation is then complete only after
+// a restart.
+DWORD PendingRenamesSize() {
+  HKEY key;
+  DWORD size = 0;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                    KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+    if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) !=
+        ERROR_SUCCESS) {
+      size = 0;
+    }
+    RegCloseKey(key);
+  }
+  return size;
+}
+
 }  // namespace
 
 InstallOutcome InstallInf(HWND) {
@@ -128,7 +148,12 @@ InstallOutcome InstallInf(HWND) {
   // Every field given: a defaulted one would be copied from a writable
   // template (see kReadExisting).
   InstallCommandInput in = {s.header.advanced ? InstallRun::kAdvancedFirst : InstallRun::kBasic,
-                            "", infArgument, IsNtFamily(), setupxPresent};
+                            "",
+                            infArgument,
+                            IsNtFamily(),
+                            setupxPresent,
+                            s.switches.quiet,
+                            s.switches.noRestart};
   const size_t dirLength = TextLength(s.tempDir);
   // A cabinet without the INF it names leaves the installer nothing to do
   // (it would end normally, as if it had installed).
@@ -141,9 +166,10 @@ InstallOutcome InstallInf(HWND) {
                                                                : nullptr;
   if (problem) {
     ErrorBox(problem);
-    return InstallOutcome{false, 0};
+    return InstallOutcome{false, 0, false};
   }
   if (!SetCurrentDirectoryW(Wide(s.tempDir).text)) FatalRunTimeError(kMsgChangeDirFailed);
+  const DWORD pendingBefore = PendingRenamesSize();
   InstallOutcome outcome = RunInstaller(in, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, true);
   if (s.header.advanced) {
     // The second run follows whether or not the first could start; the
@@ -152,6 +178,7 @@ InstallOutcome InstallInf(HWND) {
     const InstallOutcome second = RunInstaller(in, CREATE_NEW_CONSOLE | HIGH_PRIORITY_CLASS, false);
     if (outcome.Succeeded()) outcome = second;
   }
+  outcome.restartNeeded = PendingRenamesSize() != pendingBefore;
   if (s.savedDir[0] && !SetCurrentDirectoryW(Wide(s.savedDir).text)) {
     FatalRunTimeError(kMsgChangeDirFailed);
   }

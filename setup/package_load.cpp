@@ -4,6 +4,7 @@
 #include "setup/messages.h"
 #include "setup/names.h"
 #include "setup/package_format.h"
+#include "setup/pe_image.h"
 #include "setup/scramble.h"
 #include "setup/setup_io.h"
 
@@ -106,7 +107,7 @@ LoadResult ReadPackageTexts(intptr_t h, uint64_t fileSize, SetupState* s) {
 }
 
 bool PackageSizeMatches(const SetupState& s, uint64_t fileSize) {
-  return fileSize == s.header.packageSize;
+  return PackageEnd(s.certificate, fileSize, s.header.packageSize) == s.header.packageSize;
 }
 
 bool IsPeImage(const uint8_t* b, uint32_t n) {
@@ -174,19 +175,24 @@ void ReportPart(SetupState* s, const char* partPath, const char* size) {
             kMsgObtainNewCopy});
 }
 
-// Copies one whole part into the rebuilt file and adds its size to *written.
-// With a part record, its size is checked first. False on any failure; a
-// part of the wrong size is reported.
+// Copies one part into the rebuilt file and adds its size to *written: the
+// whole part, or with a part record its recorded size, which is checked
+// first. False on any failure; a part of the wrong size is reported.
 bool JoinPart(SetupState* s, intptr_t part, const char* partPath, uint32_t index,
               const PartRecord* record, intptr_t out, uint8_t* buffer, uint32_t* written) {
-  const int64_t size = g_io->size(part);
+  int64_t size = g_io->size(part);
   if (size < 0 || size > kMaxPackageSize || g_io->seek(part, 0, 0) != 0) return false;
   if (record) {
     const uint32_t expected = RecordedPartSize(*record, index);
-    if (size != expected) {
-      ReportPart(s, partPath, size < expected ? kMsgPartShort : kMsgPartLong);
+    // The program's own file may carry its signature behind the part.
+    const uint64_t end =
+        index == 0 ? PackageEnd(s->certificate, static_cast<uint64_t>(size), expected)
+                   : static_cast<uint64_t>(size);
+    if (end != expected) {
+      ReportPart(s, partPath, end < expected ? kMsgPartShort : kMsgPartLong);
       return false;
     }
+    size = expected;
   }
   *written += static_cast<uint32_t>(size);
   return PassBytes(part, static_cast<uint32_t>(size), out, nullptr, buffer);
@@ -233,6 +239,18 @@ void RebuildPackage(SetupState* s, DiskPrompt prompt) {
   const bool recorded = ReadExact(own, bytes, kPartRecordSize) && ParsePartRecord(bytes, &record);
   uint8_t* buffer = static_cast<uint8_t*>(g_io->alloc(kCopyBufferSize));
   if (out == kNoHandle || !buffer) s->error = true;
+  uint8_t digest[kDigestSize];
+  if (recorded) {
+    // The parts are checked with SHA-256, which older systems lack: said
+    // before anything is copied.
+    void* const probe = g_io->hashBegin();
+    if (probe) {
+      g_io->hashFinish(probe, digest);
+    } else {
+      TextCopy(s->partProblem, sizeof(s->partProblem), kMsgNeedsSha256);
+      s->error = true;
+    }
+  }
   if (out != kNoHandle) {
     s->rebuiltCreated = true;
     s->packageHandle = out;
@@ -259,7 +277,6 @@ void RebuildPackage(SetupState* s, DiskPrompt prompt) {
     s->partCounter = static_cast<uint8_t>(k > 255 ? 255 : k);
   }
   if (written < s->header.packageSize) s->error = true;
-  uint8_t digest[kDigestSize];
   if (!s->error && recorded &&
       (!RebuiltDigest(out, record, buffer, digest) || !BytesEqual(digest, record.digest, kDigestSize))) {
     TextJoin(s->partProblem, sizeof(s->partProblem), {kMsgPartsDiffer, kMsgObtainNewCopy});

@@ -41,7 +41,9 @@ LoadResult ReadPackageHeader(intptr_t h, PackageHeader* header);
 LoadResult ReadPackageTexts(intptr_t h, uint64_t fileSize, SetupState* state);
 
 // The integrity test of a single-file package: its size equals the size in
-// the header. A split package is checked by its rebuild instead.
+// the header, or it is that package followed by its signature
+// (state.certificate, PackageEnd). A split package is checked by its rebuild
+// instead.
 bool PackageSizeMatches(const SetupState& state, uint64_t fileSize);
 
 enum class LibraryPlacement { kExists, kWritten, kNotAnImage, kCannotCreate, kFailed };
@@ -64,9 +66,12 @@ using DiskPrompt = bool (*)(uint32_t partNumber);
 // program's own file, as start-up checked it), which is closed; the rebuilt
 // file, created here and shared for reading only, takes its place and stays
 // open. A part record is checked by reading the rebuilt file back through
-// that handle, the one extraction reads. Any failure, a part that delivers
+// that handle, the one extraction reads; it needs SHA-256, without which
+// nothing is joined. Of part 1 only its recorded size is joined: a signature
+// may follow it (state->certificate). Any failure, a part that delivers
 // fewer bytes than its size, or a cancelled prompt sets the error flag and
-// ends the rebuild.
+// ends the rebuild; state->partProblem then says why, when the generic
+// rebuild message would not.
 void RebuildPackage(SetupState* state, DiskPrompt prompt);
 
 }  // namespace marrowby::setup

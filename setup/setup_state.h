@@ -5,6 +5,8 @@
 #include <stdint.h>
 
 #include "setup/package_format.h"
+#include "setup/pe_image.h"
+#include "setup/switches.h"
 
 namespace marrowby::setup {
 
@@ -27,6 +29,12 @@ struct ExtractedFiles {
 
 // Paths are UTF-8 (kPathBytes); the texts of the package are Windows-1252.
 struct SetupState {
+  Switches switches;
+  // The exit code the process ends with, as far as the run has come.
+  uint32_t exitCode;
+  // The /X: folder as a full path ending with a backslash; empty when the
+  // package is to be installed.
+  char extractDir[kPathBytes];
   char ownPath[kPathBytes];      // the program's own file
   char packagePath[kPathBytes];  // own file, or the rebuilt package of a split one
   char tempDir[kPathBytes];      // ends with a backslash
@@ -36,6 +44,10 @@ struct SetupState {
   char windowsDir[kPathBytes];
   char savedDir[kPathBytes];
   PackageHeader header;
+  // The signature behind the program's own file, from its PE headers (zeros
+  // when it is unsigned): the package, or part 1 of a split one, ends where
+  // PackageEnd says.
+  CertificateTable certificate;
   bool hasTitle;
   char title[kPathSize];
   char infName[kPathSize];

@@ -50,13 +50,18 @@ void ErrorBox(const char* text);
 [[noreturn]] void FatalRunTimeError(const char* text);
 // True on the NT family (GetVersionExA platform id 2).
 bool IsNtFamily();
-// True when the process runs with the Administrators group enabled.
+// True when the process runs with the Administrators group enabled, and
+// elevated where Windows has UAC.
 bool IsElevated();
 
 // Start-up and exit clean-up of the process; the dialog runs in between.
-// ownPath is the package to start from; null for the program's own file.
+// ownPath is the package to start from, taken as unsigned; null for the
+// program's own file, whose signature the headers of its image name.
 bool StartUp(const char* ownPath = nullptr);
 void ExitCleanUp();
+// The Administrators group in the token of the thread, else of the process,
+// with any attributes, and where Windows has UAC an elevated token; always
+// true outside the NT family.
 bool HasAdministrativeRights();
 // The rights test start-up uses: HasAdministrativeRights when null, else the
 // test's own (the test user under Wine is always an administrator).
@@ -71,6 +76,10 @@ bool CreateDirectoryTree(const char* path);
 // the files made in it inherit. Sets g_state.tempDir and holds the folder
 // open. False when none could be made.
 bool CreateWorkDir(const char* const* bases, uint32_t count, bool elevated);
+// Makes the /X: folder (a path as given, relative to the current folder)
+// with its parents, and sets g_state.extractDir to its full path; false,
+// and extractDir empty, when it cannot be made or is not empty.
+bool PrepareExtractFolder(const char* folder);
 // Lets go of the working folder and removes it when this process made it and
 // it is empty.
 void RemoveWorkDir();

@@ -12,6 +12,8 @@ namespace marrowby::setup {
 bool (*g_rightsTest)();
 
 int MessageBoxText(UINT codePage, HWND owner, const char* text, const char* caption, UINT flags) {
+  // A quiet run shows no window at all.
+  if (g_state.switches.quiet) return 0;
   wchar_t wide[kPathBytes + 256], wideCaption[kPathSize];
   ToWide(codePage, text, wide, kPathBytes + 256);
   ToWide(codePage, caption, wideCaption, kPathSize);
@@ -24,7 +26,7 @@ void ErrorBox(const char* text) {
 
 void FatalRunTimeError(const char* text) {
   ErrorBox(text);
-  ExitProcess(1);
+  ExitProcess(kExitFailed);
 }
 
 bool IsNtFamily() {
@@ -61,15 +63,23 @@ struct {
 
 PSID Administrators() { return const_cast<void*>(static_cast<const void*>(&kAdministrators)); }
 
-// Whether the access token of the calling thread, else of the process, lists
-// the Administrators group: with any attributes, or (enabledOnly) as a group
-// in force, as it is for an elevated process and not for a filtered one.
-bool TokenListsAdministrators(bool enabledOnly) {
+// The access token of the calling thread, else of the process, opened for
+// querying; null when neither opens. (The token functions exist on the NT
+// family only, where the current thread and process are the pseudo handles
+// -2 and -1.)
+HANDLE OpenToken() {
   HANDLE token;
-  if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &token) &&
-      !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-    return false;
+  if (!OpenThreadToken(reinterpret_cast<HANDLE>(-2), TOKEN_QUERY, FALSE, &token) &&
+      !OpenProcessToken(reinterpret_cast<HANDLE>(-1), TOKEN_QUERY, &token)) {
+    token = nullptr;
   }
+  return token;
+}
+
+// Whether the token lists the Administrators group: with any attributes, or
+// (enabledOnly) as a group in force, as it is for an elevated process and
+// not for a filtered one.
+bool TokenListsAdministrators(HANDLE token, bool enabledOnly) {
   bool admin = false;
   DWORD size = 0;
   GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
@@ -81,33 +91,56 @@ bool TokenListsAdministrators(bool enabledOnly) {
     }
   }
   if (groups) GlobalFree(groups);
-  CloseHandle(token);
   return admin;
+}
+
+// The rights test: the token of the thread, else of the process, lists the
+// Administrators group, and where Windows has UAC it is elevated, since an
+// administrator's filtered token lists the group too but cannot write where
+// an installer writes. Before Vista the elevation class is unknown and the
+// query fails: the group alone decides there.
+bool TestToken(bool enabledOnly) {
+  const HANDLE token = OpenToken();
+  if (!token) return false;
+  TOKEN_ELEVATION elevation;
+  DWORD size;
+  const bool rights =
+      TokenListsAdministrators(token, enabledOnly) &&
+      (!GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size) ||
+       elevation.TokenIsElevated);
+  CloseHandle(token);
+  return rights;
 }
 
 }  // namespace
 
-bool IsElevated() { return TokenListsAdministrators(true); }
+bool IsElevated() { return TestToken(true); }
 
-bool HasAdministrativeRights() { return !IsNtFamily() || TokenListsAdministrators(false); }
+bool HasAdministrativeRights() { return !IsNtFamily() || TestToken(false); }
 
 namespace {
 
 // Ends a start-up whose package is corrupted: the message, then the process
 // ends at once, before anything has been created.
 [[noreturn]] void CorruptedPackage(intptr_t h) {
-  char text[sizeof(kMsgCorrupted) + sizeof(kMsgObtainNewCopy)];
+  char text[80];
   TextJoin(text, sizeof(text), {kMsgCorrupted, kMsgObtainNewCopy});
   ErrorBox(text);
   g_io->close(h);
-  ExitProcess(0);
+  ExitProcess(kExitFailed);
 }
 
+// A quiet run cannot ask: a missing part is a failure there.
 bool AskForDisk(uint32_t partNumber) {
   char text[64], number[11];
   TextJoin(text, sizeof(text), {kMsgInsertDisk, DecimalText(partNumber, number), ".."});
-  return MessageBoxText(1252, nullptr, text, g_state.title, MB_OKCANCEL | MB_ICONINFORMATION) !=
-         IDCANCEL;
+  if (g_state.switches.quiet) return false;
+  if (MessageBoxText(1252, nullptr, text, g_state.title, MB_OKCANCEL | MB_ICONINFORMATION) !=
+      IDCANCEL) {
+    return true;
+  }
+  g_state.exitCode = kExitCancelled;
+  return false;
 }
 
 // A path the system wrote into w (n characters, 0 on failure, MAX_PATH or
@@ -153,6 +186,17 @@ bool MakeWorkDir() {
   return CreateWorkDir(bases, n, elevated);
 }
 
+// Where the signature lies in the program's own file, from the headers of
+// its image, which the loader maps as they stand in the file.
+CertificateTable OwnSignature() {
+  const auto* image = reinterpret_cast<const BYTE*>(GetModuleHandleA(nullptr));
+  const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+      image + reinterpret_cast<const IMAGE_DOS_HEADER*>(image)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& d =
+      headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
+  return CertificateTable{d.VirtualAddress, d.Size};
+}
+
 // Steps 5 to 13: reads and checks the package, places the library copy.
 // False when start-up must stop (the message, if any, has been shown).
 bool ReadPackage() {
@@ -177,7 +221,7 @@ bool ReadPackage() {
   if (texts == LoadResult::kBadInfName) {
     // The name goes into the installer's command line: refused before
     // anything is made.
-    char text[sizeof(kMsgUnsafeName) + kPathSize];
+    char text[64 + kPathSize];
     TextJoin(text, sizeof(text), {kMsgUnsafeName, s.infName});
     ErrorBox(text);
     return false;
@@ -205,6 +249,7 @@ void RestrictLibrarySearch() {
 bool StartUp(const char* ownPath) {
   SetupState& s = g_state;
   g_io = &kWin32Io;
+  s.certificate = ownPath ? CertificateTable{0, 0} : OwnSignature();
   s.installStarted = false;
   s.hasTitle = false;
   s.error = false;

@@ -70,6 +70,34 @@ bool CreateWorkDir(const char* const* bases, uint32_t count, bool elevated) {
   return false;
 }
 
+bool PrepareExtractFolder(const char* folder) {
+  char* const dir = g_state.extractDir;
+  // A relative path stays relative: nothing changes the current folder
+  // while the files are extracted. Room is kept for a backslash and the
+  // search pattern's '*'.
+  if (!TextCopy(dir, kPathBytes - 2, folder) || !CreateDirectoryTree(dir)) {
+    dir[0] = 0;
+    return false;
+  }
+  size_t length = TextLength(dir);
+  if (dir[length - 1] != '\\' && dir[length - 1] != '/') TextCopy(dir + length++, 2, "\\");
+  // A folder lists only "." and ".." when it is empty (a drive's root not
+  // even those); a file lists nothing.
+  TextCopy(dir + length, 2, "*");
+  WIN32_FIND_DATAW found;
+  const HANDLE h = FindFirstFileW(Wide(dir).text, &found);
+  dir[length] = 0;
+  bool empty = h != INVALID_HANDLE_VALUE;
+  while (empty) {
+    const wchar_t* name = found.cFileName;
+    empty = name[0] == '.' && (!name[1] || (name[1] == '.' && !name[2]));
+    if (!FindNextFileW(h, &found)) break;
+  }
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  if (!empty) dir[0] = 0;
+  return empty;
+}
+
 void RemoveWorkDir() {
   SetupState& s = g_state;
   if (s.tempDirHandle) CloseHandle(s.tempDirHandle);

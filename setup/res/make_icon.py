@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes mnicon.ico: the setup program's icon, a parcel in 16 colours at
-32x32 and 16x16 (small on purpose: every byte counts in the stub image)."""
+32x32 only (small on purpose: every byte counts in the stub image; Windows
+makes the small icon of the caption and the taskbar from it)."""
 import struct
 import sys
 
@@ -58,10 +59,11 @@ def image(size):
 
 
 def main(path):
-    images = [image(32), image(16)]
+    sizes = (32,)
+    images = [image(size) for size in sizes]
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for size, img in zip((32, 16), images):
+    for size, img in zip(sizes, images):
         out += struct.pack('<BBBBHHII', size, size, 16, 0, 1, 4, len(img), offset)
         offset += len(img)
     out += b''.join(images)

@@ -7,7 +7,8 @@ add_executable(setup_e2e
   setup_driver.cpp
   setup_e2e_test.cpp
   setup_e2e_cases_test.cpp
-  setup_e2e_runs_test.cpp)
+  setup_e2e_runs_test.cpp
+  setup_e2e_switches_test.cpp)
 target_include_directories(setup_e2e PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(setup_e2e PRIVATE win_test_util ${MARROWBY_GTEST} ${MARROWBY_GTEST_MAIN})
 add_dependencies(setup_e2e setupstub setup_planted_cabinet marker)
@@ -18,7 +19,7 @@ if(MARROWBY_RUN_WIN_TESTS)
             $<TARGET_FILE:setupstub> ${CMAKE_BINARY_DIR}/e2e-setup $<TARGET_FILE:marker>)
   set_tests_properties(e2e_setup_packages PROPERTIES FIXTURES_SETUP setup_packages TIMEOUT 120)
   add_test(NAME e2e_setup COMMAND setup_e2e --gtest_color=no
-    --gtest_filter=-*CabinetDll*:*NoCabinetLibrary*)
+    --gtest_filter=-*CabinetDll*:*NoCabinetLibrary*:*NoSha256*)
   set_tests_properties(e2e_setup PROPERTIES FIXTURES_REQUIRED setup_packages TIMEOUT 900)
   marrowby_wine_test_properties(e2e_setup)
   # Native libraries first for this one: a Cabinet.dll beside the package
@@ -34,4 +35,11 @@ if(MARROWBY_RUN_WIN_TESTS)
   set_tests_properties(e2e_setup_no_cabinet_library PROPERTIES FIXTURES_REQUIRED setup_packages
     TIMEOUT 120 ENVIRONMENT "WINEDLLOVERRIDES=cabinet=d")
   marrowby_wine_test_properties(e2e_setup_no_cabinet_library)
+  # No provider with SHA-256, as before Windows XP SP3: only split packages
+  # need it.
+  add_test(NAME e2e_setup_no_sha256
+    COMMAND setup_e2e --gtest_color=no --gtest_filter=*NoSha256*)
+  set_tests_properties(e2e_setup_no_sha256 PROPERTIES FIXTURES_REQUIRED setup_packages
+    TIMEOUT 120 ENVIRONMENT "WINEDLLOVERRIDES=rsaenh=d")
+  marrowby_wine_test_properties(e2e_setup_no_sha256)
 endif()

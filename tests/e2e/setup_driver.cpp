@@ -80,17 +80,42 @@ void UnmanagedWineWindows() {
   }
 }
 
-SetupRun::SetupRun(const std::string& path, const std::vector<std::string>& extraEnv) {
+namespace {
+
+// The filtered token linked to this process's full one; null when there is
+// none.
+HANDLE FilteredToken() {
+  HANDLE own = nullptr;
+  TOKEN_LINKED_TOKEN linked{};
+  DWORD size = 0;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own)) return nullptr;
+  if (!GetTokenInformation(own, TokenLinkedToken, &linked, sizeof(linked), &size)) {
+    linked.LinkedToken = nullptr;
+  }
+  CloseHandle(own);
+  return linked.LinkedToken;
+}
+
+}  // namespace
+
+SetupRun::SetupRun(const std::string& path, const std::vector<std::string>& extraEnv,
+                   const std::string& arguments, bool filtered) {
   UnmanagedWineWindows();
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   const std::wstring program = wintest::Wide(path);
   std::wstring cmd = L"\"" + program + L"\"";
+  if (!arguments.empty()) cmd += L" " + wintest::Wide(arguments);
   std::vector<wchar_t> env = Environment(extraEnv);
-  if (!CreateProcessW(program.c_str(), &cmd[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                      extraEnv.empty() ? nullptr : env.data(), nullptr, &si, &pi_)) {
-    pi_ = PROCESS_INFORMATION{};
-  }
+  void* const block = extraEnv.empty() ? nullptr : env.data();
+  const HANDLE token = filtered ? FilteredToken() : nullptr;
+  const BOOL started =
+      token ? CreateProcessAsUserW(token, program.c_str(), &cmd[0], nullptr, nullptr, FALSE,
+                                   CREATE_UNICODE_ENVIRONMENT, block, nullptr, &si, &pi_)
+            : !filtered && CreateProcessW(program.c_str(), &cmd[0], nullptr, nullptr, FALSE,
+                                          CREATE_UNICODE_ENVIRONMENT, block, nullptr, &si, &pi_);
+  if (!started) pi_ = PROCESS_INFORMATION{};
+  if (token) CloseHandle(token);
 }
 
 SetupRun::~SetupRun() {
@@ -145,6 +170,21 @@ DWORD SetupRun::WaitExit(DWORD timeoutMs) {
   while (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
     if (GetTickCount64() >= end) return STILL_ACTIVE;
     PumpFor(50);
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(pi_.hProcess, &code);
+  return code;
+}
+
+DWORD SetupRun::WaitExitWithoutWindow(DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+    if (HWND w = wintest::FindVisibleWindow(pi_.dwProcessId)) {
+      windowShown_ = "\"" + Text(w) + "\"";
+      return STILL_ACTIVE;
+    }
+    if (GetTickCount64() >= end) return STILL_ACTIVE;
+    PumpFor(20);
   }
   DWORD code = 0;
   GetExitCodeProcess(pi_.hProcess, &code);

@@ -15,6 +15,17 @@ namespace marrowby::e2e {
 // The status text of a finished installation.
 inline constexpr char kCompleted[] = "Installation completed successfully!";
 
+// The message for a package whose size is not its own.
+inline constexpr char kCorrupted[] =
+    "The setup file is corrupted. Please obtain a new copy of the program.";
+
+// The exit codes of the setup program: the Windows Installer's.
+inline constexpr DWORD kInstalled = 0;
+inline constexpr DWORD kCancelled = 1602;  // ERROR_INSTALL_USEREXIT
+inline constexpr DWORD kFailed = 1603;     // ERROR_INSTALL_FAILURE
+inline constexpr DWORD kBadCommandLine = 1639;  // ERROR_INVALID_COMMAND_LINE
+inline constexpr DWORD kRestartNeeded = 3010;   // ERROR_SUCCESS_REBOOT_REQUIRED
+
 // The packages built for these tests (build/win64/e2e-setup/).
 std::string PackageDir();
 // The stub's temporary directory for this user: <temp>\$Tessara.Tmp\.
@@ -26,9 +37,13 @@ void RemoveStubTempDirs();
 class SetupRun {
  public:
   // Starts a package; extraEnv holds "NAME=value" entries added to (or
-  // replacing in) this process's environment for the child only. Paths and
-  // values are UTF-8.
-  explicit SetupRun(const std::string& path, const std::vector<std::string>& extraEnv = {});
+  // replacing in) this process's environment for the child only; arguments
+  // follow the program's quoted path on its command line. Paths and values
+  // are UTF-8. filtered starts it with the filtered token of this process's
+  // administrator (Wine runs the test user fully elevated): an
+  // administrator without elevation.
+  explicit SetupRun(const std::string& path, const std::vector<std::string>& extraEnv = {},
+                    const std::string& arguments = "", bool filtered = false);
   ~SetupRun();  // ends the process when a test left it running
   SetupRun(const SetupRun&) = delete;
   SetupRun& operator=(const SetupRun&) = delete;
@@ -50,6 +65,10 @@ class SetupRun {
   HWND StartInstaller();
   // Exit code, or STILL_ACTIVE when the process is still running after timeoutMs.
   DWORD WaitExit(DWORD timeoutMs = 60000);
+  // Waits for the end like WaitExit, but stops with STILL_ACTIVE as soon as
+  // a window of the process is visible; windowShown() then names it.
+  DWORD WaitExitWithoutWindow(DWORD timeoutMs = 60000);
+  const std::string& windowShown() const { return windowShown_; }
   // True when no window of the process is visible at this moment.
   bool HasNoVisibleWindow();
   // Ends the setup program at once, as a crash or the task manager would.
@@ -64,6 +83,7 @@ class SetupRun {
  private:
   HWND FindWindowWith(int controlId, DWORD timeoutMs);
   PROCESS_INFORMATION pi_{};
+  std::string windowShown_;
 };
 
 // A visible top-level window of the process that has a control with that id

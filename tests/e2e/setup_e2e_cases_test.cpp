@@ -64,7 +64,7 @@ TEST_F(SetupCases, SplitPackageIsRebuiltExtractedAndTheCopyDeletedAtExit) {
   ASSERT_TRUE(run.WaitStatus(dlg, kCompleted));
   EXPECT_EQ(ReadFile(StubTempDir() + "random.bin"), ReadFile(PackageDir() + "expected\\multi-random.bin"));
   Click(dlg, 2);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kInstalled);
   EXPECT_FALSE(FileExists(StubTempDir()));  // rebuilt package gone, folder removed
   EXPECT_TRUE(FileExists(work + "multi.exe"));
   EXPECT_TRUE(FileExists(work + "multi.001"));
@@ -83,7 +83,7 @@ TEST_F(SetupCases, MissingPartPromptsAndOkRetriesOnceItIsThere) {
   HWND dlg = run.MainDialog();
   ASSERT_NE(dlg, nullptr);
   Click(dlg, 2);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kCancelled);
   EXPECT_FALSE(FileExists(StubTempDir()));
 }
 
@@ -98,7 +98,7 @@ TEST_F(SetupCases, CancellingTheDiskPromptReportsTheFailedRebuild) {
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(Text(box), "Error");
   EXPECT_EQ(AnswerMessageBox(box, IDOK), "Error rebuilding this Setup package.");
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kCancelled);
   EXPECT_TRUE(FileExists(work + "multi.exe"));
 }
 
@@ -111,7 +111,7 @@ TEST_F(SetupCases, TwoHundredFiftySixPartsAreRebuilt) {
   ASSERT_TRUE(run.WaitStatus(dlg, kCompleted));
   EXPECT_EQ(ReadFile(StubTempDir() + "random.bin"), ReadFile(PackageDir() + "expected\\many-random.bin"));
   Click(dlg, 2);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kInstalled);
   EXPECT_FALSE(FileExists(StubTempDir()));
 }
 
@@ -148,7 +148,7 @@ TEST_F(SetupCases, ShortOrSwappedPartsAreRefusedBeforeAnythingIsExtracted) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(Text(box), "Error");
     EXPECT_EQ(AnswerMessageBox(box, IDOK), c.message);
-    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_EQ(run.WaitExit(), kFailed);
     EXPECT_FALSE(FileExists(StubTempDir()));
   }
 }
@@ -169,7 +169,7 @@ TEST_F(SetupCases, HostileCabinetNamesWriteNothingOutsideTheTemporaryFolder) {
     EXPECT_EQ(Text(box), "Error");
     const std::string text = AnswerMessageBox(box, IDOK);
     EXPECT_EQ(text.rfind(kUnsafeName, 0), 0u) << text;
-    EXPECT_EQ(run.WaitExit(), 0u) << defect;
+    EXPECT_EQ(run.WaitExit(), kFailed) << defect;
     for (const std::string& p : {parent + "escaped-dotdot.txt", parent + "escaped-deep.txt",
                                  std::string("C:\\escaped-absolute.txt"),
                                  std::string("C:\\escaped-drive.txt"), temp + "escaped-deep.txt"}) {
@@ -188,7 +188,7 @@ TEST_F(SetupCases, EveryExtractedFileIsDeletedHoweverManyThereAre) {
   ASSERT_TRUE(run.WaitStatus(dlg, kCompleted));
   EXPECT_EQ(ListFiles(StubTempDir()).size(), 300u);
   Click(dlg, 2);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kInstalled);
   EXPECT_FALSE(FileExists(StubTempDir()));
 }
 
@@ -210,7 +210,7 @@ TEST_F(SetupCases, AFullDiskIsAnExtractionErrorNotACutFile) {
   HWND box = run.MessageBoxWindow();
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(AnswerMessageBox(box, IDOK), "Error writing target");
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kFailed);
   EXPECT_EQ(ReadUserValue("Auto"), "");
   EXPECT_EQ(ListFiles(temp), std::vector<std::string>{});
 }
@@ -226,7 +226,7 @@ TEST_F(SetupCases, EntryInAMissingSubfolderFailsTheExtraction) {
   const std::string text = AnswerMessageBox(box, IDOK);
   // Wine's library reports the refused target as an abort by the caller.
   EXPECT_EQ(text, "user abort");
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kFailed);
   EXPECT_FALSE(FileExists(StubTempDir() + "sub"));
 }
 
@@ -344,7 +344,7 @@ TEST_F(SetupCases, OutsideTestCabinets) {
       }
       Click(dlg, 2);
     }
-    EXPECT_EQ(run.WaitExit(30000), 0u);
+    EXPECT_EQ(run.WaitExit(30000), kFailed);
     const auto pinned = OutsideResults().find(name);
     ASSERT_NE(pinned, OutsideResults().end()) << "no result pinned for " << name << ": " << result;
     if (pinned->second == kNameReadPastTheEnd) {
@@ -374,7 +374,7 @@ TEST_F(SetupCases, CabinetDllBesideThePackageIsNotLoaded) {
   ASSERT_TRUE(CopyTo(PackageDir() + "auto.exe", work + "auto.exe"));
   ASSERT_TRUE(CopyTo(wintest::ExeDir() + "setup_planted_cabinet.dll", work + "Cabinet.dll"));
   SetupRun run(work + "auto.exe");
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kInstalled);
   EXPECT_FALSE(FileExists(marker));
   EXPECT_EQ(ReadUserValue("Auto"), "installed");
   DeleteFileA(marker.c_str());
@@ -406,7 +406,7 @@ TEST_F(SetupCases, TemporaryPathWithASpaceIsTakenInItsShortFormElseTheWindowsTem
     ASSERT_TRUE(run.WaitStatus(dlg, kCompleted));
     EXPECT_TRUE(FileExists(c.used + "$Tessara.Tmp\\readme.txt"));
     Click(dlg, 2);
-    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_EQ(run.WaitExit(), kInstalled);
     EXPECT_FALSE(FileExists(c.used + "$Tessara.Tmp"));
   }
   EXPECT_FALSE(FileExists(work + "no such folder"));
@@ -435,7 +435,7 @@ TEST_F(SetupCases, PathsOutsideTheAnsiCodePageInstall) {
   EXPECT_EQ(ReadFile(temp + "$Tessara.Tmp\\random.bin"),
             ReadFile(PackageDir() + "expected\\multi-random.bin"));
   Click(dlg, 2);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kInstalled);
   EXPECT_EQ(ListFiles(temp), std::vector<std::string>{});
 }
 

@@ -40,18 +40,18 @@ class SetupRuns : public ::testing::Test {
     HWND dlg = run.MainDialog();
     ASSERT_NE(dlg, nullptr);
     Click(dlg, 1);
-    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_EQ(run.WaitExit(), kInstalled);
     EXPECT_EQ(ReadUserValue("Basic"), "installed");
     EXPECT_EQ(StubTempDirs(), leftBefore);
   }
   // Answers the error box the run shows next (its text goes to *text); the
-  // program then ends with 0 and leaves no working folder.
+  // program then ends as failed (1603) and leaves no working folder.
   static void AnswerErrorAndExpectCleanEnd(SetupRun& run, std::string* text) {
     HWND box = run.MessageBoxWindow();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(Text(box), "Error");
     *text = AnswerMessageBox(box, IDOK);
-    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_EQ(run.WaitExit(), kFailed);
     EXPECT_TRUE(StubTempDirs().empty()) << *text;
   }
 };
@@ -80,7 +80,7 @@ TEST_F(SetupRuns, PlantedFolderIsNeverUsed) {
   EXPECT_EQ(ControlText(dlg, 2), "&Ok");
   EXPECT_TRUE(IsEnabled(dlg, 2));
   Click(dlg, 2);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kFailed);
   EXPECT_EQ(ReadUserValue("Planted"), "");
   EXPECT_EQ(StubTempDirs(), std::vector<std::string>{planted});
   EXPECT_EQ(ListFiles(planted), std::vector<std::string>{"setup.inf"});
@@ -135,7 +135,7 @@ TEST_F(SetupRuns, KilledInstallerIsReportedAsAFailure) {
   // seconds; Close can delete it only afterwards.
   wintest::PumpFor(3500);
   Click(dlg, 2);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kFailed);
   EXPECT_TRUE(StubTempDirs().empty());
 }
 
@@ -166,7 +166,7 @@ TEST_F(SetupRuns, NothingSetupMadeCanBeChangedWhileTheInstallerRuns) {
   EXPECT_EQ(ReadFile(dir + "payload.txt"),
             "A payload file the installer of the slow package leaves alone.\r\n");
   Click(dlg, 2);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kInstalled);
   EXPECT_TRUE(StubTempDirs().empty());
 }
 
@@ -243,7 +243,7 @@ TEST_F(SetupRuns, LicenceOpensAtTheTopAndEveryWayOfClosingItKeepsInstallWorking)
   ASSERT_TRUE(run.WaitStatus(dlg, kCompleted));
   EXPECT_EQ(ReadUserValue("Auto"), "installed");
   PressEnter(dlg);  // the focus is on Ok now
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kInstalled);
   EXPECT_TRUE(StubTempDirs().empty());
 }
 

@@ -18,8 +18,6 @@ using wintest::MakeTempDir;
 using wintest::ReadFile;
 using wintest::RemoveTree;
 
-const char kCorrupted[] = "The setup file is corrupted. Please obtain a new copy of the program.";
-
 std::string WindowsDir() {
   char dir[MAX_PATH];
   GetWindowsDirectoryA(dir, MAX_PATH);
@@ -66,7 +64,7 @@ TEST_F(SetupE2E, ProgramWithoutPackageOrWithWrongMagicEndsSilently) {
   for (const std::string& path : {ExeDir() + "setupstub.exe", Pkg("bad-magic.exe")}) {
     SetupRun run(path);
     ASSERT_TRUE(run.started()) << path;
-    EXPECT_EQ(run.WaitExit(20000), 0u) << path;
+    EXPECT_EQ(run.WaitExit(20000), kFailed) << path;
     EXPECT_FALSE(FileExists(StubTempDir())) << path;
   }
 }
@@ -83,7 +81,7 @@ TEST_F(SetupE2E, BasicPackageCopiesFilesAndWritesTheRegistry) {
   EXPECT_TRUE(IsEnabled(dlg, 1));
   EXPECT_TRUE(FileExists(StubTempDir()));  // made at start-up, still empty
   Click(dlg, 1);
-  EXPECT_EQ(run.WaitExit(), 0u);  // unattended: closes by itself
+  EXPECT_EQ(run.WaitExit(), kInstalled);  // unattended: closes by itself
   EXPECT_EQ(ReadUserValue("Basic"), "installed");
   EXPECT_EQ(ReadFile(WindowsDir() + "\\MarrowbyTest\\payload.txt"),
             "Payload installed by the basic test package.\r\n");
@@ -95,7 +93,7 @@ TEST_F(SetupE2E, AdvancedPackageRunsTheNtSectionThenTheSecondSection) {
   HWND dlg = run.MainDialog();
   ASSERT_NE(dlg, nullptr);
   Click(dlg, 1);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kInstalled);
   EXPECT_EQ(ReadUserValue("First"), "ran");
   EXPECT_EQ(ReadUserValue("Second"), "ran");
   EXPECT_EQ(ReadUserValue("Order"), "second");
@@ -105,7 +103,7 @@ TEST_F(SetupE2E, AdvancedPackageRunsTheNtSectionThenTheSecondSection) {
 
 TEST_F(SetupE2E, UnattendedPackageWithoutWelcomeInstallsAndClosesByItself) {
   SetupRun run(Pkg("auto.exe"));
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kInstalled);
   EXPECT_EQ(ReadUserValue("Auto"), "installed");
   EXPECT_FALSE(FileExists(StubTempDir()));
 }
@@ -162,7 +160,7 @@ TEST_F(SetupE2E, LicenceIsDeclinedWithEnterThenAcceptedAndInfoShowsTheNotice) {
     ASSERT_TRUE(wintest::PumpUntil([&] { return !IsWindow(box); }, 10000));
   }
   Click(dlg, 2);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kInstalled);
   EXPECT_FALSE(FileExists(StubTempDir()));
 }
 
@@ -176,7 +174,7 @@ TEST_F(SetupE2E, NoticeHiddenLeavesOnlyOk) {
   EXPECT_FALSE(Exists(dlg, 1));
   EXPECT_EQ(ControlText(dlg, 2), "&Ok");
   Click(dlg, 2);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kInstalled);
 }
 
 TEST_F(SetupE2E, ClosingBeforeInstallDeletesNothingAndRemovesTheEmptyFolder) {
@@ -184,7 +182,7 @@ TEST_F(SetupE2E, ClosingBeforeInstallDeletesNothingAndRemovesTheEmptyFolder) {
   HWND dlg = run.MainDialog();
   ASSERT_NE(dlg, nullptr);
   Click(dlg, 2);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kCancelled);
   EXPECT_EQ(ReadUserValue("Basic"), "");
   EXPECT_FALSE(FileExists(StubTempDir()));
 }
@@ -198,7 +196,7 @@ TEST_F(SetupE2E, ScrambledCabinetExtractsIdentically) {
   EXPECT_EQ(ReadFile(StubTempDir() + "readme.txt"), "Extracted and installed without a question.\r\n");
   EXPECT_EQ(ReadUserValue("Auto"), "installed");
   Click(dlg, 2);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kInstalled);
   EXPECT_FALSE(FileExists(StubTempDir()));
 }
 
@@ -209,7 +207,7 @@ TEST_F(SetupE2E, PackageOneByteShortOrLongIsCorrupted) {
     ASSERT_NE(box, nullptr) << name;
     EXPECT_EQ(Text(box), "Error");
     EXPECT_EQ(AnswerMessageBox(box, IDOK), kCorrupted);
-    EXPECT_EQ(run.WaitExit(), 0u) << name;
+    EXPECT_EQ(run.WaitExit(), kFailed) << name;
     EXPECT_FALSE(FileExists(StubTempDir())) << name;
   }
 }
@@ -220,7 +218,7 @@ TEST_F(SetupE2E, DamagedHeadersAreCorruptedPackagesNotCrashes) {
     HWND box = run.MessageBoxWindow();
     ASSERT_NE(box, nullptr) << name;
     EXPECT_EQ(AnswerMessageBox(box, IDOK), kCorrupted) << name;
-    EXPECT_EQ(run.WaitExit(), 0u) << name;
+    EXPECT_EQ(run.WaitExit(), kFailed) << name;
   }
 }
 
@@ -232,7 +230,7 @@ TEST_F(SetupE2E, PackageFromASecondWriterExtracts) {
   ASSERT_TRUE(run.WaitStatus(dlg, kCompleted));
   EXPECT_TRUE(FileExists(StubTempDir() + "setup.inf"));
   Click(dlg, 2);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kInstalled);
 }
 
 TEST_F(SetupE2E, ReadOnlyFilesAreLeftAndKeepTheFolder) {
@@ -244,7 +242,7 @@ TEST_F(SetupE2E, ReadOnlyFilesAreLeftAndKeepTheFolder) {
   const std::string locked = StubTempDir() + "locked.txt";
   EXPECT_TRUE(GetFileAttributesA(locked.c_str()) & FILE_ATTRIBUTE_READONLY);
   Click(dlg, 2);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kInstalled);
   EXPECT_TRUE(FileExists(locked));
   EXPECT_FALSE(FileExists(StubTempDir() + "readonly.inf"));
   EXPECT_EQ(ListFiles(StubTempDir()), std::vector<std::string>{"locked.txt"});
@@ -264,7 +262,7 @@ TEST_F(SetupE2E, CloseCommandsWhileInstallingAreIgnored) {
   EXPECT_TRUE(FileExists(StubTempDir() + "slow.inf"));
   EXPECT_EQ(run.WaitExit(0), static_cast<DWORD>(STILL_ACTIVE));
   Click(dlg, 2);
-  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_EQ(run.WaitExit(), kInstalled);
   EXPECT_FALSE(FileExists(StubTempDir()));
 }
 

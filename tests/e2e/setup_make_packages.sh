@@ -44,9 +44,9 @@ build -o "$out/advanced.exe" --dir "$data/advanced" --inf advanced.inf --advance
 build -o "$out/auto.exe" --dir "$data/auto" --inf auto.inf
 # The stub's manifest runs every package as its user, but an --admin one,
 # whose copy of the stub setuppack rewrote to ask for administrative rights.
-build -o "$work/admin.exe" --dir "$data/auto" --inf auto.inf --admin
+build -o "$out/admin.exe" --dir "$data/auto" --inf auto.inf --admin
 if ! "$pack" info "$out/auto.exe" | grep -qx "execution level: asInvoker" ||
-   ! "$pack" info "$work/admin.exe" | grep -q "^execution level: requireAdministrator "; then
+   ! "$pack" info "$out/admin.exe" | grep -q "^execution level: requireAdministrator "; then
   echo "error: the stub's execution levels are not what the packages asked for" >&2
   exit 1
 fi
@@ -107,6 +107,30 @@ cp "$sleeper" "$work/slow/marker.exe"
 build -o "$out/slow.exe" --dir "$work/slow" --inf slow.inf --advanced --attended \
   --title "Marrowby Slow Test" --welcome-file "$data/welcome.txt" --split 60000
 [ -f "$out/slow.001" ] || { echo "error: slow.exe was not split" >&2; exit 1; }
+
+# An installer that leaves a file for Windows to replace at its next start.
+build -o "$out/reboot.exe" --dir "$data/reboot" --inf reboot.inf
+
+# Signed with a certificate made here: a package, the same with a byte after
+# its signature, and a split package (signed in its first part).
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Marrowby Test Signer" \
+  -keyout "$work/key.pem" -out "$work/cert.pem" >/dev/null 2>&1
+build -o "$out/signed.exe" --dir "$data/auto" --inf auto.inf
+"$pack" sign --cert "$work/cert.pem" --key "$work/key.pem" "$out/signed.exe" >/dev/null
+cp "$out/signed.exe" "$out/signed-long.exe"
+printf 'x' >> "$out/signed-long.exe"
+mkdir "$work/signed-multi"
+cp "$data/auto/"* "$work/signed-multi/"
+head -c 100000 /dev/urandom > "$work/signed-multi/random.bin"
+build -o "$out/signed-multi.exe" --dir "$work/signed-multi" --inf auto.inf --compress none \
+  --split 70000
+"$pack" sign --cert "$work/cert.pem" --key "$work/key.pem" "$out/signed-multi.exe" >/dev/null
+cp "$work/signed-multi/random.bin" "$out/expected/signed-multi-random.bin"
+if ! "$pack" info "$out/signed.exe" | grep -q "Marrowby Test Signer" ||
+   ! "$pack" info "$out/signed-multi.exe" | grep -q "Marrowby Test Signer"; then
+  echo "error: the signed packages carry no signature" >&2
+  exit 1
+fi
 
 # One byte short, one byte long.
 build -o "$out/short.exe" --dir "$data/auto" --inf auto.inf --welcome-file "$data/welcome.txt"

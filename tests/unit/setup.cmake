@@ -3,6 +3,7 @@ marrowby_test(unit_setup
   setup_fake_io.cpp
   setup_format_test.cpp
   setup_load_test.cpp
+  setup_switches_test.cpp
   setuppack_signing_test.cpp
   setuppack_test.cpp
   LIBS setuppack_lib)

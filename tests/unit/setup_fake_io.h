@@ -24,6 +24,7 @@ class FakeFiles {
   std::map<std::string, size_t> readLimit;  // reads stop after this many bytes
   std::set<std::string> failWrites;         // writes fail
   std::map<std::string, size_t> storeLimit;  // writes report all, the file keeps this many
+  bool noSha256 = false;                     // hashBegin fails
   // Called after a handle to the path is closed.
   void (*afterClose)(FakeFiles& files, const std::string& path) = nullptr;
   int openCount = 0;

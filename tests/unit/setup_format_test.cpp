@@ -352,31 +352,71 @@ TEST(InstallCommands, BasicRunUsesSetupxOnlyWhenItIsPresent) {
 }
 
 // Only a host that started and ended with 0 counts as installed; every other
-// end gets a failure text, never the completion text.
-TEST(InstallCommands, OutcomesAndTheirFailureTexts) {
+// end gets a failure text, never the completion text, and ends setup with
+// 1603. Installed with files left for the next start, setup ends with 3010.
+TEST(InstallCommands, OutcomesTheirFailureTextsAndExitCodes) {
   const struct {
     InstallOutcome outcome;
-    bool succeeded;
+    uint32_t exitCode;
     const char* text;
   } cases[] = {
-      {{true, 0}, true, nullptr},
-      {{false, 0}, false, "\r\n\r\n\r\n\r\nInstallation failed: the installer could not be started."},
-      {{true, 1}, false,
+      {{true, 0, false}, 0, nullptr},
+      {{true, 0, true}, 3010, nullptr},
+      {{false, 0, true}, 1603,
+       "\r\n\r\n\r\n\r\nInstallation failed: the installer could not be started."},
+      {{true, 1, false}, 1603,
        "\r\n\r\n\r\n\r\nInstallation failed: the installer ended with exit code 0x00000001."},
-      {{true, 0xC0000005u}, false,
+      {{true, 0xC0000005u, true}, 1603,
        "\r\n\r\n\r\n\r\nInstallation failed: the installer ended with exit code 0xC0000005."},
-      {{true, 259}, false,  // STILL_ACTIVE: its end could not be read
+      {{true, 259, false}, 1603,  // STILL_ACTIVE: its end could not be read
        "\r\n\r\n\r\n\r\nInstallation failed: the installer ended with exit code 0x00000103."},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(c.outcome.Succeeded(), c.succeeded) << c.outcome.exitCode;
+    EXPECT_EQ(c.outcome.Succeeded(), c.text == nullptr) << c.outcome.exitCode;
+    EXPECT_EQ(c.outcome.SetupExitCode(), c.exitCode) << c.outcome.exitCode;
     if (!c.text) continue;
     char text[160];
     ASSERT_TRUE(InstallFailureText(c.outcome, text, sizeof(text)));
     EXPECT_STREQ(text, c.text);
   }
   char tiny[20];
-  EXPECT_FALSE(InstallFailureText({true, 7}, tiny, sizeof(tiny)));
+  EXPECT_FALSE(InstallFailureText({true, 7, false}, tiny, sizeof(tiny)));
+}
+
+// Asked for nothing, the installers get the command lines above; quiet or
+// without a restart, setupapi gets its mode (128 never restart, 131 restart
+// without asking) and advpack its quiet flag and reboot mode, in both runs.
+TEST(InstallCommands, QuietAndNoRestartReachTheInstallers) {
+  const struct {
+    bool quiet, noRestart;
+    const char* basic;
+    const char* advanced;
+  } cases[] = {
+      {false, false, "DefaultInstall 132 C:\\a.inf", "C:\\a.inf,DefaultInstallX"},
+      {false, true, "DefaultInstall 128 C:\\a.inf", "C:\\a.inf,DefaultInstallX,0,N"},
+      {true, false, "DefaultInstall 131 C:\\a.inf", "C:\\a.inf,DefaultInstallX,1,I"},
+      {true, true, "DefaultInstall 128 C:\\a.inf", "C:\\a.inf,DefaultInstallX,1,N"},
+  };
+  for (const auto& c : cases) {
+    InstallCommandInput in;
+    in.hostDir = "C:\\W";
+    in.infPath = "C:\\a.inf";
+    in.quiet = c.quiet;
+    in.noRestart = c.noRestart;
+    char out[200];
+    ASSERT_TRUE(BuildInstallCommand(in, out, sizeof(out)));
+    EXPECT_EQ(std::string(out), std::string("\"C:\\W\\rundll32.exe\" setupapi,InstallHinfSection ") +
+                                    c.basic);
+    in.run = InstallRun::kAdvancedSecond;
+    ASSERT_TRUE(BuildInstallCommand(in, out, sizeof(out)));
+    EXPECT_EQ(std::string(out),
+              std::string("\"C:\\W\\rundll32.exe\" advpack,LaunchINFSection ") + c.advanced);
+    in.run = InstallRun::kAdvancedFirst;
+    in.ntFamily = true;
+    ASSERT_TRUE(BuildInstallCommand(in, out, sizeof(out)));
+    const std::string first = std::string(c.advanced).replace(9, 15, "DefaultInstall2.ntx86");
+    EXPECT_EQ(std::string(out), std::string("\"C:\\W\\rundll32.exe\" advpack,LaunchINFSection ") + first);
+  }
 }
 
 TEST(InstallCommands, ATooLongCommandIsRefusedNotOverflowed) {

@@ -123,12 +123,19 @@ TEST_F(LoadTest, TruncatedHeaderOrTextsAreCorruptedNeverReadPastTheEnd) {
   EXPECT_EQ(Load(p), LoadResult::kCorrupted);
 }
 
+// The package's size, or the package followed by the signature its
+// program's headers name; nothing else.
 TEST_F(LoadTest, SizeCheckOfASingleFilePackage) {
   const std::vector<uint8_t> p = MakePackage(Texts{}, "MSCFdata");
   ASSERT_EQ(Load(p), LoadResult::kOk);
   EXPECT_TRUE(PackageSizeMatches(g_state, p.size()));
   EXPECT_FALSE(PackageSizeMatches(g_state, p.size() + 1));
   EXPECT_FALSE(PackageSizeMatches(g_state, p.size() - 1));
+  const uint32_t table = static_cast<uint32_t>((p.size() + 7) / 8 * 8);
+  g_state.certificate = {table, 1000};
+  EXPECT_TRUE(PackageSizeMatches(g_state, table + 1000));
+  EXPECT_FALSE(PackageSizeMatches(g_state, table + 1001));
+  EXPECT_FALSE(PackageSizeMatches(g_state, table + 999));
 }
 
 TEST_F(LoadTest, NoticePrefixHasItsFixedLengthAndReadsPlain) {
@@ -655,6 +662,42 @@ TEST_F(RebuildTest, PartOneAndTheRecordAreCheckedThroughTheHeldHandles) {
   Rebuild();
   EXPECT_TRUE(g_state.error);
   EXPECT_STREQ(g_state.partProblem, kPartsDiffer);
+}
+
+// A signed program carries its signature behind its part of the package:
+// only the recorded bytes are joined, and a byte after the signature makes
+// the part too long.
+TEST_F(RebuildTest, OnlyTheRecordedBytesOfASignedFirstPartAreJoined) {
+  Split(30000, true);
+  std::vector<uint8_t>& first = fs.files["C:\\dl\\setup.exe"];
+  first.resize((first.size() + 7) / 8 * 8, 0);
+  g_state.certificate = {static_cast<uint32_t>(first.size()), 24};
+  first.insert(first.end(), 24, 0xC5);
+  Rebuild();
+  EXPECT_FALSE(g_state.error) << g_state.partProblem;
+  EXPECT_EQ(Rebuilt(), whole);
+  first.push_back(0);
+  Rebuild();
+  EXPECT_TRUE(g_state.error);
+  EXPECT_STREQ(g_state.partProblem,
+               "The part file setup.exe is damaged: it is longer than it should be. Please obtain "
+               "a new copy of the program.");
+}
+
+// Where SHA-256 cannot be had, a package with a part record says so before
+// it joins anything; an older one without a record needs none.
+TEST_F(RebuildTest, WithoutSha256OnlyARecordedPackageIsRefused) {
+  fs.noSha256 = true;
+  Split(30000, true);
+  Rebuild();
+  EXPECT_TRUE(g_state.error);
+  EXPECT_STREQ(g_state.partProblem, "This Setup package needs Windows XP SP3 or later.");
+  EXPECT_TRUE(Rebuilt().empty());
+  g_state.error = false;
+  Split(30000, false);
+  Rebuild();
+  EXPECT_FALSE(g_state.error) << g_state.partProblem;
+  EXPECT_EQ(Rebuilt(), whole);
 }
 
 TEST_F(RebuildTest, ARecordedPackageStillPromptsForAMissingPart) {

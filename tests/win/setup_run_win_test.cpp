@@ -79,6 +79,25 @@ TEST_F(SetupRunWin, RefusedAdministrativeRightsStopTheStartWithTheirMessage) {
   EXPECT_TRUE(StartUp((dir + "admin.exe").c_str()));
 }
 
+// The /X: folder is made with its parents, or taken when it is empty; one
+// that holds anything, or a file in its place, is refused and left as it is.
+TEST_F(SetupRunWin, ExtractFolderMustBeNewOrEmpty) {
+  const std::string fresh = dir + "new\\deeper";
+  ASSERT_TRUE(PrepareExtractFolder(fresh.c_str()));
+  EXPECT_EQ(std::string(g_state.extractDir), fresh + "\\");
+  EXPECT_TRUE(FileExists(fresh));
+  ASSERT_TRUE(PrepareExtractFolder((fresh + "/").c_str()));  // now there, still empty
+  EXPECT_EQ(std::string(g_state.extractDir), fresh + "/");
+  WriteFile(fresh + "\\kept.txt", "kept");
+  EXPECT_FALSE(PrepareExtractFolder(fresh.c_str()));
+  EXPECT_STREQ(g_state.extractDir, "");
+  CreateDirectoryA((dir + "holds-a-folder").c_str(), nullptr);
+  CreateDirectoryA((dir + "holds-a-folder\\sub").c_str(), nullptr);
+  EXPECT_FALSE(PrepareExtractFolder((dir + "holds-a-folder").c_str()));
+  EXPECT_FALSE(PrepareExtractFolder((fresh + "\\kept.txt").c_str()));
+  EXPECT_EQ(ReadFile(fresh + "\\kept.txt"), "kept");
+}
+
 // The working folder is always one this process made: a folder (or file) of
 // the usual name is left alone, and a suffixed folder made instead.
 TEST_F(SetupRunWin, WorkingFolderIsFreshlyMadeBesideAPlantedOne) {

@@ -3,6 +3,9 @@
 // the cabinet library, and extraction with Wine's own cabinet library.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <sddl.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -60,8 +63,43 @@ TEST_F(SetupWin, DirectoryTreeIsCreatedWithItsParents) {
   EXPECT_FALSE(CreateDirectoryTree((dir + "blocker\\sub\\").c_str()));
 }
 
-TEST_F(SetupWin, WineIsTheNtFamilyAndTheTestUserAnAdministrator) {
+// Whether a token lists S-1-5-32-544 (the Administrators group), whatever
+// its attributes: an administrator's filtered token lists it to deny only.
+bool ListsAdministrators(HANDLE token) {
+  DWORD size = 0;
+  GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
+  std::vector<uint8_t> buffer(size);
+  auto* groups = reinterpret_cast<TOKEN_GROUPS*>(buffer.data());
+  if (!GetTokenInformation(token, TokenGroups, groups, size, &size)) return false;
+  PSID admins = nullptr;
+  ConvertStringSidToSidA("S-1-5-32-544", &admins);
+  bool found = false;
+  for (DWORD i = 0; i < groups->GroupCount; ++i) found = found || EqualSid(groups->Groups[i].Sid, admins);
+  LocalFree(admins);
+  return found;
+}
+
+// Wine runs the test user's programs with an administrator's full token;
+// its linked token is the filtered one of the same administrator, which the
+// rights test (it asks the thread's token first) must refuse.
+TEST_F(SetupWin, TheRightsTestWantsAnElevatedAdministrator) {
   EXPECT_TRUE(IsNtFamily());
+  EXPECT_TRUE(HasAdministrativeRights());
+  EXPECT_TRUE(IsElevated());
+  HANDLE own = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own));
+  TOKEN_LINKED_TOKEN linked{};
+  DWORD size = 0;
+  ASSERT_TRUE(GetTokenInformation(own, TokenLinkedToken, &linked, sizeof(linked), &size));
+  CloseHandle(own);
+  ASSERT_TRUE(ListsAdministrators(linked.LinkedToken));
+  ASSERT_TRUE(ImpersonateLoggedOnUser(linked.LinkedToken));
+  const bool rights = HasAdministrativeRights();
+  const bool elevated = IsElevated();
+  RevertToSelf();
+  CloseHandle(linked.LinkedToken);
+  EXPECT_FALSE(rights);
+  EXPECT_FALSE(elevated);
   EXPECT_TRUE(HasAdministrativeRights());
 }
 
