@@ -45,6 +45,19 @@ void TMainForm::BuildComponents() {
   HistoryBtn = NewControl<TButton>({this, "Panel1", "HistoryBtn", {327, 4, 75, 24}, "H&istory",
                                     {"History", "Show the history of launches"}});
   HistoryBtn->OnClick = [this](TObject*) { HistoryMiClick(); };
+
+  // Tab follows what a reader sees: the description and the item, each
+  // criterion's row from left to right (the day panel's boxes after the
+  // button that opens it), the actions, the schedule buttons, the list of
+  // descriptions while it is shown, then the bottom row. Whatever a panel
+  // hides or covers is passed over.
+  TabOrder = {DescEdit, CommandEdit, DateCb, DateEdit1, TimeCb, Hours, Minutes, Seconds, WDCb,
+              DaysBtn};
+  TabOrder.insert(TabOrder.end(), Days.begin(), Days.end());
+  TabOrder.insert(TabOrder.end(),
+                  {OKBtn, MDCb, MDEdit, EnableCb, AnnounceCb, OnceCb, DelayCb, NewBtn, RemoveBtn,
+                   FirstBtn, LastBtn, GetBtn, ListBox1, DescOKBtn, CancelBtn, HideBtn, HelpBtn,
+                   HistoryBtn, CloseBtn});
 }
 
 void TMainForm::BuildNavigation() {

@@ -1,7 +1,10 @@
 // The schedule editor's controls as the user meets them: the state of
 // "Allow Cancel" after the first load, spin edits being retyped, dates in the
-// user's own format.
+// user's own format, the order of the Tab key.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "app/main_form.h"
 #include "tests/support/fake_store_platform.h"
@@ -76,6 +79,68 @@ TEST_F(Editor, RetypedTimesStoreWhatTheEditsShow) {
   EXPECT_EQ(slot->Time()->Sec(), 7);
   EXPECT_EQ(form->Hours->Text(), "23");
   EXPECT_FALSE(form->EditFlag());
+}
+
+// The names of the controls that Tab visits from the start, once round.
+std::vector<std::string> TabWalk(const TForm& form, bool forward) {
+  std::vector<std::string> names;
+  const TControl* at = nullptr;
+  while ((at = form.NextTabStop(at, forward)) && names.size() < 100) {
+    if (!names.empty() && names.front() == at->Name()) break;
+    names.push_back(at->Name());
+  }
+  return names;
+}
+
+TEST_F(Editor, TabFollowsTheVisualOrderAndSkipsWhatPanelsHideOrCover) {
+  const std::vector<std::string> bottom = {"HideBtn", "HelpBtn", "HistoryBtn", "CloseBtn"};
+  auto with = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
+  auto checkWalk = [&](const std::vector<std::string>& expected, const char* state) {
+    EXPECT_EQ(TabWalk(*form, true), expected) << state;
+    std::vector<std::string> back = TabWalk(*form, false);
+    // Backwards from the start begins at the end: the same ring reversed.
+    std::reverse(back.begin(), back.end());
+    EXPECT_EQ(back, expected) << state << ", Shift+Tab";
+  };
+  // No schedule: only New and the bottom row.
+  checkWalk(with({"NewBtn"}, bottom), "no schedule");
+
+  Add("job", true, false);  // announced: Allow Cancel is enabled
+  const std::vector<std::string> criteria = {"DescEdit", "CommandEdit", "DateCb", "DateEdit1",
+                                             "TimeCb", "Hours", "Minutes", "Seconds", "WDCb",
+                                             "DaysBtn", "MDCb", "MDEdit"};
+  const std::vector<std::string> actions = {"EnableCb", "AnnounceCb", "OnceCb", "DelayCb",
+                                            "NewBtn", "RemoveBtn", "FirstBtn", "LastBtn",
+                                            "GetBtn"};
+  checkWalk(with(with(criteria, actions), bottom), "a schedule shown");
+
+  // The day panel open covers the date, the time, its button and the month
+  // day; its boxes and OK come after the Day of the Week box.
+  form->DaysBtnClick();
+  checkWalk(with(with({"DescEdit", "CommandEdit", "DateCb", "TimeCb", "WDCb", "Sunday", "Monday",
+                       "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "OKBtn", "MDCb"},
+                      actions),
+                 bottom),
+            "the day panel open");
+  form->OKBtnClick();
+  EXPECT_FALSE(form->CanFocus(form->Days[3]));
+  EXPECT_FALSE(form->CanFocus(form->OKBtn));
+
+  // The description list covers the whole editor; its OK waits for a line,
+  // and Hide and Close wait for the list to close.
+  form->GetBtnClick();
+  checkWalk({"ListBox1", "CancelBtn", "HelpBtn", "HistoryBtn"}, "the description list open");
+  form->ListBox1->SetItemIndex(0);
+  form->ListBox1Click();
+  EXPECT_TRUE(form->CanFocus(form->DescOKBtn));
+  form->CancelBtnClick();
+  checkWalk(with(with(criteria, actions), bottom), "the description list closed");
+  // A control that no panel covers but that is disabled is passed over.
+  form->AnnounceCb->SetChecked(false);
+  EXPECT_FALSE(form->CanFocus(form->DelayCb));
 }
 
 TEST_F(Editor, DatesInTheUsersFormat) {
