@@ -104,6 +104,7 @@ void TMainForm::SetSchedValues() {
                                   std::to_string(Minutes->Value()) + ":" +
                                   std::to_string(Seconds->Value())));
   slot->SetMonthDay(static_cast<TDay>(MDEdit->Value()));
+  for (TSpinEdit* s : {Hours, Minutes, Seconds, MDEdit}) s->ValueStored();
   // The schedule is armed or disarmed only by the user's own change of the
   // Enable box, or armed afresh when they changed its criteria with the box
   // ticked. Anything else (a description, an item, a launch under way that

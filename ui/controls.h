@@ -158,9 +158,9 @@ class TEdit : public TControl {
 // it shows: a number typed beyond the range becomes the nearest end (the
 // edit shows that), text that is no number is refused, and an edit the user
 // emptied to type anew stays empty until the user leaves it. An edit begins
-// when the program sets the value or the user leaves the edit; while it is
-// empty, it holds the value it had when the edit began, not the last number
-// read on the way (deleting "23" passes through "2").
+// when the program sets or stores the value or the user leaves the edit;
+// while it is empty, it holds the value it had when the edit began, not the
+// last number read on the way (deleting "23" passes through "2").
 class TSpinEdit : public TEdit {
  public:
   using TEdit::TEdit;
@@ -176,6 +176,8 @@ class TSpinEdit : public TEdit {
   // The user left the edit: an emptied edit shows its value again, and the
   // next typing begins a new edit.
   void EditingDone();
+  // The value was stored: an emptied edit returns to it from now on.
+  void ValueStored() { valueBeforeEdit_ = value_; }
 
  private:
   int Clamp(int v) const { return v < MinValue ? MinValue : v > MaxValue ? MaxValue : v; }
