@@ -218,5 +218,93 @@ TEST_F(Views, TheSameErrorIsShownOnceWhileItsBoxIsOpen) {
   EXPECT_EQ(g_watch.most, 1u);
 }
 
+// A form with a control of every kind the views make, and texts in them.
+class EveryKindForm : public TForm {
+ public:
+  EveryKindForm() : TForm(nullptr) {
+    SetName("EveryKindForm");
+    SetClientSize(400, 300);
+    SetCaption("Every kind");
+    TListView* view;
+    TListBox* list;
+    TPanel* group;
+    NewControls(Row(group, {this, nullptr, "Group", {5, 5, 390, 120}, "A group of controls"}),
+                Row(Label, {this, "Group", "Label", {8, 20, 120, 16}, "A label that is long"}),
+                Row(Button, {this, "Group", "Button", {8, 40, 75, 24}, "&Button"}),
+                Row(Check, {this, "Group", "Check", {90, 40, 90, 20}, "&Check"}),
+                Row(Edit, {this, "Group", "Edit", {8, 70, 120, 21}}),
+                Row(Spin, {this, "Group", "Spin", {140, 70, 38, 21}}),
+                Row(Date, {this, "Group", "Date", {190, 70, 106, 21}}),
+                Row(File, {this, "Group", "File", {8, 95, 200, 21}}),
+                Row(list, {this, nullptr, "List", {5, 130, 120, 80}}),
+                Row(view, {this, nullptr, "View", {130, 130, 200, 80}}),
+                Row(Arrows, {this, nullptr, "Arrows", {340, 130, 28, 28}}),
+                Row(Status, {this, nullptr, "Status", {0, 280, 400, 20}}));
+    group->GroupFrame = true;
+    Edit->SetText("An edit's text");
+    Spin->MaxValue = 59;
+    Spin->SetValue(42);
+    File->SetFileName("C:\\windows\\notepad.exe");
+    list->Items()->Add("A line");
+    view->Columns = {{"One", 60}, {"Two", 80}};
+    view->SetRows({{"a", "b"}});
+    Status->SetText("A status bar's text");
+  }
+  TLabel* Label;
+  TButton* Button;
+  TCheckBox* Check;
+  TEdit* Edit;
+  TSpinEdit* Spin;
+  TDateEdit* Date;
+  TFilenameEdit* File;
+  TSpinButton* Arrows;
+  TStatusBar* Status;
+};
+
+// What reading every window of this process found wrong, window by window.
+std::vector<std::string> g_textFaults;
+int g_readsInBox = 0;
+
+void ReadEveryWindow() {
+  for (HWND hwnd : wintest::WindowsOfProcess(GetCurrentProcessId())) {
+    const std::string fault = wintest::TextReadFault(hwnd);
+    char cls[64] = "";
+    GetClassNameA(hwnd, cls, sizeof(cls));
+    if (!fault.empty()) g_textFaults.push_back(std::string(cls) + ": " + fault);
+  }
+}
+
+// Reads everything from inside a message box's loop, then closes the box.
+void CALLBACK ReadInBox(HWND, UINT, UINT_PTR id, DWORD) {
+  std::vector<HWND> boxes;
+  EnumThreadWindows(GetCurrentThreadId(), CollectBox, reinterpret_cast<LPARAM>(&boxes));
+  if (boxes.empty()) return;
+  KillTimer(nullptr, id);
+  ++g_readsInBox;
+  ReadEveryWindow();
+  for (HWND box : boxes) PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(Views, EveryWindowAnswersItsTextWithinTheBufferItIsGiven) {
+  INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_DATE_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&icc);
+  EveryKindForm form;
+  Win32FormView view(form);
+  form.Show();
+  wintest::PumpFor(100);
+  g_textFaults.clear();
+  g_readsInBox = 0;
+  ReadEveryWindow();
+  EXPECT_GT(wintest::WindowsOfProcess(GetCurrentProcessId()).size(), 15u);
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, ReadInBox);
+  MessageBoxA(view.Hwnd(), "A box", "Box", MB_OK);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(g_readsInBox, 1);
+  // And after the box, with the form working again.
+  form.Spin->SetValue(7);
+  ReadEveryWindow();
+  EXPECT_EQ(g_textFaults, std::vector<std::string>{});
+}
+
 }  // namespace
 }  // namespace marrowby

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace marrowby::wintest {
 
@@ -92,6 +93,82 @@ std::string DescribeProcess(DWORD pid) {
   Listing l{pid, ""};
   EnumWindows(ListTop, reinterpret_cast<LPARAM>(&l));
   return state + (l.text.empty() ? "; it has no windows" : "; its windows:" + l.text);
+}
+
+namespace {
+struct ProcessWindows {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+BOOL CALLBACK CollectDescendant(HWND hwnd, LPARAM lp) {
+  reinterpret_cast<ProcessWindows*>(lp)->found.push_back(hwnd);
+  return TRUE;
+}
+void AddWithDescendants(HWND top, ProcessWindows& windows) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(top, &pid);
+  if (pid != windows.pid) return;
+  windows.found.push_back(top);
+  EnumChildWindows(top, CollectDescendant, reinterpret_cast<LPARAM>(&windows));
+}
+BOOL CALLBACK CollectTop(HWND hwnd, LPARAM lp) {
+  AddWithDescendants(hwnd, *reinterpret_cast<ProcessWindows*>(lp));
+  return TRUE;
+}
+
+const unsigned char kGuard = 0xA5;
+const size_t kGuardBytes = 32;
+const UINT kTextWaitMs = 10000;
+
+// The text into a buffer of chars characters of Char's width.
+template <typename Char>
+std::string ReadInto(HWND hwnd, size_t chars) {
+  const bool wide = sizeof(Char) == 2;
+  std::vector<unsigned char> bytes(chars * sizeof(Char) + kGuardBytes, kGuard);
+  const LPARAM buffer = reinterpret_cast<LPARAM>(bytes.data());
+  DWORD_PTR answer = 0;
+  const LRESULT sent =
+      wide ? SendMessageTimeoutW(hwnd, WM_GETTEXT, chars, buffer, SMTO_NORMAL, kTextWaitMs, &answer)
+           : SendMessageTimeoutA(hwnd, WM_GETTEXT, chars, buffer, SMTO_NORMAL, kTextWaitMs, &answer);
+  const std::string what =
+      std::string(wide ? "W" : "A") + " text into " + std::to_string(chars) + " characters: ";
+  if (!sent) return what + "no answer";
+  for (size_t i = chars * sizeof(Char); i < bytes.size(); ++i) {
+    if (bytes[i] != kGuard) return what + "written past the buffer";
+  }
+  // Nothing to write into: the answer may be the length (a status bar's is).
+  if (chars == 0) return "";
+  if (answer >= chars) return what + "answered " + std::to_string(answer);
+  Char end;
+  std::memcpy(&end, bytes.data() + answer * sizeof(Char), sizeof(Char));
+  return end == 0 ? "" : what + "no terminating zero";
+}
+}  // namespace
+
+std::vector<HWND> WindowsOfProcess(DWORD pid) {
+  ProcessWindows windows{pid, {}};
+  EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&windows));
+  for (HWND h = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); h;
+       h = FindWindowExA(HWND_MESSAGE, h, nullptr, nullptr)) {
+    AddWithDescendants(h, windows);
+  }
+  return windows.found;
+}
+
+std::string TextReadFault(HWND hwnd) {
+  DWORD_PTR lengthA = 0, lengthW = 0;
+  if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kTextWaitMs, &lengthA) ||
+      !SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kTextWaitMs, &lengthW)) {
+    return IsWindow(hwnd) ? "no answer to the length" : "";
+  }
+  for (size_t chars : {size_t{0}, size_t{1}, size_t{2}, size_t{lengthA}, size_t{lengthA + 1},
+                       size_t{lengthW + 1}, size_t{lengthA + 64}, size_t{4096}}) {
+    std::string fault = ReadInto<char>(hwnd, chars);
+    if (fault.empty()) fault = ReadInto<wchar_t>(hwnd, chars);
+    // A window that went meanwhile (a box closing) has nothing to answer.
+    if (!fault.empty()) return IsWindow(hwnd) ? fault : "";
+  }
+  return "";
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {

@@ -23,6 +23,16 @@ std::string WindowText(HWND hwnd);
 // visible or not, and the texts of their controls).
 std::string DescribeProcess(DWORD pid);
 
+// Every window of the process: the top-level ones, the message-only ones, and
+// everything inside them.
+std::vector<HWND> WindowsOfProcess(DWORD pid);
+// Reads a window's text as screen readers and automation tools do, also
+// another process's: its length, then the text into buffers of 0, 1, 2
+// characters, of the length and more, in both widths, each followed by guard
+// bytes. What the window did wrong (no answer, a write past the buffer, an
+// answer beyond it, no terminating zero), or "".
+std::string TextReadFault(HWND hwnd);
+
 // Dispatches messages until done() is true or timeoutMs has passed; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // Dispatches messages for ms milliseconds.
