@@ -109,6 +109,25 @@ bool TMainForm::EditorDueNow() const {
                                   static_cast<TDay>(MDEdit->Value()), Now());
 }
 
+namespace {
+// The six numbers of a history time, "yyyy-mm-dd hh:mm:ss". (Not sscanf:
+// the C runtime's own scanner would add some 30 KB.)
+bool HistoryTimeParts(const std::string& text, int (&n)[6]) {
+  const char kSeparators[] = "-- ::";
+  size_t at = 0;
+  for (int k = 0; k < 6; ++k) {
+    if (k > 0 && (at >= text.size() || text[at++] != kSeparators[k - 1])) return false;
+    const size_t from = at;
+    n[k] = 0;
+    while (at < text.size() && at - from < 4 && text[at] >= '0' && text[at] <= '9') {
+      n[k] = n[k] * 10 + (text[at++] - '0');
+    }
+    if (at == from) return false;
+  }
+  return true;
+}
+}  // namespace
+
 TMainForm::LastLaunch& TMainForm::LastLaunchAt(int position) {
   if (static_cast<int>(lastLaunch_.size()) < position) lastLaunch_.resize(static_cast<size_t>(position));
   LastLaunch& last = lastLaunch_[static_cast<size_t>(position) - 1];
@@ -119,10 +138,9 @@ TMainForm::LastLaunch& TMainForm::LastLaunchAt(int position) {
       const std::string item = SlotAt(position)->CommandLine();
       for (const HistoryEntry& e : History().ReadAll()) {
         if (e.position != position || e.item != HistoryField(item)) continue;
-        int y, mo, d, h, mi, sec;
-        if (std::sscanf(e.time.c_str(), "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &sec) == 6 &&
-            TryEncodeDate(y, mo, d, &last.at)) {
-          last.at += (h * 60.0 + mi) / (24 * 60);
+        int n[6];
+        if (HistoryTimeParts(e.time, n) && TryEncodeDate(n[0], n[1], n[2], &last.at)) {
+          last.at += (n[3] * 60.0 + n[4]) / (24 * 60);
           last.outcome = e.outcome;
         }
         break;
@@ -154,8 +172,8 @@ std::string TMainForm::EditorStatus() {
       const long long days =
           static_cast<long long>(DateOf(Now())) - static_cast<long long>(DateOf(last.at));
       const DateTimeParts t = DecodeDateTime(last.at);
-      char at[16];
-      std::snprintf(at, sizeof(at), " at %02d:%02d", t.hour, t.min);
+      // (Not snprintf: the C runtime's own formatter would add some 60 KB.)
+      const std::string at = " at " + ZeroPadded(t.hour, 2) + ":" + ZeroPadded(t.min, 2);
       when = days == 0 ? std::string(" today") + at
              : days == 1 ? std::string(" yesterday") + at
                          : " on " + host_->FormatDateTime(last.at);

@@ -90,6 +90,11 @@ TEST_F(NextLaunchShown, FollowsStoresLaunchesAndTheChangeOfDay) {
   EXPECT_EQ(host.trayHint, Tip("Backup: 05/03/2024 09:05:00"));
   form->FirstBtnClick();
   EXPECT_EQ(Status(), "Next launch: 05/03/2024 09:05:00");
+  // Started again over the same files: the history says when Report started.
+  form.reset();
+  form = testing::MakeShownForm(host);
+  form->LastBtnClick();
+  EXPECT_EQ(Status(), "Started today at 00:00; armed again tomorrow");
 }
 
 TEST_F(NextLaunchShown, TooltipKeepsTheTimeAndCutsALongDescription) {
