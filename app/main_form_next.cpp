@@ -94,13 +94,107 @@ std::string TMainForm::TrayHintText() const {
   return title + "\n" + desc + ": " + when;
 }
 
+bool TMainForm::EditorDueNow() const {
+  TApplyChecks checks;
+  if (DateCb->Checked()) checks.Include(lcDate);
+  if (TimeCb->Checked()) checks.Include(lcTime);
+  if (WDCb->Checked()) checks.Include(lcWeekDay);
+  if (MDCb->Checked()) checks.Include(lcMonthDay);
+  const int chosen = daysEdited_ ? EditorWeekDay(Position()) : -1;
+  const TLaunchWeekDay weekDay =
+      chosen >= 0 ? static_cast<TLaunchWeekDay>(chosen) : SlotAt(Position())->WeekDay();
+  TDateTime timeOfDay;
+  if (!TryEncodeTime(Hours->Value(), Minutes->Value(), Seconds->Value(), 0, &timeOfDay)) return false;
+  return TLauncher::CriteriaDueAt(checks, DateEdit1->Date(), timeOfDay, weekDay,
+                                  static_cast<TDay>(MDEdit->Value()), Now());
+}
+
+namespace {
+// The six numbers of a history time, "yyyy-mm-dd hh:mm:ss". (Not sscanf:
+// the C runtime's own scanner would add some 30 KB.)
+bool HistoryTimeParts(const std::string& text, int (&n)[6]) {
+  const char kSeparators[] = "-- ::";
+  size_t at = 0;
+  for (int k = 0; k < 6; ++k) {
+    if (k > 0 && (at >= text.size() || text[at++] != kSeparators[k - 1])) return false;
+    const size_t from = at;
+    n[k] = 0;
+    while (at < text.size() && at - from < 4 && text[at] >= '0' && text[at] <= '9') {
+      n[k] = n[k] * 10 + (text[at++] - '0');
+    }
+    if (at == from) return false;
+  }
+  return true;
+}
+}  // namespace
+
+TMainForm::LastLaunch& TMainForm::LastLaunchAt(int position) {
+  if (static_cast<int>(lastLaunch_.size()) < position) lastLaunch_.resize(static_cast<size_t>(position));
+  LastLaunch& last = lastLaunch_[static_cast<size_t>(position) - 1];
+  if (last.at == 0 && !last.looked) {
+    // Launched before this run: the history knows when.
+    last.looked = true;
+    try {
+      const std::string item = SlotAt(position)->CommandLine();
+      for (const HistoryEntry& e : History().ReadAll()) {
+        if (e.position != position || e.item != HistoryField(item)) continue;
+        int n[6];
+        if (HistoryTimeParts(e.time, n) && TryEncodeDate(n[0], n[1], n[2], &last.at)) {
+          last.at += (n[3] * 60.0 + n[4]) / (24 * 60);
+          last.outcome = e.outcome;
+        }
+        break;
+      }
+    } catch (const std::exception&) {
+    }
+  }
+  return last;
+}
+
+std::string TMainForm::EditorStatus() {
+  const int p = Position();
+  if (p == 0) return "";
+  // A store that will arm the schedule while its criteria hold starts it.
+  if (EnableCb->Checked() && (enableTouched_ || criteriaEdited_) && !SlotAt(p)->Enabled()) {
+    try {
+      if (EditorDueNow()) return "Due now: starts when stored";
+    } catch (const std::exception&) {
+    }
+  }
+  if (!EnableCb->Checked() && !enableTouched_ && LaunchedSinceArmed(p)) {
+    const LastLaunch& last = LastLaunchAt(p);
+    const char* what = last.outcome == LaunchOutcome::Cancelled ? "Cancelled"
+                       : last.outcome == LaunchOutcome::Failed  ? "Failed to start"
+                                                                : "Started";
+    // Disarmed and marked launched: it launched today, if not when.
+    std::string when = " today";
+    if (last.at != 0) {
+      const long long days =
+          static_cast<long long>(DateOf(Now())) - static_cast<long long>(DateOf(last.at));
+      const DateTimeParts t = DecodeDateTime(last.at);
+      // (Not snprintf: the C runtime's own formatter would add some 60 KB.)
+      const std::string at = " at " + ZeroPadded(t.hour, 2) + ":" + ZeroPadded(t.min, 2);
+      when = days == 0 ? std::string(" today") + at
+             : days == 1 ? std::string(" yesterday") + at
+                         : " on " + host_->FormatDateTime(last.at);
+    }
+    return std::string(what) + when + "; armed again tomorrow";
+  }
+  return NextLaunchText(p);
+}
+
 void TMainForm::ShowNextLaunch() {
   // A notice of another kind in the status bar (a mended settings file, say)
-  // is shown once: it stays until a hint takes its place.
+  // is shown once: it stays until a hint takes its place. A settings file
+  // that cannot be written keeps its notice until a write goes through.
   const std::string& shown = StatusBar1->PanelText();
   const bool notice = !hintShown_ && !shown.empty() && shown != nextLaunchText_;
-  nextLaunchText_ = Position() > 0 ? NextLaunchText(Position()) : "";
-  if (!hintShown_ && !notice) StatusBar1->SetPanelText(nextLaunchText_);
+  nextLaunchText_ = EditorStatus();
+  if (!writeNotice_.empty()) {
+    if (!hintShown_) StatusBar1->SetPanelText(writeNotice_);
+  } else if (!hintShown_ && !notice) {
+    StatusBar1->SetPanelText(nextLaunchText_);
+  }
   host_->SetTrayHint(TrayHintText());
 }
 

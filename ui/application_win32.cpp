@@ -5,12 +5,15 @@
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/typeinfo.h"
+#include "ui/form_win32.h"
 
 namespace marrowby {
 
 namespace {
 
 const char kClassName[] = "TApplication";
+// Hands the activation on to the main window (see HandleMessage).
+const UINT kActivateMainMessage = WM_APP + 2;
 
 }  // namespace
 
@@ -73,7 +76,7 @@ void TApplication::Run() {
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     // Tab, Enter and access keys in the active form.
     HWND active = GetActiveWindow();
-    if (active && IsDialogMessageA(active, &msg)) continue;
+    if (FormTabKey(active, msg) || (active && IsDialogMessageA(active, &msg))) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -160,6 +163,18 @@ intptr_t TApplication::HandleMessage(unsigned msg, uintptr_t wp, intptr_t lp) {
         return 0;
       }
       break;
+    case WM_SETFOCUS:
+      // The application window is only the taskbar's stand-in: restored or
+      // chosen on the taskbar, it passes the activation (and so the focus)
+      // on to the main window or the window the main window last opened.
+      PostMessageA(Handle(), kActivateMainMessage, 0, 0);
+      break;
+    case kActivateMainMessage:
+      if (mainWindow_ && GetActiveWindow() == Handle() && IsWindowVisible(mainWindow_) &&
+          IsWindowEnabled(mainWindow_) && !IsIconic(Handle())) {
+        SetActiveWindow(GetLastActivePopup(mainWindow_));
+      }
+      return 0;
     case WM_ENDSESSION:
     case WM_QUERYENDSESSION:
       // The main window answers for the program.

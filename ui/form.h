@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/component.h"
 #include "core/window_host.h"
@@ -83,6 +84,18 @@ class TForm : public TComponent, public WindowHost {
   void Close();
   // Closed for good (caFree): the form waits to be freed.
   bool Released() const { return released_; }
+
+  // The order in which Tab (forwards) and Shift+Tab (backwards) move the
+  // focus through the controls. Empty: the window system's own order.
+  std::vector<TControl*> TabOrder;
+  // Whether a control can have the focus now: it and the panels it sits in
+  // are visible and enabled, some of it shows within its panels and the
+  // window, and no panel slid over it (one made later) covers it whole.
+  bool CanFocus(const TControl* control) const;
+  // The next control of the tab order after `from` (before it, backwards)
+  // that can have the focus, round from the end to the start; from the start
+  // (the end) when `from` is not in the order. Null when none can.
+  TControl* NextTabStop(const TControl* from, bool forward) const;
 
   void AttachView(FormView* view) { view_ = view; }
   FormView* View() const { return view_; }

@@ -236,7 +236,7 @@ int Win32FormView::ShowModal() {
       PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
       break;
     }
-    if (IsDialogMessageA(Hwnd(), &msg)) continue;
+    if (FormTabKey(Hwnd(), msg) || IsDialogMessageA(Hwnd(), &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -309,12 +309,14 @@ bool Win32FormView::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   switch (msg) {
     case WM_COMMAND:
       OnCommand(reinterpret_cast<HWND>(lp), LOWORD(wp), HIWORD(wp));
+      KeepFocusShown();
       return true;
     case WM_NOTIFY:
       *result = OnNotify(reinterpret_cast<NMHDR*>(lp));
       return true;
     case kDeferredStepMessage:
       OnDeferredStep(static_cast<int>(wp), lp != 0);
+      KeepFocusShown();
       return true;
     case DM_GETDEFID:
       *result = DefaultButtonId();
@@ -332,11 +334,15 @@ bool Win32FormView::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       return true;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
+        // The focus moves on only after this: it is still where it was.
+        if (ControlBinding* b = BindingAt(GetFocus())) focused_ = &b->Control();
         form_.DoDeactivate();
-      } else {
-        form_.DoActivate();
+        return false;
       }
-      return false;
+      form_.DoActivate();
+      if (form_.TabOrder.empty() || HIWORD(wp) != 0) return false;
+      RestoreFocus();
+      return true;
     case WM_CLOSE:
       form_.Close();
       return true;
@@ -354,6 +360,83 @@ bool Win32FormView::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
     default:
       return false;
   }
+}
+
+// ---- The focus -------------------------------------------------------------------
+
+ControlBinding* Win32FormView::BindingAt(HWND hwnd) const {
+  for (; hwnd && hwnd != Hwnd(); hwnd = GetParent(hwnd)) {
+    if (ControlBinding* b = BindingFor(hwnd)) return b;
+  }
+  return nullptr;
+}
+
+ControlBinding* Win32FormView::BindingOf(const TControl* control) const {
+  for (const auto& b : bindings_) {
+    if (&b->Control() == control) return b.get();
+  }
+  return nullptr;
+}
+
+namespace {
+// A file edit's browse button is a stop of its own, right after its edit.
+HWND HelperStop(const ControlBinding& b) {
+  const HWND h = b.Helper();
+  return h && (GetWindowLongPtrA(h, GWL_STYLE) & WS_TABSTOP) && IsWindowEnabled(h) ? h : nullptr;
+}
+}  // namespace
+
+void Win32FormView::Focus(HWND hwnd) {
+  if (!hwnd) return;
+  // An edit arrives with its whole text selected, as in a dialog.
+  if (SendMessageA(hwnd, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(hwnd, EM_SETSEL, 0, -1);
+  SetFocus(hwnd);
+}
+
+void Win32FormView::TabKey(bool backwards) {
+  const HWND focus = GetFocus();
+  ControlBinding* b = BindingAt(focus);
+  if (b && HelperStop(*b) && form_.CanFocus(&b->Control())) {
+    const bool onHelper = focus == b->Helper();
+    if (!backwards && !onHelper) return Focus(b->Helper());
+    if (backwards && onHelper) return Focus(b->Hwnd());
+  }
+  ControlBinding* next = BindingOf(form_.NextTabStop(b ? &b->Control() : nullptr, !backwards));
+  if (!next) return;
+  // The keyboard is in use: focus rectangles show from now on.
+  SendMessageA(Hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  const HWND helper = HelperStop(*next);
+  Focus(backwards && helper ? helper : next->Hwnd());
+}
+
+void Win32FormView::KeepFocusShown() {
+  if (form_.TabOrder.empty() || GetActiveWindow() != Hwnd()) return;
+  ControlBinding* b = BindingAt(GetFocus());
+  if (!b || form_.CanFocus(&b->Control())) return;
+  if (ControlBinding* before = BindingOf(form_.NextTabStop(&b->Control(), false))) {
+    Focus(before->Hwnd());
+  }
+}
+
+void Win32FormView::RestoreFocus() {
+  if (GetActiveWindow() != Hwnd() || IsIconic(Hwnd())) return;
+  const TControl* target = focused_;
+  if (!form_.CanFocus(target)) target = form_.NextTabStop(focused_, focused_ == nullptr);
+  if (ControlBinding* b = BindingOf(target)) {
+    Focus(b->Hwnd());
+  } else {
+    SetFocus(Hwnd());
+  }
+}
+
+bool FormTabKey(HWND active, const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || !active) return false;
+  if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+  auto* view = dynamic_cast<Win32FormView*>(WindowBase::ObjectOf(active));
+  if (!view || view->Orphaned() || view->form_.TabOrder.empty()) return false;
+  if (msg.hwnd != active && !IsChild(active, msg.hwnd)) return false;
+  view->TabKey(GetKeyState(VK_SHIFT) < 0);
+  return true;
 }
 
 // A control's notification, or a click on a file edit's browse button.

@@ -57,6 +57,18 @@ class Win32FormView : public FormView, public WindowBase, public ControlParent {
   bool OnSysCommand(WPARAM command);
   LRESULT OnSession(UINT msg, WPARAM wp);
 
+  // Tab and Shift+Tab in a form with a tab order of its own.
+  friend bool FormTabKey(HWND active, const MSG& msg);
+  void TabKey(bool backwards);
+  // The focus on a control that can no longer have it (its panel slid out
+  // of view, it was disabled) goes to the stop before it; a form made
+  // active again gives the focus back to the control that had it.
+  void KeepFocusShown();
+  void RestoreFocus();
+  ControlBinding* BindingAt(HWND hwnd) const;
+  ControlBinding* BindingOf(const TControl* control) const;
+  void Focus(HWND hwnd);
+
   void CreateFormWindow();
   void ClientResized(int width, int height);
   void OnDpiChanged(int dpi, const RECT& suggested);
@@ -76,6 +88,12 @@ class Win32FormView : public FormView, public WindowBase, public ControlParent {
   bool centered_ = false;
   bool released_ = false;
   bool formGone_ = false;
+  // The control that had the focus when the form was last left.
+  const TControl* focused_ = nullptr;
 };
+
+// Tab or Shift+Tab for the active window, when it is a form with a tab order
+// of its own; true when handled (the message goes no further).
+bool FormTabKey(HWND active, const MSG& msg);
 
 }  // namespace marrowby

@@ -14,6 +14,8 @@ if(TARGET schedmgr)
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_damaged_e2e_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_dpi_e2e_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_history_e2e_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/schedmgr_once_e2e_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/schedmgr_keyboard_e2e_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_text_e2e_test.cpp
     LIBS e2e_schedmgr_support comctl32
     TIMEOUT 900

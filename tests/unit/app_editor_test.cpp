@@ -1,7 +1,10 @@
 // The schedule editor's controls as the user meets them: the state of
 // "Allow Cancel" after the first load, spin edits being retyped, dates in the
-// user's own format.
+// user's own format, the order of the Tab key.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "app/main_form.h"
 #include "tests/support/fake_store_platform.h"
@@ -78,6 +81,68 @@ TEST_F(Editor, RetypedTimesStoreWhatTheEditsShow) {
   EXPECT_FALSE(form->EditFlag());
 }
 
+// The names of the controls that Tab visits from the start, once round.
+std::vector<std::string> TabWalk(const TForm& form, bool forward) {
+  std::vector<std::string> names;
+  const TControl* at = nullptr;
+  while ((at = form.NextTabStop(at, forward)) && names.size() < 100) {
+    if (!names.empty() && names.front() == at->Name()) break;
+    names.push_back(at->Name());
+  }
+  return names;
+}
+
+TEST_F(Editor, TabFollowsTheVisualOrderAndSkipsWhatPanelsHideOrCover) {
+  const std::vector<std::string> bottom = {"HideBtn", "HelpBtn", "HistoryBtn", "CloseBtn"};
+  auto with = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
+  auto checkWalk = [&](const std::vector<std::string>& expected, const char* state) {
+    EXPECT_EQ(TabWalk(*form, true), expected) << state;
+    std::vector<std::string> back = TabWalk(*form, false);
+    // Backwards from the start begins at the end: the same ring reversed.
+    std::reverse(back.begin(), back.end());
+    EXPECT_EQ(back, expected) << state << ", Shift+Tab";
+  };
+  // No schedule: only New and the bottom row.
+  checkWalk(with({"NewBtn"}, bottom), "no schedule");
+
+  Add("job", true, false);  // announced: Allow Cancel is enabled
+  const std::vector<std::string> criteria = {"DescEdit", "CommandEdit", "DateCb", "DateEdit1",
+                                             "TimeCb", "Hours", "Minutes", "Seconds", "WDCb",
+                                             "DaysBtn", "MDCb", "MDEdit"};
+  const std::vector<std::string> actions = {"EnableCb", "AnnounceCb", "OnceCb", "DelayCb",
+                                            "NewBtn", "RemoveBtn", "FirstBtn", "LastBtn",
+                                            "GetBtn"};
+  checkWalk(with(with(criteria, actions), bottom), "a schedule shown");
+
+  // The day panel open covers the date, the time, its button and the month
+  // day; its boxes and OK come after the Day of the Week box.
+  form->DaysBtnClick();
+  checkWalk(with(with({"DescEdit", "CommandEdit", "DateCb", "TimeCb", "WDCb", "Sunday", "Monday",
+                       "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "OKBtn", "MDCb"},
+                      actions),
+                 bottom),
+            "the day panel open");
+  form->OKBtnClick();
+  EXPECT_FALSE(form->CanFocus(form->Days[3]));
+  EXPECT_FALSE(form->CanFocus(form->OKBtn));
+
+  // The description list covers the whole editor; its OK waits for a line,
+  // and Hide and Close wait for the list to close.
+  form->GetBtnClick();
+  checkWalk({"ListBox1", "CancelBtn", "HelpBtn", "HistoryBtn"}, "the description list open");
+  form->ListBox1->SetItemIndex(0);
+  form->ListBox1Click();
+  EXPECT_TRUE(form->CanFocus(form->DescOKBtn));
+  form->CancelBtnClick();
+  checkWalk(with(with(criteria, actions), bottom), "the description list closed");
+  // A control that no panel covers but that is disabled is passed over.
+  form->AnnounceCb->SetChecked(false);
+  EXPECT_FALSE(form->CanFocus(form->DelayCb));
+}
+
 TEST_F(Editor, DatesInTheUsersFormat) {
   SetUserShortDateFormat("M/d/yyyy");
   Start();
@@ -89,7 +154,7 @@ TEST_F(Editor, DatesInTheUsersFormat) {
   EXPECT_EQ(form->SlotAt(1)->DateTime(), At(2025, 12, 31, 8, 41, 0));
 }
 
-TEST_F(Editor, ASlotWhoseDateAndTimeCannotExistStillLoadsAndIsRepairedByTheStore) {
+TEST_F(Editor, ASlotWhoseDateAndTimeCannotExistStillLoadsAndIsRepairedByAnEdit) {
   Add("damaged", false, false);
   TLauncher* slot = form->SlotAt(1);
   slot->Date()->SetMonth(13);  // as a damaged settings file restores it
@@ -99,6 +164,10 @@ TEST_F(Editor, ASlotWhoseDateAndTimeCannotExistStillLoadsAndIsRepairedByTheStore
   form->GetSchedValues(slot->ComponentIndex());
   EXPECT_EQ(form->DateEdit1->Date(), At(2024, 3, 4));
   EXPECT_EQ(form->Hours->Text(), "23");
+  form->SetSchedValues();  // only viewed: it stays as it was read
+  EXPECT_EQ(slot->Date()->Month(), 13);
+  EXPECT_EQ(slot->Time()->Hour(), 99);
+  form->DescEdit->SetText("repaired");
   form->SetSchedValues();
   EXPECT_EQ(form->SlotAt(1)->DateTime(), At(2024, 3, 4, 23, 41, 0));
 }

@@ -79,7 +79,8 @@ TEST_F(Views, SpinEditTypedOverShowsWhatItHolds) {
   SendMessageA(edit, WM_KEYUP, VK_DOWN, 1);
   EXPECT_EQ(TextOf(edit), "22");
   EXPECT_EQ(form.Hours->Value(), 22);
-  // Emptied and left, it shows its number again.
+  // Left, then emptied and left, it shows its number again.
+  SendMessageA(edit, WM_KILLFOCUS, 0, 0);
   SelectAll(edit);
   Type(edit, "\b");
   SendMessageA(edit, WM_KILLFOCUS, 0, 0);
