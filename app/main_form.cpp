@@ -36,7 +36,7 @@ void TMainForm::BuildComponents() {
   Timer1 = NewTimer(this, "Timer1", 1000, false, [this](TObject*) { Timer1Timer(); });
   Timer2 = NewTimer(this, "Timer2", 300000, false, [this](TObject*) { Timer2Timer(); });
   Timer3 = NewTimer(this, "Timer3", 3600000, true, [this](TObject*) { Timer3Timer(); });
-  DayTimer = NewTimer(this, "DayTimer", 1000, false, [this](TObject*) { TimeChanged(); });
+  DayTimer = NewTimer(this, "DayTimer", 1000, false, [this](TObject*) { DayTimerTimer(); });
 
   BuildStores();
 
@@ -193,20 +193,26 @@ void TMainForm::BindEditor() {
   DisableGUI();
   CurrentSpin->SetEnabled(true);  // answers even with no schedule
 
-  auto edited = [this](TObject*) { edited_ = true; };
-  auto descChange = [this](TObject*) {
-    NewBtn->SetEnabled(true);
-    edited_ = true;
+  auto edited = [this](EditKind kind) { return [this, kind](TObject*) { EditorChanged(kind); }; };
+  // The description, date and item enable "New" again, whoever changes them.
+  auto descChange = [this](EditKind kind) {
+    return [this, kind](TObject*) {
+      NewBtn->SetEnabled(true);
+      EditorChanged(kind);
+    };
   };
-  DescEdit->OnChange = descChange;
-  DateEdit1->OnChange = descChange;
-  CommandEdit->OnChange = descChange;
-  for (TCheckBox* c : {DateCb, TimeCb, WDCb, MDCb, EnableCb, OnceCb, DelayCb}) c->OnClick = edited;
-  for (TSpinEdit* s : {Hours, Minutes, Seconds, MDEdit}) s->OnChange = edited;
-  for (TCheckBox* d : Days) d->OnClick = edited;
+  DescEdit->OnChange = descChange(EditKind::Plain);
+  DateEdit1->OnChange = descChange(EditKind::Criteria);
+  CommandEdit->OnChange = descChange(EditKind::Plain);
+  for (TCheckBox* c : {DateCb, TimeCb, MDCb}) c->OnClick = edited(EditKind::Criteria);
+  WDCb->OnClick = edited(EditKind::Days);
+  EnableCb->OnClick = edited(EditKind::Enable);
+  for (TCheckBox* c : {OnceCb, DelayCb}) c->OnClick = edited(EditKind::Plain);
+  for (TSpinEdit* s : {Hours, Minutes, Seconds, MDEdit}) s->OnChange = edited(EditKind::Criteria);
+  for (TCheckBox* d : Days) d->OnClick = edited(EditKind::Days);
   AnnounceCb->OnClick = [this](TObject*) {
     DelayCb->SetEnabled(AnnounceCb->Checked());
-    edited_ = true;
+    EditorChanged(EditKind::Plain);
   };
   DaysBtn->OnClick = [this](TObject*) { DaysBtnClick(); };
   OKBtn->OnClick = [this](TObject*) { OKBtnClick(); };

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -98,6 +99,8 @@ class TMainForm : public TForm {
   int Count() const { return schedules_->Count(); }
   // The current position, 0 when no schedule is shown.
   int Position() const { return CurrentSpin->Tag(); }
+  // Set by the user's edits of the shown schedule since it was loaded; a
+  // store writes nothing without it.
   bool EditFlag() const { return edited_; }
   bool Removing() const { return removing_; }
   bool AskOnClose() const { return askOnClose_; }
@@ -119,7 +122,11 @@ class TMainForm : public TForm {
   void Timer1Timer();
   void Timer2Timer();
   void Timer3Timer();
-  void SetEnables();
+  // Just after midnight, and at least every 30 s on a host whose timers
+  // sleep: the change of day.
+  void DayTimerTimer();
+  // The change-of-day check; true when the day had changed.
+  bool SetEnables();
   // The system time changed or the machine resumed from sleep: the day may
   // have changed.
   void TimeChanged();
@@ -185,6 +192,12 @@ class TMainForm : public TForm {
 
   // Reads and writes the settings file through the four stores.
   void RestoreStores();
+  // Runs a write of the settings file. A file that cannot be written is told
+  // once, with a notice in the status bar that stays until a write goes
+  // through; meanwhile every write is tried again without a word. False when
+  // the write failed.
+  bool WriteSettings(const std::function<void()>& write);
+  bool SettingsWriteFailing() const { return !writeNotice_.empty(); }
   // A line for the status bar when the settings file is there but holds
   // nothing this program wrote; empty otherwise.
   std::string UnreadableSettingsReport();
@@ -216,10 +229,28 @@ class TMainForm : public TForm {
   void ShowManager();
   void SaveStoresNow();
   void ScheduleDayCheck();
-  // Moves the schedule in slot `from` to slot `to` through the editor, or,
-  // when the editor cannot carry it, property by property.
-  void MoveSchedule(TLauncher* from, TLauncher* to, int toPosition);
+  // Moves the schedule in slot `from` to slot `to`, property by property.
+  void MoveSchedule(TLauncher* from, TLauncher* to);
   void ClearSlot(TLauncher* slot);
+  // New: false when refused.
+  bool NewSchedule();
+  // The user changed the editor (not a load): what kind of value.
+  enum class EditKind { Plain, Criteria, Days, Enable };
+  void EditorChanged(EditKind kind);
+  // Armed, and its due test can be made: a schedule whose date or time
+  // cannot exist rests after its first tick, and the Enable box shows so at
+  // once.
+  static bool ArmedToRun(const TLauncher& slot);
+  // Launching now, or launched and not armed again since.
+  bool LaunchedSinceArmed(int position) const;
+  // The status bar's words for the shown schedule: what a store will do, why
+  // the Enable box is unticked, or when it launches next.
+  std::string EditorStatus();
+  // Whether the editor's criteria hold now (as they would once stored).
+  bool EditorDueNow() const;
+  // The weekday a store gives the shown schedule from its ticked days: the
+  // first from today (from tomorrow when it launched today); -1 for none.
+  int EditorWeekDay(int position) const;
   // The next selected weekday after today (tomorrow .. Saturday, then from
   // Sunday); -1 when no day is selected.
   static int NextWeekDayAfter(const FlagDigits& flags, int today);
@@ -246,6 +277,17 @@ class TMainForm : public TForm {
 
   MainFormHost* host_;
   std::string nextLaunchText_;
+  // Shown in the status bar while the settings file cannot be written.
+  std::string writeNotice_;
+  // The last launch of the schedule at each position (index position - 1),
+  // for the status bar.
+  struct LastLaunch {
+    TDateTime at = 0;  // 0: none known
+    LaunchOutcome outcome = LaunchOutcome::Started;
+    bool looked = false;  // the history has been asked
+  };
+  std::vector<LastLaunch> lastLaunch_;
+  LastLaunch& LastLaunchAt(int position);
   bool hintShown_ = false;
   std::unique_ptr<ScheduleTable> schedules_;
   // Positions of the schedules whose launch is being handled (an
@@ -254,6 +296,18 @@ class TMainForm : public TForm {
   std::vector<int*> launchesInProgress_;
   int animations_ = 0;
   bool edited_ = false;
+  // What the user's edits since the load touched.
+  bool criteriaEdited_ = false, daysEdited_ = false, enableTouched_ = false;
+  // Set while the program itself fills the editor: its change events are
+  // not the user's edits.
+  bool loading_ = false;
+  struct Loading {
+    explicit Loading(TMainForm* f) : form(f), was(f->loading_) { f->loading_ = true; }
+    ~Loading() { form->loading_ = was; }
+    TMainForm* form;
+    bool was;
+  };
+  void ClearEdits() { edited_ = criteriaEdited_ = daysEdited_ = enableTouched_ = false; }
   bool saveOnDestroy_ = true;
   bool removing_ = false;
   bool askOnClose_ = false;

@@ -3,6 +3,8 @@
 // launch-state lists kept in step.
 #include "app/main_form.h"
 
+#include <optional>
+
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/text.h"
@@ -10,7 +12,20 @@
 
 namespace marrowby {
 
+bool TMainForm::ArmedToRun(const TLauncher& slot) {
+  if (!slot.Enabled()) return false;
+  try {
+    slot.IsDueAt(Now());
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 void TMainForm::GetSchedValues(int componentIndex) {
+  // What a load shows is not an edit: a schedule that is only viewed is
+  // written back exactly as it was read.
+  Loading loading(this);
   auto* slot = static_cast<TLauncher*>(Components(componentIndex));
   CommandEdit->SetFileName(slot->CommandLine());
   const TApplyChecks checks = slot->Checks();
@@ -31,13 +46,41 @@ void TMainForm::GetSchedValues(int componentIndex) {
   Minutes->SetValue(slot->Time()->Min());
   Seconds->SetValue(slot->Time()->Sec());
   MDEdit->SetValue(slot->MonthDay());
-  EnableCb->SetChecked(slot->Enabled());
+  EnableCb->SetChecked(ArmedToRun(*slot));
   const FlagDigits flags = FlagDigits::FromTag(slot->Tag());
   for (int d = 0; d < 7; ++d) Days[d]->SetChecked(flags.Day(d));
   AnnounceCb->SetChecked(flags.Announce());
   OnceCb->SetChecked(flags.LaunchOnce());
   DelayCb->SetChecked(flags.AllowCancel());
   DelayCb->SetEnabled(AnnounceCb->Checked());
+  ClearEdits();
+}
+
+void TMainForm::EditorChanged(EditKind kind) {
+  if (loading_) return;
+  edited_ = true;
+  criteriaEdited_ |= kind == EditKind::Criteria || kind == EditKind::Days;
+  daysEdited_ |= kind == EditKind::Days;
+  enableTouched_ |= kind == EditKind::Enable;
+  ShowNextLaunch();
+}
+
+bool TMainForm::LaunchedSinceArmed(int position) const {
+  for (const int* p : launchesInProgress_) {
+    if (*p == position) return true;
+  }
+  return Schedules().IsSet(position) && Schedules().State(position) == LaunchState::Done &&
+         !SlotAt(position)->Enabled();
+}
+
+int TMainForm::EditorWeekDay(int position) const {
+  // A schedule that launched today is not given today again.
+  const int from = WeekDayOf(Now()) + (LaunchedSinceArmed(position) ? 1 : 0);
+  for (int k = 0; k < 7; ++k) {
+    const int d = (from + k) % 7;
+    if (Days[d]->Checked()) return d;
+  }
+  return -1;
 }
 
 void TMainForm::SetSchedValues() {
@@ -45,6 +88,7 @@ void TMainForm::SetSchedValues() {
   if (!edited_ || p == 0) return;
   TLauncher* slot = SlotAt(p);
   if (!slot) return;
+  const int weekDay = daysEdited_ ? EditorWeekDay(p) : -1;
   slot->SetCommandLine(CommandEdit->FileName());
   TApplyChecks checks;
   if (DateCb->Checked()) checks.Include(lcDate);
@@ -60,22 +104,27 @@ void TMainForm::SetSchedValues() {
                                   std::to_string(Minutes->Value()) + ":" +
                                   std::to_string(Seconds->Value())));
   slot->SetMonthDay(static_cast<TDay>(MDEdit->Value()));
-  slot->SetEnabled(EnableCb->Checked());
+  // The schedule is armed or disarmed only by the user's own change of the
+  // Enable box, or armed afresh when they changed its criteria with the box
+  // ticked. Anything else (a description, an item, a launch under way that
+  // left the box ticked) leaves its arming and launch state as they are: a
+  // schedule that is launching or has launched is not armed again.
+  std::optional<LaunchState> state;
+  if (enableTouched_) {
+    slot->SetEnabled(EnableCb->Checked());
+    state = EnableCb->Checked() ? LaunchState::Yes : LaunchState::No;
+  } else if (criteriaEdited_ && EnableCb->Checked()) {
+    slot->SetEnabled(true);
+    state = LaunchState::Yes;
+  }
 
   FlagDigits flags;
   for (int d = 0; d < 7; ++d) flags.Set(d, Days[d]->Checked());
   flags.Set(7, AnnounceCb->Checked());
   flags.Set(8, OnceCb->Checked());
   flags.Set(9, DelayCb->Checked());
-  // The first selected weekday from today up to Saturday, else from Sunday.
-  const int today = WeekDayOf(Now());
-  for (int k = 0; k < 7; ++k) {
-    const int d = (today + k) % 7;
-    if (flags.Day(d)) {
-      slot->SetWeekDay(static_cast<TLaunchWeekDay>(d));
-      break;
-    }
-  }
+  // The weekday is chosen again only when the user changed the days.
+  if (weekDay >= 0) slot->SetWeekDay(static_cast<TLaunchWeekDay>(weekDay));
   slot->SetTag(flags.ToTag());
 
   const std::string desc = DescEdit->Text().empty() ? "Not Defined" : DescEdit->Text();
@@ -85,15 +134,10 @@ void TMainForm::SetSchedValues() {
       table.Append(desc, EnableCb->Checked() ? LaunchState::Yes : LaunchState::No);
     } else {
       table.SetDescription(p, desc);
-      // Disabling leaves a "DONE" as it is.
-      if (EnableCb->Checked()) {
-        table.SetState(p, LaunchState::Yes);
-      } else if (table.State(p) == LaunchState::Yes) {
-        table.SetState(p, LaunchState::No);
-      }
+      if (state) table.SetState(p, *state);
     }
   }
-  edited_ = false;
+  ClearEdits();
   if (removing_) return;
   SaveStoresNow();
   ShowNextLaunch();

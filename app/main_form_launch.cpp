@@ -8,6 +8,7 @@
 #include "core/errors.h"
 #include "core/platform.h"
 #include "scheduler/item_starter.h"
+#include "store/form_placement.h"
 
 namespace marrowby {
 
@@ -25,10 +26,17 @@ void TMainForm::Launcher1BeforeLaunch(TObject* Sender, bool& Cancel) {
   auto* timer = dynamic_cast<TComponent*>(Sender);
   auto* slot = timer ? dynamic_cast<TLauncher*>(timer->Owner()) : nullptr;
   if (!slot) return;
-
+  // A new day that nobody announced (the clock moved without a word) is
+  // seen before the launch, so that the re-arming that comes with it does
+  // not arm this schedule again once it has launched; a schedule the new day
+  // leaves disarmed (its state is NO) does not launch.
+  const bool newDay = SetEnables();
+  slot->SetEnabled(false);
   // Follow the schedule, not the slot: a nested launch may remove an earlier
   // schedule meanwhile and so move this one to another slot.
   int position = PositionOf(slot);
+  if (newDay && Schedules().IsSet(position) && Schedules().State(position) == LaunchState::No) return;
+
   launchesInProgress_.push_back(&position);
   struct Done {
     TMainForm* form;
@@ -54,6 +62,7 @@ void TMainForm::Launcher1BeforeLaunch(TObject* Sender, bool& Cancel) {
   const TDateTime attempted = Now();
   if (!cancelled) result = StartItem(commandLine, position);
   RecordLaunch(position, description, commandLine, result, attempted);
+  if (Schedules().IsSet(position)) LastLaunchAt(position) = {attempted, result.outcome, true};
   // A removal meanwhile (position 0) leaves nothing to mark.
   if (Schedules().IsSet(position)) AfterLaunch(position, flags);
 }
@@ -64,6 +73,11 @@ bool TMainForm::Announce(const std::string& commandLine, const std::string& desc
   host_->AttachView(*form);
   form->Prepare(commandLine, description, flags.AllowCancel());
   form->ShowModal();
+  // Its place is kept in the settings file under the one rule for a file
+  // that cannot be written (told once), not by its own store.
+  form->FormPlacement1->SetActive(false);
+  TAnnounceForm& shown = *form;
+  WriteSettings([&shown] { shown.FormPlacement1->SaveFormPlacement(); });
   return form->Cancelled();
 }
 
@@ -137,10 +151,17 @@ void TMainForm::AfterLaunch(int position, const FlagDigits& flags) {
     const int next = NextWeekDayAfter(flags, WeekDayOf(Now()));
     if (next >= 0) slot->SetWeekDay(static_cast<TLaunchWeekDay>(next));
   }
-  Schedules().SetState(position, LaunchState::Done);
-  // The editor showing this schedule shows it disarmed now, so that storing
-  // the editor later does not arm it again the same day and launch it twice.
-  if (Position() == position) EnableCb->SetChecked(slot->Enabled());
+  // Launched: DONE, unless the user stored it meanwhile disabled (it stays
+  // NO) or armed it again (it stays YES).
+  if (Schedules().State(position) != LaunchState::No && !slot->Enabled()) {
+    Schedules().SetState(position, LaunchState::Done);
+  }
+  // The editor showing this schedule shows it disarmed now (unless the user
+  // has changed the box), and the status bar says why.
+  if (Position() == position && !enableTouched_) {
+    Loading loading(this);
+    EnableCb->SetChecked(slot->Enabled());
+  }
   SaveStoresNow();
 }
 

@@ -5,6 +5,7 @@
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/text.h"
+#include "store/ini_file.h"
 
 namespace marrowby {
 
@@ -46,8 +47,11 @@ void TMainForm::FormActivate() {
   const int n = Count();
   TotalNum->SetCaption(std::to_string(n));
   if (n == 0) return;
-  GetSchedValues(SlotAt(1)->ComponentIndex());
-  DescEdit->SetText(Schedules().Description(1));
+  {
+    Loading loading(this);
+    GetSchedValues(SlotAt(1)->ComponentIndex());
+    DescEdit->SetText(Schedules().Description(1));
+  }
   CurrentSpin->SetTag(1);
   SchedNum->SetCaption("1");
   EnableGUI();
@@ -114,7 +118,7 @@ void TMainForm::AppEvents1Hint(const std::string& hint) {
   const std::string text = LongHint(hint);
   // Away from the controls the status bar tells when the schedule launches.
   hintShown_ = !text.empty();
-  StatusBar1->SetPanelText(hintShown_ ? text : nextLaunchText_);
+  StatusBar1->SetPanelText(hintShown_ ? text : !writeNotice_.empty() ? writeNotice_ : nextLaunchText_);
 }
 
 void TMainForm::Timer1Timer() {
@@ -146,15 +150,23 @@ int32_t TMainForm::DayStamp(TDateTime today) {
   return std::stoi(StripDate(ZeroPadded(d % 100, 2) + ZeroPadded(m % 100, 2) + ZeroPadded(y % 100, 2)));
 }
 
-void TMainForm::SetEnables() {
+bool TMainForm::SetEnables() {
   const int32_t today = DayStamp(DateOf(Now()));
-  if (today == StatusBar1->Tag()) return;
+  if (today == StatusBar1->Tag()) return false;
   const ScheduleTable& table = Schedules();
   for (int p = 1; p <= table.Count(); ++p) {
     table.Slot(p)->SetEnabled(table.State(p) != LaunchState::No);
   }
   StatusBar1->SetTag(today);
+  // The Enable box of the shown schedule follows, unless the user has
+  // changed it.
+  const int shown = Position();
+  if (table.IsSet(shown) && !enableTouched_) {
+    Loading loading(this);
+    EnableCb->SetChecked(ArmedToRun(*table.Slot(shown)));
+  }
   ShowNextLaunch();
+  return true;
 }
 
 void TMainForm::TimeChanged() {
@@ -163,12 +175,23 @@ void TMainForm::TimeChanged() {
   ShowNextLaunch();
 }
 
+void TMainForm::DayTimerTimer() {
+  SetEnables();
+  ScheduleDayCheck();
+}
+
 void TMainForm::ScheduleDayCheck() {
+  DayTimer->SetEnabled(true);
   const TDateTime now = Now();
+  if (DayTimer->CanDefer()) {
+    // Asleep until midnight; the timer host wakes it at least every 30 s
+    // all the same, so that a clock moved without a word is seen soon.
+    DayTimer->DeferTo(DateOf(now) + 1.0);
+    return;
+  }
   const double untilMidnight = (DateOf(now) + 1.0 - now) * kMSecsPerDay;
   // A second past midnight, so that the check sees the new day.
   DayTimer->SetInterval(static_cast<uint32_t>(untilMidnight) + 1000);
-  DayTimer->SetEnabled(true);
 }
 
 bool TMainForm::QueryEndSession() {
@@ -185,6 +208,26 @@ void TMainForm::EndSession(bool ending) {
 
 void TMainForm::SaveStoresNow() {
   CallGuarded([this] { SaveStores(); });
+}
+
+bool TMainForm::WriteSettings(const std::function<void()>& write) {
+  const uint64_t written = TIniFile::FilesWritten();
+  try {
+    write();
+  } catch (const EIniFileError& e) {
+    if (!writeNotice_.empty()) return false;  // told already; tried again at the next save
+    writeNotice_ = std::string(e.what()) + ": changes are kept and saved when the file can be written";
+    StatusBar1->SetPanelText(writeNotice_);
+    HandleException(e);
+    return false;
+  }
+  // A save that had nothing to write says nothing about the file.
+  if (!writeNotice_.empty() && TIniFile::FilesWritten() != written) {
+    if (StatusBar1->PanelText() == writeNotice_) StatusBar1->SetPanelText(nextLaunchText_);
+    writeNotice_.clear();
+    ShowNextLaunch();
+  }
+  return true;
 }
 
 }  // namespace marrowby

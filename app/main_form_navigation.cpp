@@ -27,8 +27,11 @@ const char kAllSlotsUsed[] =
 
 void TMainForm::ShowPosition(int position) {
   if (!Schedules().IsSet(position)) return;
-  GetSchedValues(SlotAt(position)->ComponentIndex());
-  DescEdit->SetText(Schedules().Description(position));
+  {
+    Loading loading(this);
+    GetSchedValues(SlotAt(position)->ComponentIndex());
+    DescEdit->SetText(Schedules().Description(position));
+  }
   CurrentSpin->SetTag(position);
   SchedNum->SetCaption(std::to_string(position));
   ShowNextLaunch();
@@ -74,26 +77,32 @@ void TMainForm::LastBtnClick() {
   }
 }
 
-void TMainForm::NewBtnClick() {
+void TMainForm::NewBtnClick() { NewSchedule(); }
+
+bool TMainForm::NewSchedule() {
   const int n = Count();
   if (n >= Schedules().SlotCount()) {
     host_->Message(MessageKind::Information, kAllSlotsUsed);
-    return;
+    return false;
   }
   if (DescEdit->Enabled() && CommandEdit->Text().size() < 6) {
     host_->Message(MessageKind::Error, kIncomplete);
     NewBtn->SetEnabled(false);
-    return;
+    return false;
   }
   if (!DescEdit->Enabled()) EnableGUI();
   SetSchedValues();
   TLauncher* slot = SlotAt(n + 1);
   slot->SetDateTime(Now());
   // A new schedule starts with no choices (an unused slot's Tag of 0 would
-  // read as Sunday).
+  // read as Sunday), and on Sunday whatever schedule last used the slot.
   slot->SetTag(FlagDigits().ToTag());
-  GetSchedValues(slot->ComponentIndex());
-  DescEdit->SetText("New Schedule");
+  slot->SetWeekDay(ldSunday);
+  {
+    Loading loading(this);
+    GetSchedValues(slot->ComponentIndex());
+    DescEdit->SetText("New Schedule");
+  }
   Schedules().Append(DescEdit->Text(), LaunchState::No);
   CurrentSpin->SetTag(n + 1);
   SchedNum->SetCaption(std::to_string(n + 1));
@@ -101,6 +110,7 @@ void TMainForm::NewBtnClick() {
   NewBtn->SetEnabled(false);
   SaveStoresNow();
   ShowNextLaunch();
+  return true;
 }
 
 void TMainForm::ClearSlot(TLauncher* slot) {
@@ -111,35 +121,23 @@ void TMainForm::ClearSlot(TLauncher* slot) {
   slot->SetEnabled(false);
 }
 
-void TMainForm::MoveSchedule(TLauncher* from, TLauncher* to, int toPosition) {
-  try {
-    GetSchedValues(from->ComponentIndex());
-    edited_ = true;
-    CurrentSpin->SetTag(toPosition);
-    SetSchedValues();
-  } catch (...) {
-    // Every stored property as it is, so the slots stay in step with the
-    // lists; the first error is reported when the removal is complete.
-    to->SetCommandLine(from->CommandLine());
-    to->SetChecks(from->Checks());
-    to->Date()->SetYear(from->Date()->Year());
-    to->Date()->SetMonth(from->Date()->Month());
-    to->Date()->SetDay(from->Date()->Day());
-    to->Time()->SetHour(from->Time()->Hour());
-    to->Time()->SetMin(from->Time()->Min());
-    to->Time()->SetSec(from->Time()->Sec());
-    to->Time()->SetMSec(from->Time()->MSec());
-    to->SetMonthDay(from->MonthDay());
-    to->SetWeekDay(from->WeekDay());
-    to->SetTag(from->Tag());
-    // Arming keeps the value even when the system has no timer left; that
-    // failure is the one being reported already.
-    try {
-      to->SetEnabled(from->Enabled());
-    } catch (const EOutOfResources&) {
-    }
-    throw;
-  }
+void TMainForm::MoveSchedule(TLauncher* from, TLauncher* to) {
+  // Every stored property exactly as it is: a schedule moved down the list
+  // is not edited (its next weekday, an impossible hour, its milliseconds
+  // stay).
+  to->SetCommandLine(from->CommandLine());
+  to->SetChecks(from->Checks());
+  to->Date()->SetYear(from->Date()->Year());
+  to->Date()->SetMonth(from->Date()->Month());
+  to->Date()->SetDay(from->Date()->Day());
+  to->Time()->SetHour(from->Time()->Hour());
+  to->Time()->SetMin(from->Time()->Min());
+  to->Time()->SetSec(from->Time()->Sec());
+  to->Time()->SetMSec(from->Time()->MSec());
+  to->SetMonthDay(from->MonthDay());
+  to->SetWeekDay(from->WeekDay());
+  to->SetTag(from->Tag());
+  to->SetEnabled(from->Enabled());
 }
 
 void TMainForm::RemoveBtnClick() {
@@ -158,12 +156,15 @@ void TMainForm::RemoveBtnClick() {
     Schedules().MoveDownOver(p);
     for (int q = p + 1; q <= n; ++q) {
       try {
-        MoveSchedule(SlotAt(q), SlotAt(q - 1), q - 1);
+        MoveSchedule(SlotAt(q), SlotAt(q - 1));
       } catch (...) {
+        // Arming keeps the value even when the system has no timer left;
+        // the first such failure is reported when the removal is complete.
         if (!failure) failure = std::current_exception();
       }
     }
     ClearSlot(SlotAt(n));
+    if (static_cast<int>(lastLaunch_.size()) >= p) lastLaunch_.erase(lastLaunch_.begin() + (p - 1));
   }
   // Launches in progress follow their schedules down the list.
   for (int* pos : launchesInProgress_) {
@@ -175,6 +176,7 @@ void TMainForm::RemoveBtnClick() {
   }
   TotalNum->SetCaption(std::to_string(n - 1));
   if (n - 1 == 0) {
+    Loading loading(this);
     GetSchedValues(SlotAt(1)->ComponentIndex());
     DescEdit->SetText("");
     CurrentSpin->SetTag(0);
@@ -185,7 +187,7 @@ void TMainForm::RemoveBtnClick() {
   } else {
     ShowPosition(p);
   }
-  edited_ = false;
+  ClearEdits();
   SaveStoresNow();
   ShowNextLaunch();
   if (failure) std::rethrow_exception(failure);
@@ -223,11 +225,10 @@ void TMainForm::CancelBtnClick() {
 
 void TMainForm::FileDrag1Drop(const std::vector<std::string>& files) {
   for (const std::string& file : files) {
-    const int before = Count();
-    NewBtnClick();
     // New refused (every slot used, or the shown schedule incomplete): the
-    // file must not replace the shown schedule's item.
-    if (Count() == before) return;
+    // file must not replace the shown schedule's item. (A launch while its
+    // box is open may remove a schedule meanwhile: the count says nothing.)
+    if (!NewSchedule()) return;
     CommandEdit->SetFileName(file);
   }
   // Stored now rather than at the next hide, so the last file is kept too.

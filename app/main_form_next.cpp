@@ -94,13 +94,89 @@ std::string TMainForm::TrayHintText() const {
   return title + "\n" + desc + ": " + when;
 }
 
+bool TMainForm::EditorDueNow() const {
+  TApplyChecks checks;
+  if (DateCb->Checked()) checks.Include(lcDate);
+  if (TimeCb->Checked()) checks.Include(lcTime);
+  if (WDCb->Checked()) checks.Include(lcWeekDay);
+  if (MDCb->Checked()) checks.Include(lcMonthDay);
+  const int chosen = daysEdited_ ? EditorWeekDay(Position()) : -1;
+  const TLaunchWeekDay weekDay =
+      chosen >= 0 ? static_cast<TLaunchWeekDay>(chosen) : SlotAt(Position())->WeekDay();
+  TDateTime timeOfDay;
+  if (!TryEncodeTime(Hours->Value(), Minutes->Value(), Seconds->Value(), 0, &timeOfDay)) return false;
+  return TLauncher::CriteriaDueAt(checks, DateEdit1->Date(), timeOfDay, weekDay,
+                                  static_cast<TDay>(MDEdit->Value()), Now());
+}
+
+TMainForm::LastLaunch& TMainForm::LastLaunchAt(int position) {
+  if (static_cast<int>(lastLaunch_.size()) < position) lastLaunch_.resize(static_cast<size_t>(position));
+  LastLaunch& last = lastLaunch_[static_cast<size_t>(position) - 1];
+  if (last.at == 0 && !last.looked) {
+    // Launched before this run: the history knows when.
+    last.looked = true;
+    try {
+      const std::string item = SlotAt(position)->CommandLine();
+      for (const HistoryEntry& e : History().ReadAll()) {
+        if (e.position != position || e.item != HistoryField(item)) continue;
+        int y, mo, d, h, mi, sec;
+        if (std::sscanf(e.time.c_str(), "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &sec) == 6 &&
+            TryEncodeDate(y, mo, d, &last.at)) {
+          last.at += (h * 60.0 + mi) / (24 * 60);
+          last.outcome = e.outcome;
+        }
+        break;
+      }
+    } catch (const std::exception&) {
+    }
+  }
+  return last;
+}
+
+std::string TMainForm::EditorStatus() {
+  const int p = Position();
+  if (p == 0) return "";
+  // A store that will arm the schedule while its criteria hold starts it.
+  if (EnableCb->Checked() && (enableTouched_ || criteriaEdited_) && !SlotAt(p)->Enabled()) {
+    try {
+      if (EditorDueNow()) return "Due now: starts when stored";
+    } catch (const std::exception&) {
+    }
+  }
+  if (!EnableCb->Checked() && !enableTouched_ && LaunchedSinceArmed(p)) {
+    const LastLaunch& last = LastLaunchAt(p);
+    const char* what = last.outcome == LaunchOutcome::Cancelled ? "Cancelled"
+                       : last.outcome == LaunchOutcome::Failed  ? "Failed to start"
+                                                                : "Started";
+    // Disarmed and marked launched: it launched today, if not when.
+    std::string when = " today";
+    if (last.at != 0) {
+      const long long days =
+          static_cast<long long>(DateOf(Now())) - static_cast<long long>(DateOf(last.at));
+      const DateTimeParts t = DecodeDateTime(last.at);
+      char at[16];
+      std::snprintf(at, sizeof(at), " at %02d:%02d", t.hour, t.min);
+      when = days == 0 ? std::string(" today") + at
+             : days == 1 ? std::string(" yesterday") + at
+                         : " on " + host_->FormatDateTime(last.at);
+    }
+    return std::string(what) + when + "; armed again tomorrow";
+  }
+  return NextLaunchText(p);
+}
+
 void TMainForm::ShowNextLaunch() {
   // A notice of another kind in the status bar (a mended settings file, say)
-  // is shown once: it stays until a hint takes its place.
+  // is shown once: it stays until a hint takes its place. A settings file
+  // that cannot be written keeps its notice until a write goes through.
   const std::string& shown = StatusBar1->PanelText();
   const bool notice = !hintShown_ && !shown.empty() && shown != nextLaunchText_;
-  nextLaunchText_ = Position() > 0 ? NextLaunchText(Position()) : "";
-  if (!hintShown_ && !notice) StatusBar1->SetPanelText(nextLaunchText_);
+  nextLaunchText_ = EditorStatus();
+  if (!writeNotice_.empty()) {
+    if (!hintShown_) StatusBar1->SetPanelText(writeNotice_);
+  } else if (!hintShown_ && !notice) {
+    StatusBar1->SetPanelText(nextLaunchText_);
+  }
   host_->SetTrayHint(TrayHintText());
 }
 

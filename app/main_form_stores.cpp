@@ -1,7 +1,8 @@
 // The settings stores of the main window: four stores of 25 slots each, the
 // first also keeping the description and launch-state lists and the day
 // stamp. They act only when called: restored at creation, saved whenever a
-// schedule is stored, created, removed or marked, and at destruction.
+// schedule is stored, created, removed or marked, and at destruction. A file
+// that cannot be written is told once (WriteSettings).
 #include "app/main_form.h"
 #include "core/file_system.h"
 #include "store/form_storage.h"
@@ -55,8 +56,10 @@ std::string TMainForm::UnreadableSettingsReport() {
 }
 
 void TMainForm::SaveStores() {
-  for (TFormStorage* store : Stores) store->SaveStoredProps();
-  host_->SettingsSaved();
+  const bool saved = WriteSettings([this] {
+    for (TFormStorage* store : Stores) store->SaveStoredProps();
+  });
+  if (saved) host_->SettingsSaved();
 }
 
 }  // namespace marrowby

@@ -14,7 +14,9 @@ uint64_t MonotonicMs() {
 }  // namespace
 
 LoopTimerHost::LoopTimerHost(bool coalesce, bool deferrals)
-    : queue_(MonotonicMs(), coalesce), deferrals_(deferrals) {}
+    : queue_(MonotonicMs(), coalesce), deferrals_(deferrals) {
+  queue_.WatchWallClock([] { return WallClockMs(); });
+}
 
 TimerId LoopTimerHost::Start(uint32_t periodMs, std::function<void()> tick) {
   return queue_.Add(MonotonicMs(), periodMs, std::move(tick));

@@ -1,5 +1,7 @@
 #include "core/platform.h"
 
+#include <cmath>
+
 namespace marrowby {
 
 namespace {
@@ -13,6 +15,7 @@ void SetCurrentClock(Clock* clock) { g_clock = clock; }
 TimerHost& CurrentTimerHost() { return g_timers ? *g_timers : PlatformTimerHost(); }
 void SetCurrentTimerHost(TimerHost* host) { g_timers = host; }
 TDateTime Now() { return CurrentClock().Now(); }
+int64_t WallClockMs() { return std::llround(Now() * static_cast<double>(kMSecsPerDay)); }
 uint64_t MillisecondsUntil(TDateTime at, TDateTime now) {
   if (!(at > now)) return 0;
   const double ms = (at - now) * static_cast<double>(kMSecsPerDay);

@@ -58,6 +58,9 @@ void SetCurrentTimerHost(TimerHost* host);
 
 // A fresh reading of the current clock.
 TDateTime Now();
+// The same in whole milliseconds since 30 December 1899 (for comparing the
+// clock with a monotonic counter).
+int64_t WallClockMs();
 
 // The application's terminating flag: set when the message loop has been
 // asked to quit. Waits that dispatch messages end when it is set.

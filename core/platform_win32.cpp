@@ -16,6 +16,11 @@ const UINT_PTR kSystemTimerId = 1;
 // Wine and Windows may deliver a timer a few milliseconds early; a timer due
 // within this margin runs now rather than costing another wake-up.
 const uint64_t kSlackMs = 10;
+// The watch of the wall clock: how often, and by how much the wall clock and
+// the tick count must part to count as a move of the clock.
+const DWORD kWatchMs = 30000;
+const int64_t kJumpMs = 2000;
+const UINT kClockMovedMessage = WM_APP + 0x4C;
 
 // Set when the clock or the time zone changes: the next reading looks up the
 // local offset afresh instead of using the one cached for this second.
@@ -53,6 +58,35 @@ class Win32Clock : public Clock {
   int64_t cachedSecond_ = -1;
   int64_t offset_ = 0;
 };
+
+// The local wall clock in milliseconds, on any thread.
+int64_t LocalWallMs() {
+  FILETIME utc, local;
+  GetSystemTimeAsFileTime(&utc);
+  if (!FileTimeToLocalFileTime(&utc, &local)) local = utc;
+  return static_cast<int64_t>(static_cast<ULONGLONG>(local.dwHighDateTime) << 32 | local.dwLowDateTime) /
+         10000;
+}
+
+// The watch of the wall clock (see TimerQueue): a thread of its own that
+// sleeps 30 s at a time and compares the wall clock with the tick count,
+// and tells the host's window only when they have parted. The user-interface
+// thread thus sleeps through it: under Wine every wake-up of a message loop
+// costs several round trips to the server.
+DWORD WINAPI WatchWallClock(void* window) {
+  const HWND hwnd = static_cast<HWND>(window);
+  uint64_t ticks = GetTickCount64();
+  int64_t wall = LocalWallMs();
+  for (;;) {
+    Sleep(static_cast<DWORD>(kWatchMs));
+    const uint64_t nowTicks = GetTickCount64();
+    const int64_t nowWall = LocalWallMs();
+    const int64_t parted = (nowWall - wall) - static_cast<int64_t>(nowTicks - ticks);
+    ticks = nowTicks;
+    wall = nowWall;
+    if (parted > kJumpMs || parted < -kJumpMs) PostMessageA(hwnd, kClockMovedMessage, 0, 0);
+  }
+}
 
 }  // namespace
 
@@ -105,13 +139,22 @@ Win32TimerHost::~Win32TimerHost() {
 }
 
 bool Win32TimerHost::EnsureWindow() {
+  if (OwnWindow()) return true;
   WindowSetup setup;
   setup.className = kWindowClass;
   // A hidden top-level window, not a message-only one: broadcasts (a clock
   // or time-zone change, a resume) reach only top-level windows.
   setup.style = WS_POPUP;
   setup.exStyle = WS_EX_TOOLWINDOW;
-  return CreateOwnWindow(setup);
+  if (!CreateOwnWindow(setup)) return false;
+  // The watch lives as long as the process; it holds nothing but the
+  // window's handle (a message to a window that has gone is dropped).
+  if (deferrals_) {
+    if (HANDLE thread = CreateThread(nullptr, 0, WatchWallClock, OwnWindow(), 0, nullptr)) {
+      CloseHandle(thread);
+    }
+  }
+  return true;
 }
 
 intptr_t Win32TimerHost::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
@@ -124,7 +167,10 @@ intptr_t Win32TimerHost::HandleMessage(unsigned message, uintptr_t wParam, intpt
   // old clock no longer holds.
   const bool resumed = message == WM_POWERBROADCAST &&
                        (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND);
-  if (message == WM_TIMECHANGE || message == WM_SETTINGCHANGE || resumed) ClockChanged();
+  if (message == WM_TIMECHANGE || message == WM_SETTINGCHANGE || resumed ||
+      message == kClockMovedMessage) {
+    ClockChanged();
+  }
   return DefaultHandling(message, wParam, lParam);
 }
 

@@ -1,6 +1,8 @@
 // The Win32 timer host: every armed timer of the process is served from one
 // system timer on a hidden window, re-armed for the earliest due time (see
 // TimerQueue for how timers share their instants and sleep when deferred).
+// A thread of its own watches the wall clock every 30 s and ends every
+// deferral when the clock was moved without a word.
 // The window is a hidden top-level one, not message-only, so that it hears
 // the system's broadcasts of a clock or time-zone change and of a resume.
 #pragma once

@@ -10,6 +10,11 @@ namespace {
 constexpr uint64_t kGridMs = 1000;
 }
 
+uint64_t TimerQueue::NextWatch(uint64_t nowMs) const {
+  if (nowMs < origin_) return origin_;
+  return origin_ + ((nowMs - origin_) / kWatchMs + 1) * kWatchMs;
+}
+
 uint64_t TimerQueue::FirstDue(uint64_t nowMs, uint32_t periodMs) const {
   uint64_t due = nowMs + periodMs;
   if (coalesce_ && periodMs >= kGridMs && periodMs % kGridMs == 0 && due >= origin_) {
@@ -56,8 +61,10 @@ void TimerQueue::Compact() {
 std::optional<uint64_t> TimerQueue::NextDue() const {
   std::optional<uint64_t> next;
   for (const Entry& e : entries_) {
-    if (e.live && (!next || e.wake < *next)) next = e.wake;
+    const uint64_t at = e.pending ? e.readyAt : e.wake;
+    if (e.live && (!next || at < *next)) next = at;
   }
+  if (watchAt_ != 0 && (!next || watchAt_ < *next)) next = watchAt_;
   return next;
 }
 
@@ -73,12 +80,44 @@ void TimerQueue::Defer(Id id, uint64_t nowMs, uint64_t wakeMs) {
   CatchUp(*e, nowMs);
   uint64_t wake = e->due;
   if (wakeMs > nowMs) wake = e->ticked || wakeMs > e->due ? wakeMs : e->due;
+  if (wake != e->due) StartWatch(nowMs);
   if (wake == e->wake) return;
   e->wake = wake;
   Changed();
 }
 
+void TimerQueue::WatchWallClock(std::function<int64_t()> wallMs) {
+  wallMs_ = std::move(wallMs);
+  watchAt_ = 0;
+}
+
+void TimerQueue::StartWatch(uint64_t nowMs) {
+  if (!wallMs_ || watchAt_ != 0) return;
+  watchAt_ = NextWatch(nowMs);
+  watchCounter_ = nowMs;
+  watchWall_ = wallMs_();
+}
+
+bool TimerQueue::AnyDeferred() const {
+  for (const Entry& e : entries_) {
+    if (e.live && e.wake != e.due) return true;
+  }
+  return false;
+}
+
+void TimerQueue::Watch(uint64_t nowMs) {
+  const int64_t wall = wallMs_();
+  const int64_t expected = watchWall_ + static_cast<int64_t>(nowMs - watchCounter_);
+  watchCounter_ = nowMs;
+  watchWall_ = wall;
+  watchAt_ = 0;
+  if (wall - expected > kJumpMs || expected - wall > kJumpMs) EndDeferrals(nowMs);
+  if (AnyDeferred()) StartWatch(nowMs);
+}
+
 void TimerQueue::EndDeferrals(uint64_t nowMs) {
+  // The owners look again with the clock as it is now.
+  watchAt_ = 0;
   bool changed = false;
   for (Entry& e : entries_) {
     if (!e.live || e.wake == e.due) continue;
@@ -90,23 +129,37 @@ void TimerQueue::EndDeferrals(uint64_t nowMs) {
 }
 
 void TimerQueue::RunDue(uint64_t nowMs, uint64_t slackMs) {
+  if (watchAt_ != 0 && watchAt_ <= nowMs + slackMs) Watch(nowMs);
   // The outermost run reuses one list; nested runs (rare) have their own.
   std::vector<Ready> nestedList;
   std::vector<Ready>& ready = depth_ == 0 ? ready_ : nestedList;
   ready.clear();
   for (Entry& e : entries_) {
     if (!e.live) continue;
+    const uint64_t period = e.period ? e.period : 1;
+    if (e.pending) {
+      // Taken by the outer run, which is held up in this tick's modal loop:
+      // it runs here, once for the periods it has missed meanwhile.
+      if (e.due <= nowMs) e.due += ((nowMs - e.due) / period + 1) * period;
+      e.wake = e.due;
+      ready.push_back({e.readyAt, e.id});
+      continue;
+    }
     // A deferred timer was set for its instant exactly: no slack.
     const bool deferred = e.wake != e.due;
     if (deferred ? e.wake > nowMs : e.due > nowMs + slackMs) continue;
     const uint64_t was = e.wake;
-    // Next due time: one period on; missed periods are skipped.
-    const uint64_t period = e.period ? e.period : 1;
-    e.due += period;
-    if (e.due <= nowMs) e.due += (nowMs - e.due) / period * period + period;
+    // Next due time: one period on; missed periods are skipped. A deferred
+    // timer woken before its grid instant keeps that instant.
+    if (!deferred || e.due <= nowMs) {
+      e.due += period;
+      if (e.due <= nowMs) e.due += (nowMs - e.due) / period * period + period;
+    }
     e.wake = e.due;
     e.ticked = true;
-    ready.push_back({was, e.id, e.due});
+    e.pending = true;
+    e.readyAt = was;
+    ready.push_back({was, e.id});
   }
   if (ready.empty()) return;
   std::stable_sort(ready.begin(), ready.end(),
@@ -116,8 +169,9 @@ void TimerQueue::RunDue(uint64_t nowMs, uint64_t slackMs) {
   for (size_t i = 0; i < ready.size(); ++i) {
     const Ready r = ready[i];
     Entry* e = Find(r.id);
-    if (!e) continue;                // stopped by an earlier tick
-    if (e->due != r.next) continue;  // ticked meanwhile by a nested run
+    if (!e) continue;           // stopped by an earlier tick
+    if (!e->pending) continue;  // ticked meanwhile by a nested run
+    e->pending = false;
     // The entry stays in place while its tick runs: the deque does not move
     // it when timers are added, and a stopped timer is only marked.
     CallGuarded(e->tick);

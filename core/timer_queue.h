@@ -13,6 +13,13 @@
 // exactly, off its grid (but never before its first due time: a started
 // timer still waits one period). Afterwards it is back on its own grid, as if
 // it had ticked all along.
+//
+// Watching the wall clock: what the owners of sleeping timers worked out from
+// the wall clock no longer holds when it was moved and nobody said so (a
+// time-sync step, a host that resumed a virtual machine). While any timer
+// sleeps, the queue compares the wall clock with its counter every 30 s (one
+// wake-up for all of them) and ends every deferral when the two have parted
+// by more than 2 s.
 #pragma once
 
 #include <cstdint>
@@ -50,12 +57,17 @@ class TimerQueue {
   // owners worked out from the old clock no longer holds). Each deferred
   // timer runs at its next instant on its grid after nowMs.
   void EndDeferrals(uint64_t nowMs);
+  // The local wall clock in milliseconds, read at the watch instants; a
+  // queue without one never watches.
+  void WatchWallClock(std::function<int64_t()> wallMs);
 
   // Runs once every timer due at or before nowMs + slackMs, in due order
   // (ties in start order). A timer that fell behind by whole periods runs
   // once, as a system timer would. Ticks may stop, start or re-enter the
-  // queue (a tick that runs a modal loop); what a tick throws goes to the
-  // application's error handler and the others still run.
+  // queue (a tick that runs a modal loop): a nested run first runs the
+  // timers the outer run has taken and not reached yet, so a modal loop does
+  // not hold them up. What a tick throws goes to the application's error
+  // handler and the others still run.
   void RunDue(uint64_t nowMs, uint64_t slackMs = 0);
 
   // Called whenever the earliest due time may have changed (after Add, Remove
@@ -71,13 +83,24 @@ class TimerQueue {
     uint64_t wake;  // when it runs next: due, or another time while deferred
     std::function<void()> tick;
     bool ticked = false;  // has run since it was started
+    // Taken by a run whose ticks have not reached it yet; a nested run (a
+    // tick's modal loop) runs it instead, at once.
+    bool pending = false;
+    uint64_t readyAt = 0;  // when it was taken
   };
   struct Ready {
     uint64_t due;
     Id id;
-    uint64_t next;  // the due time set for it; if it moved, a nested run ticked it
   };
+  static constexpr uint64_t kWatchMs = 30000;
+  static constexpr int64_t kJumpMs = 2000;
   uint64_t FirstDue(uint64_t nowMs, uint32_t periodMs) const;
+  // The first watch instant after nowMs (the same instants for every queue
+  // of the same origin).
+  uint64_t NextWatch(uint64_t nowMs) const;
+  void StartWatch(uint64_t nowMs);
+  void Watch(uint64_t nowMs);
+  bool AnyDeferred() const;
   // A deferred timer's due time that has passed moves on along its grid, as
   // if it had ticked all along.
   static void CatchUp(Entry& e, uint64_t nowMs);
@@ -96,6 +119,10 @@ class TimerQueue {
   size_t live_ = 0;
   int depth_ = 0;  // nesting of RunDue
   std::vector<Ready> ready_;  // reused by the outermost run
+  std::function<int64_t()> wallMs_;
+  uint64_t watchAt_ = 0;  // the next watch instant, 0 when not watching
+  uint64_t watchCounter_ = 0;
+  int64_t watchWall_ = 0;  // the wall clock at the counter's watchCounter_
 };
 
 }  // namespace marrowby

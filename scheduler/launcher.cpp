@@ -222,6 +222,15 @@ bool TLauncher::IsDueAt(TDateTime now) const {
   return DueTest(checks_, date_, time_, weekDay_, monthDay_, [now] { return now; });
 }
 
+bool TLauncher::CriteriaDueAt(TApplyChecks checks, TDateTime date, TDateTime timeOfDay,
+                              TLaunchWeekDay weekDay, TDay monthDay, TDateTime now) {
+  TDateNum d;
+  d.SetValue(date);
+  TTimeNum t;
+  t.SetValue(timeOfDay);
+  return DueTest(checks, d, t, weekDay, monthDay, [now] { return now; });
+}
+
 void TLauncher::Tick(TObject* sender) {
   std::string failure;
   try {

@@ -99,6 +99,10 @@ class TLauncher : public TComponent {
 
   // The due test against the current clock.
   bool IsDue() const;
+  // The due test of criteria that are not (yet) a slot's, at `now`: a date
+  // and a time of day as TDateTime values.
+  static bool CriteriaDueAt(TApplyChecks checks, TDateTime date, TDateTime timeOfDay,
+                            TLaunchWeekDay weekDay, TDay monthDay, TDateTime now);
   // The same test with every reading of the clock giving `now`.
   bool IsDueAt(TDateTime now) const;
 

@@ -24,9 +24,9 @@ std::optional<TDateTime> NextDueInstant(const TLauncher& slot, TDateTime from, i
 
 // When an armed slot's timer must next wake: `now` if it is due now, else
 // its due moment if that comes within the hour, else the next whole hour of
-// the clock (midnight included). The hourly look keeps a clock change that
-// nobody reported (daylight saving time, a clock stepped under Wine) from
-// delaying a launch by more than an hour.
+// the clock (midnight included). The timer host wakes a sleeping timer at
+// least every 30 s besides (core/timer_queue.h), so a clock moved without a
+// word delays a launch by at most that.
 TDateTime NextCheck(const TLauncher& slot, TDateTime now);
 
 }  // namespace marrowby

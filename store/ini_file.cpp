@@ -34,6 +34,10 @@ const std::string& TIniFile::Path() {
   return path_;
 }
 
+namespace {
+uint64_t g_filesWritten = 0;
+}
+
 // Reads the file on first use: the per-user copy when there is one, else the
 // file where the platform keeps it. A file that exists but cannot be read is
 // never overwritten (it would lose everything this store does not write).
@@ -91,7 +95,10 @@ void TIniFile::UpdateFile() {
   }
   if (status != FileStatus::Ok) RaiseWriteError();
   profile_.MarkSaved(std::move(bytes));
+  ++g_filesWritten;
 }
+
+uint64_t TIniFile::FilesWritten() { return g_filesWritten; }
 
 // ---- TMemoryIniFile -----------------------------------------------------------
 

@@ -80,6 +80,9 @@ class TIniFile : public TCustomIniFile {
                    const std::string& value) override;
   void EraseSection(const std::string& section) override;
   void UpdateFile() override;
+  // Profile files replaced so far by any TIniFile of the process: a save
+  // that wrote nothing (no value changed) leaves it as it was.
+  static uint64_t FilesWritten();
 
   // The file that was read, and where the last UpdateFile wrote.
   const std::string& Path();

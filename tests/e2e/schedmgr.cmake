@@ -13,6 +13,7 @@ if(TARGET schedmgr)
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_next_launch_e2e_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_damaged_e2e_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/schedmgr_history_e2e_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/schedmgr_once_e2e_test.cpp
     LIBS e2e_schedmgr_support gdi32 comctl32
     TIMEOUT 900
     SHARDS 2)  # the longest suite: two halves, each in a Wine lane

@@ -9,7 +9,7 @@ SECONDS_EACH=${1:-60}
 BUILD=$ROOT/build/fuzz
 cmake -S "$ROOT/tests/fuzz" -B "$BUILD" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$BUILD" -j2
-for t in ${FUZZ_TARGETS:-profile restore main_form}; do
+for t in ${FUZZ_TARGETS:-profile restore main_form schedule_model}; do
   work=$BUILD/work/$t
   mkdir -p "$work"
   cp "$ROOT/tests/fuzz/corpus/$t/"* "$work/" 2>/dev/null || true

@@ -1,5 +1,7 @@
 #include "tests/support/fake_platform.h"
 
+#include <cmath>
+
 namespace marrowby::testing {
 
 TimerId FakeTimerHost::Start(uint32_t periodMs, std::function<void()> tick) {
@@ -29,6 +31,8 @@ void FakeTimerHost::AdvanceMs(uint64_t ms) {
     ++wakeUps_;
     queue_.RunDue(nowMs_);
   }
+  // A tick that ran a modal loop may have advanced past the end already.
+  if (nowMs_ >= end) return;
   if (clock_) clock_->AdvanceMs(static_cast<int64_t>(end - nowMs_));
   nowMs_ = end;
 }
@@ -57,6 +61,13 @@ bool FakeItemStarter::StartProgram(const std::string& program, const std::string
                                    uint32_t* error) {
   started.push_back(program + "|" + parameters);
   return !Fails(program, error);
+}
+
+FakeTimerHost::FakeTimerHost(FakeClock* clock, bool deferrals) : clock_(clock), deferrals_(deferrals) {
+  queue_.WatchWallClock([this] {
+    return clock_ ? static_cast<int64_t>(std::llround(clock_->Now() * static_cast<double>(kMSecsPerDay)))
+                  : WallClockMs();
+  });
 }
 
 FakePlatform::FakePlatform(bool deferrals) : timers(&clock, deferrals) {

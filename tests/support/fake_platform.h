@@ -44,8 +44,7 @@ class FakeClock : public Clock {
 // timer at every period, as the system timers of old did.
 class FakeTimerHost : public TimerHost {
  public:
-  explicit FakeTimerHost(FakeClock* clock = nullptr, bool deferrals = true)
-      : clock_(clock), deferrals_(deferrals) {}
+  explicit FakeTimerHost(FakeClock* clock = nullptr, bool deferrals = true);
 
   TimerId Start(uint32_t periodMs, std::function<void()> tick) override;
   void Stop(TimerId id) override { queue_.Remove(id); }

@@ -18,3 +18,13 @@ marrowby_test(unit_app_fuzz_corpus
   LIBS app_model store_test_support)
 target_compile_definitions(unit_app_fuzz_corpus PRIVATE
   MARROWBY_FUZZ_CORPUS="${PROJECT_SOURCE_DIR}/tests/fuzz/corpus")
+
+# The schedule model (tests/model) held against the real main window.
+marrowby_test(unit_app_model
+  app_model_test.cpp
+  app_fakes.cpp
+  ${PROJECT_SOURCE_DIR}/tests/model/schedule_oracle.cpp
+  ${PROJECT_SOURCE_DIR}/tests/model/model_driver.cpp
+  LIBS app_model store_test_support)
+target_compile_definitions(unit_app_model PRIVATE
+  MARROWBY_FUZZ_CORPUS="${PROJECT_SOURCE_DIR}/tests/fuzz/corpus")

@@ -89,7 +89,7 @@ TEST_F(Editor, DatesInTheUsersFormat) {
   EXPECT_EQ(form->SlotAt(1)->DateTime(), At(2025, 12, 31, 8, 41, 0));
 }
 
-TEST_F(Editor, ASlotWhoseDateAndTimeCannotExistStillLoadsAndIsRepairedByTheStore) {
+TEST_F(Editor, ASlotWhoseDateAndTimeCannotExistStillLoadsAndIsRepairedByAnEdit) {
   Add("damaged", false, false);
   TLauncher* slot = form->SlotAt(1);
   slot->Date()->SetMonth(13);  // as a damaged settings file restores it
@@ -99,6 +99,10 @@ TEST_F(Editor, ASlotWhoseDateAndTimeCannotExistStillLoadsAndIsRepairedByTheStore
   form->GetSchedValues(slot->ComponentIndex());
   EXPECT_EQ(form->DateEdit1->Date(), At(2024, 3, 4));
   EXPECT_EQ(form->Hours->Text(), "23");
+  form->SetSchedValues();  // only viewed: it stays as it was read
+  EXPECT_EQ(slot->Date()->Month(), 13);
+  EXPECT_EQ(slot->Time()->Hour(), 99);
+  form->DescEdit->SetText("repaired");
   form->SetSchedValues();
   EXPECT_EQ(form->SlotAt(1)->DateTime(), At(2024, 3, 4, 23, 41, 0));
 }

@@ -194,7 +194,7 @@ TEST_F(MainForm, FirstAndLastDoNotStoreTheEditorFirst) {
   form->DescEdit->SetText("edited, not stored");
   form->FirstBtnClick();
   EXPECT_EQ(Descs()[1], "Two");
-  EXPECT_TRUE(form->EditFlag());  // the shown schedule is written back at the next store
+  EXPECT_FALSE(form->EditFlag());  // what a load shows is no edit: nothing to write back
 }
 
 TEST_F(MainForm, RemoveAtPositionTwoOfFourMovesTheLaterOnesDown) {
@@ -365,9 +365,12 @@ TEST_F(MainForm, LaunchStateFollowsTheEnableBox) {
   form->SetSchedValues();
   EXPECT_EQ(States()[0], "YES");
   form->DateList->Items()->Put(0, "DONE");
+  form->DescEdit->SetText("renamed");
+  form->SetSchedValues();
+  EXPECT_EQ(States()[0], "DONE");  // a store that leaves the box alone leaves the state
   form->EnableCb->SetChecked(false);
   form->SetSchedValues();
-  EXPECT_EQ(States()[0], "DONE");  // disabling leaves DONE
+  EXPECT_EQ(States()[0], "NO");  // unticked by the user: not armed again tomorrow
   form->EnableCb->SetChecked(true);
   form->SetSchedValues();
   EXPECT_EQ(States()[0], "YES");

@@ -49,16 +49,28 @@ TEST_F(NextLaunchShown, FollowsStoresLaunchesAndTheChangeOfDay) {
   EXPECT_EQ(host.trayHint, Tip("Backup: 04/03/2024 09:05:00"));
   Add("Idle", 8, 0, false, /*enabled=*/false);
   EXPECT_EQ(Status(), "Not armed");
-  // A Specific Date schedule whose moment has passed: due at the next look.
-  Add("Report", 8, 0, true);
+  // A Specific Date schedule whose moment has passed: the status bar says
+  // before the store that the store starts it; then it is due at the next
+  // look.
+  form->NewBtnClick();
+  form->CommandEdit->SetFileName("C:\\tools\\Report.exe");
+  form->DateCb->SetChecked(true);
+  form->Hours->SetValue(8);
+  EXPECT_EQ(Status(), "Not armed");
+  form->EnableCb->SetChecked(true);
+  EXPECT_EQ(Status(), "Due now: starts when stored");
+  form->DescEdit->SetText("Report");
+  form->SetSchedValues();
   EXPECT_EQ(Status(), "Due now");
   EXPECT_EQ(host.trayHint, Tip("Report: due now"));
 
-  // Launched: not Launch Once, so armed again at the change of day, when
-  // its date and time have passed for good: it launches again tomorrow.
+  // Launched: the Enable box is unticked, and the status bar says why. Not
+  // Launch Once, so armed again at the change of day, when its date and
+  // time have passed for good: it launches again tomorrow.
   p.timers.AdvanceMs(1000);
   ASSERT_EQ(p.starter.opened.size(), 1u);
-  EXPECT_EQ(Status(), "Next launch: 05/03/2024 00:00:00");
+  EXPECT_FALSE(form->EnableCb->Checked());
+  EXPECT_EQ(Status(), "Started today at 09:00; armed again tomorrow");
   EXPECT_EQ(host.trayHint, Tip("Backup: 04/03/2024 09:05:00"));
   p.timers.AdvanceMs(5 * 60 * 1000);
   ASSERT_EQ(p.starter.opened.size(), 2u);
@@ -68,13 +80,13 @@ TEST_F(NextLaunchShown, FollowsStoresLaunchesAndTheChangeOfDay) {
   form->AppEvents1Hint("Hide|Hide the manager in the notification area");
   EXPECT_EQ(Status(), "Hide the manager in the notification area");
   form->AppEvents1Hint("");
-  EXPECT_EQ(Status(), "Next launch: 05/03/2024 00:00:00");
+  EXPECT_EQ(Status(), "Started today at 09:00; armed again tomorrow");
 
-  // The change of day re-arms both; Report launches at once and is shown
-  // with its next day, Backup is armed for 09:05.
+  // The change of day re-arms both; Report launches at once, Backup is
+  // armed for 09:05.
   p.timers.AdvanceMs(15 * 3600 * 1000);
   ASSERT_EQ(p.starter.opened.size(), 3u);
-  EXPECT_EQ(Status(), "Next launch: 06/03/2024 00:00:00");
+  EXPECT_EQ(Status(), "Started today at 00:00; armed again tomorrow");
   EXPECT_EQ(host.trayHint, Tip("Backup: 05/03/2024 09:05:00"));
   form->FirstBtnClick();
   EXPECT_EQ(Status(), "Next launch: 05/03/2024 09:05:00");

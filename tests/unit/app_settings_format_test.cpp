@@ -12,6 +12,7 @@
 #include "store/form_storage.h"
 #include "store/prop_codec.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/error_log.h"
 #include "tests/support/fake_placement_port.h"
 #include "tests/support/fake_store_platform.h"
 #include "tests/unit/app_fakes.h"
@@ -83,13 +84,11 @@ class SettingsFormat : public ::testing::Test {
     File() = text;
     form.RestoreAll();
   }
+  // What a save reports to the error display.
   std::string SaveError() {
-    try {
-      form.SaveAll();
-    } catch (const EIniFileError& e) {
-      return e.Message();
-    }
-    return "";
+    testing::ErrorLog errors;
+    form.SaveAll();
+    return errors.messages.empty() ? "" : errors.messages.back();
   }
 
   FakePlatform platform;

@@ -102,9 +102,10 @@ TEST(NextDue, FirstInstantAtWhichTheDueTestHoldsAroundNewYears) {
   EXPECT_GT(found, 300);
 }
 
-// An armed slot without OnTimer wakes at its moment, at whole hours and
-// after a clock change, not every period; it plans afresh whenever its
-// criteria, arming, period or OnTimer change.
+// An armed slot without OnTimer wakes at its moment and after a clock
+// change, not every period (the timers' one watch of the wall clock wakes
+// every 30 s); it plans afresh whenever its criteria, arming, period or
+// OnTimer change, and within 30 s of a clock moved without a word.
 TEST(NextDue, ArmedSlotSleepsUntilItsMomentAndPlansAfreshOnEveryChange) {
   testing::FakePlatform p;
   p.clock.Set(At(2026, 3, 2, 9, 15));
@@ -116,12 +117,25 @@ TEST(NextDue, ArmedSlotSleepsUntilItsMomentAndPlansAfreshOnEveryChange) {
     cancel = true;
   };
   slot.Time()->SetValue(EncodeTime(11, 30, 0, 0));
-  p.timers.AdvanceMs(3600000);  // to 10:15: one wake-up, at 10:00
-  EXPECT_EQ(p.timers.WakeUps(), 1u);
+  p.timers.AdvanceMs(3600000);  // to 10:15: the watch, and the slot at 10:00
+  EXPECT_LE(p.timers.WakeUps(), 3600000u / 30000 + 1);
   slot.Time()->SetValue(EncodeTime(10, 20, 0, 500));  // sooner: planned afresh
   p.timers.AdvanceMs(10 * 60000);
   ASSERT_EQ(launches, (std::vector<uint64_t>{3900500}));  // 10:20:00.5 exactly
-  EXPECT_EQ(p.timers.WakeUps(), 2u);
+
+  // Due at 10:30; at 10:27:10 the clock slips to 10:41 and nobody says so:
+  // the watch sees it within 30 s, and the slot launches a tick later.
+  slot.Time()->SetValue(EncodeTime(10, 30, 0, 0));
+  slot.SetEnabled(true);
+  p.timers.AdvanceMs(2 * 60000 + 10000);
+  EXPECT_EQ(launches.size(), 1u);
+  p.clock.AdvanceMs(14 * 60000);
+  const uint64_t slipped = p.timers.NowMs();
+  p.timers.AdvanceMs(31000);
+  ASSERT_EQ(launches.size(), 2u);
+  EXPECT_LE(launches[1] - slipped, 31000u);
+  launches.pop_back();
+  p.clock.Set(At(2026, 3, 2, 10, 30));
 
   // Armed again when already due: its first look is one period later.
   slot.SetEnabled(true);
@@ -150,7 +164,7 @@ TEST(NextDue, ArmedSlotSleepsUntilItsMomentAndPlansAfreshOnEveryChange) {
   slot.OnTimer = nullptr;
   const uint64_t wakeUps = p.timers.WakeUps();
   p.timers.AdvanceMs(30 * 60000);
-  EXPECT_LE(p.timers.WakeUps() - wakeUps, 2u);
+  EXPECT_LE(p.timers.WakeUps() - wakeUps, 30u * 60000 / 30000 + 2);
 }
 
 }  // namespace
