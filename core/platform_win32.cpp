@@ -75,11 +75,11 @@ int64_t LocalWallMs() {
 // costs several round trips to the server.
 DWORD WINAPI WatchWallClock(void* window) {
   const HWND hwnd = static_cast<HWND>(window);
-  uint64_t ticks = GetTickCount64();
+  uint64_t ticks = SteadyMilliseconds();
   int64_t wall = LocalWallMs();
   for (;;) {
     Sleep(static_cast<DWORD>(kWatchMs));
-    const uint64_t nowTicks = GetTickCount64();
+    const uint64_t nowTicks = SteadyMilliseconds();
     const int64_t nowWall = LocalWallMs();
     const int64_t parted = (nowWall - wall) - static_cast<int64_t>(nowTicks - ticks);
     ticks = nowTicks;
