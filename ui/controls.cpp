@@ -180,14 +180,16 @@ bool ParseWhole(const std::string& text, long long* out) {
 int TSpinEdit::Value() const { return Clamp(value_); }
 
 void TSpinEdit::SetValue(int v) {
-  value_ = Clamp(v);
+  value_ = valueBeforeEdit_ = Clamp(v);
   TEdit::SetText(std::to_string(value_));
 }
 
 void TSpinEdit::SetText(const std::string& text) {
   const std::string typed = Trim(text);
   if (typed.empty()) {
-    TEdit::SetText("");  // emptied to type anew: the value waits
+    // Emptied to type anew: the value the edit began with waits.
+    value_ = valueBeforeEdit_;
+    TEdit::SetText("");
     return;
   }
   long long v;
@@ -206,7 +208,12 @@ void TSpinEdit::SetText(const std::string& text) {
 }
 
 void TSpinEdit::EditingDone() {
-  if (Text().empty()) SetValue(Value());
+  if (Text().empty()) {
+    // It shows again the value it holds: no change, so no change event.
+    StoreText(std::to_string(Value()));
+    Refresh(ControlAspect::Text);
+  }
+  valueBeforeEdit_ = value_;
 }
 
 // ---- TDateEdit

@@ -157,7 +157,10 @@ class TEdit : public TControl {
 // An edit with up and down arrows over an integer range. It holds only what
 // it shows: a number typed beyond the range becomes the nearest end (the
 // edit shows that), text that is no number is refused, and an edit the user
-// emptied to type anew stays empty until the user leaves it.
+// emptied to type anew stays empty until the user leaves it. An edit begins
+// when the program sets the value or the user leaves the edit; while it is
+// empty, it holds the value it had when the edit began, not the last number
+// read on the way (deleting "23" passes through "2").
 class TSpinEdit : public TEdit {
  public:
   using TEdit::TEdit;
@@ -165,16 +168,19 @@ class TSpinEdit : public TEdit {
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
   int MinValue = 0;
   int MaxValue = 100;
-  // The number shown; while the edit is empty, the number it held before.
+  // The number shown; while the edit is empty, the number it held when the
+  // edit began.
   int Value() const;
   void SetValue(int v);
   void SetText(const std::string& text) override;
-  // The user left the edit: an emptied edit shows its value again.
+  // The user left the edit: an emptied edit shows its value again, and the
+  // next typing begins a new edit.
   void EditingDone();
 
  private:
   int Clamp(int v) const { return v < MinValue ? MinValue : v > MaxValue ? MaxValue : v; }
   int value_ = 0;
+  int valueBeforeEdit_ = 0;
 };
 
 // A date edit: a date picker with a drop-down calendar. Its text is the date

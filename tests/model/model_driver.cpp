@@ -210,8 +210,15 @@ struct ModelRun::Impl {
     oracle.At(Mono());  // the model hears of the moment before what follows
     if (!active) return;
     active = false;
-    form->DoDeactivate();
+    Deactivate();
     oracle.Deactivated();
+  }
+  // The window's deactivation stores the editor; a write of the settings
+  // file that fails meanwhile is the store's.
+  void Deactivate() {
+    deactivating = true;
+    form->DoDeactivate();
+    deactivating = false;
   }
   void CloseBox() {
     --boxes;
@@ -236,8 +243,10 @@ struct ModelRun::Impl {
     if (text == kWriteError) {
       ++writeReports;
       // After a launch has tried its item (or was cancelled), the write that
-      // fails is that of its bookkeeping, which is done by then.
-      if (!pending.empty() && pending.back().begun && pending.back().tried && !pending.back().ended) {
+      // fails is that of its bookkeeping, which is done by then, unless the
+      // window's deactivation is storing the editor.
+      if (!deactivating && !pending.empty() && pending.back().begun && pending.back().tried &&
+          !pending.back().ended) {
         pending.back().ended = true;
         oracle.LaunchEnds(Mono());
       }
@@ -260,7 +269,7 @@ struct ModelRun::Impl {
     shown = false;
     if (active) {
       active = false;
-      form->DoDeactivate();
+      Deactivate();
     }
     oracle.Hidden();
   }
@@ -450,6 +459,14 @@ struct ModelRun::Impl {
       if (t.Slot(p)->CommandLine() != s.item) {
         oracle.Fail(at + "the program's item is " + t.Slot(p)->CommandLine() + ", the model's " + s.item);
       }
+      const TLauncher& slot = *t.Slot(p);
+      const int64_t when[] = {slot.MonthDay(), slot.Date()->Year(), slot.Date()->Month(), slot.Date()->Day(),
+                              slot.Time()->Hour(), slot.Time()->Min(), slot.Time()->Sec()};
+      const int64_t said[] = {s.monthDay, s.year, s.month, s.day, s.hour, s.min, s.sec};
+      if (!std::equal(std::begin(when), std::end(when), std::begin(said))) {
+        oracle.Fail(at + "the program's month day, date and time differ from the model's (" +
+                    std::to_string(slot.MonthDay()) + " / " + std::to_string(s.monthDay) + ")");
+      }
       if (t.Slot(p)->Tag() != s.tag || t.Slot(p)->WeekDay() != s.weekDay ||
           t.Slot(p)->Checks().Bits() != s.checks) {
         oracle.Fail(at + "the program's choices, weekday and criteria are " + std::to_string(t.Slot(p)->Tag()) +
@@ -496,6 +513,9 @@ struct ModelRun::Impl {
     Log(what);
     if (reported) {
       platform.clock.Set(ToDateTime(clock));
+      // The news reaches every top-level window: the timer host's, whose
+      // sleeping timers look again, and the main window.
+      platform.timers.ClockChanged();
       form->SystemTimeChanged();
     } else {
       platform.clock.AdvanceMs(clock - Clock());
@@ -527,6 +547,53 @@ struct ModelRun::Impl {
       oracle.Fail(box ? "the model expects a message box and the program showed none"
                       : "the program showed a message box the model does not expect");
     }
+  }
+
+  // The user clicks into a time field, deletes digits from its end, types
+  // others and may leave it. What the field holds follows the model's own
+  // reading of the keys: a number above the range shows the range's end,
+  // and an emptied field holds the value it had when the typing began.
+  void Retype() {
+    if (!EditorOn()) return;
+    TSpinEdit* fields[] = {form->Hours, form->Minutes, form->Seconds};
+    const uint8_t b = Next(), typed = Next();
+    const int which = b % 3;
+    TSpinEdit* field = fields[which];
+    for (TSpinEdit* f : fields) f->EditingDone();  // the focus comes from another control
+    Editor w = oracle.Editing();
+    int& value = which == 0 ? w.hour : which == 1 ? w.min : w.sec;
+    const int max = which == 0 ? 23 : 59, began = value;
+    // The keys go in after what the field shows ("05" shows 5).
+    std::string mine = field->Text();
+    if (mine.empty() || std::stoi(mine) != began) {
+      oracle.Fail("the field shows \"" + mine + "\", the model's value is " + std::to_string(began));
+      return;
+    }
+    std::string keys;
+    for (int k = b / 3 % 3; k > 0 && !mine.empty(); --k) {
+      mine.pop_back();
+      keys += "<";
+    }
+    for (int k = 0; k < typed % 3 && mine.size() < 2; ++k) {
+      const char digit = static_cast<char>('0' + (k == 0 ? typed / 3 : typed / 30) % 10);
+      mine += digit;
+      if (std::stoi(mine) > max) mine = std::to_string(max);
+      keys += digit;
+    }
+    if (keys.empty()) return;
+    const bool leave = b & 0x80;
+    value = mine.empty() ? began : std::stoi(mine);
+    Edit(Field::Time, w, "retype field " + std::to_string(which) + " \"" + keys + "\"" + (leave ? ", left" : ""));
+    for (const char key : keys) {
+      std::string text = field->Text();
+      if (key == '<') {
+        if (!text.empty()) text.pop_back();
+      } else {
+        text += key;
+      }
+      field->SetText(text);
+    }
+    if (leave) field->EditingDone();
   }
 
   void Step(uint8_t op) {
@@ -717,6 +784,7 @@ struct ModelRun::Impl {
         if (store.fs.readOnly.erase(kIniPath) == 0) store.fs.readOnly.insert(kIniPath);
         Log(store.fs.readOnly.empty() ? "settings file writable" : "settings file read-only");
         break;
+      case kRetype: Retype(); break;
       case kOpCount: break;
     }
   }
@@ -852,7 +920,7 @@ struct ModelRun::Impl {
   };
   std::vector<PendingLaunch> pending;
   std::string editorNote;
-  bool shown = true, active = false, destroying = false;
+  bool shown = true, active = false, destroying = false, deactivating = false;
   int boxes = 0, refusals = 0;
   int writeReports = 0, expectedWriteReports = 0;
   bool writeFailing = false;

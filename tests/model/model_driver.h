@@ -46,6 +46,7 @@ enum Op : uint8_t {
   kDrop,
   kRestart,
   kReadOnly,       // the settings file made read-only, or writable again
+  kRetype,         // digits deleted from a time field's end and others typed
   kOpCount
 };
 

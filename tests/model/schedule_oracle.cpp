@@ -232,9 +232,9 @@ void ScheduleOracle::CheckDeadlines(int64_t mono) {
       continue;
     }
     if (s.dueSince < 0) {
-      // Within one day of one stretch of the clock the due test only turns
-      // from false to true: find where it turned.
-      int64_t lo = std::max({mono0_, s.armedAt, dayStart}), hi = mono;
+      // Within one day of one stretch of the clock, on the same criteria,
+      // the due test only turns from false to true: find where it turned.
+      int64_t lo = std::max({mono0_, s.armedAt, dayStart, s.changedAt}), hi = mono;
       while (lo < hi) {
         const int64_t mid = lo + (hi - lo) / 2;
         if (DueAt(s, Clock(mid), &valid)) {
@@ -330,6 +330,7 @@ void ScheduleOracle::Store() {
   if (!ed_.edited || ed_.position == 0) return;
   Schedule& s = list_[static_cast<size_t>(ed_.position) - 1];
   const bool launchedToday = LaunchedSinceArmed(s);
+  const Schedule before = s;
   s.item = ed_.item;
   s.checks = ed_.checks;
   const Ymd d = CivilFromDay(ed_.date);
@@ -365,6 +366,15 @@ void ScheduleOracle::Store() {
   }
   s.tag = TagOfChoices(ed_.choices);
   s.description = ed_.description.empty() ? "Not Defined" : ed_.description;
+  // A store writes back what the editor shows, which may differ from what
+  // was read even when the user touched no criterion (a month day of 0
+  // shows as 1): the schedule may be due from this moment.
+  if (s.checks != before.checks || s.year != before.year || s.month != before.month ||
+      s.day != before.day || s.hour != before.hour || s.min != before.min || s.sec != before.sec ||
+      s.msec != before.msec || s.monthDay != before.monthDay || s.weekDay != before.weekDay) {
+    s.changedAt = now_;
+    s.dueSince = -1;
+  }
   ed_.edited = ed_.criteria = ed_.days = ed_.enableTouched = false;
 }
 

@@ -74,6 +74,7 @@ struct Schedule {
   int64_t armedAt = 0;    // monotonic ms of the arming
   int launching = 0;      // launches of it under way
   int64_t dueSince = -1;  // monotonic ms since when armed and due, -1 if not
+  int64_t changedAt = 0;  // monotonic ms of the last store that changed its criteria
   // Armed while its due test cannot be made: its first tick fails and
   // disarms it, by this monotonic ms at the latest (unless a store made it
   // sound before).

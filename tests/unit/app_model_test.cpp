@@ -103,6 +103,17 @@ std::vector<std::pair<std::string, std::string>> FaultCases() {
     cases.push_back({"edited-weekly-launched-today",
                      CaseBuilder(9, 0).Add(weekly).Do(kShow).Do(kDay, {1}).Do(kHide).Bytes()});
   }
+  // An hour of 23 emptied with two Backspaces (through "2"), then the
+  // manager hidden: the schedule keeps hour 23.
+  {
+    ScheduleBytes late = Due(-20, 0, 0);  // 23:10, NO
+    cases.push_back({"emptied-hour", CaseBuilder(23, 30)
+                                         .Add(late)
+                                         .Do(kShow)
+                                         .Do(kRetype, {2 * 3, 0})
+                                         .Do(kHide)
+                                         .Bytes()});
+  }
   return cases;
 }
 

@@ -52,9 +52,10 @@ TEST(Controls, SpinEditHoldsOnlyWhatItShows) {
     const char* holds;
     int value;
   };
-  // Typed in this order; each row starts from the row above.
+  // Typed in this order, in one edit begun at 10; each row starts from the
+  // row above. Emptied, it holds the value the edit began with.
   const Case cases[] = {
-      {"2", "2", 2},       {"25", "23", 23},     {"", "", 23},  // emptied to type anew
+      {"2", "2", 2},       {"25", "23", 23},     {"", "", 10},  // emptied to type anew
       {"2", "2", 2},       {"20", "20", 20},     {"05", "05", 5},
       {"abc", "5", 5},     {"-3", "0", 0},       {" 7 ", "7", 7},
       {"99999999999", "23", 23},
@@ -70,8 +71,16 @@ TEST(Controls, SpinEditHoldsOnlyWhatItShows) {
   hours->SetText("29");
   EXPECT_EQ(hours->Text(), "23");
   EXPECT_GT(view.texts, before);
-  // Left empty, it shows the number it held.
+  // Left empty, it shows the number the edit began with; leaving begins a
+  // new edit. Deleting "23" digit by digit passes through "2", which an
+  // emptied edit does not keep.
   hours->SetText("");
+  hours->EditingDone();
+  EXPECT_EQ(hours->Text(), "10");
+  hours->SetText("23");
+  hours->EditingDone();
+  for (const char* typed : {"2", ""}) hours->SetText(typed);
+  EXPECT_EQ(hours->Value(), 23);
   hours->EditingDone();
   EXPECT_EQ(hours->Text(), "23");
   hours->AttachView(nullptr);
