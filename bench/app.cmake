@@ -6,7 +6,7 @@ if(WIN32 AND TARGET schedmgr)
   list(TRANSFORM schedmgr_sources PREPEND ${PROJECT_SOURCE_DIR}/app/)
   add_executable(schedmgr_ticking WIN32 ${schedmgr_sources} ticking_engine_win32.cpp)
   set_source_files_properties(${PROJECT_SOURCE_DIR}/app/res/schedmgr.rc PROPERTIES
-    COMPILE_FLAGS "${SCHEDMGR_RC_FLAGS}")
+    COMPILE_FLAGS "${SCHEDMGR_RC_FLAGS}" OBJECT_DEPENDS "${SCHEDMGR_RC_DEPENDS}")
   target_link_libraries(schedmgr_ticking PRIVATE app_model shell ui)
 
   add_executable(schedmgr_bench schedmgr_bench_win32.cpp)

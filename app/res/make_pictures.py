@@ -7,7 +7,7 @@
   frame00..14.ico     the 15 animation frames of the tray icon (the clock's hand going round)
   popup.bmp           the tray menu's pictures: a 4 x 2 grid of 16x16 cells (64x32);
                       cell t-1 belongs to the item with Tag t
-  copyright.bmp       the 300x110 picture behind the about box
+  copyright.bmp       the 300x110 picture behind the about box, run-length encoded
 
 Run it from this folder after changing a drawing; the results are kept in the
 tree so that the build needs no Python.
@@ -187,20 +187,93 @@ def ico_bytes(*canvases):
     return out + b''.join(images)
 
 
-def bmp_bytes(canvas, background=SILVER):
-    """A 4-bit bitmap file."""
+def rle4_row(row):
+    """One row of 4-bit pixels in run-length form (BI_RLE4): runs of three or
+    more pixels of one colour as (count, colour) pairs, the pixels between
+    them in absolute mode (0, n, n pixels packed two to a byte, padded to a
+    whole word), and the end of the line (0, 0)."""
+    out = bytearray()
+    loose = []
+
+    def flush():
+        # Absolute mode needs at least three pixels; fewer go as short runs.
+        if len(loose) >= 3:
+            while loose:
+                part, loose[:] = loose[:255], loose[255:]
+                packed = bytearray()
+                for i in range(0, len(part), 2):
+                    hi = part[i]
+                    lo = part[i + 1] if i + 1 < len(part) else 0
+                    packed.append(hi << 4 | lo)
+                if len(packed) % 2:
+                    packed.append(0)
+                if len(part) < 3:  # a tail of one or two pixels
+                    out.extend(bytes((len(part), part[0] << 4 | part[-1])))
+                else:
+                    out.extend(bytes((0, len(part))) + packed)
+        else:
+            for p in loose:
+                out.extend(bytes((1, p << 4)))
+        loose.clear()
+
+    x = 0
+    while x < len(row):
+        end = x
+        while end < len(row) and row[end] == row[x] and end - x < 255:
+            end += 1
+        if end - x >= 3:
+            flush()
+            out.extend(bytes((end - x, row[x] << 4 | row[x])))
+        else:
+            loose.extend(row[x:end])
+        x = end
+    flush()
+    return out + bytes((0, 0))
+
+
+def rle4_decode(data, w, h):
+    """The pixels of a BI_RLE4 bitmap, bottom row first: the check that the
+    encoder round-trips."""
+    rows, row, i = [], [], 0
+    while True:
+        n, b = data[i], data[i + 1]
+        i += 2
+        if n:
+            row.extend((b >> 4) if k % 2 == 0 else (b & 15) for k in range(n))
+        elif b == 0:
+            rows.append(row)
+            row = []
+        elif b == 1:
+            break
+        else:
+            nbytes = (b + 1) // 2
+            packed = data[i:i + nbytes]
+            row.extend((packed[k // 2] >> 4) if k % 2 == 0 else (packed[k // 2] & 15) for k in range(b))
+            i += nbytes + nbytes % 2
+    assert len(rows) == h and all(len(r) == w for r in rows)
+    return rows
+
+
+def bmp_bytes(canvas, background=SILVER, compress=False):
+    """A 4-bit bitmap file, uncompressed or run-length encoded."""
     w, h = canvas.w, canvas.h
     stride = ((w + 1) // 2 + 3) & ~3
     data = bytearray()
-    for y in range(h - 1, -1, -1):
+    rows = [[c if c != CLEAR else background for c in canvas.px[y]] for y in range(h - 1, -1, -1)]
+    for pixels in rows:
+        if compress:
+            data += rle4_row(pixels)
+            continue
         row = bytearray()
         for x in range(0, w, 2):
-            a = canvas.px[y][x] if canvas.px[y][x] != CLEAR else background
-            b = canvas.px[y][x + 1] if x + 1 < w and canvas.px[y][x + 1] != CLEAR else background
-            row.append(a << 4 | b)
+            row.append(pixels[x] << 4 | (pixels[x + 1] if x + 1 < w else background))
         data += row + bytes(stride - len(row))
+    if compress:
+        data += bytes((0, 1))
+        assert rle4_decode(data, w, h) == rows
     pal = b''.join(struct.pack('<BBBB', b, g, r, 0) for (r, g, b) in PALETTE)
-    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 4, 0, len(data), 2835, 2835, 16, 0)
+    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 4, 2 if compress else 0, len(data),
+                       2835, 2835, 16, 0)
     offset = 14 + len(info) + len(pal)
     return struct.pack('<2sIHHI', b'BM', offset + len(data), 0, 0, offset) + info + pal + bytes(data)
 
@@ -299,21 +372,22 @@ def popup():
 # ---- The picture behind the about box -----------------------------------------
 def copyright_picture():
     c = Canvas(300, 110, BLACK)
-    # A green gradient in bands, as the tray menu's margin.
-    for y in range(110):
+    # Thin lines in a green gradient of bands, as the tray menu's margin;
+    # whole rows of one colour keep the compressed picture small.
+    for y in range(7, 106, 7):
         shade = (LIME, LIME, GREEN, GREEN, TEAL)[min(4, y * 5 // 110)]
-        for x in range(300):
-            if (x + y) % 7 == 0:
-                c.set(x, y, shade)
+        c.rect(0, y, 299, y, shade)
     c.rect(0, 0, 299, 3, LIME)
     c.rect(0, 106, 299, 109, GREEN)
     big = clock()
     c.blit(big, 14, 39)
-    title = "Marrowby"
-    text(c, 60, 18, title, WHITE, 3)
-    text(c, 62, 48, "Schedule Manager", LIME, 2)
-    text(c, 62, 74, "(c) 2026 Marrowby Software", SILVER, 1)
-    text(c, 62, 86, "www.marrowby.example", YELLOW, 1)
+    # Each line of text sits on black, clear of the lines behind it.
+    for x, y, s, colour, scale in ((60, 18, "Marrowby", WHITE, 3),
+                                   (62, 48, "Schedule Manager", LIME, 2),
+                                   (62, 74, "(c) 2026 Marrowby Software", SILVER, 1),
+                                   (62, 86, "www.marrowby.example", YELLOW, 1)):
+        c.rect(x - 3, y - 2, x + text_width(s, scale) + 2, y + 7 * scale + 1, BLACK)
+        text(c, x, y, s, colour, scale)
     c.frame(0, 0, 299, 109, LIME)
     return c
 
@@ -329,7 +403,7 @@ def main():
     with open('popup.bmp', 'wb') as f:
         f.write(bmp_bytes(popup()))
     with open('copyright.bmp', 'wb') as f:
-        f.write(bmp_bytes(copyright_picture(), BLACK))
+        f.write(bmp_bytes(copyright_picture(), BLACK, compress=True))
 
 
 if __name__ == '__main__':
