@@ -102,9 +102,9 @@ class Pictures : public SchedmgrFixture {
     SetTime(C("Hours"), C("Minutes"), C("Seconds"), 18, 30);
     Click(C("EnableCb"));
     Click(C("HideBtn"));
-    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 20000));
     ShowWindowAgain();
-    ASSERT_TRUE(WaitFor([&] { return Text(C("StatusBar1")).find("Next launch") == 0; }, 5000))
+    ASSERT_TRUE(WaitFor([&] { return Text(C("StatusBar1")).find("Next launch") == 0; }, 20000))
         << Text(C("StatusBar1"));
   }
 
@@ -131,20 +131,20 @@ TEST_F(Pictures, ScheduleManager) {
   PictureOf(foot, "status_next_launch");
 
   Click(C("DaysBtn"));
-  ASSERT_TRUE(WaitFor([&] { return ClientRectIn(C("DayPanel"), C("GroupBox2")).top == 7; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return ClientRectIn(C("DayPanel"), C("GroupBox2")).top == 7; }, 20000));
   Picture(form_, "day_panel");
   Click(FindControl(form_, "OKBtn"));
   Wait(300);
 
   MessageBoxInfo box = ClickForBox("GetBtn");
   Ok(box);
-  ASSERT_TRUE(WaitFor([&] { return ClientRectIn(C("DescPanel"), form_).top == 3; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return ClientRectIn(C("DescPanel"), form_).top == 3; }, 20000));
   Picture(form_, "description_panel");
   Click(C("CancelBtn"));
   Wait(300);
 
   Click(C("HideBtn"));
-  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 20000));
   HWND menu = OpenTrayMenu();
   ASSERT_NE(menu, nullptr);
   PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);  // onto "Show Manager"
@@ -177,7 +177,7 @@ TEST_F(Pictures, ScheduleManager) {
   ASSERT_NE(box.hwnd, nullptr);
   Picture(box.hwnd, "summary");
   Ok(box);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 20000));
 
   ChooseTrayItem(4);  // About
   HWND about = Top("TAboutForm");
@@ -192,9 +192,9 @@ TEST_F(Pictures, ScheduleManager) {
   HWND image = FindControl(picture, "Image1");
   PostMessageA(GetParent(image), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(image), STN_CLICKED),
                reinterpret_cast<LPARAM>(image));
-  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(picture); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(picture); }, 20000));
   Click(FindControl(about, "OKBtn"));
-  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(about); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(about); }, 20000));
 }
 
 TEST_F(Pictures, Announcements) {
@@ -206,10 +206,10 @@ TEST_F(Pictures, Announcements) {
   ASSERT_NE(announce, nullptr);
   Picture(announce, "announce_with_buttons");
   Click(FindControl(announce, "CancelBtn"));
-  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(announce); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(announce); }, 20000));
 
   ShowWindowAgain();
-  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(form_); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(form_); }, 20000));
   AddDueSchedule("Check the mail", UserProgram("mail.exe"), 4, {.announce = true});
   Click(C("HideBtn"));
   announce = nullptr;
@@ -248,7 +248,7 @@ TEST_F(Pictures, History) {
   ASSERT_NE(history, nullptr);
   Picture(history, "history_window");
   SendMessageA(history, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(history); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(history); }, 20000));
 }
 
 // The date edit's drop-down calendar, with the weekends in bold.
@@ -265,7 +265,7 @@ TEST_F(Pictures, Calendar) {
   ASSERT_TRUE(WaitFor([&] {
     calendar = FindTopWindow(program_->Pid(), "SysMonthCal32");
     return calendar && IsWindowVisible(calendar);
-  }, 5000));
+  }, 20000));
   Picture(calendar, "date_calendar");
   PostMessageA(calendar, WM_KEYDOWN, VK_ESCAPE, 0);
 }
