@@ -180,14 +180,18 @@ class ExtractWin : public SetupWin {
     SetupWin::TearDown();
   }
   // Puts the cabinet behind a prefix, as in a package, and extracts it from
-  // the package handle, as start-up leaves it open.
-  void Extract(const std::string& cabinet) {
+  // the package handle, as start-up leaves it open. Gives the text of the
+  // message box the extraction showed ("" for none): every box is answered,
+  // so that one a case does not expect fails it instead of waiting forever.
+  std::string Extract(const std::string& cabinet) {
     g_state.header.packageSize = static_cast<uint32_t>(5000 + cabinet.size());
     WriteFile(dir + "pkg.exe", std::string(5000, 'P') + cabinet);
     TextCopy(g_state.packagePath, sizeof(g_state.packagePath), (dir + "pkg.exe").c_str());
     g_state.packageHandle = kWin32Io.open(g_state.packagePath, kReadExisting);
     g_state.cabinetOffset = 5000;
+    testing::BoxAnswerer box;
     ExtractCabinet(nullptr, Progress);
+    return box.text();
   }
 };
 
@@ -195,9 +199,10 @@ TEST_F(ExtractWin, FilesWithTimesAttributesAndTheProgressRoutine) {
   // 2021-06-15 10:20:30 local time.
   const uint16_t date = (2021 - 1980) << 9 | 6 << 5 | 15;
   const uint16_t time = 10 << 11 | 20 << 5 | 15;
-  Extract(StoredCabinet({{"a.txt", "alpha", date, time, 0x20},
-                         {"ro.txt", "read only", date, time, 0x21},
-                         {"big.bin", std::string(70000, 'b'), date, time, 0x20}}));
+  ASSERT_EQ(Extract(StoredCabinet({{"a.txt", "alpha", date, time, 0x20},
+                                   {"ro.txt", "read only", date, time, 0x21},
+                                   {"big.bin", std::string(70000, 'b'), date, time, 0x20}})),
+            "");
   ASSERT_TRUE(g_state.extractionSucceeded);
   EXPECT_EQ(g_progress, (std::vector<std::string>{"a.txt", "ro.txt", "big.bin"}));
   EXPECT_EQ(ReadFile(dir + "out\\a.txt"), "alpha");
@@ -228,7 +233,7 @@ TEST_F(ExtractWin, FilesWithTimesAttributesAndTheProgressRoutine) {
 TEST_F(ExtractWin, EveryFileIsHeldUntilItIsDeletedHoweverManyThereAre) {
   std::vector<Entry> entries;
   for (int i = 0; i < 300; ++i) entries.push_back({"f" + std::to_string(i), "x", 0x5821, 0, 0x20});
-  Extract(StoredCabinet(entries));
+  ASSERT_EQ(Extract(StoredCabinet(entries)), "");
   ASSERT_TRUE(g_state.extractionSucceeded);
   ASSERT_EQ(g_state.extracted.count, 300u);
   for (ExtractedFile* f : Listed()) ASSERT_NE(f->handle, kNoHandle) << f->path;
@@ -248,18 +253,19 @@ TEST_F(ExtractWin, EveryFileIsHeldUntilItIsDeletedHoweverManyThereAre) {
 // from Windows-1252; two names equal but for case would be one file, and the
 // second is refused.
 TEST_F(ExtractWin, NamesAreCreatedFromTheirEncodingAndCaseTwinsAreRefused) {
-  Extract(StoredCabinet({{"caf\xC3\xA9.txt", "utf", 0x5821, 0, 0xA0},
-                         {"\xE9t\xE9.txt", "ansi", 0x5821, 0, 0x20}}));
+  ASSERT_EQ(Extract(StoredCabinet({{"caf\xC3\xA9.txt", "utf", 0x5821, 0, 0xA0},
+                                   {"\xE9t\xE9.txt", "ansi", 0x5821, 0, 0x20}})),
+            "");
   ASSERT_TRUE(g_state.extractionSucceeded);
   EXPECT_EQ(ReadFile(dir + "out\\caf\xC3\xA9.txt"), "utf");
   EXPECT_EQ(ReadFile(dir + "out\\\xC3\xA9t\xC3\xA9.txt"), "ansi");
   DeleteExtractedFiles(nullptr);
   g_state.packageHandle = (g_io->close(g_state.packageHandle), kNoHandle);
 
-  testing::BoxAnswerer box;
-  Extract(StoredCabinet({{"setup.inf", "1", 0x5821, 0, 0x20}, {"SETUP.INF", "2", 0x5821, 0, 0x20}}));
+  EXPECT_EQ(Extract(StoredCabinet({{"setup.inf", "1", 0x5821, 0, 0x20},
+                                   {"SETUP.INF", "2", 0x5821, 0, 0x20}})),
+            std::string(kMsgUnsafeName) + "SETUP.INF");
   EXPECT_FALSE(g_state.extractionSucceeded);
-  EXPECT_EQ(box.text(), std::string(kMsgUnsafeName) + "SETUP.INF");
   EXPECT_EQ(ReadFile(dir + "out\\setup.inf"), "1");
 }
 
@@ -278,11 +284,10 @@ TEST_F(ExtractWin, AWriteTheDiskDoesNotTakeIsAnExtractionError) {
   for (mode = 0; mode < 2; ++mode) {
     SCOPED_TRACE(mode);
     g_io = &faulty;
-    testing::BoxAnswerer box;
-    Extract(StoredCabinet({{"small.txt", "s", 0x5821, 0, 0x20},
-                           {"big.bin", std::string(150000, 'b'), 0x5821, 0, 0x20}}));
+    EXPECT_EQ(Extract(StoredCabinet({{"small.txt", "s", 0x5821, 0, 0x20},
+                                     {"big.bin", std::string(150000, 'b'), 0x5821, 0, 0x20}})),
+              "Error writing target");
     EXPECT_FALSE(g_state.extractionSucceeded);
-    EXPECT_EQ(box.text(), "Error writing target");
     g_io = &kWin32Io;
     DeleteExtractedFiles(nullptr);
     EXPECT_TRUE(wintest::ListFiles(dir + "out\\").empty());

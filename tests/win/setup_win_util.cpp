@@ -16,7 +16,7 @@ std::string BoxAnswerer::text() {
 }
 
 void BoxAnswerer::Run() {
-  for (int i = 0; i < 1000 && !stop_; ++i) {
+  while (!stop_) {
     HWND box = nullptr;
     while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
       DWORD pid = 0;

@@ -14,6 +14,8 @@
 namespace marrowby::setup::testing {
 
 // Answers the next message box of this process with OK and keeps its text.
+// It looks until it is stopped (text() or its end), however long the box
+// takes to come: a box shown after the answerer gave up would wait forever.
 class BoxAnswerer {
  public:
   BoxAnswerer();
