@@ -154,7 +154,11 @@ INT_PTR CopyFileNotification(FDINOTIFICATION* n) {
   if (!TargetCreate(&g_ex.target, path, n->cb)) {
     // The folder is new, so a file of that name is an earlier entry whose
     // name differs only in case (or not at all): one would replace the other.
-    return GetLastError() == ERROR_FILE_EXISTS ? Refuse(Refusal::kUnsafeName, name) : -1;
+    // Any other failure (a missing subfolder, a full or refusing disk) is an
+    // error writing the target, not an abort by the user, as the library
+    // would call it.
+    return Refuse(GetLastError() == ERROR_FILE_EXISTS ? Refusal::kUnsafeName : Refusal::kNotWritten,
+                  name);
   }
   g_ex.current = AddExtractedFile(&g_state.extracted, path, g_ex.target.handle);
   if (!g_ex.current) {
