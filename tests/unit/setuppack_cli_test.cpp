@@ -365,6 +365,21 @@ TEST_F(Cli, ASplitBuildIsAllOrNothing) {
   EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
 }
 
+// An output that is a device or a pipe is refused, and stays what it was: a
+// rename would put the package in its place (as root, in place of /dev/null).
+TEST_F(Cli, AnOutputThatIsNoRegularFileIsRefusedAndLeftAlone) {
+  ASSERT_EQ(mkfifo((dir + "/out.exe").c_str(), 0644), 0);
+  const Result r = Pack(BuildArgs());
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find(dir + "/out.exe: cannot be replaced: it is not a regular file"),
+            std::string::npos)
+      << r.output;
+  struct stat st;
+  ASSERT_EQ(lstat((dir + "/out.exe").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
+}
+
 // An output that is one of the inputs, under its own name or another one, is
 // refused before anything is written.
 TEST_F(Cli, AnOutputThatIsAnInputIsRefused) {
