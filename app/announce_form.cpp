@@ -1,6 +1,7 @@
 #include "app/announce_form.h"
 
 #include "app/settings_schema.h"
+#include "scheduler/command_split.h"
 #include "store/form_placement.h"
 
 namespace marrowby {
@@ -39,9 +40,27 @@ TAnnounceForm::TAnnounceForm(TComponent* owner) : TForm(owner) {
   EndLoading();
 }
 
+namespace {
+
+std::string AfterLastSeparator(const std::string& path) {
+  const size_t sep = path.find_last_of("\\:");
+  return sep == std::string::npos ? path : path.substr(sep + 1);
+}
+
+}  // namespace
+
 std::string TAnnounceForm::FileNamePart(const std::string& commandLine) {
-  const size_t sep = commandLine.find_last_of("\\:");
-  return sep == std::string::npos ? commandLine : commandLine.substr(sep + 1);
+  // A program with arguments: the part after the last separator of the
+  // whole line would name an argument's file, or begin inside the quotes
+  // ("mark.bat" "arg one" two).
+  const size_t first = commandLine.find_first_not_of(" \t");
+  const bool quoted = first != std::string::npos && commandLine[first] == '"';
+  for (const ProgramCall& call : ProgramSplits(commandLine)) {
+    if (!quoted && !IsProgramFileName(call.program)) continue;
+    const std::string name = AfterLastSeparator(call.program);
+    return call.parameters.empty() ? name : name + " " + call.parameters;
+  }
+  return AfterLastSeparator(commandLine);
 }
 
 void TAnnounceForm::Prepare(const std::string& commandLine, const std::string& description,

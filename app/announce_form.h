@@ -43,7 +43,9 @@ class TAnnounceForm : public TForm {
   void LaunchBtnClick();
   void CancelBtnClick();
 
-  // The file-name part of a command line: the text after the last "\" or ":".
+  // What the caption names of an item line: the file-name part of the item
+  // (the text after the last "\" or ":"), and for a program followed by its
+  // arguments, the program's file-name part followed by the arguments.
   static std::string FileNamePart(const std::string& commandLine);
 
  protected:

@@ -27,7 +27,9 @@ void TMainForm::BuildComponents() {
   NewControls(Row(Panel2, {this, nullptr, "Panel2", {0, 0, 518, 273}}),
               Row(Panel1, {this, nullptr, "Panel1", {0, 273, 518, 33}}),
               Row(StatusBar1, {this, nullptr, "StatusBar1", {0, 306, 518, 20}}));
-  StatusBar1->PanelWidth = 400;
+  // The whole bar: the longer hints and the notices about the settings file
+  // are wider than the 400 pixels of the panel the bar once had.
+  StatusBar1->PanelWidth = -1;
   BuildNavigation();
   BuildEditor();
   BuildButtonsAndLists();

@@ -282,6 +282,11 @@ class TMainForm : public TForm {
   std::string nextLaunchText_;
   // Shown in the status bar while the settings file cannot be written.
   std::string writeNotice_;
+  // Non-empty when the settings file was there but could not be read at the
+  // start (another program held it locked, or its permissions forbade it):
+  // the schedules in it were never restored, so a save would put an empty
+  // table in their place. Saves are refused for the rest of the run.
+  std::string unreadNotice_;
   // The last launch of the schedule at each position (index position - 1),
   // for the status bar.
   struct LastLaunch {

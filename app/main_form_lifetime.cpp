@@ -5,6 +5,7 @@
 #include "core/errors.h"
 #include "core/platform.h"
 #include "core/text.h"
+#include "store/form_storage.h"
 #include "store/ini_file.h"
 
 namespace marrowby {
@@ -22,11 +23,16 @@ void TMainForm::FormCreate() {
     if (auto* slot = dynamic_cast<TLauncher*>(Components(i))) slots.push_back(slot);
   }
   Schedules().SetSlots(std::move(slots));
+  const uint64_t failedReads = TIniFile::ReadsFailed();
   RestoreStores();
+  if (TIniFile::ReadsFailed() != failedReads) {
+    unreadNotice_ = Stores[0]->StoreFileName() +
+                    " could not be read: it is left as it is, and changes are not saved.";
+  }
   // A damaged or hand-edited settings file: the lists are put in step before
   // anything reads them, and the user is told once, in the status bar.
   std::string mended = Schedules().Mend();
-  if (mended.empty()) mended = UnreadableSettingsReport();
+  if (mended.empty()) mended = !unreadNotice_.empty() ? unreadNotice_ : UnreadableSettingsReport();
   if (!mended.empty()) StatusBar1->SetPanelText(mended);
   SetEnables();
   ScheduleDayCheck();
@@ -216,13 +222,16 @@ bool TMainForm::WriteSettings(const std::function<void()>& write) {
     write();
   } catch (const EIniFileError& e) {
     if (!writeNotice_.empty()) return false;  // told already; tried again at the next save
-    writeNotice_ = std::string(e.what()) + ": changes are kept and saved when the file can be written";
+    writeNotice_ = !unreadNotice_.empty()
+                       ? unreadNotice_
+                       : std::string(e.what()) + ": changes are kept and saved when the file can be written";
     StatusBar1->SetPanelText(writeNotice_);
     HandleException(e);
     return false;
   }
   // A save that had nothing to write says nothing about the file.
-  if (!writeNotice_.empty() && TIniFile::FilesWritten() != written) {
+  // A file that was never read stays refused, whatever else was written.
+  if (!writeNotice_.empty() && unreadNotice_.empty() && TIniFile::FilesWritten() != written) {
     if (StatusBar1->PanelText() == writeNotice_) StatusBar1->SetPanelText(nextLaunchText_);
     writeNotice_.clear();
     ShowNextLaunch();

@@ -6,6 +6,7 @@
 #include "app/main_form.h"
 #include "core/file_system.h"
 #include "store/form_storage.h"
+#include "store/ini_file.h"
 #include "store/profile_file.h"
 #include "store/profile_location.h"
 
@@ -57,6 +58,11 @@ std::string TMainForm::UnreadableSettingsReport() {
 
 void TMainForm::SaveStores() {
   const bool saved = WriteSettings([this] {
+    // The file's schedules were never read: they are not written over, even
+    // when the file can be read again (the lock that kept it has gone).
+    if (!unreadNotice_.empty()) {
+      throw EIniFileError(FormatMessage(msg::kUnableToWrite, {Stores[0]->StoreFileName()}));
+    }
     for (TFormStorage* store : Stores) store->SaveStoredProps();
   });
   if (saved) host_->SettingsSaved();

@@ -86,11 +86,14 @@ class Win32MainHost : public MainFormHost {
   void HelpContents() override { Application().HelpCommand(HELP_CONTENTS, 0); }
 
   void MakeProgramFolderCurrent() override {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, n);
-    dir = dir.substr(0, dir.find_last_of("\\/") + 1);
-    SetCurrentDirectoryA(dir.c_str());
+    // Wide: a folder name that the ANSI code page cannot spell would come
+    // back with "?" in it, and the folder would not change.
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return;
+    while (n > 0 && path[n - 1] != L'\\' && path[n - 1] != L'/') --n;
+    path[n] = L'\0';
+    SetCurrentDirectoryW(path);
   }
 
   void OpenWebSite(const std::string& address) override {

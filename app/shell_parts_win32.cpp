@@ -109,6 +109,11 @@ MainShellParts MakeShellParts(TMainForm& form) {
 
   p.TrayIcon1 = new TTrayIcon(&form);
   p.TrayIcon1->SetName("TrayIcon1");
+  // A second copy only warns and ends: an icon of its own would stand beside
+  // the running copy's while it warns, and taking it away again makes the
+  // notification area move the running copy's icon, which some desktops
+  // then leave blank.
+  if (!p.SingleInstance1->IsFirst()) p.TrayIcon1->SetActive(false);
   TIcon icon;
   icon.LoadFromImage(ResourceData("MAINICON_FILE"));
   p.TrayIcon1->SetIcon(&icon);

@@ -87,8 +87,18 @@ std::string Win32FileSystem::FullPath(const std::string& name) {
 }
 
 FileStatus Win32FileSystem::Read(const std::string& path, std::string* data) {
-  Handle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // A program that holds the file without sharing it (a virus scanner, a
+  // backup) lets go within moments: wait for that briefly, as a replace does.
+  HANDLE opened = INVALID_HANDLE_VALUE;
+  for (int tries = 1;; ++tries) {
+    opened = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened != INVALID_HANDLE_VALUE || tries == 20 || GetLastError() != ERROR_SHARING_VIOLATION) {
+      break;
+    }
+    Sleep(25);
+  }
+  Handle h(opened);
   if (!h.Valid()) return FromError(GetLastError());
   LARGE_INTEGER size;
   if (!GetFileSizeEx(h.Get(), &size) || size.QuadPart > kMaxFileSize) return FileStatus::Failed;

@@ -217,7 +217,9 @@ void RunWithoutDialog() {
   SetupState& s = State();
   const bool extractOnly = s.switches.extractTo != nullptr;
   if (extractOnly && !PrepareExtractFolder(s.switches.extractTo)) {
-    ErrorBox(kMsgExtractFolder);
+    // A path longer than the system takes names no folder at all: saying
+    // that it holds something would send the user looking for files.
+    ErrorBox(Wide(s.switches.extractTo).text[0] ? kMsgExtractFolder : kMsgPathTooLong);
     return;
   }
   ExtractCabinet(nullptr, nullptr);

@@ -36,6 +36,7 @@ const std::string& TIniFile::Path() {
 
 namespace {
 uint64_t g_filesWritten = 0;
+uint64_t g_readsFailed = 0;
 }
 
 // Reads the file on first use: the per-user copy when there is one, else the
@@ -59,6 +60,7 @@ ProfileFile& TIniFile::Profile() {
     profile_.Load(data);
   } else if (status != FileStatus::NotFound) {
     readFailed_ = true;
+    ++g_readsFailed;
     profile_.SetUnreadable();
   }
   return profile_;
@@ -99,6 +101,8 @@ void TIniFile::UpdateFile() {
 }
 
 uint64_t TIniFile::FilesWritten() { return g_filesWritten; }
+
+uint64_t TIniFile::ReadsFailed() { return g_readsFailed; }
 
 // ---- TMemoryIniFile -----------------------------------------------------------
 

@@ -83,6 +83,10 @@ class TIniFile : public TCustomIniFile {
   // Profile files replaced so far by any TIniFile of the process: a save
   // that wrote nothing (no value changed) leaves it as it was.
   static uint64_t FilesWritten();
+  // Profile files that existed but could not be read, counted over every
+  // TIniFile of the process: what was restored from such a read is not what
+  // the file holds.
+  static uint64_t ReadsFailed();
 
   // The file that was read, and where the last UpdateFile wrote.
   const std::string& Path();

@@ -283,6 +283,8 @@ class TStatusBar : public TControl {
   using TControl::TControl;
   static const ClassInfo kClassInfo;
   const ClassInfo* GetClassInfo() const override { return &kClassInfo; }
+  // The width of panel 0 in pixels at 96 dots per inch; negative: the panel
+  // reaches the bar's right edge.
   int PanelWidth = 400;
   // The text of panel 0.
   const std::string& PanelText() const { return Text(); }

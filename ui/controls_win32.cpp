@@ -379,7 +379,8 @@ class StatusBarBinding : public ControlBinding {
 
  private:
   void SetParts() {
-    int parts[1] = {look_.Px(static_cast<const TStatusBar&>(control_).PanelWidth)};
+    const int width = static_cast<const TStatusBar&>(control_).PanelWidth;
+    int parts[1] = {width < 0 ? -1 : look_.Px(width)};
     SendMessageA(hwnd_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
   }
 };

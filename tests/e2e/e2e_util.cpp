@@ -54,6 +54,16 @@ bool Program::Start(const std::string& path, const std::string& args) {
                         dir.empty() ? nullptr : dir.c_str(), &si, &pi_) != FALSE;
 }
 
+bool Program::StartWide(const std::wstring& path) {
+  WatchShownWindows();
+  std::wstring cmd = L"\"" + path + L"\"";
+  STARTUPINFOW si = {};
+  si.cb = sizeof(si);
+  const std::wstring dir = path.substr(0, path.find_last_of(L"\\/") + 1);
+  return CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        dir.empty() ? nullptr : dir.c_str(), &si, &pi_) != FALSE;
+}
+
 bool Program::Running() const {
   return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
 }

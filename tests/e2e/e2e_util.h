@@ -20,6 +20,8 @@ class Program {
 
   // Starts the program with a command line (program path quoted for you).
   bool Start(const std::string& path, const std::string& args = "");
+  // The same for a path in any script, without arguments.
+  bool StartWide(const std::wstring& path);
   bool Running() const;
   // Waits for the process to end; false on timeout.
   bool WaitExit(DWORD timeoutMs);

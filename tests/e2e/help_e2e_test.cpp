@@ -117,5 +117,27 @@ TEST_F(HelpE2E, F1OnAControlOpensTheGuideAtItsTopic) {
   }
 }
 
+// From a folder whose name the ANSI code page cannot spell (Cyrillic on a
+// Western system): the guide is found there, not called missing, and the
+// browser gets its address with the name as percent-encoded UTF-8.
+TEST_F(HelpE2E, TheGuideIsFoundInAFolderOfAnyScript) {
+  const std::wstring folder = std::wstring(Dir().begin(), Dir().end()) +
+                              L"\x041F\x0440\x043E\x0433\x0440\x0430\x043C\x043C\x044B\\";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  for (const wchar_t* file : {L"schedmgr.exe", L"Schedule.html"}) {
+    const std::string from = ExeDir() + std::string(file, file + wcslen(file));
+    ASSERT_TRUE(CopyFileW(std::wstring(from.begin(), from.end()).c_str(), (folder + file).c_str(), FALSE));
+  }
+  program_ = std::make_unique<Program>();
+  ASSERT_TRUE(program_->StartWide(folder + L"schedmgr.exe"));
+  form_ = WaitTopWindow(program_->Pid(), kMainClass, kTitle, 20000);
+  ASSERT_NE(form_, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form_); }, 10000));
+  ShowWindowAgain();
+  Click(C("HelpBtn"));
+  EXPECT_EQ(Opened(1), GuideUrl(Dir()).substr(0, GuideUrl(Dir()).size() - 13) +
+                           "%D0%9F%D1%80%D0%BE%D0%B3%D1%80%D0%B0%D0%BC%D0%BC%D1%8B/Schedule.html\n");
+}
+
 }  // namespace
 }  // namespace marrowby::e2e

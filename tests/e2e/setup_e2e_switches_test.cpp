@@ -208,6 +208,15 @@ TEST_F(SetupSwitches, ExtractOnlyLeavesTheFilesAndInstallsNothing) {
   EXPECT_EQ(WithoutWindow(Pkg("auto.exe"), "/Q /X:" + fresh), kFailed);
   EXPECT_EQ(ListFiles(fresh + "\\"), (std::vector<std::string>{"basic.inf", "payload.txt"}));
   EXPECT_TRUE(StubTempDirs().empty());
+  // A folder whose path is longer than Windows takes is no folder that holds
+  // something: the message says what is wrong.
+  {
+    SetupRun run(Pkg("auto.exe"), {}, "/X:" + work + std::string(300, 'd'));
+    HWND box = run.MessageBoxWindow();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(AnswerMessageBox(box, IDOK), "A path needed by this Setup package is too long.");
+    EXPECT_EQ(run.WaitExit(), kFailed);
+  }
 }
 
 // An installer that leaves a file for Windows to replace at its next start:

@@ -18,6 +18,30 @@ using testing::FakePlatform;
 using testing::At;
 using testing::MakeShownForm;
 
+// The announcement's caption names the item: a document or program by its
+// file name, a program with arguments by its file name and the arguments,
+// never an argument's file or a quote left open.
+TEST(AnnounceCaption, NamesTheItemAndKeepsItsArguments) {
+  const struct {
+    const char* line;
+    const char* named;
+  } cases[] = {
+      {"C:\\Docs\\report.doc", "report.doc"},
+      {"D:report.doc", "report.doc"},
+      {"C:\\My Docs\\letter.doc", "letter.doc"},
+      {"\"C:\\My Docs\\letter.doc\"", "letter.doc"},
+      {"\"C:\\My Tools\\mark.bat\" \"arg one\" two", "mark.bat \"arg one\" two"},
+      {"\"C:\\Program Files\\Report Maker\\report.exe\" /month \"C:\\My Data\\sales.xls\"",
+       "report.exe /month \"C:\\My Data\\sales.xls\""},
+      {"C:\\Program Files\\App\\app.exe C:\\in.txt", "app.exe C:\\in.txt"},
+      {"C:\\tools\\a.exe /x \"C:\\My Data\\b.txt\"", "a.exe /x \"C:\\My Data\\b.txt\""},
+      {"notepad.exe", "notepad.exe"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TAnnounceForm::FileNamePart(c.line), c.named) << c.line;
+  }
+}
+
 class Launching : public ::testing::Test {
  protected:
   void SetUp() override {

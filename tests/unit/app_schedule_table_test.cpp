@@ -7,6 +7,7 @@
 
 #include "app/main_form.h"
 #include "core/errors.h"
+#include "tests/support/error_log.h"
 #include "tests/support/fake_store_platform.h"
 #include "tests/unit/app_fakes.h"
 
@@ -146,6 +147,29 @@ TEST_F(Restored, ASettingsFileWithNothingReadableIsReported) {
     EXPECT_EQ(form->Count(), 0);
     form.reset();
   }
+}
+
+// A file held by another program when the window starts restores nothing.
+// Once that program lets go, the window must still not put its empty table
+// in place of the schedules it never read: every save is refused, told once.
+TEST_F(Restored, ASettingsFileUnreadableAtTheStartIsNeverWrittenOver) {
+  const std::string file = "[TMainForm]\r\n" + Slot(1, "C:\\a.exe", true) +
+                           Slot(2, "C:\\b.exe", false) + List("ListBox1", {"a", "b"}, 2) +
+                           List("DateList", {"YES", "NO"}, 2);
+  settings.fs.unreadable.insert(kFile);
+  testing::ErrorLog errors;
+  Start(file);
+  EXPECT_EQ(form->Count(), 0);
+  EXPECT_EQ(form->StatusBar1->PanelText(),
+            "schedmgr.INI could not be read: it is left as it is, and changes are not saved.");
+  settings.fs.unreadable.clear();  // the lock has gone
+  form->NewBtnClick();
+  form->CommandEdit->SetText("C:\\new.exe");
+  form->HideBtnClick();
+  form->NewBtnClick();
+  form.reset();
+  EXPECT_EQ(settings.fs.files[kFile], file);
+  EXPECT_EQ(errors.messages, Lines{"Unable to write to schedmgr.INI"});
 }
 
 TEST_F(Restored, ASlotThatCannotBeLoadedStillShowsWholeAndMoves) {

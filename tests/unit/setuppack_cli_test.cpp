@@ -365,6 +365,31 @@ TEST_F(Cli, ASplitBuildIsAllOrNothing) {
   EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
 }
 
+// An output that is a device or a pipe is refused, and stays what it was: a
+// rename would put the package in its place (as root, in place of /dev/null).
+TEST_F(Cli, OutputsAndInputsThatAreNoRegularFilesAreRefused) {
+  ASSERT_EQ(mkfifo((dir + "/out.exe").c_str(), 0644), 0);
+  const Result r = Pack(BuildArgs());
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.output.find(dir + "/out.exe: cannot be replaced: it is not a regular file"),
+            std::string::npos)
+      << r.output;
+  struct stat st;
+  ASSERT_EQ(lstat((dir + "/out.exe").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
+  // Nor is a pipe or a device read as an input: it would hang or pass for
+  // an empty file (timeout ends a hang with 124).
+  for (const std::string& args :
+       {"info " + dir + "/out.exe", "check " + dir + "/out.exe", "extract " + dir + "/out.exe " + dir + "/x",
+        "build -o " + dir + "/p.exe --stub " + dir + "/stub.exe --inf setup.inf --dir " + dir +
+            "/in --licence-file /dev/zero"}) {
+    const Result in = testing::Shell(std::string("timeout 20 ") + SETUPPACK_PATH + " " + args);
+    EXPECT_EQ(in.code, 1) << args;
+    EXPECT_NE(in.output.find("is not a plain file"), std::string::npos) << in.output;
+  }
+}
+
 // An output that is one of the inputs, under its own name or another one, is
 // refused before anything is written.
 TEST_F(Cli, AnOutputThatIsAnInputIsRefused) {

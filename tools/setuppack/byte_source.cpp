@@ -33,12 +33,17 @@ ByteSource ByteSource::OpenFile(const std::string& path, const std::string& what
   auto backing = std::make_shared<Backing>();
   backing->path = path;
   const std::string shown = (what.empty() ? "" : what + " ") + path;
-  backing->fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without waiting: opening a pipe waits for a writer that may never come.
+  backing->fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (backing->fd < 0) throw std::runtime_error(SystemReason(shown, "cannot be opened"));
   struct stat st;
   if (fstat(backing->fd, &st) != 0) throw std::runtime_error(SystemReason(shown, "cannot be read"));
   // A folder opens on Linux and fails only at the first read.
   if (S_ISDIR(st.st_mode)) throw std::runtime_error(shown + ": is a folder, not a file");
+  // A device or a pipe has no size to read to: /dev/urandom would pass for
+  // an empty text.
+  if (!S_ISREG(st.st_mode)) throw std::runtime_error(shown + ": is not a plain file");
+  fcntl(backing->fd, F_SETFL, fcntl(backing->fd, F_GETFL) & ~O_NONBLOCK);
   ByteSource s;
   s.size_ = static_cast<uint64_t>(st.st_size);
   s.segments_.push_back({backing, 0, s.size_});

@@ -112,11 +112,16 @@ void Restore(const std::vector<Backup>& backups) {
   }
 }
 
-// Moves an existing regular file at target aside; an absent target, or one
-// that is no regular file (which the rename then refuses), needs no backup.
+// Moves an existing regular file at target aside; an absent target, or a
+// symbolic link (replaced as a link, as a compiler's output is), needs no
+// backup. Anything else in the way is refused: a rename would put the package
+// in place of a device such as /dev/null, and a folder refuses it anyway.
 Backup MoveAside(const std::string& target) {
   struct stat st;
-  if (lstat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {target, {}};
+  if (lstat(target.c_str(), &st) != 0 || S_ISLNK(st.st_mode)) return {target, {}};
+  if (!S_ISREG(st.st_mode)) {
+    throw std::runtime_error(target + ": cannot be replaced: it is not a regular file");
+  }
   std::string saved = target + ".oldXXXXXX";
   const int fd = mkstemp(&saved[0]);
   if (fd < 0) throw std::runtime_error(SystemReason(target, "cannot be replaced"));

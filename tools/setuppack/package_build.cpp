@@ -300,6 +300,13 @@ BuiltPackage SplitPackage(const BuildOptions& o, PackagePlan& plan, PartedOutput
 }  // namespace
 
 BuiltPackage BuildPackage(const BuildOptions& o, const std::string& output) {
+  // An output in the way that is no regular file (a device, a pipe, a
+  // folder) is refused before anything is written: looking into a pipe for
+  // an earlier split package would wait for a writer for ever.
+  struct stat st;
+  if (stat(output.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    throw std::runtime_error(output + ": cannot be replaced: it is not a regular file");
+  }
   PackagePlan plan = ValidatePackage(o);
   if (o.splitSize) PartNames(output, setup::kMaxParts);
   PartedOutput out(output, plan.firstPart, o.splitSize);
