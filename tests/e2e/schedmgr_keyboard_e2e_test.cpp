@@ -63,7 +63,7 @@ class Keyboard : public SchedmgrFixture {
     for (int i = 0; i < steps; ++i) {
       const HWND before = Focus();
       Tab();
-      if (!WaitFor([&] { return Focus() != before && Focus() != nullptr; }, 5000)) break;
+      if (!WaitFor([&] { return Focus() != before && Focus() != nullptr; }, 20000)) break;
       seen.push_back(NameOf(Focus()));
     }
     return seen;
@@ -97,7 +97,7 @@ class Keyboard : public SchedmgrFixture {
 TEST_F(Keyboard, TabRunsTheVisualOrderAndNeverIntoAPanelOutOfView) {
   wintest::WriteFile(SettingsFile(), kTwoSchedules);
   StartReady();
-  ASSERT_TRUE(WaitFor([&] { return Focus() != nullptr; }, 5000)) << "the window has no focus";
+  ASSERT_TRUE(WaitFor([&] { return Focus() != nullptr; }, 20000)) << "the window has no focus";
   const std::vector<std::string> ring = {
       "DescEdit", "CommandEdit", "browse", "DateCb", "DateEdit1", "TimeCb", "Hours", "Minutes",
       "Seconds", "WDCb", "DaysBtn", "MDCb", "MDEdit", "EnableCb", "AnnounceCb", "OnceCb",
@@ -109,7 +109,7 @@ TEST_F(Keyboard, TabRunsTheVisualOrderAndNeverIntoAPanelOutOfView) {
   // The day panel open: its boxes come after Day of the Week, and what it
   // covers is passed over; closed with OK, the focus goes back to its button.
   Click(C("DaysBtn"));
-  ASSERT_TRUE(WaitFor([&] { return ClientRectIn(C("Sunday"), form_).top > 0; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return ClientRectIn(C("Sunday"), form_).top > 0; }, 20000));
   const std::vector<std::string> open = Walk(12);
   EXPECT_TRUE(RunsRound(open, {"WDCb", "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday",
                                "Friday", "Saturday", "OKBtn", "MDCb", "EnableCb", "AnnounceCb",
@@ -118,7 +118,7 @@ TEST_F(Keyboard, TabRunsTheVisualOrderAndNeverIntoAPanelOutOfView) {
                                "CommandEdit", "browse", "DateCb", "TimeCb"}))
       << Joined(open);
   Click(C("OKBtn"));
-  EXPECT_TRUE(WaitFor([&] { return NameOf(Focus()) == "DaysBtn"; }, 5000)) << NameOf(Focus());
+  EXPECT_TRUE(WaitFor([&] { return NameOf(Focus()) == "DaysBtn"; }, 20000)) << NameOf(Focus());
   const std::vector<std::string> closed = Walk(30);
   EXPECT_TRUE(RunsRound(closed, ring)) << Joined(closed);
 }
@@ -126,7 +126,7 @@ TEST_F(Keyboard, TabRunsTheVisualOrderAndNeverIntoAPanelOutOfView) {
 TEST_F(Keyboard, TheFocusComesBackToItsControlAfterAMessageBox) {
   wintest::WriteFile(SettingsFile(), kTwoSchedules);
   StartReady();
-  ASSERT_TRUE(WaitFor([&] { return Focus() != nullptr; }, 5000)) << "the window has no focus";
+  ASSERT_TRUE(WaitFor([&] { return Focus() != nullptr; }, 20000)) << "the window has no focus";
   // "This is the first set schedule".
   ASSERT_TRUE(TabTo("FirstBtn"));
   Click(C("FirstBtn"));
@@ -134,17 +134,17 @@ TEST_F(Keyboard, TheFocusComesBackToItsControlAfterAMessageBox) {
   ASSERT_NE(box.hwnd, nullptr);
   EXPECT_EQ(box.text, "This is the first set schedule");
   Ok(box);
-  EXPECT_TRUE(WaitFor([&] { return NameOf(Focus()) == "FirstBtn"; }, 5000)) << NameOf(Focus());
+  EXPECT_TRUE(WaitFor([&] { return NameOf(Focus()) == "FirstBtn"; }, 20000)) << NameOf(Focus());
   // Last twice: the second says "This is the last set schedule".
   ASSERT_TRUE(TabTo("LastBtn"));
   Click(C("LastBtn"));
-  ASSERT_TRUE(WaitFor([&] { return Text(C("SchedNum")) == "2"; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return Text(C("SchedNum")) == "2"; }, 20000));
   Click(C("LastBtn"));
   box = WaitMessageBox(program_->Pid(), 10000);
   ASSERT_NE(box.hwnd, nullptr);
   EXPECT_EQ(box.text, "This is the last set schedule");
   Ok(box);
-  EXPECT_TRUE(WaitFor([&] { return NameOf(Focus()) == "LastBtn"; }, 5000)) << NameOf(Focus());
+  EXPECT_TRUE(WaitFor([&] { return NameOf(Focus()) == "LastBtn"; }, 20000)) << NameOf(Focus());
 }
 
 // End, Backspace, Backspace in an hour of 23 passes through "2"; the emptied
@@ -156,13 +156,13 @@ TEST_F(Keyboard, AnEmptiedHourKeepsTheValueItHadBeforeTheTyping) {
   ASSERT_EQ(Text(hours), "23");
   PostMessageA(hours, EM_SETSEL, 2, 2);
   PostMessageA(hours, WM_CHAR, '\b', 1);
-  ASSERT_TRUE(WaitFor([&] { return Text(hours) == "2"; }, 5000)) << Text(hours);
+  ASSERT_TRUE(WaitFor([&] { return Text(hours) == "2"; }, 20000)) << Text(hours);
   PostMessageA(hours, WM_CHAR, '\b', 1);
-  ASSERT_TRUE(WaitFor([&] { return Text(hours).empty(); }, 5000)) << Text(hours);
+  ASSERT_TRUE(WaitFor([&] { return Text(hours).empty(); }, 20000)) << Text(hours);
   Spin(false);
-  ASSERT_TRUE(WaitFor([&] { return Text(C("SchedNum")) == "2"; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return Text(C("SchedNum")) == "2"; }, 20000));
   Spin(true);
-  ASSERT_TRUE(WaitFor([&] { return Text(C("SchedNum")) == "1"; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return Text(C("SchedNum")) == "1"; }, 20000));
   EXPECT_EQ(Text(hours), "23");
   const std::string file = wintest::ReadFile(SettingsFile());
   EXPECT_NE(file.find("Launcher1_TimeHour=23\r\n"), std::string::npos) << file;

@@ -114,7 +114,10 @@ SetupRun::SetupRun(const std::string& path, const std::vector<std::string>& extr
                                    CREATE_UNICODE_ENVIRONMENT, block, nullptr, &si, &pi_)
             : !filtered && CreateProcessW(program.c_str(), &cmd[0], nullptr, nullptr, FALSE,
                                           CREATE_UNICODE_ENVIRONMENT, block, nullptr, &si, &pi_);
-  if (!started) pi_ = PROCESS_INFORMATION{};
+  if (!started) {
+    startError_ = GetLastError();
+    pi_ = PROCESS_INFORMATION{};
+  }
   if (token) CloseHandle(token);
 }
 

@@ -49,6 +49,8 @@ class SetupRun {
   SetupRun& operator=(const SetupRun&) = delete;
 
   bool started() const { return pi_.hProcess != nullptr; }
+  // Why the process did not start: the error of CreateProcess, else 0.
+  DWORD startError() const { return startError_; }
   // The main dialog (it has the status control), or null once the program
   // has ended or timeoutMs has passed. The waits end on what they wait for;
   // the time limits are only there for a program that hangs, and are long
@@ -83,6 +85,7 @@ class SetupRun {
  private:
   HWND FindWindowWith(int controlId, DWORD timeoutMs);
   PROCESS_INFORMATION pi_{};
+  DWORD startError_ = 0;
   std::string windowShown_;
 };
 

@@ -85,7 +85,7 @@ class SetupSwitches : public ::testing::Test {
   static DWORD WithoutWindow(const std::string& path, const std::string& arguments,
                              bool filtered = false) {
     SetupRun run(path, {}, arguments, filtered);
-    EXPECT_TRUE(run.started()) << path;
+    EXPECT_TRUE(run.started()) << path << ": error " << run.startError();
     const DWORD code = run.WaitExitWithoutWindow();
     EXPECT_EQ(run.windowShown(), "") << arguments;
     return code;

@@ -63,7 +63,7 @@ class SetupE2E : public ::testing::Test {
 TEST_F(SetupE2E, ProgramWithoutPackageOrWithWrongMagicEndsSilently) {
   for (const std::string& path : {ExeDir() + "setupstub.exe", Pkg("bad-magic.exe")}) {
     SetupRun run(path);
-    ASSERT_TRUE(run.started()) << path;
+    ASSERT_TRUE(run.started()) << path << ": error " << run.startError();
     EXPECT_EQ(run.WaitExit(20000), kFailed) << path;
     EXPECT_FALSE(FileExists(StubTempDir())) << path;
   }
