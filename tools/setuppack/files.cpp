@@ -94,6 +94,13 @@ void TemporaryFile::MarkCommitted() {
   ForgetTemporary(path_);
 }
 
+void RefuseIrregularTarget(const std::string& target) {
+  struct stat st;
+  if (lstat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+    throw std::runtime_error(target + ": cannot be replaced: it is not a regular file");
+  }
+}
+
 namespace {
 
 // An earlier file moved aside while the new ones are renamed into place.
@@ -114,14 +121,11 @@ void Restore(const std::vector<Backup>& backups) {
 
 // Moves an existing regular file at target aside; an absent target, or a
 // symbolic link (replaced as a link, as a compiler's output is), needs no
-// backup. Anything else in the way is refused: a rename would put the package
-// in place of a device such as /dev/null, and a folder refuses it anyway.
+// backup. Anything else in the way is refused.
 Backup MoveAside(const std::string& target) {
+  RefuseIrregularTarget(target);
   struct stat st;
   if (lstat(target.c_str(), &st) != 0 || S_ISLNK(st.st_mode)) return {target, {}};
-  if (!S_ISREG(st.st_mode)) {
-    throw std::runtime_error(target + ": cannot be replaced: it is not a regular file");
-  }
   std::string saved = target + ".oldXXXXXX";
   const int fd = mkstemp(&saved[0]);
   if (fd < 0) throw std::runtime_error(SystemReason(target, "cannot be replaced"));

@@ -48,6 +48,12 @@ class TemporaryFile {
   bool committed_ = false;
 };
 
+// Throws "TARGET: cannot be replaced: it is not a regular file" when
+// something other than a regular file or a symbolic link is at target (a
+// device, a pipe, a folder): a rename would put a file in place of a device,
+// and a pipe would be waited on for ever. Nothing there is fine.
+void RefuseIrregularTarget(const std::string& target);
+
 // Closes the files and renames each onto its target: all of them, or, when
 // one cannot be renamed, none (the targets renamed so far get their earlier
 // contents back). Throws naming the target that failed.

@@ -8,6 +8,7 @@
 
 #include "setup/package_format.h"
 #include "setup/names.h"
+#include "tools/setuppack/files.h"
 #include "setup/package_load.h"
 #include "setup/pe_image.h"
 #include "setup/scramble.h"
@@ -303,10 +304,7 @@ BuiltPackage BuildPackage(const BuildOptions& o, const std::string& output) {
   // An output in the way that is no regular file (a device, a pipe, a
   // folder) is refused before anything is written: looking into a pipe for
   // an earlier split package would wait for a writer for ever.
-  struct stat st;
-  if (stat(output.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-    throw std::runtime_error(output + ": cannot be replaced: it is not a regular file");
-  }
+  RefuseIrregularTarget(output);
   PackagePlan plan = ValidatePackage(o);
   if (o.splitSize) PartNames(output, setup::kMaxParts);
   PartedOutput out(output, plan.firstPart, o.splitSize);
